@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the viewer need.
+# Idempotent and quiet when everything is already there.
+set -euo pipefail
+
+PACKAGES=(
+  # toolchain
+  cmake ninja-build g++ clang lld libclang-rt-14-dev clang-format
+  # tests and benchmarks
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  # the viewer: Qt 6 widgets and print support, German standard dialogs, fonts
+  qt6-base-dev libgl-dev qt6-translations-l10n fonts-dejavu-core fonts-liberation2
+  # helpers the scripts and benchmarks call
+  time coreutils grep xauth
+)
+
+missing=()
+for pkg in "${PACKAGES[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$pkg")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+SUDO=()
+[[ $(id -u) -ne 0 ]] && SUDO=(sudo)
+echo "Installiere fehlende Pakete: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+"${SUDO[@]}" apt-get update -qq
+"${SUDO[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,103 @@
+#include "app/Strings.h"
+
+#include "platform/CodePage.h"
+
+#include <cstdio>
+#include <unordered_map>
+
+namespace tervik {
+
+namespace {
+
+struct StringEntry {
+    unsigned nId;
+    const char* pszUtf8;
+};
+
+// Source files are UTF-8; the table is converted to cp1252 once.
+constexpr StringEntry kStrings[] = {
+    {IDR_MAINFRAME, "Orv's File-Viewer"},
+    {IDR_TERVIKTYPE,
+     "\nTervik\nTervik\nTextdateien (*.txt)\n.txt\n\nTervik.Document\nTervik Document"},
+    {IDS_DUMP_COLUMNS_PROMPT, "Die Dumpansicht in der Spaltenanzahl verändern\nSpaltenanzahl"},
+    {IDS_PAGE, "Seite %d"},
+    {IDS_READING_FILE, "Die Datei \"%s\" wird eingelesen ...\n"},
+    {IDS_SAVE_WORKSPACE, "Soll der Arbeitsplatz '%s' sichergestellt werden?"},
+    {IDS_OPEN_FILTER,
+     "Textdateien (*.txt;*.bat;*.ini)|*.txt;*.bat;*.ini|C-Sourcen (*.c;*.cpp;*.h)|*.c;*.cpp;*.h|"
+     "COBOL-Sourcen (*.cbl;*.cpy)|*.cbl;*.cpy|Protokolle (*.log;*.trc;*.cod;*.map)|"
+     "*.log;*.trc;*.cod;*.map|Alle Dateien (*.*)|*.*||"},
+    {IDS_WORKSPACE_FILTER, "Tervik Arbeitsplatz (*.tervik)|*.tervik||"},
+    {IDS_ADDON_FILTER, "Registrieren einer Erweiterungsbibliothek (*.so)|*.so||"},
+    {IDS_ADDON_OUTPUT_FILTER, "AddOn soll in diese Datei schreiben (*.txt;*.xml)|*.txt;*.xml||"},
+    {IDS_POSITION_INDICATOR, "Z %d(%d,?\?), S %d"},
+    {IDS_NO_MORE_SELECTED, "Es wurde keine weitere selektierte Zeile gefunden."},
+    {IDS_NEWER_VERSION, "Es gibt eine neuere Programmversion von \"%s\".\nWollen Sie diese jetzt "
+                        "automatisch updaten?"},
+
+    {IDS_NO_MEMORY, "Speicher konnte nicht angefordert werden"},
+    {IDS_CANNOT_OPEN, "Die Datei \"%s\" konnte nicht geöffnet werden\n"},
+    {IDS_ASK_SHARE_WRITE, "\nSoll die Datei mit Schreiberlaubnis geöffnet werden ?"},
+    {IDS_CANNOT_READ, "Die Datei \"%s\" konnte nicht gelesen werden\n"},
+    {IDS_FILE_EMPTY, "Die Datei \"%s\" ist leer"},
+    {IDS_RECENT_FILES_MENU, "Letzte Datei"},
+    {IDS_MENU_FILE_OPEN, "Ö&ffnen...\tStrg+O"},
+    {IDS_MENU_APP_ABOUT, "Inf&o über ..."},
+    {IDS_MENU_PRINT_SETUP, "Drucker&einrichtung..."},
+    {IDS_UPDATE_FAILED, "Automatische Update nicht möglich, Fehlercode="},
+    {IDS_MAIN_TITLE, "Orv's File-Viewer"},
+    {IDS_PATH_TOO_LONG, "Der Dateiname \"%s\" ist zu lang (höchstens 511 Zeichen)."},
+    {IDS_NOT_A_FILE, "\"%s\" ist ein Verzeichnis und keine Datei."},
+    {IDS_RECORD_LIMIT_REACHED, "Die Datei \"%s\" hat mehr Zeilen, als angezeigt werden können.\n"
+                               "Es werden nur die ersten %u Zeilen angezeigt."},
+    {IDS_NO_DISPLAY, "Keine grafische Anzeige vorhanden (DISPLAY ist nicht gesetzt)."},
+};
+
+const std::unordered_map<unsigned, std::string>& Table() {
+    static const std::unordered_map<unsigned, std::string> table = [] {
+        std::unordered_map<unsigned, std::string> t;
+        for (const auto& entry : kStrings)
+            t.emplace(entry.nId, Utf8ToCp1252(entry.pszUtf8));
+        return t;
+    }();
+    return table;
+}
+
+} // namespace
+
+const std::string& LoadString(unsigned nId) {
+    static const std::string empty;
+    const auto& table = Table();
+    const auto it = table.find(nId);
+    return it == table.end() ? empty : it->second;
+}
+
+std::string StrFormatV(const char* pszFormat, va_list args) {
+    va_list copy;
+    va_copy(copy, args);
+    const int n = std::vsnprintf(nullptr, 0, pszFormat, copy);
+    va_end(copy);
+    if (n <= 0) return {};
+    std::string s(static_cast<size_t>(n) + 1, '\0');
+    std::vsnprintf(s.data(), s.size(), pszFormat, args);
+    s.resize(static_cast<size_t>(n));
+    return s;
+}
+
+std::string StrFormat(const char* pszFormat, ...) {
+    va_list args;
+    va_start(args, pszFormat);
+    std::string s = StrFormatV(pszFormat, args);
+    va_end(args);
+    return s;
+}
+
+std::string FormatString(unsigned nId, ...) {
+    va_list args;
+    va_start(args, nId);
+    std::string s = StrFormatV(LoadString(nId).c_str(), args);
+    va_end(args);
+    return s;
+}
+
+} // namespace tervik

@@ -1,0 +1,56 @@
+#pragma once
+
+// The German user texts. Each has an id; texts the resource table numbered keep
+// that number, the others have ids from 20000 on. LoadString answers the text in
+// the program's code page (cp1252).
+
+#include <cstdarg>
+#include <string>
+
+namespace tervik {
+
+enum StringId : unsigned {
+    IDR_MAINFRAME = 128,
+    IDR_TERVIKTYPE = 129,
+    IDS_DUMP_COLUMNS_PROMPT = 131,
+    IDS_PAGE = 132,
+    IDS_READING_FILE = 133,
+    IDS_SAVE_WORKSPACE = 134,
+    IDS_OPEN_FILTER = 57355,
+    IDS_WORKSPACE_FILTER = 57356,
+    IDS_ADDON_FILTER = 57362,
+    IDS_ADDON_OUTPUT_FILTER = 57363,
+    IDS_FILE_CHANGED = 57364,
+    IDS_POSITION_INDICATOR = 59142,
+    IDS_NO_MORE_SELECTED = 61450,
+    IDS_NEWER_VERSION = 61453,
+
+    // Texts without a resource number.
+    IDS_NO_MEMORY = 20000,
+    IDS_CANNOT_OPEN,
+    IDS_ASK_SHARE_WRITE,
+    IDS_CANNOT_READ,
+    IDS_FILE_EMPTY,
+    IDS_RECENT_FILES_MENU,
+    IDS_MENU_FILE_OPEN,
+    IDS_MENU_APP_ABOUT,
+    IDS_MENU_PRINT_SETUP,
+    IDS_UPDATE_FAILED,
+    IDS_MAIN_TITLE,
+    IDS_PATH_TOO_LONG,
+    IDS_NOT_A_FILE,
+    IDS_RECORD_LIMIT_REACHED,
+    IDS_NO_DISPLAY,
+};
+
+// The text for an id in cp1252; empty when the id is unknown.
+const std::string& LoadString(unsigned nId);
+
+// printf-style formatting into a std::string (cp1252 in, cp1252 out).
+std::string StrFormat(const char* pszFormat, ...) __attribute__((format(printf, 1, 2)));
+std::string StrFormatV(const char* pszFormat, va_list args);
+
+// Formats the text of an id.
+std::string FormatString(unsigned nId, ...);
+
+} // namespace tervik

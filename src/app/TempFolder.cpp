@@ -1,0 +1,50 @@
+#include "app/TempFolder.h"
+
+#include "app/SettingKeys.h"
+#include "platform/Profile.h"
+#include "platform/SysPaths.h"
+
+#include <cstring>
+
+namespace tervik {
+
+namespace {
+
+// The environment may hold a folder of at most this many characters.
+constexpr size_t kMaxEnvFolder = 256;
+
+std::string WithSeparator(std::string folder) {
+    if (!folder.empty() && !IsPathSeparator(folder.back())) folder += kPathSeparator;
+    return folder;
+}
+
+} // namespace
+
+bool GetTempFolder(CProfile& profile, char* pszBuffer, size_t nSize) {
+    std::string folder = profile.GetProfileString(kSectionSettings, "TempPath", "");
+    if (folder.empty()) {
+        for (const char* pszVar : {"TEMP", "TMPDIR"}) {
+            auto value = GetEnv(pszVar);
+            if (value && !value->empty() && value->size() <= kMaxEnvFolder) {
+                folder = *value;
+                break;
+            }
+        }
+    }
+    if (folder.empty()) folder = "/tmp/";
+    folder = WithSeparator(std::move(folder));
+    if (pszBuffer == nullptr || nSize == 0) return false;
+    if (folder.size() >= nSize) {
+        pszBuffer[0] = '\0';
+        return false;
+    }
+    std::memcpy(pszBuffer, folder.c_str(), folder.size() + 1);
+    return true;
+}
+
+std::string GetTempFolder(CProfile& profile) {
+    char buf[512];
+    return GetTempFolder(profile, buf, sizeof buf) ? std::string(buf) : std::string();
+}
+
+} // namespace tervik

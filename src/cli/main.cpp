@@ -1,0 +1,51 @@
+// tervik-cli: subcommand dispatch, --help and --version.
+
+#include "app/Version.h"
+#include "cli/Cli.h"
+#include "platform/CodePage.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* kHelp =
+    "tervik-cli – der Datei-Viewer ohne Fenster\n"
+    "\n"
+    "Aufruf: tervik-cli UNTERBEFEHL [OPTIONEN] DATEI...\n"
+    "        tervik-cli --help | --version\n"
+    "\n"
+    "Unterbefehle:\n"
+    "  info FILE          Dateigröße, Zeilen, längste Zeile, Zeilenende, BOM, MD5\n"
+    "  records FILE       je Zeile: Offset Länge Flags\n"
+    "  text FILE          Anzeigetext der Zeilen\n"
+    "  dump FILE          Dumpzeilen\n"
+    "  pattern LINE       Suchmuster zerlegen\n"
+    "  find LINE FILE     suchen\n"
+    "  select SCRIPT FILE Selektionsskript abspielen\n"
+    "  charfreq FILE      Zeichenhäufigkeit als CSV\n"
+    "\n"
+    "Allgemeine Optionen: --ini PFAD (Einstellungsdatei), --timing (Zeiten auf stderr)\n"
+    "Öffnen: --fixed N, --limit N, --from-end, --maxrec N, --tab N, --utf8 on|off, --utf16 on|off\n"
+    "\n"
+    "Exit-Code: 0 Erfolg, 1 Fehler der Verarbeitung, 2 falscher Aufruf.\n";
+
+} // namespace
+
+int main(int argc, char** argv) {
+    using namespace tervik::cli;
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) return UsageError(tervik::Utf8ToCp1252("Es fehlt der Unterbefehl."));
+    const std::string command = args.front();
+    if (command == "--help" || command == "-h" || command == "help") {
+        std::fputs(kHelp, stdout);
+        return kExitOk;
+    }
+    if (command == "--version") {
+        std::printf("tervik-cli %s\n", tervik::kVersion);
+        return kExitOk;
+    }
+    return UsageError(tervik::Utf8ToCp1252("Unbekannter Unterbefehl: ") + command);
+}

@@ -1,0 +1,23 @@
+#include "app/ui/MainFrame.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Tervik");
+    QApplication::setOrganizationName("Tervik");
+
+    // Standard dialogs and buttons speak German like the rest of the program.
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale(QLocale::German), "qtbase", "_",
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslator);
+
+    tervik::CMainFrame frame;
+    frame.show();
+    return QApplication::exec();
+}

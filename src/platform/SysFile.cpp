@@ -1,0 +1,204 @@
+#include "platform/SysFile.h"
+
+#include "platform/SysError.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <limits>
+#include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace tervik {
+
+namespace {
+std::mutex g_hookMutex;
+CSysFile::OpenFailureHook g_openHook;
+
+// Largest single read or write handed to the kernel (Linux caps one call anyway).
+constexpr size_t kMaxChunk = size_t{1} << 30;
+} // namespace
+
+CSysFile::~CSysFile() {
+    Close();
+}
+
+CSysFile::CSysFile(CSysFile&& other) noexcept
+    : m_fd(std::exchange(other.m_fd, -1)), m_nLastError(other.m_nLastError) {}
+
+CSysFile& CSysFile::operator=(CSysFile&& other) noexcept {
+    if (this != &other) {
+        Close();
+        m_fd = std::exchange(other.m_fd, -1);
+        m_nLastError = other.m_nLastError;
+    }
+    return *this;
+}
+
+void CSysFile::SetOpenFailureHook(OpenFailureHook hook) {
+    std::lock_guard lock(g_hookMutex);
+    g_openHook = std::move(hook);
+}
+
+bool CSysFile::Fail() {
+    m_nLastError = LastSystemError();
+    if (m_nLastError == 0) m_nLastError = EIO;
+    return false;
+}
+
+bool CSysFile::OpenRead(const std::string& path, bool bShareWrite) {
+    Close();
+    m_nLastError = 0;
+    {
+        std::lock_guard lock(g_hookMutex);
+        if (g_openHook) {
+            if (const uint32_t nCode = g_openHook(path, bShareWrite); nCode != 0) {
+                m_nLastError = nCode;
+                return false;
+            }
+        }
+    }
+    if (path.empty() || path.find('\0') != std::string::npos) {
+        m_nLastError = ENOENT;
+        return false;
+    }
+    // Non-blocking so that a named pipe cannot hang the open; cleared below.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return Fail();
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        const uint32_t nCode = LastSystemError();
+        ::close(fd);
+        m_nLastError = nCode;
+        return false;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        m_nLastError = EISDIR;
+        return false;
+    }
+    const int nFlags = ::fcntl(fd, F_GETFL);
+    if (nFlags >= 0) ::fcntl(fd, F_SETFL, nFlags & ~O_NONBLOCK);
+#ifdef POSIX_FADV_SEQUENTIAL
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+#endif
+    m_fd = fd;
+    return true;
+}
+
+bool CSysFile::Create(const std::string& path) {
+    Close();
+    m_nLastError = 0;
+    if (path.empty() || path.find('\0') != std::string::npos) {
+        m_nLastError = ENOENT;
+        return false;
+    }
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd < 0) return Fail();
+    m_fd = fd;
+    return true;
+}
+
+void CSysFile::Close() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+}
+
+int64_t CSysFile::Size() {
+    struct stat st {};
+    if (m_fd < 0) {
+        m_nLastError = EBADF;
+        return -1;
+    }
+    if (::fstat(m_fd, &st) != 0) {
+        Fail();
+        return -1;
+    }
+    return static_cast<int64_t>(st.st_size);
+}
+
+bool CSysFile::Seek(int64_t nOffset) {
+    if (m_fd < 0) {
+        m_nLastError = EBADF;
+        return false;
+    }
+    if (nOffset < 0) {
+        m_nLastError = EINVAL;
+        return false;
+    }
+    if (::lseek(m_fd, static_cast<off_t>(nOffset), SEEK_SET) < 0) return Fail();
+    return true;
+}
+
+int64_t CSysFile::Read(void* pDst, size_t n) {
+    if (m_fd < 0) {
+        m_nLastError = EBADF;
+        return -1;
+    }
+    auto* p = static_cast<char*>(pDst);
+    size_t nDone = 0;
+    while (nDone < n) {
+        const ssize_t r = ::read(m_fd, p + nDone, std::min(n - nDone, kMaxChunk));
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            Fail();
+            return -1;
+        }
+        if (r == 0) break;
+        nDone += static_cast<size_t>(r);
+    }
+    return static_cast<int64_t>(nDone);
+}
+
+int64_t CSysFile::ReadAt(void* pDst, size_t n, int64_t nOffset) {
+    if (m_fd < 0) {
+        m_nLastError = EBADF;
+        return -1;
+    }
+    if (nOffset < 0) {
+        m_nLastError = EINVAL;
+        return -1;
+    }
+    auto* p = static_cast<char*>(pDst);
+    size_t nDone = 0;
+    while (nDone < n) {
+        const ssize_t r = ::pread(m_fd, p + nDone, std::min(n - nDone, kMaxChunk),
+                                  static_cast<off_t>(nOffset) + static_cast<off_t>(nDone));
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            Fail();
+            return -1;
+        }
+        if (r == 0) break;
+        nDone += static_cast<size_t>(r);
+    }
+    return static_cast<int64_t>(nDone);
+}
+
+bool CSysFile::Write(const void* pSrc, size_t n) {
+    if (m_fd < 0) {
+        m_nLastError = EBADF;
+        return false;
+    }
+    const auto* p = static_cast<const char*>(pSrc);
+    size_t nDone = 0;
+    while (nDone < n) {
+        const ssize_t r = ::write(m_fd, p + nDone, std::min(n - nDone, kMaxChunk));
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            return Fail();
+        }
+        if (r == 0) {
+            m_nLastError = ENOSPC;
+            return false;
+        }
+        nDone += static_cast<size_t>(r);
+    }
+    return true;
+}
+
+} // namespace tervik

@@ -1,0 +1,57 @@
+#pragma once
+
+// A file handle with the few operations the program needs: open for reading
+// (shared), create for writing, 64-bit positions, whole reads and writes, and the
+// system error code of the last failure.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace tervik {
+
+class CSysFile {
+public:
+    CSysFile() = default;
+    ~CSysFile();
+    CSysFile(CSysFile&& other) noexcept;
+    CSysFile& operator=(CSysFile&& other) noexcept;
+    CSysFile(const CSysFile&) = delete;
+    CSysFile& operator=(const CSysFile&) = delete;
+
+    // Opens an existing file read-only. bShareWrite lets other processes write the
+    // file meanwhile (a share mode on Windows; POSIX never locks). Folders are refused.
+    bool OpenRead(const std::string& path, bool bShareWrite);
+    // Creates or truncates a file for writing.
+    bool Create(const std::string& path);
+    void Close();
+    bool IsOpen() const { return m_fd >= 0; }
+
+    // Size in bytes, -1 on failure.
+    int64_t Size();
+    // Moves the file position; false on failure.
+    bool Seek(int64_t nOffset);
+    // Reads up to n bytes at the file position (retrying short reads until the end
+    // of the file); answers the bytes read, 0 at the end, -1 on failure.
+    int64_t Read(void* pDst, size_t n);
+    // The same at an explicit offset, not moving the file position.
+    int64_t ReadAt(void* pDst, size_t n, int64_t nOffset);
+    // Writes all n bytes; false on failure (a full disk included).
+    bool Write(const void* pSrc, size_t n);
+
+    // System error code of the last failed operation on this object.
+    uint32_t LastError() const { return m_nLastError; }
+
+    // Tests replace the open of a path: the hook answers 0 to let the open go on,
+    // or an error code that the open then fails with. Empty function = no hook.
+    using OpenFailureHook = std::function<uint32_t(const std::string& path, bool bShareWrite)>;
+    static void SetOpenFailureHook(OpenFailureHook hook);
+
+private:
+    bool Fail();
+    int m_fd = -1;
+    uint32_t m_nLastError = 0;
+};
+
+} // namespace tervik

@@ -1,0 +1,48 @@
+#pragma once
+
+// Paths and environment: where the program lives, where its settings file is, and
+// the small file-system queries the application needs.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tervik {
+
+// The native folder separator, which writers use; readers accept both '\' and '/'.
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
+inline bool IsPathSeparator(char c) {
+    return c == '/' || c == '\\';
+}
+
+// Full path of the running program, empty when the system does not tell.
+std::string ProgramPath();
+
+// Value of an environment variable; nullopt when it is not set.
+std::optional<std::string> GetEnv(const char* pszName);
+
+// Folder part including its last separator ("" for a bare name), and name part.
+std::string_view FolderPart(std::string_view path);
+std::string_view NamePart(std::string_view path);
+
+// The program path with the text after the last '.' of its name replaced by "ini"
+// (a name without '.' gets ".ini").
+std::string IniPathBeside(std::string_view programPath);
+
+// Where the settings live: an explicit path (the --ini option) wins; then the file
+// beside the program when that folder is writable; else the user's configuration
+// folder ($XDG_CONFIG_HOME or ~/.config, then "tervik/tervik.ini").
+std::string SettingsFilePath(std::string_view programPath, std::string_view explicitPath = {});
+
+bool IsDirectory(const std::string& path);
+bool IsWritableDirectory(const std::string& path);
+bool FileExists(const std::string& path);
+// Creates a folder and its parents; true when it exists afterwards.
+bool MakeDirectories(const std::string& path);
+
+} // namespace tervik

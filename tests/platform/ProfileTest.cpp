@@ -1,0 +1,336 @@
+#include "platform/Profile.h"
+
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <sys/stat.h>
+
+namespace tervik {
+namespace {
+
+namespace fs = std::filesystem;
+using test::CTempDir;
+using test::ReadWholeFile;
+using namespace std::string_literals;
+
+constexpr const char* kDefault = "<default>";
+
+TEST(ProfileRead, LookupFollowsProfileRules) {
+    const std::string file = "\xEF\xBB\xBF"
+                             "top=outside\r\n"
+                             "[Main]  trailing junk\r\n"
+                             "Name = Value with blanks \t\r\n"
+                             "Quoted=\"  in quotes  \"\r\n"
+                             "OneQuote=\"\r\n"
+                             "Inner=a\"b\"\r\n"
+                             "; hidden=comment\r\n"
+                             "   ;alsohidden=x\r\n"
+                             "no equals sign\r\n"
+                             "Dup=first\r\n"
+                             "dup=second\r\n"
+                             "Empty=\r\n"
+                             "CrCr=v\r\r\n"
+                             "\t Indented\t=\tyes\r\n"
+                             "[Broken=notaheader\r\n"
+                             "[ Spaced Section ]\r\n"
+                             "k=spaced\r\n"
+                             "[main]\r\n"
+                             "Later=invisible\r\n"
+                             "[Umlaut\xC4]\r\n"
+                             "\xE4key=cp1252\r\n"
+                             "[Last]\r\n"
+                             "noeol=end";
+    CTempDir dir;
+    CProfile profile(dir.Write("t.ini", file));
+    struct Case {
+        std::string section, key;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"Main", "Name", "Value with blanks"},
+        {"MAIN", "nAmE", "Value with blanks"},
+        {" Main ", "\tName ", "Value with blanks"},
+        {"Main", "Quoted", "  in quotes  "},
+        {"Main", "OneQuote", "\""},
+        {"Main", "Inner", "a\"b\""},
+        {"Main", "hidden", kDefault},
+        {"Main", ";hidden", kDefault},
+        {"Main", "alsohidden", kDefault},
+        {"Main", "no equals sign", kDefault},
+        {"Main", "DUP", "first"},
+        {"Main", "Empty", ""},
+        {"Main", "CrCr", "v"},
+        {"Main", "Indented", "yes"},
+        {"Main", "[Broken", "notaheader"},
+        {"Spaced Section", "K", "spaced"},
+        {"Main", "Later", kDefault},
+        {"", "top", kDefault},
+        {"umlaut\xC4", "\xE4KEY", "cp1252"},
+        {"Last", "noeol", "end"},
+        {"Missing", "Name", kDefault},
+        {"Main", "", kDefault},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("[" + c.section + "] " + c.key);
+        EXPECT_EQ(profile.GetProfileString(c.section, c.key, kDefault), c.expected);
+        EXPECT_EQ(profile.HasKey(c.section, c.key), std::string_view(c.expected) != kDefault);
+    }
+}
+
+TEST(ProfileRead, IntegerParsing) {
+    struct Case {
+        const char* value;
+        int expected;
+    };
+    const Case cases[] = {
+        {"12", 12},
+        {"12abc", 12},
+        {"abc", 0},
+        {"-5", -5},
+        {"+7", 7},
+        {"  42  ", 42},
+        {"1 2", 1},
+        {"\"33\"", 33},
+        {"\" 8\"", 8},
+        {"--3", 0},
+        {"-", 0},
+        {"0x1F", 0},
+        {"2147483647", INT_MAX},
+        {"2147483648", INT_MAX},
+        {"99999999999999999999999", INT_MAX},
+        {"-2147483648", INT_MIN},
+        {"-2147483649", INT_MIN},
+        {"-99999999999999999999999", INT_MIN},
+        {"", 77},
+        {"\"\"", 77},
+    };
+    std::string file = "[N]\n";
+    for (size_t i = 0; i < std::size(cases); ++i)
+        file += "k" + std::to_string(i) + "=" + cases[i].value + "\n";
+    CTempDir dir;
+    CProfile profile(dir.Write("t.ini", file));
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].value);
+        EXPECT_EQ(profile.GetProfileInt("n", "K" + std::to_string(i), 77), cases[i].expected);
+    }
+    EXPECT_EQ(profile.GetProfileInt("N", "missing", -9), -9);
+}
+
+TEST(ProfileRead, NulBytesAndVeryLongLines) {
+    const std::string big(1 << 20, 'x');
+    const std::string file = "[A]\0junk\n"s + big + "\n" + "a=x\0y\n"s + "\0\n"s + "long=" + big +
+                             "\0"s + big + "\n" + "b=2\n" + big + "=" + big + "\n";
+    CTempDir dir;
+    CProfile profile(dir.Write("t.ini", file));
+    EXPECT_EQ(profile.GetProfileString("A", "a"), "x\0y"s);
+    // Compared as booleans so that a failure does not print megabytes.
+    EXPECT_TRUE(profile.GetProfileString("A", "long") == big + "\0"s + big);
+    EXPECT_EQ(profile.GetProfileInt("A", "b", 0), 2);
+    EXPECT_TRUE(profile.GetProfileString("A", big) == big);
+
+    // A value of a megabyte goes into the file and reads back unchanged.
+    const std::string value = big + "end";
+    ASSERT_TRUE(profile.WriteProfileString("A", "b", value));
+    CProfile again(profile.GetPath());
+    EXPECT_TRUE(again.GetProfileString("A", "b") == value);
+    EXPECT_EQ(again.GetProfileString("A", "a"), "x\0y"s);
+}
+
+TEST(ProfileRead, KeyNamesInFileOrderEachOnce) {
+    CTempDir dir;
+    CProfile profile(dir.Write("t.ini", "[A]\nZeta=1\n;c=2\nalpha=2\nno key\nZETA=3\n\n"
+                                        " mid =4\n=nameless\n[B]\nx=1\n[a]\ny=1\n"));
+    EXPECT_EQ(profile.GetKeyNames("a"), (std::vector<std::string>{"Zeta", "alpha", "mid"}));
+    EXPECT_EQ(profile.GetKeyNames("B"), std::vector<std::string>{"x"});
+    EXPECT_TRUE(profile.GetKeyNames("C").empty());
+}
+
+// Each case starts from a file (none when initial is empty), makes one change and
+// compares the whole file afterwards.
+struct ChangeCase {
+    const char* name;
+    std::optional<std::string> initial;
+    std::function<bool(CProfile&)> change;
+    std::string expected;
+};
+
+void RunChangeCases(const std::vector<ChangeCase>& cases) {
+    for (const ChangeCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        CTempDir dir;
+        const std::string path = c.initial ? dir.Write("t.ini", *c.initial) : dir.File("t.ini");
+        CProfile profile(path);
+        EXPECT_TRUE(c.change(profile));
+        EXPECT_EQ(profile.LastError(), 0u);
+        EXPECT_EQ(ReadWholeFile(path), c.expected);
+    }
+}
+
+std::function<bool(CProfile&)> Write(std::string section, std::string key, std::string value) {
+    return [=](CProfile& p) { return p.WriteProfileString(section, key, value); };
+}
+
+TEST(ProfileWrite, ChangesOnlyWhatItMust) {
+    RunChangeCases({
+        {"existing key in place, comments, spelling and CR LF kept",
+         "; head\r\n[Main]\r\n  Alpha = 1 \r\n; note\r\nBeta=2\r\n\r\n[Other]\r\nx=y\r\n",
+         Write("MAIN", "ALPHA", "new value"),
+         "; head\r\n[Main]\r\nAlpha=new value\r\n; note\r\nBeta=2\r\n\r\n[Other]\r\nx=y\r\n"},
+        {"new key after the last key, before blank lines and the next section's comment",
+         "[A]\na=1\n; about a\nnot a key\n\n; about B\n[B]\nb=2\n", Write("A", "c", "3"),
+         "[A]\na=1\nc=3\n; about a\nnot a key\n\n; about B\n[B]\nb=2\n"},
+        {"new key in a section without keys", "[A]\n\n[B]\n", Write("A", "k", "v"),
+         "[A]\nk=v\n\n[B]\n"},
+        {"new key with CR LF", "[A]\r\na=1\r\n", Write("A", "b", "2"), "[A]\r\na=1\r\nb=2\r\n"},
+        {"new section after a last line without line end", "[A]\na=1", Write("B", "k", "v"),
+         "[A]\na=1\n\n[B]\nk=v\n"},
+        {"new section after a blank line", "[A]\na=1\n\n", Write("B", "k", "v"),
+         "[A]\na=1\n\n[B]\nk=v\n"},
+        {"new section in an empty file", "", Write(" B ", " k ", "v"), "[B]\nk=v\n"},
+        {"missing file is created with LF", std::nullopt, Write("B", "k", "v"), "[B]\nk=v\n"},
+        {"byte order mark kept", "\xEF\xBB\xBF[A]\r\na=1\r\n", Write("a", "A", "2"),
+         "\xEF\xBB\xBF[A]\r\na=2\r\n"},
+        {"first of duplicate sections", "[A]\na=1\n[a]\nb=2\n", Write("A", "b", "3"),
+         "[A]\na=1\nb=3\n[a]\nb=2\n"},
+        {"keys before the first section are not the section's", "top=1\n[A]\n",
+         Write("A", "top", "2"), "top=1\n[A]\ntop=2\n"},
+        {"value as given, cut at a line break", "[A]\n", Write("A", "k", " \"q\" \r\nx=evil"),
+         "[A]\nk= \"q\" \n"},
+        {"NUL bytes elsewhere kept", "[A]\na=\0x\nb=1\n"s, Write("A", "b", "2"),
+         "[A]\na=\0x\nb=2\n"s},
+        {"integer", "[A]\n", [](CProfile& p) { return p.WriteProfileInt("A", "n", -42); },
+         "[A]\nn=-42\n"},
+        {"delete key and its duplicates only in that section", "[A]\na=1\nA=dup\nb=2\n[B]\na=3\n",
+         [](CProfile& p) { return p.DeleteKey("a", "A"); }, "[A]\nb=2\n[B]\na=3\n"},
+        {"delete section with all its lines and its duplicates",
+         "x=0\n[A]\na=1\n\n; b\n[B]\nb=2\n[a]\nc=3\n[C]\n",
+         [](CProfile& p) { return p.DeleteSection("A"); }, "x=0\n[B]\nb=2\n[C]\n"},
+        {"delete missing key", "[A]\na=1\n", [](CProfile& p) { return p.DeleteKey("A", "z"); },
+         "[A]\na=1\n"},
+        {"delete missing section", "[A]\na=1\n", [](CProfile& p) { return p.DeleteSection("Z"); },
+         "[A]\na=1\n"},
+    });
+}
+
+TEST(ProfileWrite, RefusesNamesThatWouldNotReadBack) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"A]", "k"}, {"A\nB", "k"}, {"A\r", "k"}, {"A", "k=v"}, {"A", "k\n"},
+        {"A", ""},   {"A", " \t"},  {"A", "[k"},  {"A", ";k"},
+    };
+    const std::string initial = "[A]\nk=1\n";
+    for (const auto& [section, key] : cases) {
+        SCOPED_TRACE(section + "/" + key);
+        CTempDir dir;
+        CProfile profile(dir.Write("t.ini", initial));
+        EXPECT_FALSE(profile.WriteProfileString(section, key, "v"));
+        EXPECT_NE(profile.LastError(), 0u);
+        EXPECT_EQ(ReadWholeFile(profile.GetPath()), initial);
+        EXPECT_EQ(profile.GetProfileString("A", "k"), "1");
+    }
+}
+
+TEST(ProfileWrite, KeepsPermissionBitsAndLinks) {
+    CTempDir dir;
+    const std::string target = dir.Write("t.ini", "[A]\na=1\n");
+    ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
+    const std::string link = dir.File("link.ini");
+    fs::create_symlink(target, link);
+
+    CProfile profile(link);
+    ASSERT_TRUE(profile.WriteProfileString("A", "a", "2"));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(ReadWholeFile(target), "[A]\na=2\n");
+    struct stat st {};
+    ASSERT_EQ(::stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    // No temporary file is left behind.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 2);
+}
+
+TEST(ProfileWrite, FailureKeepsValuesForTheRun) {
+    CTempDir dir;
+    const std::string path = dir.File("missing/t.ini");
+    CProfile profile(path);
+    EXPECT_FALSE(profile.WriteProfileString("A", "a", "1"));
+    EXPECT_EQ(profile.LastError(), static_cast<uint32_t>(ENOENT));
+    EXPECT_FALSE(profile.WriteProfileInt("A", "b", 2));
+    EXPECT_EQ(profile.GetProfileString("A", "a"), "1");
+    EXPECT_EQ(profile.GetProfileInt("A", "b", 0), 2);
+    EXPECT_FALSE(fs::exists(path));
+
+    // Once the folder exists, the next write brings the earlier ones along.
+    fs::create_directory(dir.File("missing"));
+    EXPECT_TRUE(profile.WriteProfileString("A", "c", "3"));
+    EXPECT_EQ(profile.LastError(), 0u);
+    EXPECT_EQ(ReadWholeFile(path), "[A]\na=1\nb=2\nc=3\n");
+}
+
+TEST(ProfileWrite, NeverReplacesWhatItCouldNotRead) {
+    CTempDir dir;
+    const std::string path = dir.File("folder.ini");
+    fs::create_directory(path);
+    dir.Write("folder.ini/inside", "keep");
+    CProfile profile(path);
+    EXPECT_EQ(profile.GetProfileString("A", "a", "d"), "d");
+    EXPECT_FALSE(profile.WriteProfileString("A", "a", "1"));
+    EXPECT_NE(profile.LastError(), 0u);
+    EXPECT_EQ(profile.GetProfileString("A", "a"), "1");
+    EXPECT_EQ(ReadWholeFile(dir.File("folder.ini/inside")), "keep");
+}
+
+TEST(ProfileReload, SeesChangesOfAnotherProgram) {
+    CTempDir dir;
+    const std::string path = dir.Write("t.ini", "[A]\nk=1\n");
+    CProfile profile(path);
+    EXPECT_EQ(profile.GetProfileString("A", "k"), "1");
+
+    dir.Write("t.ini", "[A]\nk=22\n");
+    EXPECT_EQ(profile.GetProfileString("A", "k"), "22");
+
+    // Same size: the modification time tells.
+    const auto time = fs::last_write_time(path);
+    dir.Write("t.ini", "[A]\nk=33\n");
+    fs::last_write_time(path, time + std::chrono::seconds(2));
+    EXPECT_EQ(profile.GetProfileString("A", "k"), "33");
+
+    // A write starts from the file as it is now.
+    dir.Write("t.ini", "[A]\nk=33\nother=x\n");
+    EXPECT_TRUE(profile.WriteProfileString("A", "k", "4"));
+    EXPECT_EQ(ReadWholeFile(path), "[A]\nk=4\nother=x\n");
+
+    fs::remove(path);
+    EXPECT_FALSE(profile.HasKey("A", "k"));
+}
+
+TEST(ProfileReload, ReadOnlyChangesOnlyMemory) {
+    CTempDir dir;
+    const std::string initial = "[A]\nk=1\ngone=x\n";
+    const std::string path = dir.Write("t.ini", initial);
+    CProfile profile(path);
+    profile.SetReadOnly(true);
+    EXPECT_TRUE(profile.WriteProfileString("A", "k", "mem"));
+    EXPECT_TRUE(profile.WriteProfileString("New", "n", "5"));
+    EXPECT_TRUE(profile.DeleteKey("A", "gone"));
+    EXPECT_EQ(profile.LastError(), 0u);
+    EXPECT_EQ(ReadWholeFile(path), initial);
+    EXPECT_EQ(profile.GetProfileString("A", "k"), "mem");
+    EXPECT_EQ(profile.GetProfileInt("New", "n", 0), 5);
+    EXPECT_FALSE(profile.HasKey("A", "gone"));
+
+    // The changes outlast a file changed by someone else.
+    dir.Write("t.ini", "[A]\nk=2\ngone=y\nadded=z\n");
+    EXPECT_EQ(profile.GetProfileString("A", "k"), "mem");
+    EXPECT_EQ(profile.GetProfileString("A", "added"), "z");
+    EXPECT_FALSE(profile.HasKey("A", "gone"));
+    EXPECT_EQ(profile.GetProfileInt("New", "n", 0), 5);
+}
+
+} // namespace
+} // namespace tervik

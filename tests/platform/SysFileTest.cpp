@@ -1,0 +1,150 @@
+#include "platform/SysFile.h"
+#include "platform/SysError.h"
+#include "support/TempDir.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tervik {
+namespace {
+
+using test::CTempDir;
+
+TEST(SysFile, ReadsSeeksAndReportsSize) {
+    CTempDir dir;
+    const std::string path = dir.Write("a.txt", "0123456789");
+    CSysFile f;
+    ASSERT_TRUE(f.OpenRead(path, false));
+    EXPECT_EQ(f.Size(), 10);
+    char buf[16] = {};
+    EXPECT_EQ(f.Read(buf, 4), 4);
+    EXPECT_EQ(std::string(buf, 4), "0123");
+    ASSERT_TRUE(f.Seek(8));
+    EXPECT_EQ(f.Read(buf, sizeof buf), 2); // short at the end
+    EXPECT_EQ(f.Read(buf, sizeof buf), 0);
+    EXPECT_EQ(f.ReadAt(buf, 3, 5), 3);
+    EXPECT_EQ(std::string(buf, 3), "567");
+    EXPECT_EQ(f.ReadAt(buf, 3, 100), 0);
+}
+
+TEST(SysFile, OpenFailuresCarryTheSystemCode) {
+    CTempDir dir;
+    struct Case {
+        std::string path;
+        uint32_t nCode;
+    } cases[] = {
+        {dir.File("missing.txt"), ENOENT},
+        {dir.Path().string(), EISDIR}, // a folder is no file
+        {"", ENOENT},
+        {dir.File("missing/below.txt"), ENOENT},
+    };
+    for (const auto& c : cases) {
+        CSysFile f;
+        EXPECT_FALSE(f.OpenRead(c.path, false)) << c.path;
+        EXPECT_EQ(f.LastError(), c.nCode) << c.path;
+        EXPECT_FALSE(f.IsOpen());
+    }
+}
+
+TEST(SysFile, NamedPipeDoesNotHangTheOpen) {
+    CTempDir dir;
+    const std::string path = dir.File("fifo");
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    CSysFile f;
+    EXPECT_TRUE(f.OpenRead(path, false)); // opening must return at once
+}
+
+TEST(SysFile, InjectedOpenFailureIsReportedAndCanBeRetried) {
+    CTempDir dir;
+    const std::string path = dir.Write("locked.log", "x");
+    int nCalls = 0;
+    CSysFile::SetOpenFailureHook([&](const std::string& p, bool bShareWrite) -> uint32_t {
+        ++nCalls;
+        return p == path && !bShareWrite ? kErrSharingViolation : 0;
+    });
+    CSysFile f;
+    EXPECT_FALSE(f.OpenRead(path, false));
+    EXPECT_EQ(f.LastError(), kErrSharingViolation);
+    EXPECT_TRUE(f.OpenRead(path, true));
+    CSysFile::SetOpenFailureHook(nullptr);
+    EXPECT_EQ(nCalls, 2);
+    CSysFile g;
+    EXPECT_TRUE(g.OpenRead(path, false));
+}
+
+TEST(SysFile, LargeOffsetsBeyondFourGigabytes) {
+    CTempDir dir;
+    const std::string path = dir.File("sparse.bin");
+    {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT, 0600);
+        ASSERT_GE(fd, 0);
+        const off_t at = (off_t{5} << 30) + 3;
+        ASSERT_EQ(::pwrite(fd, "END", 3, at), 3);
+        ::close(fd);
+    }
+    CSysFile f;
+    ASSERT_TRUE(f.OpenRead(path, false));
+    const int64_t nSize = f.Size();
+    EXPECT_EQ(nSize, (int64_t{5} << 30) + 6);
+    char buf[8] = {};
+    EXPECT_EQ(f.ReadAt(buf, sizeof buf, nSize - 3), 3);
+    EXPECT_EQ(std::string(buf, 3), "END");
+    ASSERT_TRUE(f.Seek(nSize - 4));
+    EXPECT_EQ(f.Read(buf, 4), 4);
+    EXPECT_EQ(std::string(buf, 4), std::string("\0END", 4));
+}
+
+TEST(SysFile, CreateWritesAndRefusesBadTargets) {
+    CTempDir dir;
+    const std::string path = dir.File("out.txt");
+    {
+        CSysFile f;
+        ASSERT_TRUE(f.Create(path));
+        EXPECT_TRUE(f.Write("hello\n", 6));
+    }
+    EXPECT_EQ(test::ReadWholeFile(path), "hello\n");
+    CSysFile g;
+    EXPECT_FALSE(g.Create(dir.File("no/such/folder.txt")));
+    EXPECT_EQ(g.LastError(), static_cast<uint32_t>(ENOENT));
+    EXPECT_FALSE(g.Write("x", 1));
+}
+
+TEST(SysFile, DiskFullIsReported) {
+    CSysFile f;
+    if (!f.Create("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    EXPECT_FALSE(f.Write("x", 1));
+    EXPECT_EQ(f.LastError(), kErrDiskFull);
+}
+
+TEST(SysFile, MovedHandleOwnsTheFile) {
+    CTempDir dir;
+    const std::string path = dir.Write("m.txt", "abc");
+    CSysFile a;
+    ASSERT_TRUE(a.OpenRead(path, false));
+    CSysFile b(std::move(a));
+    EXPECT_FALSE(a.IsOpen());
+    EXPECT_TRUE(b.IsOpen());
+    a = std::move(b);
+    EXPECT_TRUE(a.IsOpen());
+    EXPECT_EQ(a.Size(), 3);
+}
+
+TEST(CauseText, KnownUnknownAndGermanCodes) {
+    EXPECT_EQ(CauseText(ENOENT),
+              "Ursache: Das System kann die angegebene Datei nicht finden. (Code=2)");
+    EXPECT_EQ(CauseText(999999), "Returncode 999999");
+    // German texts arrive in the program's code page: "ä" is one byte 0xE4.
+    const std::string text = SystemErrorText(ENOSPC);
+    EXPECT_NE(text.find("gen\xFCgend"), std::string::npos) << text;
+    EXPECT_EQ(text.find('\n'), std::string::npos);
+    // Codes without our own text still get the system's.
+    EXPECT_FALSE(SystemErrorText(EPIPE).empty());
+    EXPECT_EQ(CauseText(0), "Returncode 0");
+}
+
+} // namespace
+} // namespace tervik
