@@ -23,6 +23,11 @@ const std::string& ScratchPath(int n) {
         "/tmp/fuzz_ini_" + std::to_string(::getpid()) + "_a.ini",
         "/tmp/fuzz_ini_" + std::to_string(::getpid()) + "_b.ini",
     };
+    static const bool bCleanup = std::atexit([] {
+                                     for (const std::string& path : paths)
+                                         std::remove(path.c_str());
+                                 }) == 0;
+    (void)bCleanup;
     return paths[n];
 }
 
