@@ -2,6 +2,7 @@
 
 #include "app/Version.h"
 #include "cli/Cli.h"
+#include "cli/Subcommands.h"
 #include "platform/CodePage.h"
 
 #include <cstdio>
@@ -46,6 +47,21 @@ int main(int argc, char** argv) {
     if (command == "--version") {
         std::printf("tervik-cli %s\n", tervik::kVersion);
         return kExitOk;
+    }
+    struct Subcommand {
+        const char* pszName;
+        int (*pfnRun)(CArgs&);
+    };
+    static constexpr Subcommand kSubcommands[] = {
+        {"info", RunInfo},
+        {"records", RunRecords},
+        {"text", RunText},
+    };
+    for (const auto& sub : kSubcommands) {
+        if (command == sub.pszName) {
+            CArgs rest(std::vector<std::string>(args.begin() + 1, args.end()));
+            return sub.pfnRun(rest);
+        }
     }
     return UsageError(tervik::Utf8ToCp1252("Unbekannter Unterbefehl: ") + command);
 }

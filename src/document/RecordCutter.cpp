@@ -1,11 +1,9 @@
 #include "document/RecordCutter.h"
 
+#include "document/RecordScan.h"
+
 #include <algorithm>
 #include <cstring>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace tervik {
 
@@ -15,33 +13,6 @@ constexpr uint8_t kLf = 0x0A;
 constexpr uint8_t kCr = 0x0D;
 constexpr uint8_t kTab = 0x09;
 constexpr size_t kChunk = 64;
-
-// Bit i set where p[i] is LF, resp. TAB, for the 64 bytes at p.
-inline void ChunkMasks(const uint8_t* p, uint64_t& lf, uint64_t& tab) {
-#if defined(__SSE2__)
-    const __m128i vLf = _mm_set1_epi8(static_cast<char>(kLf));
-    const __m128i vTab = _mm_set1_epi8(static_cast<char>(kTab));
-    uint64_t l = 0, t = 0;
-    for (int k = 0; k < 4; ++k) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
-        l |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, vLf))))
-             << (16 * k);
-        t |=
-            static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, vTab))))
-            << (16 * k);
-    }
-    lf = l;
-    tab = t;
-#else
-    uint64_t l = 0, t = 0;
-    for (size_t k = 0; k < kChunk; ++k) {
-        l |= static_cast<uint64_t>(p[k] == kLf) << k;
-        t |= static_cast<uint64_t>(p[k] == kTab) << k;
-    }
-    lf = l;
-    tab = t;
-#endif
-}
 
 } // namespace
 
@@ -167,42 +138,48 @@ bool CRecordCutter::FeedBytewise(const uint8_t* p, size_t n) {
 }
 
 bool CRecordCutter::FeedSingleByteFast(const uint8_t* p, size_t n) {
+    static const detail::FastScanFn s_pfnScan = detail::SelectFastScan();
     size_t i = 0;
-    while (i + kChunk <= n) {
-        // Near a cut, and for tiny record sizes, the plain rules decide byte by byte.
+    while (n - i >= kChunk) {
         if (static_cast<uint64_t>(m_nCount) + kChunk > m_nCut) {
+            // Near a cut, and for tiny record sizes, the plain rules decide byte by byte.
             for (const size_t nEnd = i + kChunk; i < nEnd; ++i)
                 if (!StepByte(p[i], -1)) return false;
             continue;
         }
-        if (!BeforeByte()) return false;
-        uint64_t lf, tab;
-        ChunkMasks(p + i, lf, tab);
-        const uint64_t nChunkPos = m_nPos;
-        size_t nFrom = 0; // first byte of the current record inside the chunk
-        while (lf) {
-            const unsigned j = static_cast<unsigned>(__builtin_ctzll(lf));
-            lf &= lf - 1;
-            const uint64_t below = (uint64_t{1} << j) - 1;
-            if (tab & below) m_bTab = true;
-            m_nCount += static_cast<uint32_t>(j - nFrom);
-            const uint8_t before = j > 0 ? p[i + j - 1] : (m_nPrevValid ? m_prev[0] : 0);
-            const bool bCr = before == kCr && (j > 0 || m_nPrevValid > 0);
-            if (m_nLineEnd == 0) m_nLineEnd = bCr ? 2 : 1;
-            m_nPos = nChunkPos + j;
-            if (!EndRecord(true, bCr ? 1 : 0)) return false;
-            tab &= ~(below | (uint64_t{1} << j));
-            nFrom = j + 1;
-            if (nFrom < kChunk && !BeforeByte()) return false;
+        detail::FastScanState st{};
+        st.nPos = m_nPos;
+        st.nStart = m_nStart;
+        st.nCount = m_nCount;
+        st.bTab = m_bTab;
+        st.bEmptyAllowed = m_bEmptyAllowed;
+        st.nPrev = m_nPrevValid ? m_prev[0] : -1;
+        st.nLineEnd = m_nLineEnd;
+        st.nMaxLength = m_nMaxLength;
+        st.nCut = m_nCut;
+        st.pSink = &m_sink;
+        st.pEscape = m_pEscape;
+        const size_t nDone = s_pfnScan(st, p + i, n - i);
+        m_nInTable += st.nStored;
+        m_nLineEnd = st.nLineEnd;
+        m_nMaxLength = st.nMaxLength;
+        if (st.bStopped) {
+            m_bStopped = true;
+            m_bSinkFull = st.bSinkFull;
+            return false;
         }
-        if (tab) m_bTab = true;
-        m_nCount += static_cast<uint32_t>(kChunk - nFrom);
-        m_nPos = nChunkPos + kChunk;
-        m_prev[0] = p[i + kChunk - 1];
-        m_prev[1] = p[i + kChunk - 2];
-        m_prev[2] = p[i + kChunk - 3];
-        m_nPrevValid = 3;
-        i += kChunk;
+        m_nPos = st.nPos;
+        m_nStart = st.nStart;
+        m_nCount = st.nCount;
+        m_bTab = st.bTab;
+        m_bEmptyAllowed = st.bEmptyAllowed;
+        i += nDone;
+        if (i >= 3) {
+            m_prev[0] = p[i - 1];
+            m_prev[1] = p[i - 2];
+            m_prev[2] = p[i - 3];
+            m_nPrevValid = 3;
+        }
     }
     for (; i < n; ++i)
         if (!StepByte(p[i], -1)) return false;
@@ -212,7 +189,9 @@ bool CRecordCutter::FeedSingleByteFast(const uint8_t* p, size_t n) {
 bool CRecordCutter::Feed(const uint8_t* p, size_t n) {
     if (m_bStopped) return false;
     if (n == 0) return true;
-    if (m_params.m_eEncoding == CutEncoding::SingleByte && m_params.m_nFixedSize == 0)
+    // Limits act per byte; such reads stop early or cover a small window anyway.
+    if (m_params.m_eEncoding == CutEncoding::SingleByte && m_params.m_nFixedSize == 0 &&
+        m_params.m_nLimitFromStart == 0 && m_params.m_nLimitFromEnd == 0)
         return FeedSingleByteFast(p, n);
     return FeedBytewise(p, n);
 }

@@ -42,6 +42,12 @@ public:
     virtual bool Store(const RecordEntry& entry) = 0;
     // Removes the oldest record (only with a limit counted from the end).
     virtual void RemoveFirst() = 0;
+    // Stores records in order; answers how many were taken (fewer: no more fit).
+    virtual size_t StoreMany(const RecordEntry* pEntries, size_t n) {
+        for (size_t i = 0; i < n; ++i)
+            if (!Store(pEntries[i])) return i;
+        return n;
+    }
 };
 
 class CRecordCutter {

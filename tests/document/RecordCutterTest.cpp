@@ -247,43 +247,31 @@ TEST(RecordCutter, LineEndsAcrossBlockEdgesMatchTheReference) {
     }
 }
 
+// Escape pressed while the data streams in: the cut ends at the first record end
+// after it.
 TEST(RecordCutter, EscapeMatchesTheReference) {
     std::mt19937_64 rng(7);
     for (int iter = 0; iter < 300; ++iter) {
-        std::vector<uint8_t> data(500 + rng() % 2000);
+        std::vector<uint8_t> data(500 + rng() % 4000);
         for (auto& b : data)
-            b = "ab\n\r\t"[rng() % 5];
-        // Escape "pressed" at a given record end: a sink that sets the flag.
-        const uint64_t nAt = 1 + rng() % 50;
-        struct EscapeSink : VectorSink {
-            std::atomic<bool>* pFlag;
-            uint64_t nAt, nSeen = 0;
-        } sink;
-        std::atomic<bool> escape{false};
-        sink.pFlag = &escape;
-        sink.nAt = nAt;
-        // Record ends that store nothing count too, so compare through the reference
-        // only where every record end stores (no cuts): default sizes.
+            b = static_cast<uint8_t>("ab\n\r\t"[rng() % 5]);
+        CutParams p;
+        p.m_nMaxRecSize = rng() % 2 ? 32768 : 50;
+        const size_t nPress = rng() % data.size();
         test::ReferenceOptions ro;
-        ro.nEscapeAtRecordEnd = nAt;
+        ro.params = p;
+        ro.nEscapeFromOffset = nPress;
         const auto want = test::ReferenceDelimit(data, ro);
-        struct CountingSink : IRecordSink {
-            std::deque<RecordEntry> records;
-            std::atomic<bool>* pFlag;
-            uint64_t nAt;
-            bool Store(const RecordEntry& e) override {
-                records.push_back(e);
-                if (records.size() >= nAt) pFlag->store(true);
-                return true;
-            }
-            void RemoveFirst() override { records.pop_front(); }
-        } counting;
-        counting.pFlag = &escape;
-        counting.nAt = nAt;
-        CRecordCutter cutter({}, counting, 0, &escape);
-        if (cutter.Feed(data.data(), data.size())) cutter.Finish();
-        EXPECT_EQ(Describe({counting.records.begin(), counting.records.end()}),
-                  Describe(want.records));
+
+        VectorSink sink;
+        std::atomic<bool> escape{false};
+        CRecordCutter cutter(p, sink, 0, &escape);
+        bool bGoing = cutter.Feed(data.data(), nPress);
+        escape = true;
+        if (bGoing && cutter.Feed(data.data() + nPress, data.size() - nPress)) cutter.Finish();
+        EXPECT_EQ(Describe({sink.records.begin(), sink.records.end()}), Describe(want.records))
+            << iter;
+        EXPECT_EQ(cutter.Stopped(), want.bStopped) << iter;
     }
 }
 

@@ -21,8 +21,8 @@ struct ReferenceResult {
 struct ReferenceOptions {
     CutParams params;
     uint64_t nStartOffset = 0; // file offset of data[0]
-    // Escape counts as pressed from this record end on (1-based); 0 = never.
-    uint64_t nEscapeAtRecordEnd = 0;
+    // Escape counts as pressed at record ends at or behind this file offset.
+    uint64_t nEscapeFromOffset = UINT64_MAX;
 };
 
 inline ReferenceResult ReferenceDelimit(const std::vector<uint8_t>& data,
@@ -38,7 +38,6 @@ inline ReferenceResult ReferenceDelimit(const std::vector<uint8_t>& data,
     uint64_t start = o.nStartOffset;
     uint32_t n = 0;
     bool bEmptyOk = true, bTab = false, bSkip = false;
-    uint64_t nRecordEnds = 0;
     auto at = [&](size_t i) -> int { return i < data.size() ? data[i] : -1; };
 
     for (size_t i = 0; i < data.size(); ++i) {
@@ -94,8 +93,7 @@ inline ReferenceResult ReferenceDelimit(const std::vector<uint8_t>& data,
                 start = off;
                 bEmptyOk = nFixed != 0;
             }
-            ++nRecordEnds;
-            if (o.nEscapeAtRecordEnd && nRecordEnds >= o.nEscapeAtRecordEnd) {
+            if (off >= o.nEscapeFromOffset) {
                 r.bStopped = true;
                 break;
             }

@@ -1,0 +1,65 @@
+#pragma once
+
+// Opening a file for a subcommand: the open options, the settings and a host that
+// answers the document from the console.
+
+#include "app/Colour.h"
+#include "app/Settings.h"
+#include "cli/Cli.h"
+#include "document/DocumentHost.h"
+#include "document/TervikDoc.h"
+#include "platform/Profile.h"
+
+#include <chrono>
+#include <memory>
+#include <optional>
+
+namespace tervik::cli {
+
+class CConsoleHost : public IDocumentHost {
+public:
+    explicit CConsoleHost(const std::string& iniPath);
+    CSettings& Settings() override { return m_settings; }
+    const ColorSettings& Colours() override { return m_colours; }
+    OpenOptions CurrentOpenOptions() override { return m_options; }
+    // Messages go to stderr; a question is answered "No".
+    int MessageBox(const std::string& text, unsigned nType) override;
+
+    CProfile& Profile() { return m_profile; }
+    OpenOptions m_options;
+
+private:
+    CProfile m_profile;
+    CSettings m_settings;
+    ColorSettings m_colours;
+};
+
+// A document opened with the options of the command line.
+struct OpenedFile {
+    std::unique_ptr<CConsoleHost> pHost;
+    std::unique_ptr<CTervikDoc> pDoc;
+    bool bTiming = false;
+    std::chrono::steady_clock::time_point start;
+    // Prints "<name>-ms: X" on stderr when --timing was given.
+    void PrintTiming(const char* pszName) const;
+};
+
+// The common and open options of the command line.
+struct OpenArgs {
+    std::string iniPath;
+    bool bTiming = false;
+    OpenOptions options;
+    std::optional<uint64_t> nMaxRec;
+    std::optional<uint64_t> nTab;
+    std::optional<bool> bUtf8;
+    std::optional<bool> bUtf16;
+};
+
+// Takes --ini, --timing, --fixed, --limit, --from-end, --maxrec, --tab, --utf8 and
+// --utf16 from args; a bad value is noted as the args' error.
+OpenArgs TakeOpenArgs(CArgs& args);
+
+// Opens the file. On failure the document is empty and nExit holds the exit code.
+OpenedFile OpenFile(const OpenArgs& open, const std::string& path, int& nExit);
+
+} // namespace tervik::cli

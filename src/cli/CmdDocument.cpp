@@ -1,0 +1,126 @@
+// Subcommands over an opened document: info, records, text.
+
+#include "cli/CliDocument.h"
+#include "cli/Output.h"
+#include "cli/Subcommands.h"
+#include "platform/CodePage.h"
+#include "views/DisplayText.h"
+
+#include <memory>
+#include <vector>
+
+namespace tervik::cli {
+
+namespace {
+
+// The one positional FILE of a subcommand; a usage error otherwise.
+bool TakeSingleFile(CArgs& args, std::string& path) {
+    const auto rest = args.Positionals();
+    if (args.HasError()) return false;
+    if (rest.size() != 1) {
+        args.SetError(rest.empty() ? "Es fehlt der Dateiname." : "Zu viele Argumente.");
+        return false;
+    }
+    path = rest[0];
+    return true;
+}
+
+const char* BomName(const CTervikDoc& doc) {
+    if (doc.m_bBomUtf16Le) return "utf16le";
+    if (doc.m_bBomUtf16Be) return "utf16be";
+    if (doc.m_bBomUtf8) return "utf8";
+    return "none";
+}
+
+} // namespace
+
+int RunInfo(CArgs& args) {
+    const OpenArgs open = TakeOpenArgs(args);
+    std::string path;
+    if (!TakeSingleFile(args, path)) return UsageError(Utf8ToCp1252(args.Error()));
+    int nExit = kExitOk;
+    OpenedFile f = OpenFile(open, path, nExit);
+    if (!f.pDoc) return nExit;
+    CTervikDoc& doc = *f.pDoc;
+    const std::string digest = doc.GetDigest();
+    f.PrintTiming("digest");
+    COutput out;
+    out.Put("file-size: ");
+    out.PutNumber(static_cast<uint64_t>(doc.m_nFileSize));
+    out.Put("\nrecords: ");
+    out.PutNumber(doc.m_nRecords);
+    out.Put("\nmax-length: ");
+    out.PutNumber(doc.m_nMaxLength);
+    out.Put("\nline-end: ");
+    out.PutNumber(doc.m_nLineEnd);
+    out.Put("\nbom: ");
+    out.Put(BomName(doc));
+    out.Put("\ndigest: ");
+    out.Put(digest);
+    out.Put('\n');
+    return kExitOk;
+}
+
+int RunRecords(CArgs& args) {
+    const OpenArgs open = TakeOpenArgs(args);
+    std::string path;
+    if (!TakeSingleFile(args, path)) return UsageError(Utf8ToCp1252(args.Error()));
+    int nExit = kExitOk;
+    OpenedFile f = OpenFile(open, path, nExit);
+    if (!f.pDoc) return nExit;
+    CTervikDoc& doc = *f.pDoc;
+    COutput out;
+    for (uint32_t r = 0; r < doc.m_nRecords; ++r) {
+        const RecordEntry* e = doc.Record(r);
+        out.PutNumber(e->m_nOffset);
+        out.Put(' ');
+        out.PutNumber(e->m_nLength);
+        out.Put(' ');
+        out.PutHex(e->m_nFlags, 8);
+        out.Put('\n');
+    }
+    return kExitOk;
+}
+
+int RunText(CArgs& args) {
+    const OpenArgs open = TakeOpenArgs(args);
+    const auto nFrom = args.TakeNumber("--from", kMaxRecords);
+    const auto nCount = args.TakeNumber("--count", kMaxRecords);
+    const auto nSkip = args.TakeNumber("--skip", kMaxRecords);
+    const bool bNoExpand = args.TakeFlag("--no-expand");
+    const bool bDisplay = args.TakeFlag("--display");
+    const bool bEbcdic = args.TakeFlag("--ebcdic");
+    const bool bOem = args.TakeFlag("--oem");
+    std::string path;
+    if (!TakeSingleFile(args, path)) return UsageError(Utf8ToCp1252(args.Error()));
+    int nExit = kExitOk;
+    OpenedFile f = OpenFile(open, path, nExit);
+    if (!f.pDoc) return nExit;
+    CTervikDoc& doc = *f.pDoc;
+    const uint64_t nFirst = nFrom.value_or(0);
+    const uint64_t nEnd = std::min<uint64_t>(doc.m_nRecords, nFirst + nCount.value_or(kMaxRecords));
+    std::vector<char> buf;
+    COutput out;
+    for (uint64_t r = nFirst; r < nEnd; ++r) {
+        const auto nRecord = static_cast<uint32_t>(r);
+        const RecordEntry* e = doc.Record(nRecord);
+        // Room for every column: each byte may expand to a whole tab stop.
+        const size_t nRoom = static_cast<size_t>(std::max(1, doc.m_nTabSize)) *
+                                 std::min<size_t>(e->m_nLength, kDocBufferSize) +
+                             1;
+        if (buf.size() < nRoom) buf.resize(nRoom);
+        const uint32_t n =
+            doc.GetRecordText(nRecord, buf.data(), static_cast<uint32_t>(nRoom),
+                              static_cast<uint32_t>(nSkip.value_or(0)), !bNoExpand, false);
+        if (bDisplay) {
+            auto* p = reinterpret_cast<uint8_t*>(buf.data());
+            ConvertForDisplay(p, n, bEbcdic, bOem);
+            MakePrintable(p, n);
+        }
+        out.Put(std::string_view(buf.data(), n));
+        out.Put('\n');
+    }
+    return kExitOk;
+}
+
+} // namespace tervik::cli

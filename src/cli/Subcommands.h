@@ -1,0 +1,12 @@
+#pragma once
+
+#include "cli/Cli.h"
+
+namespace tervik::cli {
+
+// Each answers the exit code.
+int RunInfo(CArgs& args);
+int RunRecords(CArgs& args);
+int RunText(CArgs& args);
+
+} // namespace tervik::cli

@@ -1,0 +1,16 @@
+#pragma once
+
+// EBCDIC code page 037 and its inverse. Source and destination may be the same.
+
+#include <cstddef>
+#include <cstdint>
+
+namespace tervik {
+
+void EbcdicToAnsi(const uint8_t* pSrc, uint8_t* pDst, size_t n);
+void AnsiToEbcdic(const uint8_t* pSrc, uint8_t* pDst, size_t n);
+// The 256-byte tables, for scanners that translate a byte per lookup.
+const uint8_t* EbcdicToAnsiTable();
+const uint8_t* AnsiToEbcdicTable();
+
+} // namespace tervik

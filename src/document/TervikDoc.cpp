@@ -1,0 +1,789 @@
+#include "document/TervikDoc.h"
+
+#include "app/Settings.h"
+#include "app/Strings.h"
+#include "document/DigestWorker.h"
+#include "document/Ebcdic.h"
+#include "document/RecordCutter.h"
+#include "framework/CmdUI.h"
+#include "framework/CommandIds.h"
+#include "framework/MessageBoxTypes.h"
+#include "platform/CodePage.h"
+#include "platform/SysError.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <unistd.h>
+
+namespace tervik {
+
+namespace {
+
+constexpr int32_t kRecordBlockSize = 32768;
+constexpr int32_t kSelectedBlockSize = 32768;
+// The read thread reads this much at a time.
+constexpr size_t kReadAhead = 1024 * 1024;
+// Status texts show at most this much of a path.
+constexpr size_t kMaxStatusPath = 255;
+
+// Appends records to the table; refuses beyond the cap.
+class CTableSink : public IRecordSink {
+public:
+    CTableSink(CBlockList& table, std::atomic<uint32_t>& progress, uint32_t nCap)
+        : m_table(table), m_progress(progress), m_nCap(nCap) {}
+    bool Store(const RecordEntry& e) override {
+        if (m_table.Count() >= m_nCap) return false;
+        // An allocation failure loses this record but does not stop the reading.
+        m_table.Append(&e);
+        m_progress.store(m_table.Count(), std::memory_order_relaxed);
+        return true;
+    }
+    size_t StoreMany(const RecordEntry* pEntries, size_t n) override {
+        const size_t nRoom = m_nCap - std::min<size_t>(m_nCap, m_table.Count());
+        const size_t nTake = std::min(n, nRoom);
+        for (size_t i = 0; i < nTake; ++i)
+            m_table.Append(&pEntries[i]);
+        m_progress.store(m_table.Count(), std::memory_order_relaxed);
+        return nTake;
+    }
+    void RemoveFirst() override {
+        m_table.Remove(0, 1);
+        m_progress.store(m_table.Count(), std::memory_order_relaxed);
+    }
+
+private:
+    CBlockList& m_table;
+    std::atomic<uint32_t>& m_progress;
+    uint32_t m_nCap;
+};
+
+// With a limit counted from the end the oldest record leaves for every new one;
+// a queue makes that cheap, and the table receives the survivors at the end.
+class CLastRecordsSink : public IRecordSink {
+public:
+    explicit CLastRecordsSink(std::atomic<uint32_t>& progress) : m_progress(progress) {}
+    bool Store(const RecordEntry& e) override {
+        m_records.push_back(e);
+        m_progress.store(static_cast<uint32_t>(m_records.size()), std::memory_order_relaxed);
+        return true;
+    }
+    void RemoveFirst() override {
+        if (!m_records.empty()) m_records.pop_front();
+    }
+    void MoveInto(CBlockList& table) {
+        while (!m_records.empty()) {
+            table.Append(&m_records.front());
+            m_records.pop_front();
+        }
+    }
+
+private:
+    std::atomic<uint32_t>& m_progress;
+    std::deque<RecordEntry> m_records;
+};
+
+CutEncoding EncodingOf(const CTervikDoc& doc) {
+    if (doc.m_bBomUtf16Le) return CutEncoding::Utf16Le;
+    if (doc.m_bBomUtf16Be) return CutEncoding::Utf16Be;
+    return CutEncoding::SingleByte;
+}
+
+std::string ShortPath(const std::string& path) {
+    return path.size() > kMaxStatusPath ? path.substr(0, kMaxStatusPath) : path;
+}
+
+} // namespace
+
+// What the open sequence has to undo on failure.
+struct CTervikDoc::OpenState {
+    std::string savedStatus;
+    bool bProgressBar = false;
+};
+
+CTervikDoc::CTervikDoc(IDocumentHost& host) : m_host(host) {
+    m_nTabSize = host.Settings().TabSize();
+    std::fill(std::begin(m_nGotoHistory), std::end(m_nGotoHistory), UINT32_MAX);
+    m_host.AddDocument(this);
+    if (m_host.IsWorkspaceOpen()) m_host.SetWorkspaceModified();
+}
+
+CTervikDoc::~CTervikDoc() {
+    StopDigest();
+    m_host.RemoveDocument(this);
+    if (m_host.IsWorkspaceOpen() && !m_bDeleteOnClose) m_host.SetWorkspaceModified();
+    if (m_bDeleteOnClose && !m_szFileName.empty()) {
+        m_hFile.Close();
+        ::unlink(m_szFileName.c_str());
+    }
+}
+
+void CTervikDoc::StopDigest() {
+    if (m_pDigest) {
+        m_pDigest->Cancel();
+        m_pDigest->Wait();
+        m_pDigest.reset();
+    }
+}
+
+void CTervikDoc::ReleaseAll() {
+    StopDigest();
+    m_pBuffer.reset();
+    m_nBufferOffset = -1;
+    m_nBufferLen = 0;
+    m_hFile.Close();
+    m_pRecords.reset();
+    m_pSelected.reset();
+}
+
+bool CTervikDoc::FailOpen(OpenState& st, const std::string& message) {
+    if (!message.empty()) m_host.MessageBox(message, MB_OK | MB_ICONEXCLAMATION);
+    if (st.bProgressBar) m_host.RemoveProgressBar();
+    m_host.SetStatusText(st.savedStatus);
+    m_host.RepaintStatusBar();
+    ReleaseAll();
+    return false;
+}
+
+bool CTervikDoc::OnOpenDocument(const std::string& path) {
+    CSettings& settings = m_host.Settings();
+    const OpenOptions options = m_host.CurrentOpenOptions();
+    m_nMaxRecSize = settings.MaxRecSize();
+
+    OpenState st;
+    st.savedStatus = m_host.GetStatusText();
+    m_host.SetStatusText(FormatString(IDS_READING_FILE, ShortPath(path).c_str()));
+    m_host.SetPositionIndicator(1, 0, 1);
+    m_host.RepaintStatusBar();
+
+    m_pSelected.reset();
+    m_bBulkSelect = 0;
+    m_pRecords =
+        std::make_unique<CBlockList>(static_cast<uint16_t>(sizeof(RecordEntry)), kRecordBlockSize);
+
+    if (path.size() > kMaxPathLength || path.find('\0') != std::string::npos)
+        return FailOpen(st, FormatString(IDS_PATH_TOO_LONG, ShortPath(path).c_str()));
+    m_szFileName = path;
+
+    m_nFixedSize = options.m_nFixRecSize;
+    if (m_nFixedSize != 0) m_nTabSize = 1;
+
+    bool bShareWrite = options.m_bShareWrite;
+    if (!m_hFile.OpenRead(path, bShareWrite)) {
+        const uint32_t nCode = m_hFile.LastError();
+        const std::string text = FormatString(IDS_CANNOT_OPEN, path.c_str()) + CauseText(nCode);
+        if (nCode != kErrSharingViolation || bShareWrite) return FailOpen(st, text);
+        if (m_host.MessageBox(text + LoadString(IDS_ASK_SHARE_WRITE), MB_YESNO | MB_ICONQUESTION) !=
+            IDYES)
+            return FailOpen(st, {});
+        bShareWrite = true;
+        if (!m_hFile.OpenRead(path, bShareWrite))
+            return FailOpen(st, FormatString(IDS_CANNOT_OPEN, path.c_str()) +
+                                    CauseText(m_hFile.LastError()));
+    }
+
+    m_nFileSize = m_hFile.Size();
+    if (m_nFileSize < 0)
+        return FailOpen(st, FormatString(IDS_CANNOT_READ, path.c_str()) +
+                                CauseText(m_hFile.LastError()));
+
+    if (m_nFileSize >= 1000000) {
+        PixelRect pane;
+        if (m_host.GetMessagePaneRect(pane)) {
+            if (auto rc = ProgressBarRect(m_host.GetStatusText().size(), pane)) {
+                m_host.ShowProgressBar(*rc, 1000);
+                st.bProgressBar = true;
+            }
+        }
+    }
+
+    m_pBuffer.reset(new (std::nothrow) uint8_t[kDocBufferSize]);
+    if (!m_pBuffer) return FailOpen(st, {});
+
+    m_nRecords = 0;
+    m_nMaxLength = 0;
+    m_nBufferOffset = 0;
+    const int64_t nFirst = m_hFile.ReadAt(m_pBuffer.get(), kDocBufferSize, 0);
+    if (nFirst < 0)
+        return FailOpen(st, FormatString(IDS_CANNOT_READ, path.c_str()) +
+                                CauseText(m_hFile.LastError()));
+    if (nFirst == 0) return FailOpen(st, FormatString(IDS_FILE_EMPTY, path.c_str()));
+    m_nBufferLen = static_cast<size_t>(nFirst);
+    // The size may have changed between the two calls; what was read counts.
+    m_nFileSize = std::max<int64_t>(m_nFileSize, nFirst);
+
+    const uint8_t* b = m_pBuffer.get();
+    if (nFirst >= 2 && b[0] == 0xFF && b[1] == 0xFE)
+        m_bBomUtf16Le = m_bUtf16 = 1;
+    else if (nFirst >= 2 && b[0] == 0xFE && b[1] == 0xFF)
+        m_bBomUtf16Be = m_bUtf16 = 1;
+    else if (nFirst >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF)
+        m_bBomUtf8 = m_bUtf8 = 1;
+
+    m_nRecordsRead.store(0);
+    m_nBytesDone.store(0);
+    CCompletion done;
+    uint32_t nExitCode = 0;
+    m_host.BeginBusy();
+    std::thread worker;
+    try {
+        worker = std::thread([&] {
+            nExitCode = ReadRecordsThread(static_cast<size_t>(nFirst), options.m_nRecordLimit,
+                                          options.m_bLimitFromEnd);
+            done.Set();
+        });
+    } catch (const std::system_error&) {
+        m_host.EndBusy();
+        return FailOpen(st, {});
+    }
+    for (;;) {
+        m_host.WaitBusy(done, 1000);
+        if (done.IsSet()) break;
+        m_host.SetPositionIndicator(1, m_nRecordsRead.load(std::memory_order_relaxed), 1);
+        m_host.RepaintStatusBar();
+        if (st.bProgressBar && m_nFileSize > 0)
+            m_host.SetProgress(static_cast<int>(m_nBytesDone.load(std::memory_order_relaxed) *
+                                                1000 / m_nFileSize));
+    }
+    worker.join();
+    m_host.EndBusy();
+
+    if (nExitCode != 0)
+        return FailOpen(st, FormatString(IDS_CANNOT_READ, path.c_str()) + CauseText(nExitCode));
+    // The digest follows on its own thread; the cut did not wait for it and the
+    // views do not either.
+    try {
+        m_pDigest = std::make_unique<CDigestWorker>(m_hFile, static_cast<uint64_t>(nFirst),
+                                                    m_nDigestFrom, m_nDigestTo);
+    } catch (const std::system_error&) {
+        m_pDigest.reset(); // no thread: the digest stays empty
+    }
+
+    m_nRecords = m_pRecords->Count();
+    m_host.SetStatusText(st.savedStatus);
+    m_host.RepaintStatusBar();
+    if (st.bProgressBar) m_host.RemoveProgressBar();
+    m_host.AddOpenDocument(this);
+    if (m_bRecordCapHit)
+        m_host.MessageBox(FormatString(IDS_RECORD_LIMIT_REACHED, path.c_str(), m_nRecords),
+                          MB_OK | MB_ICONEXCLAMATION);
+    return true;
+}
+
+uint32_t CTervikDoc::ReadRecordsThread(size_t nFirstBlock, uint32_t nLimit, bool bFromEnd) {
+    CutParams params;
+    params.m_nFixedSize = m_nFixedSize;
+    params.m_nMaxRecSize = m_nMaxRecSize;
+    params.m_eEncoding = EncodingOf(*this);
+    if (nLimit != 0) {
+        if (bFromEnd)
+            params.m_nLimitFromEnd = nLimit;
+        else
+            params.m_nLimitFromStart = nLimit;
+    }
+    CTableSink tableSink(*m_pRecords, m_nRecordsRead, m_nRecordCap);
+    CLastRecordsSink lastSink(m_nRecordsRead);
+    IRecordSink& sink = bFromEnd && nLimit != 0 ? static_cast<IRecordSink&>(lastSink) : tableSink;
+
+    uint64_t nStart = 0;
+    size_t nBlock = nFirstBlock;
+    if (bFromEnd && nLimit != 0) {
+        // Only the tail of a large file can hold the last records.
+        const uint64_t nSize = static_cast<uint64_t>(m_nFileSize);
+        const unsigned __int128 nWindow =
+            static_cast<unsigned __int128>(nLimit + uint64_t{1}) *
+            ((m_nFixedSize ? m_nFixedSize : m_nMaxRecSize) + uint64_t{2});
+        if (nWindow * 2 < nSize) {
+            nStart = nSize - static_cast<uint64_t>(nWindow);
+            m_nDigestFrom = m_nDigestTo = nStart;
+            const int64_t n =
+                m_hFile.ReadAt(m_pBuffer.get(), kDocBufferSize, static_cast<int64_t>(nStart));
+            if (n <= 0) return 0; // nothing there: the table stays empty
+            nBlock = static_cast<size_t>(n);
+        }
+    }
+    if (nStart == 0) m_nDigestFrom = nBlock;
+
+    m_nBytesDone.store(static_cast<int64_t>(nStart));
+    CRecordCutter cutter(params, sink, nStart, m_host.EscapeFlag());
+    uint64_t nPos = nStart;
+    uint32_t nError = 0;
+    // Fewer, larger reads; the cutter still takes the data in 64 KB blocks, so
+    // where it stops (and what the digest covers) does not depend on the read size.
+    size_t nAhead = kReadAhead;
+    std::unique_ptr<uint8_t[]> pAhead(new (std::nothrow) uint8_t[kReadAhead]);
+    if (!pAhead) nAhead = 0;
+    const uint8_t* pData = m_pBuffer.get();
+    size_t nData = nBlock;
+    for (;;) {
+        bool bGoing = true;
+        for (size_t nAt = 0; bGoing && nAt < nData;) {
+            const size_t nPiece = std::min(kDocBufferSize, nData - nAt);
+            bGoing = cutter.Feed(pData + nAt, nPiece);
+            nAt += nPiece;
+            nPos += nPiece;
+        }
+        m_nBytesDone.store(static_cast<int64_t>(nPos), std::memory_order_relaxed);
+        if (!bGoing) break;
+        uint8_t* pInto = nAhead ? pAhead.get() : m_pBuffer.get();
+        const int64_t n =
+            m_hFile.ReadAt(pInto, nAhead ? nAhead : kDocBufferSize, static_cast<int64_t>(nPos));
+        if (n < 0) {
+            nError = m_hFile.LastError();
+            break;
+        }
+        if (n == 0) {
+            cutter.Finish();
+            break;
+        }
+        pData = pInto;
+        nData = static_cast<size_t>(n);
+    }
+    m_nBufferOffset = -1;
+    m_nBufferLen = 0;
+    m_nDigestTo = std::max(m_nDigestTo, m_nDigestFrom);
+    if (nError != 0) return nError;
+    m_nDigestTo = nPos;
+    if (&sink == &lastSink) lastSink.MoveInto(*m_pRecords);
+    m_bRecordCapHit = cutter.StoppedBySink();
+    m_nLineEnd = cutter.LineEnd();
+    m_nMaxLength = cutter.MaxLength();
+    return 0;
+}
+
+void CTervikDoc::OnCloseDocument() {
+    ReleaseAll();
+    m_host.RemoveOpenDocument(this);
+}
+
+const char* CTervikDoc::GetDigest() {
+    if (m_pDigest) {
+        const std::string& digest = m_pDigest->Wait();
+        std::snprintf(m_szDigest, sizeof m_szDigest, "%s", digest.c_str());
+        m_pDigest.reset();
+    }
+    return m_szDigest;
+}
+
+bool CTervikDoc::IsDigestReady() const {
+    return !m_pDigest || m_pDigest->IsReady();
+}
+
+// ---------------------------------------------------------------- record access
+
+bool CTervikDoc::LoadWindow(int64_t nOffset) {
+    m_nBufferOffset = -1;
+    m_nBufferLen = 0;
+    if (!m_pBuffer || nOffset < 0) return false;
+    const int64_t n = m_hFile.ReadAt(m_pBuffer.get(), kDocBufferSize, nOffset);
+    if (n <= 0) return false;
+    m_nBufferOffset = nOffset;
+    m_nBufferLen = static_cast<size_t>(n);
+    return true;
+}
+
+uint32_t CTervikDoc::ReadBytes(void* pDest, uint32_t nLength, uint64_t nOffset) {
+    if (!m_pBuffer || nOffset > static_cast<uint64_t>(m_nFileSize)) return 0;
+    nLength = std::min<uint32_t>(nLength, kDocBufferSize);
+    const auto off = static_cast<int64_t>(nOffset);
+    const bool bUsable = m_nBufferOffset != -1 && off >= m_nBufferOffset &&
+                         (off + nLength <= m_nBufferOffset + static_cast<int64_t>(kDocBufferSize) ||
+                          m_nBufferOffset + static_cast<int64_t>(kDocBufferSize) >= m_nFileSize);
+    if (!bUsable && !LoadWindow(off)) return 0;
+    // Only bytes the window really holds: the file may have shrunk meanwhile.
+    const uint64_t nInWindow =
+        m_nBufferOffset + static_cast<int64_t>(m_nBufferLen) > off
+            ? static_cast<uint64_t>(m_nBufferOffset + static_cast<int64_t>(m_nBufferLen) - off)
+            : 0;
+    const uint64_t nCopy =
+        std::min<uint64_t>({nLength, static_cast<uint64_t>(m_nFileSize) - nOffset, nInWindow});
+    std::memcpy(pDest, m_pBuffer.get() + (off - m_nBufferOffset), static_cast<size_t>(nCopy));
+    return static_cast<uint32_t>(nCopy);
+}
+
+bool CTervikDoc::GetRecordOffset(uint32_t nRecord, uint64_t& nOffset) const {
+    const RecordEntry* e = Record(nRecord);
+    if (!e) return false;
+    nOffset = e->m_nOffset;
+    return true;
+}
+
+uint32_t CTervikDoc::GetRecordText(uint32_t nRecord, char* pDest, uint32_t nMaxChars,
+                                   uint32_t nSkip, bool bExpand, bool bBackward) {
+    const RecordEntry* e = Record(nRecord);
+    if (!e || e->m_nLength == 0 || nMaxChars == 0 || !m_pBuffer) return 0;
+    const RecordEntry entry = *e;
+    // Longer records than the window show their first 64 KB.
+    const size_t nLength = std::min<size_t>(entry.m_nLength, kDocBufferSize);
+    const auto off = static_cast<int64_t>(entry.m_nOffset);
+    const bool bInside =
+        m_nBufferOffset != -1 && off >= m_nBufferOffset &&
+        off + static_cast<int64_t>(nLength) <= m_nBufferOffset + static_cast<int64_t>(m_nBufferLen);
+    if (!bInside) {
+        int64_t nStart = off;
+        if (bBackward) {
+            // Reading upwards: the records before this one come into the window too.
+            const int64_t nBack =
+                off + static_cast<int64_t>(nLength) + 1 - static_cast<int64_t>(kDocBufferSize);
+            nStart = nBack > 0 ? nBack : 0;
+        }
+        if (!LoadWindow(nStart) || m_nBufferOffset + static_cast<int64_t>(m_nBufferLen) <
+                                       off + static_cast<int64_t>(nLength)) {
+            m_nBufferOffset = -1;
+            return 0;
+        }
+    }
+    const uint8_t* p = m_pBuffer.get() + (off - m_nBufferOffset);
+    size_t n = nLength;
+    if (entry.m_nOffset == 0) {
+        // The byte-order mark is no text.
+        const size_t nBom = m_bUtf16 ? 2 : m_bUtf8 ? 3 : 0;
+        const size_t nSkipBom = std::min(nBom, n);
+        p += nSkipBom;
+        n -= nSkipBom;
+    }
+    std::unique_ptr<uint8_t[]> converted;
+    if (m_bUtf8 && n > 1) {
+        converted.reset(new (std::nothrow) uint8_t[n]);
+        if (converted) {
+            n = Utf8ToCp1252(p, n, converted.get());
+            p = converted.get();
+        }
+    }
+    const bool bWide = m_bUtf16 != 0;
+    const bool bBigEndian = m_bBomUtf16Be != 0;
+    const uint32_t nTab = static_cast<uint32_t>(std::max(1, m_nTabSize));
+    const size_t nStep = bWide ? 2 : 1;
+    uint32_t k = 0, w = 0;
+    size_t i = 0;
+    while (w < nMaxChars && i + nStep <= n) {
+        uint8_t c;
+        bool bTab;
+        if (bWide) {
+            const uint16_t unit = bBigEndian ? static_cast<uint16_t>(p[i] << 8 | p[i + 1])
+                                             : static_cast<uint16_t>(p[i + 1] << 8 | p[i]);
+            c = Utf16UnitToCp1252(unit);
+            bTab = unit == 0x0009;
+        } else {
+            c = p[i];
+            bTab = c == 0x09;
+        }
+        ++k;
+        if (k > nSkip) pDest[w++] = static_cast<char>(c);
+        if (!(bExpand && bTab && k % nTab != 0)) i += nStep;
+        if (k == UINT32_MAX) break;
+    }
+    return w;
+}
+
+uint32_t CTervikDoc::GetRecordLength(uint32_t nRecord, bool bExpand) {
+    const RecordEntry* e = Record(nRecord);
+    if (!e) return 0;
+    const RecordEntry entry = *e;
+    if (!m_bUtf16 && !m_bUtf8 && (!bExpand || entry.m_nLength == 0 || (entry.m_nFlags & RF_NO_TAB)))
+        return entry.m_nLength;
+    const uint64_t nScratch = static_cast<uint64_t>(std::max(1, m_nTabSize)) *
+                                  std::min<uint64_t>(entry.m_nLength, kDocBufferSize) +
+                              1;
+    char stackBuf[512];
+    std::unique_ptr<char[]> heap;
+    char* pBuf = stackBuf;
+    if (nScratch > sizeof stackBuf) {
+        heap.reset(new (std::nothrow) char[nScratch]);
+        if (!heap) return 0;
+        pBuf = heap.get();
+    }
+    return GetRecordText(nRecord, pBuf,
+                         static_cast<uint32_t>(std::min<uint64_t>(nScratch, UINT32_MAX)), 0, true,
+                         false);
+}
+
+void CTervikDoc::EbcdicToAnsi(const uint8_t* pSrc, uint8_t* pDst, size_t n) {
+    tervik::EbcdicToAnsi(pSrc, pDst, n);
+}
+void CTervikDoc::AnsiToEbcdic(const uint8_t* pSrc, uint8_t* pDst, size_t n) {
+    tervik::AnsiToEbcdic(pSrc, pDst, n);
+}
+
+// ---------------------------------------------------------------- selection
+
+uint32_t CTervikDoc::ColourBitsFor(const COLORREF* pColour) const {
+    const ColorSettings& c = m_host.Colours();
+    if (pColour) {
+        if (*pColour == c.m_crGreenMarker) return RF_GREEN;
+        if (*pColour == c.m_crRedMarker) return RF_RED;
+        return RF_BLUE;
+    }
+    switch (m_host.SelectColour()) {
+    case 1:
+        return RF_RED;
+    case 2:
+        return RF_GREEN;
+    default:
+        return RF_BLUE;
+    }
+}
+
+bool CTervikDoc::IsLineSelected(uint32_t nRecord, COLORREF* pText, COLORREF* pBackground) const {
+    const RecordEntry* e = Record(nRecord);
+    if (!e || (e->m_nFlags & RF_COLOUR_MASK) == 0) return false;
+    if (!pText) return true;
+    const ColorSettings& c = m_host.Colours();
+    switch (e->m_nFlags & RF_COLOUR_MASK) {
+    case RF_RED:
+        *pText = c.m_crRedMarker;
+        if (pBackground) *pBackground = c.m_crBackgroundRedMarker;
+        break;
+    case RF_GREEN:
+        *pText = c.m_crGreenMarker;
+        if (pBackground) *pBackground = c.m_crBackgroundGreenMarker;
+        break;
+    default:
+        *pText = c.m_crBlueMarker;
+        if (pBackground) *pBackground = c.m_crBackgroundBlueMarker;
+        break;
+    }
+    return true;
+}
+
+namespace {
+// First position in the ascending index whose value is >= n.
+uint32_t LowerBound(const CBlockList& index, uint32_t n) {
+    uint32_t lo = 0, hi = index.Count();
+    while (lo < hi) {
+        const uint32_t mid = lo + (hi - lo) / 2;
+        if (*index.AtAs<uint32_t>(mid) < n)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo;
+}
+} // namespace
+
+bool CTervikDoc::SetLineSelected(uint32_t nRecord, bool bSelect, const COLORREF* pColour) {
+    RecordEntry* e = m_pRecords ? m_pRecords->AtAs<RecordEntry>(nRecord) : nullptr;
+    if (!e) return false;
+    e->m_nFlags &= ~RF_COLOUR_MASK;
+    if (bSelect) {
+        e->m_nFlags |= ColourBitsFor(pColour);
+        if (!m_bBulkSelect) {
+            if (!m_pSelected)
+                m_pSelected = std::make_unique<CBlockList>(static_cast<uint16_t>(sizeof(uint32_t)),
+                                                           kSelectedBlockSize);
+            const uint32_t nAt = LowerBound(*m_pSelected, nRecord);
+            if (nAt >= m_pSelected->Count() || *m_pSelected->AtAs<uint32_t>(nAt) != nRecord)
+                m_pSelected->Insert(nAt, &nRecord);
+        }
+    } else if (!m_bBulkSelect && m_pSelected) {
+        const uint32_t nAt = LowerBound(*m_pSelected, nRecord);
+        if (nAt < m_pSelected->Count() && *m_pSelected->AtAs<uint32_t>(nAt) == nRecord)
+            m_pSelected->Remove(nAt, 1);
+        if (m_pSelected->Count() == 0) m_pSelected.reset();
+    }
+    return true;
+}
+
+bool CTervikDoc::ChangeLineColour(uint32_t nRecord, COLORREF colour) {
+    RecordEntry* e = m_pRecords ? m_pRecords->AtAs<RecordEntry>(nRecord) : nullptr;
+    if (!e || (e->m_nFlags & RF_COLOUR_MASK) == 0) return false;
+    e->m_nFlags = (e->m_nFlags & ~RF_COLOUR_MASK) | ColourBitsFor(&colour);
+    return true;
+}
+
+void CTervikDoc::EndBulkSelect() {
+    m_pSelected.reset();
+    if (m_nSelected > 0 && m_pRecords) {
+        m_pSelected = std::make_unique<CBlockList>(static_cast<uint16_t>(sizeof(uint32_t)),
+                                                   kSelectedBlockSize);
+        const uint32_t nCount = m_pRecords->Count();
+        for (uint32_t i = 0; i < nCount; ++i)
+            if (m_pRecords->AtAs<RecordEntry>(i)->m_nFlags & RF_COLOUR_MASK)
+                m_pSelected->Append(&i);
+        if (m_pSelected->Count() == 0) m_pSelected.reset();
+    }
+    m_bBulkSelect = 0;
+}
+
+bool CTervikDoc::NextSelected(uint32_t& nRecord) const {
+    if (!m_pSelected || m_pSelected->Count() == 0 || nRecord == UINT32_MAX) return false;
+    const uint32_t nAt = LowerBound(*m_pSelected, nRecord + 1);
+    if (nAt >= m_pSelected->Count()) return false;
+    nRecord = *m_pSelected->AtAs<uint32_t>(nAt);
+    return true;
+}
+
+bool CTervikDoc::PrevSelected(uint32_t& nRecord) const {
+    if (!m_pSelected || m_pSelected->Count() == 0) return false;
+    const uint32_t nAt = LowerBound(*m_pSelected, nRecord);
+    if (nAt == 0) return false;
+    nRecord = *m_pSelected->AtAs<uint32_t>(nAt - 1);
+    return true;
+}
+
+// ---------------------------------------------------------------- character sets
+
+void CTervikDoc::OnUnicode() {
+    m_bUtf16 = !m_bUtf16;
+    UpdateAllViews(nullptr, HINT_CHARSET);
+}
+void CTervikDoc::OnUnicodeBigEndian() {
+    m_bUtf16 = !m_bUtf16;
+    UpdateAllViews(nullptr, HINT_CHARSET);
+}
+void CTervikDoc::OnUtf8() {
+    m_bUtf8 = !m_bUtf8;
+    UpdateAllViews(nullptr, HINT_CHARSET);
+}
+void CTervikDoc::OnOem() {
+    m_bOem = !m_bOem;
+    UpdateAllViews(nullptr, HINT_OEM);
+}
+void CTervikDoc::OnEbcdic() {
+    m_bEbcdic = !m_bEbcdic;
+    UpdateAllViews(nullptr, HINT_EBCDIC);
+}
+void CTervikDoc::OnUpdateUnicode(CCmdUI& ui) const {
+    ui.Enable(m_bBomUtf16Le != 0);
+    ui.SetCheck(m_bBomUtf16Le && m_bUtf16 ? 1 : 0);
+}
+void CTervikDoc::OnUpdateUnicodeBigEndian(CCmdUI& ui) const {
+    ui.Enable(m_bBomUtf16Be != 0);
+    ui.SetCheck(m_bBomUtf16Be && m_bUtf16 ? 1 : 0);
+}
+void CTervikDoc::OnUpdateUtf8(CCmdUI& ui) const {
+    ui.Enable(m_bBomUtf8 != 0);
+    ui.SetCheck(m_bBomUtf8 && m_bUtf8 ? 1 : 0);
+}
+void CTervikDoc::OnUpdateOem(CCmdUI& ui) const {
+    ui.Enable(true);
+    ui.SetCheck(m_bOem ? 1 : 0);
+}
+void CTervikDoc::OnUpdateEbcdic(CCmdUI& ui) const {
+    ui.Enable(true);
+    ui.SetCheck(m_bEbcdic ? 1 : 0);
+}
+
+// ---------------------------------------------------------------- views
+
+void CTervikDoc::AddView(IDocumentView* pView) {
+    if (pView && std::find(m_views.begin(), m_views.end(), pView) == m_views.end())
+        m_views.push_back(pView);
+}
+
+void CTervikDoc::RemoveView(IDocumentView* pView) {
+    std::erase(m_views, pView);
+}
+
+void CTervikDoc::UpdateAllViews(IDocumentView* pSender, unsigned nHint) {
+    // A copy: a view may detach itself while being told.
+    const std::vector<IDocumentView*> views = m_views;
+    for (IDocumentView* v : views)
+        if (v != pSender) v->OnUpdate(pSender, nHint);
+}
+
+} // namespace tervik
+
+// ---------------------------------------------------------------- refresh
+
+namespace tervik {
+
+namespace {
+// Length of a line end at the start of p in the file's encoding, 0 when none.
+size_t LeadingLineEnd(const uint8_t* p, size_t n, CutEncoding enc) {
+    auto is = [&](std::initializer_list<uint8_t> seq) {
+        return n >= seq.size() && std::equal(seq.begin(), seq.end(), p);
+    };
+    switch (enc) {
+    case CutEncoding::SingleByte:
+        return is({0x0A}) ? 1 : is({0x0D, 0x0A}) ? 2 : 0;
+    case CutEncoding::Utf16Le:
+        return is({0x0A, 0}) ? 2 : is({0x0D, 0, 0x0A, 0}) ? 4 : 0;
+    case CutEncoding::Utf16Be:
+        return is({0, 0x0A}) ? 2 : is({0, 0x0D, 0, 0x0A}) ? 4 : 0;
+    }
+    return 0;
+}
+} // namespace
+
+void CTervikDoc::OnRefresh() {
+    if (!m_pRecords || !m_pBuffer || !m_hFile.IsOpen()) return;
+    const uint32_t nBefore = m_pRecords->Count();
+    const RecordEntry* pLast = nBefore ? m_pRecords->AtAs<RecordEntry>(nBefore - 1) : nullptr;
+    const uint64_t nOldEnd = static_cast<uint64_t>(m_nFileSize);
+
+    if (!LoadWindow(m_nFileSize)) return; // nothing new (or the file shrank: nothing to do either)
+    size_t nBlock = m_nBufferLen;
+    m_nFileSize += static_cast<int64_t>(nBlock);
+    const uint8_t* p = m_pBuffer.get();
+    bool bChanged = false;
+
+    const CutEncoding enc = EncodingOf(*this);
+    uint64_t nStart = nOldEnd;
+    if (m_nFixedSize != 0) {
+        // An incomplete last record is completed first.
+        const uint32_t nFull = std::min(m_nFixedSize, std::max<uint32_t>(1, m_nMaxRecSize));
+        if (pLast && pLast->m_nLength < nFull) {
+            RecordEntry* pGrow = m_pRecords->AtAs<RecordEntry>(nBefore - 1);
+            const size_t nAdd = std::min<size_t>(nFull - pGrow->m_nLength, nBlock);
+            if (std::memchr(p, 0x09, nAdd)) pGrow->m_nFlags &= ~RF_NO_TAB;
+            pGrow->m_nLength += static_cast<uint32_t>(nAdd);
+            m_nMaxLength = std::max(m_nMaxLength, pGrow->m_nLength);
+            p += nAdd;
+            nBlock -= nAdd;
+            nStart += nAdd;
+            bChanged = true;
+        }
+    } else if (pLast && pLast->m_nOffset + pLast->m_nLength == nOldEnd) {
+        // The unterminated last line gets its line end; what follows is a new record.
+        const size_t nEnd = LeadingLineEnd(p, nBlock, enc);
+        if (nEnd != 0) {
+            if (enc == CutEncoding::SingleByte && p[0] == 0x0A && pLast->m_nLength > 0) {
+                // A CR that ended the old data belongs to this line end.
+                uint8_t last = 0;
+                if (ReadBytes(&last, 1, nOldEnd - 1) == 1 && last == 0x0D) {
+                    m_pRecords->AtAs<RecordEntry>(nBefore - 1)->m_nLength -= 1;
+                    bChanged = true;
+                }
+                LoadWindow(static_cast<int64_t>(nOldEnd));
+                p = m_pBuffer.get();
+            }
+            if (m_nLineEnd == 0)
+                m_nLineEnd = nEnd == 1 || (enc != CutEncoding::SingleByte && nEnd == 2) ? 1 : 2;
+            p += nEnd;
+            nBlock -= nEnd;
+            nStart += nEnd;
+        }
+    }
+
+    CutParams params;
+    params.m_nFixedSize = m_nFixedSize;
+    params.m_nMaxRecSize = m_nMaxRecSize;
+    params.m_eEncoding = enc;
+    CTableSink sink(*m_pRecords, m_nRecordsRead, m_nRecordCap);
+    CRecordCutter cutter(params, sink, nStart);
+    uint64_t nPos = static_cast<uint64_t>(m_nFileSize);
+    for (bool bGoing = cutter.Feed(p, nBlock); bGoing;) {
+        const int64_t n =
+            m_hFile.ReadAt(m_pBuffer.get(), kDocBufferSize, static_cast<int64_t>(nPos));
+        m_nBufferOffset = -1;
+        m_nBufferLen = 0;
+        if (n <= 0) {
+            cutter.Finish(); // a failed read ends the data like the end of the file
+            break;
+        }
+        nPos += static_cast<uint64_t>(n);
+        m_nFileSize = static_cast<int64_t>(nPos);
+        bGoing = cutter.Feed(m_pBuffer.get(), static_cast<size_t>(n));
+    }
+    m_nBufferOffset = -1;
+    m_nBufferLen = 0;
+    if (cutter.StoppedBySink()) m_bRecordCapHit = true;
+    if (m_nLineEnd == 0) m_nLineEnd = cutter.LineEnd();
+    m_nMaxLength = std::max(m_nMaxLength, cutter.MaxLength());
+    m_nRecords = m_pRecords->Count();
+    if (bChanged || m_nRecords != nBefore) UpdateAllViews(nullptr, HINT_RECORDS_APPENDED);
+}
+
+} // namespace tervik

@@ -1,0 +1,160 @@
+#pragma once
+
+// One opened file. It is never loaded: opening cuts it into records in a worker
+// thread, and every consumer reads bytes on demand through the one 64 KB window.
+
+#include "app/Colour.h"
+#include "document/BlockList.h"
+#include "document/DocumentHost.h"
+#include "document/RecordEntry.h"
+#include "platform/SysFile.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace tervik {
+
+class CCmdUI;
+class CDigestWorker;
+class CTervikDoc;
+
+// A view of a document, told about changes with a hint (see UpdateHint).
+class IDocumentView {
+public:
+    virtual ~IDocumentView() = default;
+    virtual void OnUpdate(IDocumentView* pSender, unsigned nHint) = 0;
+};
+
+inline constexpr size_t kDocBufferSize = 65536;
+inline constexpr size_t kMaxPathLength = 511;
+
+class CTervikDoc {
+public:
+    explicit CTervikDoc(IDocumentHost& host);
+    virtual ~CTervikDoc();
+    CTervikDoc(const CTervikDoc&) = delete;
+    CTervikDoc& operator=(const CTervikDoc&) = delete;
+
+    // No empty document can be created.
+    virtual bool OnNewDocument() { return false; }
+    // Opens the file and cuts it into records; true = ready for its views.
+    virtual bool OnOpenDocument(const std::string& path);
+    // Releases the file, the buffer and the tables; leaves the open-documents list.
+    virtual void OnCloseDocument();
+
+    // --- records ---
+    virtual uint32_t GetRecordLength(uint32_t nRecord, bool bExpand);
+    virtual bool GetRecordOffset(uint32_t nRecord, uint64_t& nOffset) const;
+    // Display text of a record (no terminator); 0 for a bad number, an empty record
+    // or a failed read.
+    virtual uint32_t GetRecordText(uint32_t nRecord, char* pDest, uint32_t nMaxChars,
+                                   uint32_t nSkip, bool bExpand, bool bBackward);
+    // Raw bytes at a file offset (at most 65,536); 0 beyond the end or on failure.
+    virtual uint32_t ReadBytes(void* pDest, uint32_t nLength, uint64_t nOffset);
+
+    // --- selection ---
+    virtual bool IsLineSelected(uint32_t nRecord, COLORREF* pText, COLORREF* pBackground) const;
+    virtual bool SetLineSelected(uint32_t nRecord, bool bSelect, const COLORREF* pColour);
+    virtual bool ChangeLineColour(uint32_t nRecord, COLORREF colour);
+    virtual bool NextSelected(uint32_t& nRecord) const;
+    virtual bool PrevSelected(uint32_t& nRecord) const;
+    // Many records at once: single selection stops maintaining the index, which is
+    // rebuilt from the colour bits at the end.
+    void BeginBulkSelect() { m_bBulkSelect = 1; }
+    void EndBulkSelect();
+
+    // --- character sets ---
+    virtual void EbcdicToAnsi(const uint8_t* pSrc, uint8_t* pDst, size_t n);
+    virtual void AnsiToEbcdic(const uint8_t* pSrc, uint8_t* pDst, size_t n);
+    void OnUnicode();
+    void OnUnicodeBigEndian();
+    void OnUtf8();
+    void OnOem();
+    void OnEbcdic();
+    void OnUpdateUnicode(CCmdUI& ui) const;
+    void OnUpdateUnicodeBigEndian(CCmdUI& ui) const;
+    void OnUpdateUtf8(CCmdUI& ui) const;
+    void OnUpdateOem(CCmdUI& ui) const;
+    void OnUpdateEbcdic(CCmdUI& ui) const;
+
+    // Reads what was appended to the file since it was last read (F5).
+    void OnRefresh();
+
+    // --- views ---
+    void AddView(IDocumentView* pView);
+    void RemoveView(IDocumentView* pView);
+    const std::vector<IDocumentView*>& Views() const { return m_views; }
+    void UpdateAllViews(IDocumentView* pSender, unsigned nHint);
+
+    // --- state ---
+    const RecordEntry* Record(uint32_t nRecord) const {
+        return m_pRecords ? m_pRecords->AtAs<RecordEntry>(nRecord) : nullptr;
+    }
+    // The digest of the bytes read at open; waits for it to be complete.
+    const char* GetDigest();
+    bool IsDigestReady() const;
+    // The cut ended at the largest possible number of records.
+    bool HitRecordCap() const { return m_bRecordCapHit; }
+    // Tests lower the largest number of records to reach it cheaply.
+    void SetRecordCap(uint32_t nCap) { m_nRecordCap = nCap; }
+    IDocumentHost& Host() { return m_host; }
+    const std::string& GetPathName() const { return m_szFileName; }
+
+    // Members as the rest of the program uses them.
+    CSysFile m_hFile;
+    std::string m_szFileName;
+    int64_t m_nFileSize = 0;
+    int64_t m_nBufferOffset = -1;
+    std::atomic<int64_t> m_nBytesDone{0};
+    std::unique_ptr<uint8_t[]> m_pBuffer;
+    std::unique_ptr<CBlockList> m_pRecords;
+    std::unique_ptr<CBlockList> m_pSelected;
+    int32_t m_bBulkSelect = 0;
+    uint32_t m_nRecords = 0;
+    uint32_t m_nMaxLength = 0;
+    int32_t m_nTabSize = 4;
+    uint32_t m_nLineEnd = 0;
+    int32_t m_bBomUtf16Le = 0;
+    int32_t m_bUtf16 = 0;
+    int32_t m_bBomUtf16Be = 0;
+    int32_t m_bBomUtf8 = 0;
+    int32_t m_bUtf8 = 0;
+    int32_t m_bOem = 0;
+    int32_t m_bEbcdic = 0;
+    uint32_t m_nGotoHistory[10];
+    uint32_t m_nSelected = 0;
+    uint32_t m_nFixedSize = 0;
+    uint32_t m_nMaxRecSize = 32768;
+    int32_t m_bDeleteOnClose = 0;
+    char m_szDigest[64] = {};
+
+private:
+    struct OpenState;
+    bool FailOpen(OpenState& st, const std::string& message);
+    void ReleaseAll();
+    // The worker: cuts the file from the first block on; answers 0 or a system error code.
+    uint32_t ReadRecordsThread(size_t nFirstBlock, uint32_t nLimit, bool bFromEnd);
+    // Reads the window at an offset; false on failure (the window is then unusable).
+    bool LoadWindow(int64_t nOffset);
+    uint32_t ColourBitsFor(const COLORREF* pColour) const;
+    void StopDigest();
+
+    IDocumentHost& m_host;
+    std::vector<IDocumentView*> m_views;
+    // Valid bytes in the window from m_nBufferOffset on.
+    size_t m_nBufferLen = 0;
+    // Records cut so far, for the progress display while the worker runs.
+    std::atomic<uint32_t> m_nRecordsRead{0};
+    uint32_t m_nRecordCap = kMaxRecords;
+    bool m_bRecordCapHit = false;
+    std::unique_ptr<CDigestWorker> m_pDigest;
+    // What the read thread read behind the first block, for the digest.
+    uint64_t m_nDigestFrom = 0;
+    uint64_t m_nDigestTo = 0;
+};
+
+} // namespace tervik
