@@ -119,12 +119,34 @@ bool CRecordCutter::StepByte(uint8_t b, int nNext) {
 
 bool CRecordCutter::FeedBytewise(const uint8_t* p, size_t n) {
     const bool bLe = m_params.m_eEncoding == CutEncoding::Utf16Le && m_params.m_nFixedSize == 0;
+    const bool bLineEnds = m_params.m_nFixedSize == 0;
     size_t i = 0;
     if (m_bPendingLf) {
         m_bPendingLf = false;
         if (!StepByte(kLf, p[0])) return false;
     }
-    for (; i < n; ++i) {
+    while (i < n) {
+        // A run of bytes that neither end nor cut a record is taken in one step;
+        // LF bytes, cuts and the byte behind a line end go through the plain rules.
+        const size_t nRoom = m_nCut - std::min(m_nCut, m_nCount);
+        size_t k = std::min(n - i, nRoom);
+        if (bLineEnds && k != 0)
+            if (const void* pLf = std::memchr(p + i, kLf, k))
+                k = static_cast<size_t>(static_cast<const uint8_t*>(pLf) - (p + i));
+        if (k != 0 && !m_bSkipZero) {
+            if (!BeforeByte()) return false;
+            if (!m_bTab && std::memchr(p + i, kTab, k)) m_bTab = true;
+            m_nCount += static_cast<uint32_t>(k);
+            m_nPos += k;
+            for (size_t j = k > 3 ? k - 3 : 0; j < k; ++j) {
+                m_prev[2] = m_prev[1];
+                m_prev[1] = m_prev[0];
+                m_prev[0] = p[i + j];
+            }
+            m_nPrevValid = std::min<int>(m_nPrevValid + static_cast<int>(k), 3);
+            i += k;
+            continue;
+        }
         const uint8_t b = p[i];
         if (i + 1 == n && bLe && b == kLf && (m_nPos & 1) == 0 && !m_bSkipZero) {
             // Whether this is a line end shows with the next byte; the limits act now.
@@ -133,6 +155,7 @@ bool CRecordCutter::FeedBytewise(const uint8_t* p, size_t n) {
             return true;
         }
         if (!StepByte(b, i + 1 < n ? p[i + 1] : -1)) return false;
+        ++i;
     }
     return true;
 }
