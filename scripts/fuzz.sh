@@ -9,8 +9,6 @@ if [[ ! -f "$build/build.ninja" ]]; then
   CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTERVIK_FUZZ=ON -DTERVIK_BUILD_UI=OFF -DTERVIK_BUILD_BENCH=OFF >/dev/null
 fi
-cmake --build "$build" -- -j"$(nproc)" | grep -v -E '^\[[0-9]+/[0-9]+\] ' || true
-test "${PIPESTATUS[0]}" -eq 0
 seconds="${2:-60}"
 if [[ -n "${1:-}" && "${1}" != all ]]; then
   targets=("$1")
@@ -18,6 +16,8 @@ else
   targets=()
   for f in "$root"/fuzz/fuzz_*.cpp; do targets+=("$(basename "$f" .cpp)"); done
 fi
+cmake --build "$build" --target "${targets[@]}" -- -j"$(nproc)" | grep -v -E '^\[[0-9]+/[0-9]+\] ' || true
+test "${PIPESTATUS[0]}" -eq 0
 for t in "${targets[@]}"; do
   corpus="$build/corpus/$t"
   mkdir -p "$corpus"

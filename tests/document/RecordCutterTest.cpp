@@ -3,6 +3,7 @@
 
 #include <deque>
 #include <gtest/gtest.h>
+#include <initializer_list>
 #include <random>
 #include <string>
 
@@ -180,9 +181,8 @@ TEST(RecordCutter, FullSinkStopsAndKeepsRecords) {
 // Random and adversarial data against the plain rules, fed in random pieces.
 TEST(RecordCutter, MatchesTheReferenceOnRandomInput) {
     std::mt19937_64 rng(20261207);
-    auto pick = [&](auto first, auto... rest) {
-        const decltype(first) arr[] = {first, rest...};
-        return arr[rng() % (1 + sizeof...(rest))];
+    auto pick = [&]<class T>(std::initializer_list<T> values) {
+        return values.begin()[rng() % values.size()];
     };
     const uint8_t alphabets[][6] = {
         {'a', 'b', '\n', '\r', '\t', 'c'},
@@ -192,10 +192,10 @@ TEST(RecordCutter, MatchesTheReferenceOnRandomInput) {
     };
     for (int iter = 0; iter < 10000; ++iter) {
         CutParams p;
-        p.m_eEncoding = pick(CutEncoding::SingleByte, CutEncoding::SingleByte, CutEncoding::Utf16Le,
-                             CutEncoding::Utf16Be);
-        p.m_nMaxRecSize = pick(1u, 2u, 3u, 5u, 63u, 64u, 65u, 127u, 200u, 32768u, 32768u, 32768u);
-        p.m_nFixedSize = pick(0u, 0u, 0u, 0u, 1u, 7u, 80u);
+        p.m_eEncoding = pick({CutEncoding::SingleByte, CutEncoding::SingleByte,
+                              CutEncoding::Utf16Le, CutEncoding::Utf16Be});
+        p.m_nMaxRecSize = pick({1u, 2u, 3u, 5u, 63u, 64u, 65u, 127u, 200u, 32768u, 32768u, 32768u});
+        p.m_nFixedSize = pick({0u, 0u, 0u, 0u, 1u, 7u, 80u});
         const int nLimit = static_cast<int>(rng() % 4);
         if (nLimit == 1)
             p.m_nLimitFromStart = static_cast<uint32_t>(1 + rng() % 20);
@@ -205,8 +205,8 @@ TEST(RecordCutter, MatchesTheReferenceOnRandomInput) {
         const auto& alpha = alphabets[rng() % 4];
         // Some inputs have long lines: line ends only every few hundred bytes.
         const bool bLongLines = rng() % 3 == 0;
-        const size_t len =
-            pick(0, 1, 2, 63, 64, 65, 127, 128, 129) + rng() % pick(1, 16, 400, 3000);
+        const size_t len = pick(std::initializer_list<size_t>{0, 1, 2, 63, 64, 65, 127, 128, 129}) +
+                           rng() % pick(std::initializer_list<size_t>{1, 16, 400, 3000});
         std::vector<uint8_t> data(len);
         const bool bUnits = p.m_eEncoding != CutEncoding::SingleByte && rng() % 2;
         for (size_t i = 0; i < len; ++i)
@@ -215,11 +215,12 @@ TEST(RecordCutter, MatchesTheReferenceOnRandomInput) {
                                                        : alpha[rng() % 6];
         std::vector<size_t> pieces;
         for (size_t total = 0; total < len;) {
-            const size_t piece = pick(1, 2, 3, 63, 64, 65, 128, 1000) + rng() % 3;
+            const size_t piece =
+                pick(std::initializer_list<size_t>{1, 2, 3, 63, 64, 65, 128, 1000}) + rng() % 3;
             pieces.push_back(piece);
             total += piece;
         }
-        const uint64_t nStart = pick(0u, 0u, 1u, 65536u);
+        const uint64_t nStart = pick({0u, 0u, 1u, 65536u});
         test::ReferenceOptions ro;
         ro.params = p;
         ro.nStartOffset = nStart;
