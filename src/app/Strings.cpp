@@ -47,7 +47,6 @@ constexpr StringEntry kStrings[] = {
     {IDS_UPDATE_FAILED, "Automatische Update nicht möglich, Fehlercode="},
     {IDS_MAIN_TITLE, "Orv's File-Viewer"},
     {IDS_PATH_TOO_LONG, "Der Dateiname \"%s\" ist zu lang (höchstens 511 Zeichen)."},
-    {IDS_NOT_A_FILE, "\"%s\" ist ein Verzeichnis und keine Datei."},
     {IDS_RECORD_LIMIT_REACHED, "Die Datei \"%s\" hat mehr Zeilen, als angezeigt werden können.\n"
                                "Es werden nur die ersten %u Zeilen angezeigt."},
     {IDS_NO_DISPLAY, "Keine grafische Anzeige vorhanden (DISPLAY ist nicht gesetzt)."},

@@ -38,7 +38,6 @@ enum StringId : unsigned {
     IDS_UPDATE_FAILED,
     IDS_MAIN_TITLE,
     IDS_PATH_TOO_LONG,
-    IDS_NOT_A_FILE,
     IDS_RECORD_LIMIT_REACHED,
     IDS_NO_DISPLAY,
 };

@@ -119,11 +119,11 @@ void CBlockList::Clear() {
 
 bool CBlockList::MapChunk() {
     size_t nTarget = m_nNextChunkBytes != 0 ? m_nNextChunkBytes : kFirstChunkBytes;
-    size_t nBlocks = std::max<size_t>(1, (nTarget - kChunkHeader) / m_nStride);
-    size_t nBytes = RoundUp(kChunkHeader + nBlocks * m_nStride, PageSize());
-    // Large chunks are aligned to 2 MB so that transparent huge pages can back them:
-    // far fewer first-touch faults while a big file is read.
+    size_t nBytes = std::max(nTarget, kChunkHeader + m_nStride);
+    // Large chunks are whole, aligned 2 MB pages so that transparent huge pages can
+    // back all of them: far fewer first-touch faults while a big file is read.
     bool bHuge = nBytes >= 2 * kHugePage;
+    nBytes = RoundUp(nBytes, bHuge ? kHugePage : PageSize());
     size_t nMap = bHuge ? nBytes + kHugePage : nBytes;
     void* p = mmap(nullptr, nMap, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (p == MAP_FAILED) return false;
@@ -238,16 +238,15 @@ void CBlockList::ResetCursor() {
     m_nCursorUsed = 0;
 }
 
-void CBlockList::SetCursor(size_t k, uint32_t nBase) const {
+void CBlockList::SetCursor(size_t k, uint32_t nBase, uint32_t nUsed) const {
     m_pCursor = m_dir[k];
     m_nCursorIndex = k;
     m_nCursorBase = nBase;
-    m_nCursorUsed = m_pCursor->m_nUsed;
+    m_nCursorUsed = nUsed;
 }
 
-void CBlockList::EnsurePrefix() const {
+void CBlockList::RebuildPrefix() const {
     size_t n = m_dir.size();
-    if (m_nPrefixValid >= n) return;
     size_t k = m_nPrefixValid;
     if (k == 0) {
         m_prefix[0] = 0;
@@ -261,55 +260,79 @@ void CBlockList::EnsurePrefix() const {
 
 void CBlockList::Locate(uint32_t i, size_t& k, uint32_t& j) const {
     size_t n = m_dir.size();
-    // Neighbours of the last lookup: sequential access in either direction.
+    // Neighbours of the last lookup: sequential access in either direction. Only the
+    // cached counts are read first, so that a random jump touches no cold header.
     if (m_pCursor != nullptr) {
         size_t c = m_nCursorIndex;
         uint32_t nBase = m_nCursorBase;
-        uint32_t nUsed = m_pCursor->m_nUsed;
+        uint32_t nUsed = m_nCursorUsed;
         if (i >= nBase) {
             if (i - nBase < nUsed) {
-                m_nCursorUsed = nUsed;
                 k = c;
                 j = i - nBase;
                 return;
             }
             uint32_t nNextBase = nBase + nUsed;
-            if (c + 1 < n && i - nNextBase < m_dir[c + 1]->m_nUsed) {
-                SetCursor(c + 1, nNextBase);
-                k = c + 1;
-                j = i - nNextBase;
+            if (c + 1 < n && i - nNextBase < m_nCapacity) {
+                uint32_t nNextUsed = m_dir[c + 1]->m_nUsed;
+                if (i - nNextBase < nNextUsed) {
+                    SetCursor(c + 1, nNextBase, nNextUsed);
+                    k = c + 1;
+                    j = i - nNextBase;
+                    return;
+                }
+            }
+        } else if (c > 0 && nBase - i <= m_nCapacity) {
+            uint32_t nPrevUsed = m_dir[c - 1]->m_nUsed;
+            if (nBase - i <= nPrevUsed) {
+                uint32_t nPrevBase = nBase - nPrevUsed;
+                SetCursor(c - 1, nPrevBase, nPrevUsed);
+                k = c - 1;
+                j = i - nPrevBase;
                 return;
             }
-        } else if (c > 0 && nBase - i <= m_dir[c - 1]->m_nUsed) {
-            uint32_t nPrevBase = nBase - m_dir[c - 1]->m_nUsed;
-            SetCursor(c - 1, nPrevBase);
-            k = c - 1;
-            j = i - nPrevBase;
+        }
+    }
+    if (m_nPrefixValid < n) {
+        // The ends need no counts; removing from the front while appending (a table
+        // that keeps only its last lines) thus never rebuilds them.
+        uint32_t nFirstUsed = m_dir[0]->m_nUsed;
+        if (i < nFirstUsed) {
+            SetCursor(0, 0, nFirstUsed);
+            k = 0;
+            j = i;
             return;
         }
-    }
-    // The ends need no directory; removing from the front while appending (a table
-    // that keeps only its last lines) thus never rebuilds the counts.
-    if (i < m_dir[0]->m_nUsed) {
-        SetCursor(0, 0);
-    } else if (uint32_t nLastBase =
-                   m_nCount.load(std::memory_order_relaxed) - m_dir[n - 1]->m_nUsed;
-               i >= nLastBase) {
-        SetCursor(n - 1, nLastBase);
-    } else {
-        EnsurePrefix();
-        size_t b;
-        if (m_bUniform) {
-            b = std::min<size_t>(i / m_nCapacity, n - 1);
-        } else {
-            auto it =
-                std::upper_bound(m_prefix.begin(), m_prefix.begin() + static_cast<ptrdiff_t>(n), i);
-            b = static_cast<size_t>(it - m_prefix.begin()) - 1;
+        uint32_t nLastUsed = m_dir[n - 1]->m_nUsed;
+        uint32_t nLastBase = m_nCount.load(std::memory_order_relaxed) - nLastUsed;
+        if (i >= nLastBase) {
+            SetCursor(n - 1, nLastBase, nLastUsed);
+            k = n - 1;
+            j = i - nLastBase;
+            return;
         }
-        SetCursor(b, m_prefix[b]);
+        RebuildPrefix();
     }
-    k = m_nCursorIndex;
-    j = i - m_nCursorBase;
+    // Block sizes come from the counts, so a jump touches no block header before the
+    // element itself; few instructions here let many random lookups overlap.
+    size_t b;
+    uint32_t nBase;
+    uint32_t nUsed;
+    if (m_bUniform) {
+        b = std::min<size_t>(i / m_nCapacity, n - 1);
+        nBase = static_cast<uint32_t>(b * m_nCapacity);
+        nUsed = m_nCapacity;
+    } else {
+        auto it =
+            std::upper_bound(m_prefix.begin(), m_prefix.begin() + static_cast<ptrdiff_t>(n), i);
+        b = static_cast<size_t>(it - m_prefix.begin()) - 1;
+        nBase = m_prefix[b];
+        nUsed = b + 1 < n ? m_prefix[b + 1] - nBase : 0;
+    }
+    if (b + 1 == n) nUsed = m_nCount.load(std::memory_order_relaxed) - nBase;
+    SetCursor(b, nBase, nUsed);
+    k = b;
+    j = i - nBase;
 }
 
 void* CBlockList::AtSlow(uint32_t i) const {
@@ -362,6 +385,7 @@ int CBlockList::Append(const void* pElement) {
     }
     CopyIn(ElementPtr(b, b->m_nUsed), pElement);
     ++b->m_nUsed;
+    if (b == m_pCursor) m_nCursorUsed = b->m_nUsed; // the cursor caches the count
     m_nCount.store(nCount + 1, std::memory_order_release);
     return kBlOk;
 }
@@ -467,7 +491,9 @@ bool CBlockList::CheckIntegrity() const {
         if (k > 0 && pPrev->m_pNext != b) return false;
         if (b->m_nUsed == 0 || b->m_nUsed > m_nCapacity) return false;
         if (k < m_nPrefixValid && m_prefix[k] != nSum) return false;
-        if (b == m_pCursor && (m_nCursorIndex != k || m_nCursorBase != nSum)) return false;
+        if (b == m_pCursor &&
+            (m_nCursorIndex != k || m_nCursorBase != nSum || m_nCursorUsed != b->m_nUsed))
+            return false;
         nSum += b->m_nUsed;
         pPrev = b;
     }

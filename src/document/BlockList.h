@@ -110,9 +110,10 @@ private:
     void* AtSlow(uint32_t i) const;
     // Block index and position within it of element i (< count); moves the cursor.
     void Locate(uint32_t i, size_t& k, uint32_t& j) const;
-    void SetCursor(size_t k, uint32_t nBase) const;
+    void SetCursor(size_t k, uint32_t nBase, uint32_t nUsed) const;
     void ResetCursor();
-    void EnsurePrefix() const;
+    // Recounts the stale part of m_prefix.
+    void RebuildPrefix() const;
     bool MapChunk();
     Block* NewBlock();
     void FreeBlock(Block* pBlock);

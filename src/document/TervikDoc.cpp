@@ -426,7 +426,7 @@ uint32_t CTervikDoc::GetRecordText(uint32_t nRecord, char* pDest, uint32_t nMaxC
             // Reading upwards: the records before this one come into the window too.
             const int64_t nBack =
                 off + static_cast<int64_t>(nLength) + 1 - static_cast<int64_t>(kDocBufferSize);
-            nStart = nBack > 0 ? nBack : 0;
+            nStart = std::clamp<int64_t>(nBack, 0, off);
         }
         if (!LoadWindow(nStart) || m_nBufferOffset + static_cast<int64_t>(m_nBufferLen) <
                                        off + static_cast<int64_t>(nLength)) {
@@ -737,24 +737,27 @@ void CTervikDoc::OnRefresh() {
         }
     } else if (pLast && pLast->m_nOffset + pLast->m_nLength == nOldEnd) {
         // The unterminated last line gets its line end; what follows is a new record.
-        const size_t nEnd = LeadingLineEnd(p, nBlock, enc);
-        if (nEnd != 0) {
-            if (enc == CutEncoding::SingleByte && p[0] == 0x0A && pLast->m_nLength > 0) {
-                // A CR that ended the old data belongs to this line end.
-                uint8_t last = 0;
-                if (ReadBytes(&last, 1, nOldEnd - 1) == 1 && last == 0x0D) {
-                    m_pRecords->AtAs<RecordEntry>(nBefore - 1)->m_nLength -= 1;
-                    bChanged = true;
-                }
-                LoadWindow(static_cast<int64_t>(nOldEnd));
-                p = m_pBuffer.get();
+        size_t nEnd = LeadingLineEnd(p, nBlock, enc);
+        bool bCrLf = nEnd == (enc == CutEncoding::SingleByte ? 2u : 4u);
+        if (nEnd != 0 && !bCrLf) {
+            // A CR that ended the old data belongs to this line end.
+            const uint32_t nUnit = enc == CutEncoding::SingleByte ? 1 : 2;
+            uint8_t tail[2] = {};
+            if (pLast->m_nLength >= nUnit && ReadBytes(tail, nUnit, nOldEnd - nUnit) == nUnit &&
+                (enc == CutEncoding::SingleByte ? tail[0] == 0x0D
+                 : enc == CutEncoding::Utf16Le  ? tail[0] == 0x0D && tail[1] == 0
+                                                : tail[0] == 0 && tail[1] == 0x0D)) {
+                m_pRecords->AtAs<RecordEntry>(nBefore - 1)->m_nLength -= nUnit;
+                bCrLf = true;
+                bChanged = true;
             }
-            if (m_nLineEnd == 0)
-                m_nLineEnd = nEnd == 1 || (enc != CutEncoding::SingleByte && nEnd == 2) ? 1 : 2;
-            p += nEnd;
-            nBlock -= nEnd;
-            nStart += nEnd;
+            if (!LoadWindow(static_cast<int64_t>(nOldEnd))) nEnd = nBlock = 0;
+            p = m_pBuffer.get();
         }
+        if (nEnd != 0 && m_nLineEnd == 0) m_nLineEnd = bCrLf ? 2 : 1;
+        p += nEnd;
+        nBlock -= nEnd;
+        nStart += nEnd;
     }
 
     CutParams params;

@@ -35,6 +35,7 @@ constexpr GermanText kGermanTexts[] = {
     {EMFILE, "Das System kann keine weiteren Dateien öffnen."},
     {EFBIG, "Die Datei ist zu groß."},
     {ENOSPC, "Auf dem Datenträger ist nicht genügend Speicherplatz vorhanden."},
+    {ESPIPE, "Die Datei erlaubt kein Lesen an beliebiger Stelle (zum Beispiel eine Pipe)."},
     {EROFS, "Der Datenträger ist schreibgeschützt."},
     {ENAMETOOLONG, "Der Dateiname ist zu lang."},
     {ELOOP, "Zu viele symbolische Verknüpfungen im Pfad."},

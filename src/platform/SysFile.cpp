@@ -3,6 +3,7 @@
 #include "platform/SysError.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <limits>
@@ -16,6 +17,9 @@ namespace tervik {
 namespace {
 std::mutex g_hookMutex;
 CSysFile::OpenFailureHook g_openHook;
+CSysFile::ReadFailureHook g_readHook;
+// Reads are hot: they look at the hook only while one is installed.
+std::atomic<bool> g_bReadHook{false};
 
 // Largest single read or write handed to the kernel (Linux caps one call anyway).
 constexpr size_t kMaxChunk = size_t{1} << 30;
@@ -40,6 +44,20 @@ CSysFile& CSysFile::operator=(CSysFile&& other) noexcept {
 void CSysFile::SetOpenFailureHook(OpenFailureHook hook) {
     std::lock_guard lock(g_hookMutex);
     g_openHook = std::move(hook);
+}
+
+void CSysFile::SetReadFailureHook(ReadFailureHook hook) {
+    std::lock_guard lock(g_hookMutex);
+    g_bReadHook.store(static_cast<bool>(hook));
+    g_readHook = std::move(hook);
+}
+
+bool CSysFile::ReadFailsByHook(int64_t nOffset) {
+    if (!g_bReadHook.load(std::memory_order_relaxed)) return false;
+    std::lock_guard lock(g_hookMutex);
+    if (!g_readHook) return false;
+    m_nLastError = g_readHook(nOffset);
+    return m_nLastError != 0;
 }
 
 bool CSysFile::Fail() {
@@ -139,6 +157,9 @@ int64_t CSysFile::Read(void* pDst, size_t n) {
         m_nLastError = EBADF;
         return -1;
     }
+    if (g_bReadHook.load(std::memory_order_relaxed) &&
+        ReadFailsByHook(static_cast<int64_t>(::lseek(m_fd, 0, SEEK_CUR))))
+        return -1;
     auto* p = static_cast<char*>(pDst);
     size_t nDone = 0;
     while (nDone < n) {
@@ -163,6 +184,7 @@ int64_t CSysFile::ReadAt(void* pDst, size_t n, int64_t nOffset) {
         m_nLastError = EINVAL;
         return -1;
     }
+    if (ReadFailsByHook(nOffset)) return -1;
     auto* p = static_cast<char*>(pDst);
     size_t nDone = 0;
     while (nDone < n) {

@@ -47,9 +47,15 @@ public:
     // or an error code that the open then fails with. Empty function = no hook.
     using OpenFailureHook = std::function<uint32_t(const std::string& path, bool bShareWrite)>;
     static void SetOpenFailureHook(OpenFailureHook hook);
+    // Tests make reads fail the same way: the hook gets the offset of a read and
+    // answers 0 or an error code.
+    using ReadFailureHook = std::function<uint32_t(int64_t nOffset)>;
+    static void SetReadFailureHook(ReadFailureHook hook);
 
 private:
     bool Fail();
+    // True when a test hook makes the read at this offset fail.
+    bool ReadFailsByHook(int64_t nOffset);
     int m_fd = -1;
     uint32_t m_nLastError = 0;
 };
