@@ -390,6 +390,31 @@ int CBlockList::Append(const void* pElement) {
     return kBlOk;
 }
 
+int CBlockList::AppendMany(const void* pElements, uint32_t n, uint32_t& nAppended) {
+    nAppended = 0;
+    if (pElements == nullptr) return n == 0 ? kBlOk : kBlNoElement;
+    const auto* pSrc = static_cast<const unsigned char*>(pElements);
+    while (nAppended < n) {
+        const uint32_t nCount = m_nCount.load(std::memory_order_relaxed);
+        if (nCount == kMaxCount) return kBlNoMemory;
+        Block* b = m_dir.empty() ? nullptr : m_dir.back();
+        if (b == nullptr || b->m_nUsed >= m_nCapacity) {
+            b = AppendBlock();
+            if (b == nullptr) return kBlNoMemory;
+        }
+        // As many as the tail block and the count limit allow, in one copy.
+        const uint32_t nTake =
+            std::min({n - nAppended, m_nCapacity - b->m_nUsed, kMaxCount - nCount});
+        std::memcpy(ElementPtr(b, b->m_nUsed), pSrc + size_t{nAppended} * m_nElementSize,
+                    size_t{nTake} * m_nElementSize);
+        b->m_nUsed += nTake;
+        if (b == m_pCursor) m_nCursorUsed = b->m_nUsed;
+        nAppended += nTake;
+        m_nCount.store(nCount + nTake, std::memory_order_release);
+    }
+    return kBlOk;
+}
+
 int CBlockList::Insert(uint32_t i, const void* pElement) {
     if (pElement == nullptr) return kBlNoElement;
     uint32_t nCount = m_nCount.load(std::memory_order_relaxed);

@@ -42,6 +42,9 @@ public:
 
     // Copies the element behind the last one.
     int Append(const void* pElement);
+    // Appends n packed elements in order; nAppended tells how many made it when
+    // the answer is not kBlOk.
+    int AppendMany(const void* pElements, uint32_t n, uint32_t& nAppended);
     // Inserts before element i; appends when i >= Count().
     int Insert(uint32_t i, const void* pElement);
     // Removes n elements from i on. When fewer than n follow i, those that exist

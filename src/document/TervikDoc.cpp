@@ -24,7 +24,7 @@ namespace {
 constexpr int32_t kRecordBlockSize = 32768;
 constexpr int32_t kSelectedBlockSize = 32768;
 // The read thread reads this much at a time.
-constexpr size_t kReadAhead = 1024 * 1024;
+constexpr size_t kReadAhead = 128 * 1024;
 // Status texts show at most this much of a path.
 constexpr size_t kMaxStatusPath = 255;
 
@@ -42,9 +42,10 @@ public:
     }
     size_t StoreMany(const RecordEntry* pEntries, size_t n) override {
         const size_t nRoom = m_nCap - std::min<size_t>(m_nCap, m_table.Count());
-        const size_t nTake = std::min(n, nRoom);
-        for (size_t i = 0; i < nTake; ++i)
-            m_table.Append(&pEntries[i]);
+        const auto nTake = static_cast<uint32_t>(std::min(n, nRoom));
+        // An allocation failure loses records but does not stop the reading.
+        uint32_t nAppended = 0;
+        m_table.AppendMany(pEntries, nTake, nAppended);
         m_progress.store(m_table.Count(), std::memory_order_relaxed);
         return nTake;
     }

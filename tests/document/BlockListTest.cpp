@@ -303,6 +303,48 @@ TEST_F(BlockListTest, DroppingTheFirstWhileAppendingKeepsAWindow) {
     }
 }
 
+// Runs of elements land exactly as single appends would put them, across block
+// edges, and a failing block allocation keeps what fitted before it.
+TEST_F(BlockListTest, AppendManyEqualsSingleAppends) {
+    for (const auto& [nSize, nBlock] :
+         {std::pair<uint16_t, int32_t>{16, 32768}, {4, 40}, {12, 8192}}) {
+        CBlockList list(nSize, nBlock);
+        Model model{nSize, {}};
+        std::mt19937 rng(nSize);
+        uint64_t id = 0;
+        for (int k = 0; k < 200; ++k) {
+            const auto n = static_cast<uint32_t>(rng() % 3000);
+            Bytes run;
+            for (uint32_t e = 0; e < n; ++e) {
+                const Bytes elem = MakeElement(nSize, id++);
+                run.insert(run.end(), elem.begin(), elem.end());
+            }
+            uint32_t nDone = 0;
+            ASSERT_EQ(list.AppendMany(run.data(), n, nDone), kBlOk);
+            EXPECT_EQ(nDone, n);
+            model.bytes.insert(model.bytes.end(), run.begin(), run.end());
+        }
+        ASSERT_TRUE(SameList(list, model));
+
+        // The next block cannot be had: the tail block fills up, nothing more.
+        const bool bTailFull = list.Count() % list.Capacity() == 0;
+        const uint32_t nRoom = bTailFull ? 0 : list.Capacity() - list.Count() % list.Capacity();
+        Bytes run;
+        for (uint32_t e = 0; e < nRoom + 5; ++e) {
+            const Bytes elem = MakeElement(nSize, id++);
+            run.insert(run.end(), elem.begin(), elem.end());
+        }
+        CBlockList::SetAllocFailureHook([] { return true; });
+        uint32_t nDone = 0;
+        EXPECT_EQ(list.AppendMany(run.data(), nRoom + 5, nDone), kBlNoMemory);
+        CBlockList::SetAllocFailureHook({});
+        EXPECT_EQ(nDone, nRoom);
+        model.bytes.insert(model.bytes.end(), run.begin(),
+                           run.begin() + static_cast<ptrdiff_t>(size_t{nDone} * nSize));
+        ASSERT_TRUE(SameList(list, model));
+    }
+}
+
 // --- pointers and typed access ---
 
 TEST_F(BlockListTest, ElementPointersSurviveAppends) {

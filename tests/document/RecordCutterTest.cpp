@@ -1,5 +1,6 @@
 #include "document/RecordCutter.h"
 #include "ReferenceDelimiter.h"
+#include "document/RecordScan.h"
 
 #include <deque>
 #include <gtest/gtest.h>
@@ -229,6 +230,43 @@ TEST(RecordCutter, MatchesTheReferenceOnRandomInput) {
         if (HasFatalFailure()) return;
     }
 }
+
+// Both instruction-set variants of the fast scan must agree; the processor picks one.
+#if defined(__x86_64__)
+TEST(RecordCutter, ScanVariantsAgree) {
+    if (!__builtin_cpu_supports("avx2")) GTEST_SKIP() << "no AVX2 here";
+    std::mt19937_64 rng(11);
+    for (int iter = 0; iter < 200; ++iter) {
+        std::vector<uint8_t> data(64 * (1 + rng() % 200));
+        for (auto& b : data)
+            b = static_cast<uint8_t>("ab\n\r\t x"[rng() % 7]);
+        VectorSink sinks[2];
+        detail::FastScanState states[2];
+        size_t done[2];
+        const detail::FastScanFn fns[2] = {detail::FastScanSse2, detail::FastScanAvx2};
+        for (int v = 0; v < 2; ++v) {
+            detail::FastScanState& st = states[v];
+            st = {};
+            st.nPos = 1000;
+            st.nStart = 990;
+            st.nCount = 10;
+            st.nPrev = iter % 2 ? 0x0D : 'x';
+            st.bEmptyAllowed = true;
+            st.nCut = 32768;
+            st.pSink = &sinks[v];
+            done[v] = fns[v](st, data.data(), data.size());
+        }
+        ASSERT_EQ(done[0], done[1]);
+        EXPECT_EQ(Describe({sinks[0].records.begin(), sinks[0].records.end()}),
+                  Describe({sinks[1].records.begin(), sinks[1].records.end()}));
+        EXPECT_EQ(states[0].nStart, states[1].nStart);
+        EXPECT_EQ(states[0].nCount, states[1].nCount);
+        EXPECT_EQ(states[0].nMaxLength, states[1].nMaxLength);
+        EXPECT_EQ(states[0].bTab, states[1].bTab);
+        EXPECT_EQ(states[0].nLineEnd, states[1].nLineEnd);
+    }
+}
+#endif
 
 // Line ends placed across chunk and block edges: CR last in a block, LF first in the next.
 TEST(RecordCutter, LineEndsAcrossBlockEdgesMatchTheReference) {
