@@ -13,16 +13,17 @@ namespace tervik::cli {
 
 namespace {
 
-// The one positional FILE of a subcommand; a usage error otherwise.
-bool TakeSingleFile(CArgs& args, std::string& path) {
-    const auto rest = args.Positionals();
-    if (args.HasError()) return false;
-    if (rest.size() != 1) {
+// The usual start of a subcommand: its one FILE argument, then the open. The
+// document is empty when the answer (in nExit) is not kExitOk.
+OpenedFile OpenTheFile(CArgs& args, const OpenArgs& open, int& nExit) {
+    const std::vector<std::string> rest = args.Positionals();
+    if (!args.HasError() && rest.size() != 1)
         args.SetError(rest.empty() ? "Es fehlt der Dateiname." : "Zu viele Argumente.");
-        return false;
+    if (args.HasError()) {
+        nExit = UsageError(Utf8ToCp1252(args.Error()));
+        return {};
     }
-    path = rest[0];
-    return true;
+    return OpenFile(open, rest[0], nExit);
 }
 
 const char* BomName(const CTervikDoc& doc) {
@@ -36,10 +37,8 @@ const char* BomName(const CTervikDoc& doc) {
 
 int RunInfo(CArgs& args) {
     const OpenArgs open = TakeOpenArgs(args);
-    std::string path;
-    if (!TakeSingleFile(args, path)) return UsageError(Utf8ToCp1252(args.Error()));
     int nExit = kExitOk;
-    OpenedFile f = OpenFile(open, path, nExit);
+    OpenedFile f = OpenTheFile(args, open, nExit);
     if (!f.pDoc) return nExit;
     CTervikDoc& doc = *f.pDoc;
     const std::string digest = doc.GetDigest();
@@ -63,10 +62,8 @@ int RunInfo(CArgs& args) {
 
 int RunRecords(CArgs& args) {
     const OpenArgs open = TakeOpenArgs(args);
-    std::string path;
-    if (!TakeSingleFile(args, path)) return UsageError(Utf8ToCp1252(args.Error()));
     int nExit = kExitOk;
-    OpenedFile f = OpenFile(open, path, nExit);
+    OpenedFile f = OpenTheFile(args, open, nExit);
     if (!f.pDoc) return nExit;
     CTervikDoc& doc = *f.pDoc;
     COutput out;
@@ -91,10 +88,8 @@ int RunText(CArgs& args) {
     const bool bDisplay = args.TakeFlag("--display");
     const bool bEbcdic = args.TakeFlag("--ebcdic");
     const bool bOem = args.TakeFlag("--oem");
-    std::string path;
-    if (!TakeSingleFile(args, path)) return UsageError(Utf8ToCp1252(args.Error()));
     int nExit = kExitOk;
-    OpenedFile f = OpenFile(open, path, nExit);
+    OpenedFile f = OpenTheFile(args, open, nExit);
     if (!f.pDoc) return nExit;
     CTervikDoc& doc = *f.pDoc;
     const uint64_t nFirst = nFrom.value_or(0);

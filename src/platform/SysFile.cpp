@@ -152,6 +152,24 @@ bool CSysFile::Seek(int64_t nOffset) {
     return true;
 }
 
+namespace {
+// Repeats a read call until n bytes or the end of the file; -1 on failure (errno set).
+template <class ReadOnce> int64_t ReadFully(void* pDst, size_t n, ReadOnce readOnce) {
+    auto* p = static_cast<char*>(pDst);
+    size_t nDone = 0;
+    while (nDone < n) {
+        const ssize_t r = readOnce(p + nDone, std::min(n - nDone, kMaxChunk), nDone);
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            return -1;
+        }
+        if (r == 0) break;
+        nDone += static_cast<size_t>(r);
+    }
+    return static_cast<int64_t>(nDone);
+}
+} // namespace
+
 int64_t CSysFile::Read(void* pDst, size_t n) {
     if (m_fd < 0) {
         m_nLastError = EBADF;
@@ -160,19 +178,10 @@ int64_t CSysFile::Read(void* pDst, size_t n) {
     if (g_bReadHook.load(std::memory_order_relaxed) &&
         ReadFailsByHook(static_cast<int64_t>(::lseek(m_fd, 0, SEEK_CUR))))
         return -1;
-    auto* p = static_cast<char*>(pDst);
-    size_t nDone = 0;
-    while (nDone < n) {
-        const ssize_t r = ::read(m_fd, p + nDone, std::min(n - nDone, kMaxChunk));
-        if (r < 0) {
-            if (errno == EINTR) continue;
-            Fail();
-            return -1;
-        }
-        if (r == 0) break;
-        nDone += static_cast<size_t>(r);
-    }
-    return static_cast<int64_t>(nDone);
+    const int64_t nRead =
+        ReadFully(pDst, n, [&](char* p, size_t nChunk, size_t) { return ::read(m_fd, p, nChunk); });
+    if (nRead < 0) Fail();
+    return nRead;
 }
 
 int64_t CSysFile::ReadAt(void* pDst, size_t n, int64_t nOffset) {
@@ -185,20 +194,11 @@ int64_t CSysFile::ReadAt(void* pDst, size_t n, int64_t nOffset) {
         return -1;
     }
     if (ReadFailsByHook(nOffset)) return -1;
-    auto* p = static_cast<char*>(pDst);
-    size_t nDone = 0;
-    while (nDone < n) {
-        const ssize_t r = ::pread(m_fd, p + nDone, std::min(n - nDone, kMaxChunk),
-                                  static_cast<off_t>(nOffset) + static_cast<off_t>(nDone));
-        if (r < 0) {
-            if (errno == EINTR) continue;
-            Fail();
-            return -1;
-        }
-        if (r == 0) break;
-        nDone += static_cast<size_t>(r);
-    }
-    return static_cast<int64_t>(nDone);
+    const int64_t nRead = ReadFully(pDst, n, [&](char* p, size_t nChunk, size_t nDone) {
+        return ::pread(m_fd, p, nChunk, static_cast<off_t>(nOffset) + static_cast<off_t>(nDone));
+    });
+    if (nRead < 0) Fail();
+    return nRead;
 }
 
 bool CSysFile::Write(const void* pSrc, size_t n) {

@@ -153,6 +153,18 @@ public:
 // Records as {offset, length} pairs.
 using Spans = std::vector<std::pair<uint64_t, uint32_t>>;
 
+// UTF-16 code units as file bytes in either byte order.
+inline std::string Utf16(std::u16string_view u, bool bBigEndian) {
+    std::string s;
+    for (char16_t c : u) {
+        const auto lo = static_cast<char>(c & 0xFF);
+        const auto hi = static_cast<char>(c >> 8);
+        s += bBigEndian ? hi : lo;
+        s += bBigEndian ? lo : hi;
+    }
+    return s;
+}
+
 inline Spans SpansOf(const CTervikDoc& doc) {
     Spans s;
     for (uint32_t i = 0; const RecordEntry* e = doc.Record(i); ++i)

@@ -22,6 +22,7 @@ using test::SameBytes;
 using test::Spans;
 using test::SpansOf;
 using test::TextOf;
+using test::Utf16;
 
 // Byte i of the pattern files: never LF or TAB, so the pattern is one long line.
 char PatternByte(size_t i) {
@@ -50,17 +51,6 @@ std::string HundredByteLines(size_t nLines) {
 void Append(const std::string& path, std::string_view bytes) {
     std::ofstream(path, std::ios::binary | std::ios::app)
         .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string Utf16(std::u16string_view u, bool bBigEndian) {
-    std::string s;
-    for (char16_t c : u) {
-        const auto lo = static_cast<char>(c & 0xFF);
-        const auto hi = static_cast<char>(c >> 8);
-        s += bBigEndian ? hi : lo;
-        s += bBigEndian ? lo : hi;
-    }
-    return s;
 }
 
 // Width of single-byte text with tabs expanded to multiples of nTab.

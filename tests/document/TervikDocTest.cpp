@@ -743,17 +743,6 @@ Spans CutUnits(const std::u16string& u) {
     return out;
 }
 
-std::string Utf16Bytes(const std::u16string& u, bool bBigEndian) {
-    std::string s;
-    for (char16_t c : u) {
-        const auto lo = static_cast<char>(c & 0xFF);
-        const auto hi = static_cast<char>(c >> 8);
-        s += bBigEndian ? hi : lo;
-        s += bBigEndian ? lo : hi;
-    }
-    return s;
-}
-
 // An odd jump target puts the two bytes of code units into different blocks: the
 // LF of a line end sits in the last byte pair across the second block's edge.
 TEST_F(TervikDocLimit, FromTheEndInUtf16WithAnOddWindowStart) {
@@ -788,7 +777,7 @@ TEST_F(TervikDocLimit, FromTheEndInUtf16WithAnOddWindowStart) {
         m_host.SetSetting("MaxRecSize", std::to_string(kMax));
         m_host.m_options.m_nRecordLimit = kLimit;
         m_host.m_options.m_bLimitFromEnd = true;
-        const std::string data = Utf16Bytes(u, bBigEndian);
+        const std::string data = test::Utf16(u, bBigEndian);
         ASSERT_TRUE(OpenBytes(data));
         EXPECT_EQ(SpansOf(Doc()), expected);
         for (const auto& [nOff, nLen] : SpansOf(Doc())) {
