@@ -6,5 +6,8 @@ build="${TERVIK_BUILD_DIR:-$root/build}"
 if [[ ! -f "$build/build.ninja" ]]; then
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 fi
-cmake --build "$build" -- -j"$(nproc)" | grep -v -E '^\[[0-9]+/[0-9]+\] ' || true
-test "${PIPESTATUS[0]}" -eq 0
+# Progress lines are noise; errors and warnings stay.
+status=0
+cmake --build "$build" -- -j"$(nproc)" > "$build/.build.log" 2>&1 || status=$?
+grep -v -E '^(\[[0-9]+/[0-9]+\] |ninja: no work to do)' "$build/.build.log" || true
+[[ $status -eq 0 ]]

@@ -16,8 +16,11 @@ else
   targets=()
   for f in "$root"/fuzz/fuzz_*.cpp; do targets+=("$(basename "$f" .cpp)"); done
 fi
-cmake --build "$build" --target "${targets[@]}" -- -j"$(nproc)" | grep -v -E '^\[[0-9]+/[0-9]+\] ' || true
-test "${PIPESTATUS[0]}" -eq 0
+# Progress lines are noise; errors and warnings stay.
+status=0
+cmake --build "$build" --target "${targets[@]}" -- -j"$(nproc)" > "$build/.build.log" 2>&1 || status=$?
+grep -v -E '^(\[[0-9]+/[0-9]+\] |ninja: no work to do)' "$build/.build.log" || true
+[[ $status -eq 0 ]]
 for t in "${targets[@]}"; do
   corpus="$build/corpus/$t"
   mkdir -p "$corpus"

@@ -22,6 +22,7 @@ constexpr GermanText kGermanTexts[] = {
     {ENOENT, "Das System kann die angegebene Datei nicht finden."},
     {EIO, "Ein-/Ausgabefehler beim Zugriff auf das Gerät."},
     {ENXIO, "Das Gerät oder die Adresse ist nicht vorhanden."},
+    {ENODEV, "Das Gerät ist keine Datei, die sich anzeigen lässt."},
     {EBADF, "Das Handle ist ungültig."},
     {ENOMEM, "Nicht genügend Arbeitsspeicher verfügbar."},
     {EACCES, "Zugriff verweigert."},

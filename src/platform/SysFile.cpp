@@ -82,7 +82,7 @@ bool CSysFile::OpenRead(const std::string& path, bool bShareWrite) {
         m_nLastError = ENOENT;
         return false;
     }
-    // Non-blocking so that a named pipe cannot hang the open; cleared below.
+    // Non-blocking so that a named pipe cannot hang the open.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) return Fail();
     struct stat st {};
@@ -92,9 +92,11 @@ bool CSysFile::OpenRead(const std::string& path, bool bShareWrite) {
         m_nLastError = nCode;
         return false;
     }
-    if (S_ISDIR(st.st_mode)) {
+    // Only files and disks can be read again at any offset: pipes and character
+    // devices (endless ones like /dev/zero among them) are refused.
+    if (!S_ISREG(st.st_mode) && !S_ISBLK(st.st_mode)) {
         ::close(fd);
-        m_nLastError = EISDIR;
+        m_nLastError = S_ISDIR(st.st_mode) ? EISDIR : S_ISCHR(st.st_mode) ? ENODEV : ESPIPE;
         return false;
     }
     const int nFlags = ::fcntl(fd, F_GETFL);
@@ -135,6 +137,15 @@ int64_t CSysFile::Size() {
     if (::fstat(m_fd, &st) != 0) {
         Fail();
         return -1;
+    }
+    if (S_ISBLK(st.st_mode)) {
+        // A disk tells its size only through its end.
+        const off_t nEnd = ::lseek(m_fd, 0, SEEK_END);
+        if (nEnd < 0) {
+            Fail();
+            return -1;
+        }
+        return static_cast<int64_t>(nEnd);
     }
     return static_cast<int64_t>(st.st_size);
 }

@@ -432,18 +432,20 @@ TEST_F(TervikDocMessages, UnreadableFileIsRefused) {
     ExpectRefused(m_host);
 }
 
-TEST_F(TervikDocMessages, UnreadableFirstBlockNamesTheCause) {
-    // A named pipe opens but cannot be read at an offset.
-    const std::string path = m_dir.File("pipe");
-    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
-    EXPECT_FALSE(Open(path));
-    ASSERT_EQ(m_host.m_messages.size(), 1u);
-    const std::string& text = m_host.m_messages[0].text;
-    EXPECT_TRUE(
-        StartsWith(text, "Die Datei \"" + path + "\" konnte nicht gelesen werden\nUrsache: "))
-        << text;
-    EXPECT_TRUE(EndsWith(text, "(Code=" + std::to_string(ESPIPE) + ")")) << text;
-    ExpectRefused(m_host);
+TEST_F(TervikDocMessages, PipesAndDevicesAreRefusedWithTheirCause) {
+    // Neither can be read again at an offset; /dev/zero would never end.
+    const std::string pipe = m_dir.File("pipe");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    for (const auto& [path, nCode] :
+         {std::pair<std::string, int>{pipe, ESPIPE}, {"/dev/zero", ENODEV}}) {
+        m_host.m_messages.clear();
+        EXPECT_FALSE(Open(path));
+        ASSERT_EQ(m_host.m_messages.size(), 1u);
+        const std::string& text = m_host.m_messages[0].text;
+        EXPECT_TRUE(StartsWith(text, CannotOpenText(path) + "Ursache: ")) << text;
+        EXPECT_TRUE(EndsWith(text, "(Code=" + std::to_string(nCode) + ")")) << text;
+        ExpectRefused(m_host);
+    }
 }
 
 // A read that fails behind the first block ends the open with the read message;

@@ -50,12 +50,19 @@ TEST(SysFile, OpenFailuresCarryTheSystemCode) {
     }
 }
 
-TEST(SysFile, NamedPipeDoesNotHangTheOpen) {
+// What cannot be read again at any offset is refused at once, without blocking.
+TEST(SysFile, PipesAndCharacterDevicesAreRefused) {
     CTempDir dir;
-    const std::string path = dir.File("fifo");
-    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
-    CSysFile f;
-    EXPECT_TRUE(f.OpenRead(path, false)); // opening must return at once
+    const std::string fifo = dir.File("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::pair<std::string, uint32_t> cases[] = {
+        {fifo, ESPIPE}, {"/dev/zero", ENODEV}, {"/dev/null", ENODEV}};
+    for (const auto& [path, nCode] : cases) {
+        CSysFile f;
+        EXPECT_FALSE(f.OpenRead(path, false)) << path;
+        EXPECT_EQ(f.LastError(), nCode) << path;
+        EXPECT_FALSE(SystemErrorText(nCode).empty());
+    }
 }
 
 TEST(SysFile, InjectedOpenFailureIsReportedAndCanBeRetried) {
