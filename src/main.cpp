@@ -1,4 +1,5 @@
 #include "app/ui/MainFrame.h"
+#include "app/ui/TervikApp.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -17,7 +18,9 @@ int main(int argc, char** argv) {
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTranslator);
 
-    tervik::CMainFrame frame;
-    frame.show();
-    return QApplication::exec();
+    tervik::CTervikApp tervikApp;
+    if (!tervikApp.InitInstance(QApplication::arguments().mid(1))) return 1;
+    const int nResult = QApplication::exec();
+    tervikApp.ExitInstance();
+    return nResult;
 }

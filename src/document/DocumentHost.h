@@ -91,8 +91,10 @@ public:
     virtual void SetStatusText(const std::string&) {}
     // Paints the status bar now (the UI thread does not serve messages meanwhile).
     virtual void RepaintStatusBar() {}
-    virtual void SetPositionIndicator(uint32_t /*nLine*/, uint32_t /*nTotal*/,
-                                      uint32_t /*nColumn*/) {}
+    // The position pane: line, total lines, column and, when not 0, the number of
+    // selected lines.
+    virtual void SetPositionIndicator(uint32_t /*nLine*/, uint32_t /*nTotal*/, uint32_t /*nColumn*/,
+                                      uint32_t /*nCount*/) {}
     // The message pane's rectangle; false when there is no status bar.
     virtual bool GetMessagePaneRect(PixelRect&) { return false; }
     virtual void ShowProgressBar(const PixelRect& /*rc*/, int /*nRange*/) {}

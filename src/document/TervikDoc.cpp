@@ -155,7 +155,7 @@ bool CTervikDoc::OnOpenDocument(const std::string& path) {
     OpenState st;
     st.savedStatus = m_host.GetStatusText();
     m_host.SetStatusText(FormatString(IDS_READING_FILE, ShortPath(path).c_str()));
-    m_host.SetPositionIndicator(1, 0, 1);
+    m_host.SetPositionIndicator(1, 0, 1, 0);
     m_host.RepaintStatusBar();
 
     m_pSelected.reset();
@@ -241,7 +241,7 @@ bool CTervikDoc::OnOpenDocument(const std::string& path) {
     for (;;) {
         m_host.WaitBusy(done, 1000);
         if (done.IsSet()) break;
-        m_host.SetPositionIndicator(1, m_nRecordsRead.load(std::memory_order_relaxed), 1);
+        m_host.SetPositionIndicator(1, m_nRecordsRead.load(std::memory_order_relaxed), 1, 0);
         m_host.RepaintStatusBar();
         if (st.bProgressBar && m_nFileSize > 0)
             m_host.SetProgress(static_cast<int>(m_nBytesDone.load(std::memory_order_relaxed) *
@@ -645,25 +645,38 @@ void CTervikDoc::OnEbcdic() {
     m_bEbcdic = !m_bEbcdic;
     UpdateAllViews(nullptr, HINT_EBCDIC);
 }
-void CTervikDoc::OnUpdateUnicode(CCmdUI& ui) const {
+void CTervikDoc::OnUpdateUnicode(CCmdUI& ui) {
     ui.Enable(m_bBomUtf16Le != 0);
     ui.SetCheck(m_bBomUtf16Le && m_bUtf16 ? 1 : 0);
 }
-void CTervikDoc::OnUpdateUnicodeBigEndian(CCmdUI& ui) const {
+void CTervikDoc::OnUpdateUnicodeBigEndian(CCmdUI& ui) {
     ui.Enable(m_bBomUtf16Be != 0);
     ui.SetCheck(m_bBomUtf16Be && m_bUtf16 ? 1 : 0);
 }
-void CTervikDoc::OnUpdateUtf8(CCmdUI& ui) const {
+void CTervikDoc::OnUpdateUtf8(CCmdUI& ui) {
     ui.Enable(m_bBomUtf8 != 0);
     ui.SetCheck(m_bBomUtf8 && m_bUtf8 ? 1 : 0);
 }
-void CTervikDoc::OnUpdateOem(CCmdUI& ui) const {
+void CTervikDoc::OnUpdateOem(CCmdUI& ui) {
     ui.Enable(true);
     ui.SetCheck(m_bOem ? 1 : 0);
 }
-void CTervikDoc::OnUpdateEbcdic(CCmdUI& ui) const {
+void CTervikDoc::OnUpdateEbcdic(CCmdUI& ui) {
     ui.Enable(true);
     ui.SetCheck(m_bEbcdic ? 1 : 0);
+}
+
+bool CTervikDoc::OnCmdMsg(unsigned nId, CCmdUI* pUI) {
+    static const CommandEntry<CTervikDoc> kCommands[] = {
+        {ID_VIEW_UNICODE, &CTervikDoc::OnUnicode, &CTervikDoc::OnUpdateUnicode},
+        {ID_VIEW_UNICODE_BE, &CTervikDoc::OnUnicodeBigEndian,
+         &CTervikDoc::OnUpdateUnicodeBigEndian},
+        {ID_VIEW_UTF8, &CTervikDoc::OnUtf8, &CTervikDoc::OnUpdateUtf8},
+        {ID_VIEW_OEM, &CTervikDoc::OnOem, &CTervikDoc::OnUpdateOem},
+        {ID_VIEW_EBCDIC, &CTervikDoc::OnEbcdic, &CTervikDoc::OnUpdateEbcdic},
+        {ID_VIEW_REFRESH, &CTervikDoc::OnRefresh, nullptr},
+    };
+    return DispatchCommand(*this, kCommands, nId, pUI);
 }
 
 // ---------------------------------------------------------------- views

@@ -7,6 +7,7 @@
 #include "document/BlockList.h"
 #include "document/DocumentHost.h"
 #include "document/RecordEntry.h"
+#include "framework/CommandTarget.h"
 #include "platform/SysFile.h"
 
 #include <atomic>
@@ -32,7 +33,7 @@ public:
 inline constexpr size_t kDocBufferSize = 65536;
 inline constexpr size_t kMaxPathLength = 511;
 
-class CTervikDoc {
+class CTervikDoc : public CCommandTarget {
 public:
     explicit CTervikDoc(IDocumentHost& host);
     virtual ~CTervikDoc();
@@ -75,14 +76,16 @@ public:
     void OnUtf8();
     void OnOem();
     void OnEbcdic();
-    void OnUpdateUnicode(CCmdUI& ui) const;
-    void OnUpdateUnicodeBigEndian(CCmdUI& ui) const;
-    void OnUpdateUtf8(CCmdUI& ui) const;
-    void OnUpdateOem(CCmdUI& ui) const;
-    void OnUpdateEbcdic(CCmdUI& ui) const;
+    void OnUpdateUnicode(CCmdUI& ui);
+    void OnUpdateUnicodeBigEndian(CCmdUI& ui);
+    void OnUpdateUtf8(CCmdUI& ui);
+    void OnUpdateOem(CCmdUI& ui);
+    void OnUpdateEbcdic(CCmdUI& ui);
 
     // Reads what was appended to the file since it was last read (F5).
     void OnRefresh();
+    // The document's commands: the character sets and refresh.
+    bool OnCmdMsg(unsigned nId, CCmdUI* pUI) override;
 
     // --- views ---
     void AddView(IDocumentView* pView);

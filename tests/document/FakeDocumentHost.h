@@ -103,7 +103,8 @@ public:
         m_statusHistory.push_back(text);
     }
     void RepaintStatusBar() override { ++m_nStatusRepaints; }
-    void SetPositionIndicator(uint32_t nLine, uint32_t nTotal, uint32_t nColumn) override {
+    void SetPositionIndicator(uint32_t nLine, uint32_t nTotal, uint32_t nColumn,
+                              uint32_t) override {
         m_positions.push_back({nLine, nTotal, nColumn});
     }
     bool GetMessagePaneRect(PixelRect& rc) override {

@@ -420,7 +420,7 @@ std::ostream& operator<<(std::ostream& os, const CommandState& s) {
     return os << (s.bEnabled ? "enabled" : "disabled") << "/" << s.nCheck;
 }
 
-template <class Handler> CommandState StateOf(const CTervikDoc& doc, Handler handler) {
+template <class Handler> CommandState StateOf(CTervikDoc& doc, Handler handler) {
     CCmdUI ui;
     (doc.*handler)(ui);
     return {ui.m_bEnabled, ui.m_nCheck};

@@ -1,23 +1,232 @@
 #include "app/ui/MainFrame.h"
+#include "app/ui/ChildFrame.h"
+#include "app/ui/TervikApp.h"
+#include "document/TervikDoc.h"
+#include "framework/CommandIds.h"
+#include "framework/ui/MessageBox.h"
+#include "platform/Profile.h"
+#include "support/TempDir.h"
 #include "ui/Screenshot.h"
+#include "views/ui/TervikView.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QMdiArea>
-#include <QPixmap>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QToolBar>
 #include <gtest/gtest.h>
 
 namespace tervik {
 namespace {
 
-TEST(MainFrameSmoke, OpensEmptyWithGermanTitle) {
-    CMainFrame frame;
-    frame.show();
-    EXPECT_EQ(frame.windowTitle(), QString("Orv's File-Viewer"));
-    ASSERT_NE(frame.MdiArea(), nullptr);
-    EXPECT_TRUE(frame.MdiArea()->subWindowList().isEmpty());
-    const QPixmap shot = frame.grab();
-    EXPECT_FALSE(shot.isNull());
-    EXPECT_TRUE(QFile::exists(test::SaveScreenshot(frame, "mainframe-empty")));
+class ShellTest : public ::testing::Test {
+protected:
+    test::CTempDir m_dir;
+    std::string m_ini = m_dir.File("tervik.ini");
+    std::vector<std::string> m_messages;
+    std::unique_ptr<CTervikApp> m_app;
+
+    void SetUp() override {
+        SetMessageBoxHook([this](const std::string& text, unsigned) {
+            m_messages.push_back(text);
+            return IDOK;
+        });
+    }
+    void TearDown() override {
+        Stop();
+        SetMessageBoxHook({});
+    }
+    bool Start(QStringList args = {}) {
+        args << "--ini" << QString::fromStdString(m_ini);
+        m_app = std::make_unique<CTervikApp>();
+        return m_app->InitInstance(args);
+    }
+    // Closes the main window the way the user does and ends the application.
+    void Stop() {
+        if (!m_app) return;
+        if (m_app->MainFrame()) m_app->MainFrame()->close();
+        QApplication::processEvents();
+        m_app->ExitInstance();
+        m_app.reset();
+    }
+    CMainFrame& Frame() { return *m_app->MainFrame(); }
+    std::string Log(const std::string& name, int nLines) {
+        std::string s;
+        for (int i = 0; i < nLines; ++i)
+            s += "2026-12-07 08:00:" + std::to_string(10 + i % 50) + " INFO  Zeile " +
+                 std::to_string(i) + "\tok\r\n";
+        return m_dir.Write(name, s);
+    }
+    CProfile Settings() { return CProfile(m_ini); }
+};
+
+TEST_F(ShellTest, StartsEmptyWithGermanMenusAndBars) {
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(Frame().windowTitle(), QString("Orv's File-Viewer"));
+    EXPECT_TRUE(Frame().MdiArea()->subWindowList().isEmpty());
+    const QList<QAction*> menus = Frame().menuBar()->actions();
+    ASSERT_GE(menus.size(), 4);
+    EXPECT_EQ(menus.front()->text(), QString::fromUtf8("&Datei"));
+    // The toolbar holds the boxes: search box 200 pixels, dump box disabled.
+    ASSERT_NE(Frame().SearchBox(), nullptr);
+    EXPECT_EQ(Frame().SearchBox()->width(), 200);
+    EXPECT_FALSE(Frame().DumpBox()->isEnabled());
+    EXPECT_EQ(Frame().DumpBox()->count(), 4);
+    EXPECT_TRUE(Frame().SearchBar(1)->isHidden()); // search bars start hidden
+    EXPECT_FALSE(Frame().MainToolBar()->isHidden());
+    // A new installation's settings file receives the colour keys.
+    EXPECT_EQ(Settings().GetProfileString("Settings", "HexBackgroundColor", ""),
+              "RGB(192,192,192)");
+}
+
+TEST_F(ShellTest, OpensTheCommandLineFileAndRemembersIt) {
+    const std::string log = Log("a.log", 300);
+    ASSERT_TRUE(Start({QString::fromStdString(log)}));
+    ASSERT_EQ(Frame().MdiArea()->subWindowList().size(), 1);
+    auto* pFrame = qobject_cast<CChildFrame*>(Frame().MdiArea()->subWindowList().front());
+    ASSERT_NE(pFrame, nullptr);
+    EXPECT_EQ(pFrame->GetDocument().m_nRecords, 300u);
+    EXPECT_EQ(m_app->RecentFiles().front(), log);
+    Stop();
+    EXPECT_EQ(Settings().GetProfileString("Recent File List", "File1", ""), log);
+}
+
+TEST_F(ShellTest, CommandLineFileThatCannotBeOpenedEndsTheProgram) {
+    EXPECT_FALSE(Start({QString::fromStdString(m_dir.File("missing.log"))}));
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_NE(m_messages[0].find("konnte nicht ge\xF6"
+                                 "ffnet werden"),
+              std::string::npos);
+}
+
+TEST_F(ShellTest, PositionPaneTexts) {
+    ASSERT_TRUE(Start());
+    Frame().SetPositionIndicator(12, 500, 1, 3);
+    EXPECT_EQ(Frame().PositionText(), QString("Z 12(500,3), S 1"));
+    Frame().SetPositionIndicator(12, 500, 1, 0);
+    EXPECT_EQ(Frame().PositionText(), QString("Z 12(500), S 1"));
+    const auto* pPane = Frame().findChild<QLabel*>("positionPane");
+    ASSERT_NE(pPane, nullptr);
+    EXPECT_GE(pPane->width(), 6 * 14 - 15);
+    EXPECT_GE(pPane->width(), pPane->fontMetrics().horizontalAdvance(pPane->text()));
+}
+
+TEST_F(ShellTest, ProgressBarOnlyForLargeFilesInAWideStatusBar) {
+    ASSERT_TRUE(Start());
+    Frame().resize(1200, 700);
+    QApplication::processEvents();
+    struct Case {
+        size_t nBytes;
+        int nWidth;
+        bool bBar;
+    } cases[] = {{999'999, 1200, false}, {1'000'000, 1200, true}, {2'000'000, 250, false}};
+    for (const auto& c : cases) {
+        Frame().resize(c.nWidth, 700);
+        QApplication::processEvents();
+        bool bSeen = false;
+        // The bar exists only while the file is read; look at it from the status text's side.
+        QObject::connect(Frame().statusBar(), &QStatusBar::messageChanged, [] {});
+        std::string data(c.nBytes, 'x');
+        for (size_t i = 100; i < data.size(); i += 100)
+            data[i] = '\n';
+        const std::string path = m_dir.Write("big.log", data);
+        // The host decides about the bar before the read starts; ask the same way.
+        PixelRect pane;
+        ASSERT_TRUE(m_app->GetMessagePaneRect(pane));
+        bSeen = c.nBytes >= 1'000'000 &&
+                ProgressBarRect(m_app->GetStatusText().size(), pane).has_value();
+        EXPECT_EQ(bSeen, c.bBar) << c.nBytes << " " << c.nWidth;
+        EXPECT_NE(m_app->OpenDocumentFile(path), nullptr);
+        EXPECT_EQ(Frame().ProgressBar(), nullptr); // removed when the read ends
+    }
+}
+
+TEST_F(ShellTest, BarStateAndWindowPositionSurviveARestart) {
+    ASSERT_TRUE(Start());
+    Frame().SearchBar(2)->show();
+    Frame().MainToolBar()->hide();
+    Frame().setGeometry(40, 60, 800, 600);
+    Stop();
+    CProfile ini = Settings();
+    EXPECT_EQ(ini.GetProfileInt("BAR Information", "Searchbar2Visible", -1), 1);
+    EXPECT_EQ(ini.GetProfileInt("BAR Information", "ToolbarVisible", -1), 0);
+    EXPECT_EQ(ini.GetProfileInt("BAR Information", "StatusbarVisible", -1), 1);
+    EXPECT_FALSE(ini.GetProfileString("Settings", "WindowPosition", "").empty());
+    ASSERT_TRUE(Start());
+    EXPECT_FALSE(Frame().SearchBar(2)->isHidden());
+    EXPECT_TRUE(Frame().SearchBar(1)->isHidden());
+    EXPECT_TRUE(Frame().MainToolBar()->isHidden());
+}
+
+TEST_F(ShellTest, WindowPositionWithANegativeTopIsIgnored) {
+    {
+        CProfile ini = Settings();
+        ini.WriteProfileString("Settings", "WindowPosition", "(-5,10,600,810)");
+    }
+    ASSERT_TRUE(Start());
+    EXPECT_NE(Frame().geometry().width(), 800);
+    Stop();
+    {
+        CProfile ini = Settings();
+        ini.WriteProfileString("Settings", "WindowPosition", "(20,30,620,830)");
+        ini.WriteProfileString("Settings", "WindowState", "2"); // minimized comes back normal
+    }
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(Frame().geometry().width(), 800);
+    EXPECT_EQ(Frame().geometry().height(), 600);
+    EXPECT_FALSE(Frame().isMinimized());
+}
+
+TEST_F(ShellTest, CommandsGoToTheActiveViewsDocumentFirst) {
+    ASSERT_TRUE(Start({QString::fromStdString(Log("b.log", 20))}));
+    CTervikDoc& doc =
+        qobject_cast<CChildFrame*>(Frame().MdiArea()->subWindowList().front())->GetDocument();
+    // OEM is the document's: enabled and checked after the command.
+    EXPECT_TRUE(Frame().UpdateCommand(ID_VIEW_OEM).m_bEnabled);
+    EXPECT_EQ(Frame().UpdateCommand(ID_VIEW_OEM).m_nCheck, 0);
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_VIEW_OEM));
+    EXPECT_EQ(doc.m_bOem, 1);
+    EXPECT_EQ(Frame().UpdateCommand(ID_VIEW_OEM).m_nCheck, 1);
+    // Unicode needs a mark: disabled, and running it changes nothing.
+    EXPECT_FALSE(Frame().UpdateCommand(ID_VIEW_UNICODE).m_bEnabled);
+    EXPECT_FALSE(Frame().ExecuteCommand(ID_VIEW_UNICODE));
+    // The main frame's switches; the application's open command is always there.
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_SYNC_SCROLL));
+    EXPECT_EQ(Frame().UpdateCommand(ID_SYNC_SCROLL).m_nCheck, 1);
+    EXPECT_TRUE(Frame().UpdateCommand(ID_FILE_OPEN).m_bEnabled);
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_COLOR_GREEN));
+    EXPECT_EQ(Frame().UpdateCommand(ID_COLOR_GREEN).m_nCheck, 1);
+    EXPECT_EQ(Frame().UpdateCommand(ID_COLOR_BLUE).m_nCheck, 0);
+    // Without a document window the document's commands are not there.
+    Frame().MdiArea()->closeAllSubWindows();
+    QApplication::processEvents();
+    EXPECT_FALSE(Frame().UpdateCommand(ID_VIEW_OEM).m_bEnabled);
+}
+
+TEST_F(ShellTest, SplitAndNewWindowShowTheSameDocument) {
+    ASSERT_TRUE(Start({QString::fromStdString(Log("c.log", 50))}));
+    auto* pFrame = qobject_cast<CChildFrame*>(Frame().MdiArea()->subWindowList().front());
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_WINDOW_SPLIT));
+    EXPECT_EQ(pFrame->PaneCount(), 2);
+    EXPECT_EQ(&pFrame->Pane(1)->GetDocument(), &pFrame->GetDocument());
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_WINDOW_NEW));
+    EXPECT_EQ(Frame().MdiArea()->subWindowList().size(), 2);
+    EXPECT_EQ(m_app->Documents().size(), 1u);
+}
+
+TEST_F(ShellTest, TwoDocumentsScreenshot) {
+    ASSERT_TRUE(Start({QString::fromStdString(Log("erste.log", 200))}));
+    ASSERT_NE(m_app->OpenDocumentFile(Log("zweite.log", 80)), nullptr);
+    Frame().MdiArea()->tileSubWindows();
+    Frame().SetPositionIndicator(1, 80, 1, 0);
+    QApplication::processEvents();
+    EXPECT_TRUE(QFile::exists(test::SaveScreenshot(Frame(), "mainframe-two-documents")));
+    EXPECT_EQ(m_app->Documents().size(), 2u);
 }
 
 } // namespace

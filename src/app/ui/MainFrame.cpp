@@ -1,18 +1,768 @@
 #include "app/ui/MainFrame.h"
 
+#include "app/MenuLayout.h"
 #include "app/Strings.h"
+#include "app/ui/ChildFrame.h"
+#include "app/ui/TervikApp.h"
+#include "document/TervikDoc.h"
+#include "framework/CommandIds.h"
 #include "framework/ui/QtText.h"
+#include "views/ui/TervikView.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+#include <algorithm>
+#include <cstdio>
 
 namespace tervik {
 
-CMainFrame::CMainFrame(QWidget* pParent) : QMainWindow(pParent) {
+namespace {
+
+constexpr int kSearchBoxWidth = 200;
+constexpr int kColorBoxWidth = 70;
+constexpr int kDumpBoxWidth = 35;
+// Search boxes take at most this many characters of a pattern.
+constexpr int kMaxSearchText = 127;
+
+QString Utf8(const char* psz) {
+    return QString::fromUtf8(psz ? psz : "");
+}
+
+// Short texts for buttons that have no picture yet.
+const char* ButtonText(unsigned nId) {
+    switch (nId) {
+    case ID_FILE_OPEN:
+        return "Öffnen";
+    case ID_FILE_PRINT_PREVIEW:
+        return "Ansicht";
+    case ID_FILE_PRINT:
+        return "Drucken";
+    case ID_EDIT_COPY:
+        return "Kopieren";
+    case ID_SELECT_LINES:
+        return "Selektieren";
+    case ID_DESELECT_LINES:
+        return "Deselekt.";
+    case ID_VIEW_ONLY_SELECTED:
+        return "Nur selektierte";
+    case ID_HAND_SELECT:
+    case ID_HAND_SELECT_GREEN:
+    case ID_HAND_SELECT_RED:
+        return "Stift";
+    case ID_HAND_DESELECT:
+        return "Radierer";
+    case ID_SEARCH_FORWARD:
+    case ID_SEARCHBAR1_FORWARD:
+    case ID_SEARCHBAR2_FORWARD:
+    case ID_SEARCHBAR3_FORWARD:
+    case ID_SEARCHBAR4_FORWARD:
+        return "Suchen \u25B6";
+    case ID_SEARCH_BACKWARD:
+    case ID_SEARCHBAR1_BACKWARD:
+    case ID_SEARCHBAR2_BACKWARD:
+    case ID_SEARCHBAR3_BACKWARD:
+    case ID_SEARCHBAR4_BACKWARD:
+        return "\u25C0";
+    case ID_APP_ABOUT:
+        return "Info";
+    default:
+        return nullptr;
+    }
+}
+
+int DockBarOf(Qt::ToolBarArea area) {
+    switch (area) {
+    case Qt::LeftToolBarArea:
+        return kDockLeft;
+    case Qt::RightToolBarArea:
+        return kDockRight;
+    case Qt::BottomToolBarArea:
+        return kDockBottom;
+    default:
+        return kDockTop;
+    }
+}
+
+Qt::ToolBarArea AreaOf(int nDockBar) {
+    switch (nDockBar) {
+    case kDockLeft:
+        return Qt::LeftToolBarArea;
+    case kDockRight:
+        return Qt::RightToolBarArea;
+    case kDockBottom:
+        return Qt::BottomToolBarArea;
+    default:
+        return Qt::TopToolBarArea;
+    }
+}
+
+} // namespace
+
+CMainFrame::CMainFrame(CSettings& settings, QWidget* pParent)
+    : QMainWindow(pParent), m_settings(settings) {
+    setObjectName("mainFrame");
     setWindowTitle(FromAnsi(LoadString(IDS_MAIN_TITLE)));
+    setAcceptDrops(true);
     m_pMdiArea = new QMdiArea(this);
     m_pMdiArea->setObjectName("mdiArea");
     setCentralWidget(m_pMdiArea);
+    m_pOpenDocuments =
+        std::make_unique<CBlockList>(static_cast<uint16_t>(sizeof(CTervikDoc*)), 4096);
+    m_selectTextHistory = settings.ReadSelectTextList();
+    m_bPrintColour = settings.PrintColor();
+
+    // Commands go to the active view, its document, its frame, this window, the application.
+    m_pRouter = std::make_unique<CCommandRouter>([this] {
+        std::vector<CCommandTarget*> chain;
+        if (CChildFrame* pFrame = ActiveFrame()) {
+            if (CTervikView* pView = pFrame->ActiveView()) chain.push_back(pView);
+            chain.push_back(&pFrame->GetDocument());
+            chain.push_back(pFrame);
+        }
+        chain.push_back(this);
+        chain.push_back(CTervikApp::Instance());
+        return chain;
+    });
+
+    CreateActions();
+    CreateMenus();
+    CreateToolBars();
+    CreateStatusBar();
     resize(1024, 768);
+
+    // Toolbar buttons follow their commands' state when the program is idle.
+    m_pIdleTimer = new QTimer(this);
+    m_pIdleTimer->setInterval(250);
+    connect(m_pIdleTimer, &QTimer::timeout, this, &CMainFrame::UpdateToolBarButtons);
+    m_pIdleTimer->start();
+}
+
+CMainFrame::~CMainFrame() = default;
+
+// ------------------------------------------------------------------ commands
+
+void CMainFrame::CreateActions() {
+    // Menu texts first; commands that stand in no menu get their tool tip.
+    std::map<unsigned, QString> texts;
+    std::function<void(const std::vector<MenuEntry>&)> collect =
+        [&](const std::vector<MenuEntry>& entries) {
+            for (const MenuEntry& e : entries) {
+                if (e.m_eKind == MenuEntry::Command && e.m_nId && !texts.count(e.m_nId))
+                    texts[e.m_nId] = Utf8(e.m_pszText);
+                if (e.m_eKind == MenuEntry::Popup) collect(e.m_children);
+            }
+        };
+    collect(MainMenuBar());
+    std::map<unsigned, QList<QKeySequence>> keys;
+    for (const AcceleratorEntry& a : Accelerators())
+        keys[a.m_nId].append(QKeySequence(Utf8(a.m_pszKeys), QKeySequence::PortableText));
+
+    for (unsigned nId : AllCommandIds()) {
+        auto* pAction = new QAction(this);
+        pAction->setObjectName(QString("cmd%1").arg(nId));
+        pAction->setData(nId);
+        const QString prompt = Utf8(CommandPrompt(nId));
+        const QString status = prompt.section('\n', 0, 0);
+        const QString tip = prompt.section('\n', 1);
+        pAction->setText(texts.count(nId) ? texts[nId] : tip);
+        if (!status.isEmpty()) pAction->setStatusTip(status);
+        if (!tip.isEmpty()) pAction->setToolTip(tip);
+        if (const char* pszButton = ButtonText(nId)) pAction->setIconText(Utf8(pszButton));
+        if (keys.count(nId)) {
+            pAction->setShortcuts(keys[nId]);
+            pAction->setShortcutContext(Qt::WindowShortcut);
+            addAction(pAction); // keys act while the menu is closed, too
+        }
+        connect(pAction, &QAction::triggered, this, [this, nId] { ExecuteCommand(nId); });
+        m_actions[nId] = pAction;
+    }
+    if (QAction* p = Action(ID_FILE_OPEN))
+        p->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+}
+
+QAction* CMainFrame::Action(unsigned nId) const {
+    const auto it = m_actions.find(nId);
+    return it == m_actions.end() ? nullptr : it->second;
+}
+
+bool CMainFrame::ExecuteCommand(unsigned nId) {
+    const CCmdUI ui = m_pRouter->Update(nId);
+    if (!ui.m_bEnabled) return false;
+    return m_pRouter->Execute(nId);
+}
+
+CCmdUI CMainFrame::UpdateCommand(unsigned nId) {
+    return m_pRouter->Update(nId);
+}
+
+void CMainFrame::CreateMenus() {
+    std::function<void(QMenu*, const std::vector<MenuEntry>&)> fill =
+        [&](QMenu* pMenu, const std::vector<MenuEntry>& entries) {
+            for (const MenuEntry& e : entries) {
+                switch (e.m_eKind) {
+                case MenuEntry::Separator:
+                    pMenu->addSeparator();
+                    break;
+                case MenuEntry::Popup: {
+                    QMenu* pSub = pMenu->addMenu(Utf8(e.m_pszText));
+                    fill(pSub, e.m_children);
+                    break;
+                }
+                case MenuEntry::RecentFiles:
+                    m_pRecentMenu = pMenu;
+                    m_pRecentAnchor = pMenu->addAction(FromAnsi(LoadString(IDS_RECENT_FILES_MENU)));
+                    m_pRecentAnchor->setEnabled(false);
+                    break;
+                case MenuEntry::Command:
+                    if (QAction* pAction = Action(e.m_nId)) pMenu->addAction(pAction);
+                    break;
+                }
+            }
+            // Update handlers decide what the user may choose when the menu opens.
+            connect(pMenu, &QMenu::aboutToShow, this, [this, pMenu] {
+                for (QAction* pAction : pMenu->actions()) {
+                    bool bOk = false;
+                    const unsigned nId = pAction->data().toUInt(&bOk);
+                    if (!bOk || nId == 0 || pAction->menu()) continue;
+                    const CCmdUI ui = UpdateCommand(nId);
+                    pAction->setEnabled(ui.m_bEnabled);
+                    pAction->setCheckable(ui.m_nCheck != 0 || pAction->isCheckable());
+                    pAction->setChecked(ui.m_nCheck != 0);
+                    if (ui.m_text) pAction->setText(FromAnsi(*ui.m_text));
+                }
+                if (pMenu == m_pRecentMenu) RefreshRecentFiles();
+            });
+        };
+    for (const MenuEntry& top : MainMenuBar()) {
+        QMenu* pMenu = menuBar()->addMenu(Utf8(top.m_pszText));
+        m_menus.push_back(pMenu);
+        fill(pMenu, top.m_children);
+    }
+}
+
+QMenu* CMainFrame::Menu(int nIndex) const {
+    return nIndex >= 0 && nIndex < static_cast<int>(m_menus.size())
+               ? m_menus[static_cast<size_t>(nIndex)]
+               : nullptr;
+}
+
+void CMainFrame::RefreshRecentFiles() {
+    if (!m_pRecentMenu || !m_pRecentAnchor) return;
+    for (QAction* pAction : m_pRecentMenu->actions())
+        if (pAction->property("recent").toBool())
+            m_pRecentMenu->removeAction(pAction), pAction->deleteLater();
+    const auto& files = CTervikApp::Instance()->RecentFiles();
+    m_pRecentAnchor->setVisible(files.empty());
+    for (size_t i = 0; i < files.size(); ++i) {
+        auto* pAction =
+            new QAction(QString("&%1 %2").arg(i + 1).arg(QString::fromLocal8Bit(files[i].c_str())),
+                        m_pRecentMenu);
+        pAction->setProperty("recent", true);
+        connect(pAction, &QAction::triggered, this,
+                [i] { CTervikApp::Instance()->OnOpenRecentFile(static_cast<int>(i)); });
+        m_pRecentMenu->insertAction(m_pRecentAnchor, pAction);
+    }
+}
+
+bool CMainFrame::OnCmdMsg(unsigned nId, CCmdUI* pUI) {
+    static const CommandEntry<CMainFrame> kCommands[] = {
+        {ID_FOCUS_SEARCH_BOX, &CMainFrame::OnFocusSearchBox, nullptr},
+        {ID_EDIT_COPY, &CMainFrame::OnEditCopy, &CMainFrame::OnUpdateEditCopy},
+        {ID_EDIT_CUT, &CMainFrame::OnEditCut, nullptr},
+        {ID_EDIT_PASTE, &CMainFrame::OnEditPaste, nullptr},
+        {ID_SYNC_SCROLL, &CMainFrame::OnSyncScroll, &CMainFrame::OnUpdateSyncScroll},
+        {ID_COLOR_BLUE, &CMainFrame::OnColourBlue, &CMainFrame::OnUpdateColour},
+        {ID_COLOR_RED, &CMainFrame::OnColourRed, &CMainFrame::OnUpdateColour},
+        {ID_COLOR_GREEN, &CMainFrame::OnColourGreen, &CMainFrame::OnUpdateColour},
+        {ID_PRINT_COLOR, &CMainFrame::OnPrintColour, &CMainFrame::OnUpdatePrintColour},
+        {ID_VIEW_TOOLBAR, &CMainFrame::OnViewToolBar, &CMainFrame::OnUpdateBar},
+        {ID_VIEW_STATUS_BAR, &CMainFrame::OnViewStatusBar, &CMainFrame::OnUpdateBar},
+        {ID_VIEW_SEARCHBAR1, &CMainFrame::OnViewSearchBar1, &CMainFrame::OnUpdateBar},
+        {ID_VIEW_SEARCHBAR2, &CMainFrame::OnViewSearchBar2, &CMainFrame::OnUpdateBar},
+        {ID_VIEW_SEARCHBAR3, &CMainFrame::OnViewSearchBar3, &CMainFrame::OnUpdateBar},
+        {ID_VIEW_SEARCHBAR4, &CMainFrame::OnViewSearchBar4, &CMainFrame::OnUpdateBar},
+        {ID_WINDOW_NEW, &CMainFrame::OnWindowNew, nullptr},
+        {ID_WINDOW_CASCADE, &CMainFrame::OnWindowCascade, nullptr},
+        {ID_WINDOW_TILE_HORZ, &CMainFrame::OnWindowTile, nullptr},
+        {ID_WINDOW_ARRANGE, &CMainFrame::OnWindowArrange, nullptr},
+        {ID_NEXT_PANE, &CMainFrame::OnNextPane, nullptr},
+        {ID_PREV_PANE, &CMainFrame::OnNextPane, nullptr},
+        {ID_APP_EXIT, &CMainFrame::OnAppExit, nullptr},
+    };
+    // Window commands need a window to act on.
+    if (pUI && (nId == ID_WINDOW_NEW || nId == ID_WINDOW_CASCADE || nId == ID_WINDOW_TILE_HORZ ||
+                nId == ID_WINDOW_ARRANGE || nId == ID_NEXT_PANE || nId == ID_PREV_PANE)) {
+        pUI->Enable(ActiveFrame() != nullptr);
+        return true;
+    }
+    return DispatchCommand(*this, kCommands, nId, pUI);
+}
+
+CChildFrame* CMainFrame::ActiveFrame() const {
+    return qobject_cast<CChildFrame*>(m_pMdiArea->activeSubWindow());
+}
+
+CTervikView* CMainFrame::ActiveView() const {
+    CChildFrame* pFrame = ActiveFrame();
+    return pFrame ? pFrame->ActiveView() : nullptr;
+}
+
+QComboBox* CMainFrame::FocusedSearchBox() const {
+    QComboBox* pBox = nullptr;
+    if (m_pSearchBox && m_pSearchBox->hasFocus()) pBox = m_pSearchBox;
+    for (QComboBox* p : m_pBarSearchBoxes)
+        if (p && p->hasFocus()) pBox = p;
+    return pBox;
+}
+
+void CMainFrame::OnFocusSearchBox() {
+    if (m_pSearchBox && !m_pSearchBox->hasFocus()) m_pSearchBox->setFocus();
+}
+
+void CMainFrame::OnEditCopy() {
+    QComboBox* pBox = FocusedSearchBox();
+    if (pBox && pBox->lineEdit() && pBox->lineEdit()->hasSelectedText())
+        QApplication::clipboard()->setText(pBox->lineEdit()->selectedText());
+}
+
+void CMainFrame::OnUpdateEditCopy(CCmdUI& ui) {
+    ui.Enable(m_pSearchBox && m_pSearchBox->hasFocus() && m_pSearchBox->lineEdit() &&
+              m_pSearchBox->lineEdit()->hasSelectedText());
+}
+
+void CMainFrame::OnEditCut() {
+    QComboBox* pBox = FocusedSearchBox();
+    if (pBox && pBox->lineEdit() && pBox->lineEdit()->hasSelectedText()) pBox->lineEdit()->cut();
+}
+
+void CMainFrame::OnEditPaste() {
+    QComboBox* pBox = FocusedSearchBox();
+    if (!pBox || !pBox->lineEdit()) return;
+    QLineEdit* pEdit = pBox->lineEdit();
+    const QString clip = QApplication::clipboard()->text();
+    if (clip.isEmpty()) return;
+    const QString text = pEdit->text().left(kMaxSearchText);
+    const int nSelected =
+        pEdit->hasSelectedText() ? static_cast<int>(pEdit->selectedText().size()) : 0;
+    // Only when the result still fits the box.
+    if (text.size() - nSelected + clip.size() <= kMaxSearchText) pEdit->insert(clip);
+}
+
+void CMainFrame::OnSyncScroll() {
+    m_bSyncScroll = !m_bSyncScroll;
+}
+void CMainFrame::OnUpdateSyncScroll(CCmdUI& ui) {
+    ui.SetCheck(m_bSyncScroll ? 1 : 0);
+}
+void CMainFrame::OnColourBlue() {
+    m_nSelectColour = 0;
+}
+void CMainFrame::OnColourRed() {
+    m_nSelectColour = 1;
+}
+void CMainFrame::OnColourGreen() {
+    m_nSelectColour = 2;
+}
+void CMainFrame::OnUpdateColour(CCmdUI& ui) {
+    const unsigned nMine = m_nSelectColour == 1   ? ID_COLOR_RED
+                           : m_nSelectColour == 2 ? ID_COLOR_GREEN
+                                                  : ID_COLOR_BLUE;
+    ui.SetCheck(ui.m_nID == nMine ? 1 : 0);
+}
+void CMainFrame::OnPrintColour() {
+    m_bPrintColour = !m_bPrintColour;
+}
+void CMainFrame::OnUpdatePrintColour(CCmdUI& ui) {
+    ui.SetCheck(m_bPrintColour ? 1 : 0);
+}
+
+// Bars by index: 0 toolbar, 1..4 search bars, 5 status bar.
+QToolBar* CMainFrame::BarByIndex(int nBar) const {
+    return nBar == 0 ? m_pToolBar : nBar >= 1 && nBar <= 4 ? m_pSearchBars[nBar - 1] : nullptr;
+}
+
+void CMainFrame::ToggleBar(int nBar) {
+    if (nBar == 5) {
+        statusBar()->setVisible(!statusBar()->isVisible());
+        return;
+    }
+    if (QToolBar* pBar = BarByIndex(nBar)) pBar->setVisible(!pBar->isVisible());
+}
+
+void CMainFrame::OnViewToolBar() {
+    ToggleBar(0);
+}
+void CMainFrame::OnViewStatusBar() {
+    ToggleBar(5);
+}
+void CMainFrame::OnViewSearchBar1() {
+    ToggleBar(1);
+}
+void CMainFrame::OnViewSearchBar2() {
+    ToggleBar(2);
+}
+void CMainFrame::OnViewSearchBar3() {
+    ToggleBar(3);
+}
+void CMainFrame::OnViewSearchBar4() {
+    ToggleBar(4);
+}
+
+void CMainFrame::OnUpdateBar(CCmdUI& ui) {
+    bool bVisible = false;
+    switch (ui.m_nID) {
+    case ID_VIEW_TOOLBAR:
+        bVisible = !m_pToolBar->isHidden();
+        break;
+    case ID_VIEW_STATUS_BAR:
+        bVisible = !statusBar()->isHidden();
+        break;
+    default:
+        bVisible = !m_pSearchBars[ui.m_nID - ID_VIEW_SEARCHBAR1]->isHidden();
+        break;
+    }
+    ui.SetCheck(bVisible ? 1 : 0);
+}
+
+void CMainFrame::OnWindowNew() {
+    if (CChildFrame* pFrame = ActiveFrame())
+        CTervikApp::Instance()->CreateFrame(pFrame->GetDocument());
+}
+void CMainFrame::OnWindowCascade() {
+    m_pMdiArea->cascadeSubWindows();
+}
+void CMainFrame::OnWindowTile() {
+    m_pMdiArea->tileSubWindows();
+}
+void CMainFrame::OnWindowArrange() {
+    m_pMdiArea->tileSubWindows();
+}
+void CMainFrame::OnNextPane() {
+    CChildFrame* pFrame = ActiveFrame();
+    if (!pFrame || pFrame->PaneCount() < 2) return;
+    CTervikView* pNext = pFrame->Pane(pFrame->ActiveView() == pFrame->Pane(0) ? 1 : 0);
+    if (pNext) pNext->setFocus();
+}
+void CMainFrame::OnAppExit() {
+    close();
+}
+
+void CMainFrame::UpdateToolBarButtons() {
+    for (QToolBar* pBar :
+         {m_pToolBar, m_pSearchBars[0], m_pSearchBars[1], m_pSearchBars[2], m_pSearchBars[3]}) {
+        if (!pBar || !pBar->isVisible()) continue;
+        for (QAction* pAction : pBar->actions()) {
+            bool bOk = false;
+            const unsigned nId = pAction->data().toUInt(&bOk);
+            if (!bOk || nId == 0) continue;
+            const CCmdUI ui = UpdateCommand(nId);
+            pAction->setEnabled(ui.m_bEnabled);
+            if (ui.m_nCheck) {
+                pAction->setCheckable(true);
+                pAction->setChecked(true);
+            } else if (pAction->isCheckable()) {
+                pAction->setChecked(false);
+            }
+        }
+    }
+}
+
+// ------------------------------------------------------------------ bars
+
+QComboBox* CMainFrame::InsertBox(QToolBar* pBar, QAction* pBefore, int nWidth, bool bEditable,
+                                 const char* pszName) {
+    auto* pBox = new QComboBox(pBar);
+    pBox->setObjectName(pszName);
+    pBox->setEditable(bEditable);
+    pBox->setFixedWidth(nWidth);
+    if (bEditable) pBox->lineEdit()->setMaxLength(kMaxSearchText);
+    if (pBefore)
+        pBar->insertWidget(pBefore, pBox);
+    else
+        pBar->addWidget(pBox);
+    return pBox;
+}
+
+void CMainFrame::CreateToolBars() {
+    m_pToolBar = new QToolBar(QString::fromUtf8("Symbolleiste"), this);
+    m_pToolBar->setObjectName("toolbar");
+    m_pToolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    for (unsigned nId : MainToolbarButtons()) {
+        if (nId == 0)
+            m_pToolBar->addSeparator();
+        else if (QAction* pAction = Action(nId))
+            m_pToolBar->addAction(pAction);
+    }
+    // Only the current colour's pen is shown.
+    for (unsigned nId : {ID_HAND_SELECT_GREEN, ID_HAND_SELECT_RED})
+        if (QAction* pAction = Action(nId)) pAction->setVisible(false);
+    // The colour box after the deselection pen, the search box before the search
+    // buttons, the dump box (disabled until a dump is shown) after them.
+    const QList<QAction*> actions = m_pToolBar->actions();
+    auto after = [&](unsigned nId) -> QAction* {
+        for (int i = 0; i < actions.size(); ++i)
+            if (actions[i]->data().toUInt() == nId && actions[i]->data().isValid())
+                return i + 1 < actions.size() ? actions[i + 1] : nullptr;
+        return nullptr;
+    };
+    m_pColorBox = InsertBox(m_pToolBar, after(ID_HAND_DESELECT), kColorBoxWidth, false, "colorBox");
+    m_pToolBar->insertSeparator(Action(ID_SEARCH_FORWARD));
+    m_pSearchBox =
+        InsertBox(m_pToolBar, Action(ID_SEARCH_FORWARD), kSearchBoxWidth, true, "searchBox");
+    QAction* pAfterBackward = after(ID_SEARCH_BACKWARD);
+    m_pToolBar->insertSeparator(pAfterBackward);
+    m_pDumpBox = InsertBox(m_pToolBar, pAfterBackward, kDumpBoxWidth, false, "dumpBox");
+    for (const char* psz : {"2", "4", "6", "8"})
+        m_pDumpBox->addItem(psz);
+    m_pDumpBox->setCurrentIndex(-1);
+    m_pDumpBox->setEnabled(false);
+
+    for (int n = 1; n <= 4; ++n) {
+        auto* pBar = new QToolBar(QString::fromUtf8("%1. Suchleiste").arg(n), this);
+        pBar->setObjectName(QString("searchbar%1").arg(n));
+        pBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        m_pBarSearchBoxes[n - 1] = InsertBox(pBar, nullptr, kSearchBoxWidth, true, "barSearchBox");
+        const auto [nForward, nBackward] = SearchBarButtons(n);
+        for (unsigned nId : {nForward, nBackward})
+            if (QAction* pAction = Action(nId)) pBar->addAction(pAction);
+        m_pSearchBars[n - 1] = pBar;
+        addToolBar(Qt::TopToolBarArea, pBar);
+        pBar->hide();
+    }
+    addToolBar(Qt::TopToolBarArea, m_pToolBar);
+}
+
+void CMainFrame::CreateStatusBar() {
+    QStatusBar* pBar = statusBar();
+    pBar->setObjectName("statusBar");
+    m_pMessagePane = new QLabel(pBar);
+    m_pMessagePane->setObjectName("messagePane");
+    pBar->addWidget(m_pMessagePane, 1);
+    m_pPositionPane = new QLabel(pBar);
+    m_pPositionPane->setObjectName("positionPane");
+    pBar->addPermanentWidget(m_pPositionPane);
+    for (const char* psz : {"UF", "NUM", "RF"}) {
+        auto* pIndicator = new QLabel(psz, pBar);
+        pIndicator->setObjectName(QString("indicator") + psz);
+        pIndicator->setEnabled(false); // the lock keys' state is not known here
+        pBar->addPermanentWidget(pIndicator);
+    }
+    SetMessageText("Bereit");
+}
+
+std::string CMainFrame::BarName(int nBar) const {
+    return nBar == 0 ? std::string("Toolbar") : "Searchbar" + std::to_string(nBar);
+}
+
+void CMainFrame::LoadBarState() {
+    struct Placed {
+        QToolBar* pBar;
+        BarSettings s;
+    };
+    std::vector<Placed> docked;
+    for (int nBar = 0; nBar <= 4; ++nBar) {
+        QToolBar* pBar = BarByIndex(nBar);
+        const BarSettings s = m_settings.ReadBar(BarName(nBar));
+        if (s.m_bFloating) {
+            removeToolBar(pBar);
+            pBar->setParent(this, Qt::Tool | Qt::FramelessWindowHint);
+            pBar->move(s.m_nFloatingLeft, s.m_nFloatingTop);
+        } else if (s.m_rcDocking != SettingsRect{}) {
+            docked.push_back({pBar, s});
+        }
+        pBar->setVisible(s.m_bVisible);
+    }
+    // Bars of one side in the order of their stored positions; a new row where
+    // the stored top (or left, for the sides) changes.
+    std::stable_sort(docked.begin(), docked.end(), [](const Placed& a, const Placed& b) {
+        return std::tie(a.s.m_nDockingBar, a.s.m_rcDocking.m_nTop, a.s.m_rcDocking.m_nLeft) <
+               std::tie(b.s.m_nDockingBar, b.s.m_rcDocking.m_nTop, b.s.m_rcDocking.m_nLeft);
+    });
+    for (size_t i = 0; i < docked.size(); ++i) {
+        const Placed& p = docked[i];
+        const Qt::ToolBarArea area = AreaOf(p.s.m_nDockingBar);
+        removeToolBar(p.pBar);
+        if (i > 0 && docked[i - 1].s.m_nDockingBar == p.s.m_nDockingBar) {
+            const bool bVertical = area == Qt::LeftToolBarArea || area == Qt::RightToolBarArea;
+            const int nPrev = bVertical ? docked[i - 1].s.m_rcDocking.m_nLeft
+                                        : docked[i - 1].s.m_rcDocking.m_nTop;
+            const int nThis = bVertical ? p.s.m_rcDocking.m_nLeft : p.s.m_rcDocking.m_nTop;
+            if (nThis != nPrev) addToolBarBreak(area);
+        }
+        addToolBar(area, p.pBar);
+        p.pBar->setVisible(p.s.m_bVisible);
+    }
+    statusBar()->setVisible(m_settings.StatusbarVisible());
+}
+
+void CMainFrame::SaveBarState() {
+    for (int nBar = 0; nBar <= 4; ++nBar) {
+        QToolBar* pBar = BarByIndex(nBar);
+        BarSettings s;
+        s.m_bVisible = !pBar->isHidden();
+        s.m_bFloating = pBar->isFloating() || pBar->isWindow();
+        const QRect rc(pBar->mapToGlobal(QPoint(0, 0)), pBar->size());
+        if (s.m_bFloating) {
+            s.m_nFloatingTop = rc.top();
+            s.m_nFloatingLeft = rc.left();
+        } else {
+            s.m_rcDocking = SettingsRect{rc.top(), rc.left(), rc.bottom() + 1, rc.right() + 1};
+            s.m_nDockingBar = DockBarOf(toolBarArea(pBar));
+        }
+        m_settings.WriteBar(BarName(nBar), s);
+    }
+    m_settings.WriteStatusbarVisible(!statusBar()->isHidden());
+}
+
+void CMainFrame::RestoreWindowPosition() {
+    const auto rc = m_settings.WindowPosition();
+    // A position above or left of the screen is not taken.
+    if (rc && rc->m_nTop >= 0 && rc->m_nLeft >= 0)
+        setGeometry(rc->m_nLeft, rc->m_nTop, rc->m_nRight - rc->m_nLeft,
+                    rc->m_nBottom - rc->m_nTop);
+}
+
+void CMainFrame::SaveWindowPosition() {
+    const QRect rc = isMaximized() || isMinimized() ? normalGeometry() : geometry();
+    if (rc.isValid())
+        m_settings.WriteWindowPosition({rc.top(), rc.left(), rc.bottom() + 1, rc.right() + 1});
+    m_settings.WriteWindowState(isMinimized() ? 2 : isMaximized() ? 3 : 1);
+}
+
+// ------------------------------------------------------------------ status bar
+
+void CMainFrame::SetPositionIndicator(uint32_t nLine, uint32_t nTotal, uint32_t nColumn,
+                                      uint32_t nCount) {
+    std::string format = LoadString(IDS_POSITION_INDICATOR);
+    const size_t q = format.find('?');
+    if (q != std::string::npos) {
+        if (nCount != 0)
+            format.replace(q, 2, "%d");
+        else if (q > 0)
+            format.erase(q - 1, 3);
+    }
+    char buf[128];
+    if (nCount != 0)
+        std::snprintf(buf, sizeof buf, format.c_str(), nLine, nTotal, nCount, nColumn);
+    else
+        std::snprintf(buf, sizeof buf, format.c_str(), nLine, nTotal, nColumn);
+    const QString text = FromAnsi(buf);
+    // 6 pixels a character less 15 fits the classic status-bar font; a wider font
+    // must not cut the text.
+    const int nRule = 6 * static_cast<int>(text.size()) - 15;
+    const int nNeeded = m_pPositionPane->fontMetrics().horizontalAdvance(text) + 8;
+    m_pPositionPane->setFixedWidth(std::max({0, nRule, nNeeded}));
+    m_pPositionPane->setText(text);
+}
+
+QString CMainFrame::PositionText() const {
+    return m_pPositionPane->text();
+}
+
+std::string CMainFrame::GetMessageText() const {
+    return m_messageText;
+}
+
+void CMainFrame::SetMessageText(const std::string& text) {
+    m_messageText = text;
+    QString shown = FromAnsi(text);
+    while (shown.endsWith('\n') || shown.endsWith('\r'))
+        shown.chop(1);
+    m_pMessagePane->setText(shown);
+}
+
+void CMainFrame::RepaintStatusBar() {
+    statusBar()->repaint();
+}
+
+bool CMainFrame::GetMessagePaneRect(PixelRect& rc) const {
+    if (statusBar()->isHidden()) return false;
+    const QRect r = m_pMessagePane->geometry();
+    rc = PixelRect{r.left(), r.top(), r.right() + 1, r.bottom() + 1};
+    return true;
+}
+
+void CMainFrame::ShowProgressBar(const PixelRect& rc, int nRange) {
+    if (!m_pProgress) {
+        m_pProgress = new QProgressBar(statusBar());
+        m_pProgress->setObjectName("progressBar");
+        m_pProgress->setTextVisible(false);
+    }
+    m_pProgress->setRange(0, nRange);
+    m_pProgress->setValue(0);
+    m_pProgress->setGeometry(rc.m_nLeft, rc.m_nTop, rc.m_nRight - rc.m_nLeft,
+                             rc.m_nBottom - rc.m_nTop);
+    m_pProgress->show();
+}
+
+void CMainFrame::SetProgress(int nPos) {
+    if (m_pProgress) m_pProgress->setValue(nPos);
+}
+
+void CMainFrame::RemoveProgressBar() {
+    delete m_pProgress;
+    m_pProgress = nullptr;
+}
+
+// ------------------------------------------------------------------ documents
+
+void CMainFrame::AddOpenDocument(CTervikDoc* pDoc) {
+    m_pOpenDocuments->Append(&pDoc);
+}
+
+void CMainFrame::RemoveOpenDocument(CTervikDoc* pDoc) {
+    for (uint32_t i = 0; i < m_pOpenDocuments->Count(); ++i) {
+        if (*m_pOpenDocuments->AtAs<CTervikDoc*>(i) == pDoc) {
+            m_pOpenDocuments->Remove(i, 1);
+            return;
+        }
+    }
+}
+
+void CMainFrame::BroadcastScroll(CTervikDoc* pDoc, CTervikView* pView, int, int, bool) {
+    if (!m_bSyncScroll) return;
+    // The views' scroll handlers take part once the views can scroll by code.
+    (void)pDoc;
+    (void)pView;
+}
+
+// ------------------------------------------------------------------ window
+
+void CMainFrame::closeEvent(QCloseEvent* pEvent) {
+    // Workspace and recording end first; then the layout is stored, unless minimized.
+    if (!isMinimized()) SaveBarState();
+    SaveWindowPosition();
+    m_pMdiArea->closeAllSubWindows();
+    if (!m_pMdiArea->subWindowList().isEmpty()) {
+        pEvent->ignore();
+        return;
+    }
+    m_pIdleTimer->stop();
+    pEvent->accept();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* pEvent) {
+    if (pEvent->mimeData()->hasUrls()) pEvent->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* pEvent) {
+    for (const QUrl& url : pEvent->mimeData()->urls())
+        if (url.isLocalFile())
+            CTervikApp::Instance()->OpenDocumentFile(url.toLocalFile().toStdString());
 }
 
 } // namespace tervik

@@ -1,20 +1,154 @@
 #pragma once
 
-#include <QMainWindow>
+// The main window: the multiple-document area, the menu bar, the main toolbar with
+// its boxes, four search bars and the status bar with the position pane.
 
+#include "app/Settings.h"
+#include "document/BlockList.h"
+#include "document/DocumentHost.h"
+#include "framework/CommandTarget.h"
+
+#include <QMainWindow>
+#include <map>
+#include <memory>
+
+class QComboBox;
+class QLabel;
 class QMdiArea;
+class QMenu;
+class QProgressBar;
+class QTimer;
+class QToolBar;
 
 namespace tervik {
 
-// The main window: a multiple-document area with the program's bars.
-class CMainFrame : public QMainWindow {
+class CChildFrame;
+class CTervikDoc;
+class CTervikView;
+
+class CMainFrame : public QMainWindow, public CCommandTarget {
     Q_OBJECT
 public:
-    explicit CMainFrame(QWidget* pParent = nullptr);
+    explicit CMainFrame(CSettings& settings, QWidget* pParent = nullptr);
+    ~CMainFrame() override;
+
     QMdiArea* MdiArea() const { return m_pMdiArea; }
+    CChildFrame* ActiveFrame() const;
+    CTervikView* ActiveView() const;
+    // Runs a command the way a menu item does; false when nobody handles it.
+    bool ExecuteCommand(unsigned nId);
+    // The state a menu item would show.
+    CCmdUI UpdateCommand(unsigned nId);
+    QAction* Action(unsigned nId) const;
+    QMenu* Menu(int nIndex) const;
+
+    // --- what documents and views call ---
+    void SetPositionIndicator(uint32_t nLine, uint32_t nTotal, uint32_t nColumn, uint32_t nCount);
+    QString PositionText() const;
+    std::string GetMessageText() const;
+    void SetMessageText(const std::string& text);
+    void RepaintStatusBar();
+    bool GetMessagePaneRect(PixelRect& rc) const;
+    void ShowProgressBar(const PixelRect& rc, int nRange);
+    void SetProgress(int nPos);
+    void RemoveProgressBar();
+    QProgressBar* ProgressBar() const { return m_pProgress; }
+    void AddOpenDocument(CTervikDoc* pDoc);
+    void RemoveOpenDocument(CTervikDoc* pDoc);
+    CBlockList& OpenDocuments() { return *m_pOpenDocuments; }
+    // Synchronous scrolling: every other view follows the caller.
+    void BroadcastScroll(CTervikDoc* pDoc, CTervikView* pView, int nScrollCode, int nPos,
+                         bool bHorizontal);
+
+    // --- bars ---
+    void LoadBarState();
+    void SaveBarState();
+    QToolBar* MainToolBar() const { return m_pToolBar; }
+    QToolBar* SearchBar(int n) const { return m_pSearchBars[n - 1]; }
+    QComboBox* SearchBox() const { return m_pSearchBox; }
+    QComboBox* BarSearchBox(int n) const { return m_pBarSearchBoxes[n - 1]; }
+    QComboBox* DumpBox() const { return m_pDumpBox; }
+    QComboBox* ColorBox() const { return m_pColorBox; }
+    // Places the window where it was at the last close (before it is shown).
+    void RestoreWindowPosition();
+    void RefreshRecentFiles();
+
+    bool OnCmdMsg(unsigned nId, CCmdUI* pUI) override;
+
+    // Program-wide switches.
+    bool m_bSyncScroll = false;
+    int m_nSelectColour = 0;
+    bool m_bPrintColour = false;
+    bool m_bChildStateApplied = false;
+    std::vector<std::string> m_selectTextHistory;
+
+protected:
+    void closeEvent(QCloseEvent* pEvent) override;
+    void dragEnterEvent(QDragEnterEvent* pEvent) override;
+    void dropEvent(QDropEvent* pEvent) override;
 
 private:
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBars();
+    void CreateStatusBar();
+    void UpdateToolBarButtons();
+    QComboBox* InsertBox(QToolBar* pBar, QAction* pBefore, int nWidth, bool bEditable,
+                         const char* pszName);
+    void SaveWindowPosition();
+    std::string BarName(int nBar) const;
+    QToolBar* BarByIndex(int nBar) const;
+
+    // Commands of the main frame.
+    void OnFocusSearchBox();
+    void OnEditCopy();
+    void OnEditCut();
+    void OnEditPaste();
+    void OnUpdateEditCopy(CCmdUI& ui);
+    void OnSyncScroll();
+    void OnUpdateSyncScroll(CCmdUI& ui);
+    void OnColourBlue();
+    void OnColourRed();
+    void OnColourGreen();
+    void OnUpdateColour(CCmdUI& ui);
+    void OnPrintColour();
+    void OnUpdatePrintColour(CCmdUI& ui);
+    void OnViewToolBar();
+    void OnViewStatusBar();
+    void OnViewSearchBar1();
+    void OnViewSearchBar2();
+    void OnViewSearchBar3();
+    void OnViewSearchBar4();
+    void OnUpdateBar(CCmdUI& ui);
+    void ToggleBar(int nBar);
+    void OnWindowNew();
+    void OnWindowCascade();
+    void OnWindowTile();
+    void OnWindowArrange();
+    void OnNextPane();
+    void OnAppExit();
+    // The search box that has the focus: the main one, or one of the bars'.
+    QComboBox* FocusedSearchBox() const;
+
+    CSettings& m_settings;
     QMdiArea* m_pMdiArea = nullptr;
+    std::unique_ptr<CCommandRouter> m_pRouter;
+    std::map<unsigned, QAction*> m_actions;
+    std::vector<QMenu*> m_menus;
+    QMenu* m_pRecentMenu = nullptr;
+    QAction* m_pRecentAnchor = nullptr;
+    QToolBar* m_pToolBar = nullptr;
+    QToolBar* m_pSearchBars[4] = {};
+    QComboBox* m_pSearchBox = nullptr;
+    QComboBox* m_pBarSearchBoxes[4] = {};
+    QComboBox* m_pDumpBox = nullptr;
+    QComboBox* m_pColorBox = nullptr;
+    QLabel* m_pMessagePane = nullptr;
+    QLabel* m_pPositionPane = nullptr;
+    QProgressBar* m_pProgress = nullptr;
+    QTimer* m_pIdleTimer = nullptr;
+    std::string m_messageText;
+    std::unique_ptr<CBlockList> m_pOpenDocuments;
 };
 
 } // namespace tervik

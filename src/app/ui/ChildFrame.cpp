@@ -1,0 +1,97 @@
+#include "app/ui/ChildFrame.h"
+
+#include "app/ui/MainFrame.h"
+#include "app/ui/TervikApp.h"
+#include "framework/CommandIds.h"
+#include "views/ui/TervikView.h"
+
+#include <QCloseEvent>
+#include <QSplitter>
+
+namespace tervik {
+
+CChildFrame::CChildFrame(CTervikDoc& doc, QWidget* pParent) : QMdiSubWindow(pParent), m_doc(doc) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    m_pSplitter = new QSplitter(Qt::Vertical, this);
+    m_pSplitter->setChildrenCollapsible(false);
+    setWidget(m_pSplitter);
+    AddPane();
+    setWindowTitle(QString::fromLocal8Bit(doc.GetPathName().c_str()).section('/', -1));
+    CTervikApp::Instance()->FrameCreated(this);
+}
+
+CChildFrame::~CChildFrame() {
+    CTervikApp::Instance()->FrameDestroyed(this);
+}
+
+CTervikView* CChildFrame::AddPane() {
+    auto* pView = new CTervikView(m_doc, m_pSplitter);
+    pView->setMinimumSize(10, 10);
+    m_pSplitter->addWidget(pView);
+    connect(pView, &CTervikView::Activated, this, [this](CTervikView* p) {
+        m_pActive = p;
+        emit ViewActivated(p);
+    });
+    if (!m_pActive) m_pActive = pView;
+    return pView;
+}
+
+int CChildFrame::PaneCount() const {
+    return m_pSplitter->count();
+}
+
+CTervikView* CChildFrame::Pane(int nIndex) const {
+    return qobject_cast<CTervikView*>(m_pSplitter->widget(nIndex));
+}
+
+CTervikView* CChildFrame::ActiveView() const {
+    return m_pActive ? m_pActive : Pane(0);
+}
+
+void CChildFrame::OnWindowSplit() {
+    if (PaneCount() >= 2) {
+        // Back to one pane: the lower one goes.
+        CTervikView* pLower = Pane(1);
+        if (m_pActive == pLower) m_pActive = Pane(0);
+        delete pLower;
+        return;
+    }
+    CTervikView* pView = AddPane();
+    const int h = m_pSplitter->height();
+    m_pSplitter->setSizes({h / 2, h - h / 2});
+    pView->setFocus();
+}
+
+bool CChildFrame::OnCmdMsg(unsigned nId, CCmdUI* pUI) {
+    static const CommandEntry<CChildFrame> kCommands[] = {
+        {ID_WINDOW_SPLIT, &CChildFrame::OnWindowSplit, nullptr},
+    };
+    return DispatchCommand(*this, kCommands, nId, pUI);
+}
+
+void CChildFrame::closeEvent(QCloseEvent* pEvent) {
+    // The state of the last closed document window comes back in the next run.
+    CTervikApp::Instance()->Settings().WriteChildWindowState(isMaximized()   ? 3
+                                                             : isMinimized() ? 2
+                                                                             : 1);
+    QMdiSubWindow::closeEvent(pEvent);
+}
+
+void CChildFrame::showEvent(QShowEvent* pEvent) {
+    QMdiSubWindow::showEvent(pEvent);
+    CTervikApp* pApp = CTervikApp::Instance();
+    CMainFrame* pMain = pApp->MainFrame();
+    if (!pMain) return;
+    // Only the first document window of a run takes the stored state; a workspace
+    // sets the states itself.
+    if (pApp->m_bLoadingWorkspace) {
+        pMain->m_bChildStateApplied = true;
+        return;
+    }
+    if (!pMain->m_bChildStateApplied) {
+        pMain->m_bChildStateApplied = true;
+        if (pApp->Settings().ChildWindowState() == 3) showMaximized();
+    }
+}
+
+} // namespace tervik

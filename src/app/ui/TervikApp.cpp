@@ -1,0 +1,352 @@
+#include "app/ui/TervikApp.h"
+
+#include "app/SettingKeys.h"
+#include "app/Strings.h"
+#include "app/TempFolder.h"
+#include "app/ui/ChildFrame.h"
+#include "app/ui/MainFrame.h"
+#include "app/ui/QtSystemColors.h"
+#include "document/TervikDoc.h"
+#include "document/ui/ViewerFileDialog.h"
+#include "framework/CommandIds.h"
+#include "framework/ui/BusyPump.h"
+#include "framework/ui/MessageBox.h"
+#include "framework/ui/QtText.h"
+#include "platform/CodePage.h"
+#include "platform/SysPaths.h"
+#include "views/ui/TervikView.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QStatusBar>
+#include <algorithm>
+#include <filesystem>
+#include <map>
+
+namespace tervik {
+
+CTervikApp* CTervikApp::s_pInstance = nullptr;
+
+namespace {
+constexpr size_t kRecentFiles = 8;
+// Frames per document: the document closes with its last frame.
+std::map<CTervikDoc*, int> g_frameCount;
+} // namespace
+
+CTervikApp::CTervikApp() {
+    s_pInstance = this;
+}
+
+CTervikApp::~CTervikApp() {
+    m_pMainFrame.reset();
+    for (CTervikDoc* pDoc : std::vector<CTervikDoc*>(m_documents))
+        delete pDoc;
+    if (s_pInstance == this) s_pInstance = nullptr;
+}
+
+bool CTervikApp::InitInstance(const QStringList& args) {
+    // 1. Clear the state.
+    m_documents.clear();
+    m_workspace.clear();
+    m_bWorkspaceModified = false;
+
+    // Arguments: "--ini PATH", then the first file name.
+    std::string iniOverride, file;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == "--ini" && i + 1 < args.size())
+            iniOverride = args[++i].toStdString();
+        else if (file.empty() && !args[i].startsWith("--"))
+            file = args[i].toStdString();
+    }
+
+    // 2./3. The settings file, the recent-file list.
+    m_szIniPath = SettingsFilePath(ProgramPath(), iniOverride);
+    m_pProfile = std::make_unique<CProfile>(m_szIniPath);
+    m_pSettings = std::make_unique<CSettings>(*m_pProfile);
+    m_recentFiles = m_pSettings->ReadRecentFiles();
+    if (m_recentFiles.size() > kRecentFiles) m_recentFiles.resize(kRecentFiles);
+
+    // 4. A newer program version waiting in the update folder ends this start.
+    if (CheckUpdateFolder()) return false;
+
+    // 5. The fixed length the open dialog offers, the colours.
+    const int nLastFix = m_pSettings->FixRecSize();
+    m_colours = ReadColorSettings(*m_pProfile, CQtSystemColors());
+
+    // 6./7. A workspace never goes to a running copy.
+    const bool bWorkspace = !file.empty() && IsWorkspaceFile(file);
+    if (!bWorkspace && m_pSettings->SingleMode() != 0 && HandOverToFirstCopy(file)) return false;
+
+    // 9. The main window.
+    m_pMainFrame = std::make_unique<CMainFrame>(*m_pSettings);
+    m_pMainFrame->RestoreWindowPosition();
+
+    // 11. Shown as it was left, except minimized.
+    const int nState = m_pSettings->WindowState(1);
+    if (nState == 3)
+        m_pMainFrame->showMaximized();
+    else
+        m_pMainFrame->show();
+
+    // 12. The bars as they were.
+    m_pMainFrame->LoadBarState();
+
+    // 13. The resting open options.
+    m_openOptions = COpenOptionsState(m_pSettings->OpenModeShareWrite(), nLastFix);
+
+    // 14. The file of the command line; a file that cannot be opened ends the program.
+    if (!file.empty()) {
+        file = NormalizeFileName(file);
+        if (bWorkspace) {
+            m_workspace = file;
+            m_bWorkspaceModified = false;
+            LoadWorkspace(file);
+        } else if (!OpenDocumentFile(file)) {
+            return false;
+        }
+    }
+
+    // 15. Add-ons marked for loading.
+    for (const auto& [path, bLoad] : m_pSettings->ExtensionList())
+        if (bLoad) LoadAddOn(path);
+    return true;
+}
+
+void CTervikApp::ExitInstance() {
+    m_pSettings->WriteRecentFiles(m_recentFiles);
+    DeleteTempFiles();
+}
+
+void CTervikApp::LoadWorkspace(const std::string&) {
+    // The workspace loader is not there yet; the window stays empty.
+}
+
+void CTervikApp::DeleteTempFiles() {
+    const std::string folder = GetTempFolder();
+    if (folder.empty()) return;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind("Tervik_", 0) == 0 && !entry.is_directory(ec))
+            std::filesystem::remove(entry.path(), ec);
+    }
+}
+
+std::string CTervikApp::GetTempFolder() {
+    return tervik::GetTempFolder(*m_pProfile);
+}
+
+COLORREF CTervikApp::ReadColorSetting(const char* pszKey, std::string_view defaultText) {
+    return tervik::ReadColorSetting(*m_pProfile, CQtSystemColors(), pszKey, defaultText);
+}
+
+std::string CTervikApp::NormalizeFileName(const std::string& path) {
+    QFileInfo info(QString::fromLocal8Bit(path.c_str()));
+    if (!info.exists()) return path;
+    // The folder part stays as given; the name is the one the file system has.
+    const QString actual =
+        info.dir().entryList({info.fileName()}, QDir::Files | QDir::Hidden).value(0);
+    if (actual.isEmpty()) return path;
+    return std::string(FolderPart(path)) + actual.toLocal8Bit().toStdString();
+}
+
+bool CTervikApp::IsWorkspaceFile(const std::string& path) {
+    const std::string_view name = NamePart(path);
+    const size_t dot = name.rfind('.');
+    const std::string_view ext = dot == std::string_view::npos ? name : name.substr(dot + 1);
+    return EqualNoCase(ext, "Tervik");
+}
+
+// ------------------------------------------------------------------ documents
+
+CTervikDoc* CTervikApp::OpenDocumentFile(const std::string& path) {
+    const std::string full = QFileInfo(QString::fromLocal8Bit(path.c_str()))
+                                 .absoluteFilePath()
+                                 .toLocal8Bit()
+                                 .toStdString();
+    auto* pDoc = new CTervikDoc(*this);
+    if (!pDoc->OnOpenDocument(full)) {
+        delete pDoc;
+        return nullptr;
+    }
+    AddToRecentFileList(full);
+    CreateFrame(*pDoc);
+    return pDoc;
+}
+
+CChildFrame* CTervikApp::CreateFrame(CTervikDoc& doc) {
+    auto* pFrame = new CChildFrame(doc);
+    m_pMainFrame->MdiArea()->addSubWindow(pFrame);
+    pFrame->show();
+    if (CTervikView* pView = pFrame->ActiveView()) pView->setFocus();
+    return pFrame;
+}
+
+void CTervikApp::FrameCreated(CChildFrame* pFrame) {
+    ++g_frameCount[&pFrame->GetDocument()];
+}
+
+void CTervikApp::FrameDestroyed(CChildFrame* pFrame) {
+    CTervikDoc* pDoc = &pFrame->GetDocument();
+    if (--g_frameCount[pDoc] > 0) return;
+    g_frameCount.erase(pDoc);
+    pDoc->OnCloseDocument();
+    delete pDoc;
+}
+
+CTervikView* CTervikApp::FindViewById(uint64_t nId) const {
+    if (!m_pMainFrame) return nullptr;
+    for (QMdiSubWindow* pSub : m_pMainFrame->MdiArea()->subWindowList())
+        if (auto* pFrame = qobject_cast<CChildFrame*>(pSub))
+            for (int i = 0; i < pFrame->PaneCount(); ++i)
+                if (pFrame->Pane(i) && pFrame->Pane(i)->m_nViewId == nId) return pFrame->Pane(i);
+    return nullptr;
+}
+
+void CTervikApp::AddDocument(CTervikDoc* pDoc) {
+    m_documents.push_back(pDoc);
+}
+
+void CTervikApp::RemoveDocument(CTervikDoc* pDoc) {
+    std::erase(m_documents, pDoc);
+    if (m_documents.empty()) {
+        if (m_pMainFrame)
+            m_pMainFrame->SetPositionIndicator(0, 0, 0, 0), m_pMainFrame->SetMessageText("Bereit");
+        m_workspace.clear();
+        m_bWorkspaceModified = false;
+    }
+}
+
+void CTervikApp::AddToRecentFileList(const std::string& path) {
+    // Generated files never appear in the list.
+    const std::string temp = GetTempFolder();
+    if (!temp.empty() && path.rfind(temp + "Tervik_", 0) == 0) return;
+    std::erase(m_recentFiles, path);
+    m_recentFiles.insert(m_recentFiles.begin(), path);
+    if (m_recentFiles.size() > kRecentFiles) m_recentFiles.resize(kRecentFiles);
+    m_pSettings->WriteRecentFiles(m_recentFiles);
+}
+
+void CTervikApp::OnOpenRecentFile(int nIndex) {
+    if (nIndex < 0 || static_cast<size_t>(nIndex) >= m_recentFiles.size()) return;
+    const std::string path = m_recentFiles[static_cast<size_t>(nIndex)];
+    if (!OpenDocumentFile(path)) {
+        // A file that is gone leaves the list, as users expect.
+        std::erase(m_recentFiles, path);
+        m_pSettings->WriteRecentFiles(m_recentFiles);
+    }
+}
+
+// ------------------------------------------------------------------ commands
+
+bool CTervikApp::OnCmdMsg(unsigned nId, CCmdUI* pUI) {
+    static const CommandEntry<CTervikApp> kCommands[] = {
+        {ID_FILE_OPEN, &CTervikApp::OnFileOpen, nullptr},
+        {ID_APP_ABOUT, &CTervikApp::OnAppAbout, nullptr},
+        {ID_FILE_PRINT_SETUP, &CTervikApp::OnFilePrintSetup, nullptr},
+    };
+    if (nId >= ID_FILE_MRU_FILE1 && nId <= ID_FILE_MRU_FILE8) {
+        const int nIndex = static_cast<int>(nId - ID_FILE_MRU_FILE1);
+        if (pUI)
+            pUI->Enable(static_cast<size_t>(nIndex) < m_recentFiles.size());
+        else
+            OnOpenRecentFile(nIndex);
+        return true;
+    }
+    return DispatchCommand(*this, kCommands, nId, pUI);
+}
+
+void CTervikApp::OnFileOpen() {
+    m_openOptions.BeforeDialog();
+    CViewerFileDialog dialog(m_pMainFrame.get(), m_openOptions.ShareWrite(),
+                             m_openOptions.LastFixRecSize(), m_openOptions.FilterIndex(),
+                             *m_pSettings);
+    const bool bOk = dialog.exec() == QDialog::Accepted;
+    const OpenDialogValues values = dialog.Values();
+    if (bOk) {
+        m_openOptions.OnOk(values);
+        m_openOptions.SetFilterIndex(dialog.SelectedFilterIndex());
+        for (const std::string& path : dialog.SelectedFiles())
+            OpenDocumentFile(path);
+    }
+    m_openOptions.AfterDialog(bOk, values);
+}
+
+void CTervikApp::OnAppAbout() {
+    TervikMessageBox(LoadString(IDS_MAIN_TITLE), MB_OK | MB_ICONINFORMATION, m_pMainFrame.get());
+}
+
+void CTervikApp::OnFilePrintSetup() {
+    QPrinter printer;
+    QPrintDialog dialog(&printer, m_pMainFrame.get());
+    dialog.exec();
+}
+
+// ------------------------------------------------------------------ host
+
+int CTervikApp::SelectColour() {
+    return m_pMainFrame ? m_pMainFrame->m_nSelectColour : 0;
+}
+
+void CTervikApp::AddOpenDocument(CTervikDoc* pDoc) {
+    if (m_pMainFrame) m_pMainFrame->AddOpenDocument(pDoc);
+}
+
+void CTervikApp::RemoveOpenDocument(CTervikDoc* pDoc) {
+    if (m_pMainFrame) m_pMainFrame->RemoveOpenDocument(pDoc);
+}
+
+std::string CTervikApp::GetStatusText() {
+    return m_pMainFrame ? m_pMainFrame->GetMessageText() : std::string();
+}
+
+void CTervikApp::SetStatusText(const std::string& text) {
+    if (m_pMainFrame) m_pMainFrame->SetMessageText(text);
+}
+
+void CTervikApp::RepaintStatusBar() {
+    if (m_pMainFrame) m_pMainFrame->RepaintStatusBar();
+}
+
+void CTervikApp::SetPositionIndicator(uint32_t nLine, uint32_t nTotal, uint32_t nColumn,
+                                      uint32_t nCount) {
+    if (m_pMainFrame) m_pMainFrame->SetPositionIndicator(nLine, nTotal, nColumn, nCount);
+}
+
+bool CTervikApp::GetMessagePaneRect(PixelRect& rc) {
+    return m_pMainFrame && m_pMainFrame->GetMessagePaneRect(rc);
+}
+
+void CTervikApp::ShowProgressBar(const PixelRect& rc, int nRange) {
+    if (m_pMainFrame) m_pMainFrame->ShowProgressBar(rc, nRange);
+}
+
+void CTervikApp::SetProgress(int nPos) {
+    if (m_pMainFrame) m_pMainFrame->SetProgress(nPos);
+}
+
+void CTervikApp::RemoveProgressBar() {
+    if (m_pMainFrame) m_pMainFrame->RemoveProgressBar();
+}
+
+int CTervikApp::MessageBox(const std::string& text, unsigned nType) {
+    return TervikMessageBox(text, nType, m_pMainFrame.get());
+}
+
+const std::atomic<bool>* CTervikApp::EscapeFlag() {
+    return &CBusyPump::Instance().EscapeFlag();
+}
+void CTervikApp::BeginBusy() {
+    CBusyPump::Instance().Begin();
+}
+void CTervikApp::EndBusy() {
+    CBusyPump::Instance().End();
+}
+void CTervikApp::WaitBusy(CCompletion& done, int nMs) {
+    CBusyPump::Instance().Wait(done, nMs);
+}
+
+} // namespace tervik

@@ -1,0 +1,123 @@
+#pragma once
+
+// The application object: start-up and shutdown, the settings, the open options,
+// every open document, and the host the documents talk to.
+
+#include "app/Colour.h"
+#include "app/Settings.h"
+#include "document/DocumentHost.h"
+#include "document/OpenDialogRules.h"
+#include "framework/CommandTarget.h"
+#include "platform/Profile.h"
+
+#include <QObject>
+#include <QStringList>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tervik {
+
+class CChildFrame;
+class CMainFrame;
+class CTervikDoc;
+class CTervikView;
+
+class CTervikApp : public QObject, public IDocumentHost, public CCommandTarget {
+    Q_OBJECT
+public:
+    CTervikApp();
+    ~CTervikApp() override;
+    static CTervikApp* Instance() { return s_pInstance; }
+
+    // The start-up sequence; false ends the program. args are the arguments after
+    // the program name; "--ini PATH" chooses the settings file.
+    bool InitInstance(const QStringList& args);
+    // Shutdown after the main window has closed.
+    void ExitInstance();
+
+    // --- documents ---
+    // The document template: a document, its frame and view; null when the open failed.
+    CTervikDoc* OpenDocumentFile(const std::string& path);
+    CChildFrame* CreateFrame(CTervikDoc& doc);
+    const std::vector<CTervikDoc*>& Documents() const { return m_documents; }
+    CMainFrame* MainFrame() const { return m_pMainFrame.get(); }
+    CTervikView* FindViewById(uint64_t nId) const;
+    void FrameCreated(CChildFrame* pFrame);
+    void FrameDestroyed(CChildFrame* pFrame);
+
+    // --- commands ---
+    void OnFileOpen();
+    void OnAppAbout();
+    void OnFilePrintSetup();
+    void OnOpenRecentFile(int nIndex);
+    bool OnCmdMsg(unsigned nId, CCmdUI* pUI) override;
+
+    // --- recent files ---
+    void AddToRecentFileList(const std::string& path);
+    const std::vector<std::string>& RecentFiles() const { return m_recentFiles; }
+
+    // A colour key of "Settings", written back in normal form.
+    COLORREF ReadColorSetting(const char* pszKey, std::string_view defaultText);
+    std::string GetTempFolder();
+    // The file name as the system knows it, the folder part as given.
+    static std::string NormalizeFileName(const std::string& path);
+    // A name whose extension is "tervik" (any case) is a workspace.
+    static bool IsWorkspaceFile(const std::string& path);
+
+    // --- IDocumentHost ---
+    CSettings& Settings() override { return *m_pSettings; }
+    const ColorSettings& Colours() override { return m_colours; }
+    OpenOptions CurrentOpenOptions() override { return m_openOptions.Current(); }
+    void AddDocument(CTervikDoc* pDoc) override;
+    void RemoveDocument(CTervikDoc* pDoc) override;
+    bool IsWorkspaceOpen() override { return !m_workspace.empty(); }
+    void SetWorkspaceModified() override { m_bWorkspaceModified = true; }
+    int SelectColour() override;
+    void AddOpenDocument(CTervikDoc* pDoc) override;
+    void RemoveOpenDocument(CTervikDoc* pDoc) override;
+    std::string GetStatusText() override;
+    void SetStatusText(const std::string& text) override;
+    void RepaintStatusBar() override;
+    void SetPositionIndicator(uint32_t nLine, uint32_t nTotal, uint32_t nColumn,
+                              uint32_t nCount) override;
+    bool GetMessagePaneRect(PixelRect& rc) override;
+    void ShowProgressBar(const PixelRect& rc, int nRange) override;
+    void SetProgress(int nPos) override;
+    void RemoveProgressBar() override;
+    int MessageBox(const std::string& text, unsigned nType) override;
+    const std::atomic<bool>* EscapeFlag() override;
+    void BeginBusy() override;
+    void EndBusy() override;
+    void WaitBusy(CCompletion& done, int nMs) override;
+
+    // Application state other parts share.
+    std::string m_szIniPath;
+    bool m_bRichEdit = true;
+    COpenOptionsState m_openOptions;
+    int m_nFilterIndex = 0;
+    std::string m_workspace; // m_pszWorkspace: empty = none open
+    bool m_bWorkspaceModified = false;
+    bool m_bLoadingWorkspace = false;
+    bool m_bRecording = false;
+    bool m_bBlockMarking = false;
+
+private:
+    // Seams that later work fills: the update-folder check, the second-copy
+    // handshake, the workspace loader and the add-on loader.
+    bool CheckUpdateFolder() { return false; }
+    bool HandOverToFirstCopy(const std::string& /*file*/) { return false; }
+    void LoadWorkspace(const std::string& path);
+    void LoadAddOn(const std::string& /*path*/) {}
+    void DeleteTempFiles();
+
+    static CTervikApp* s_pInstance;
+    std::unique_ptr<CProfile> m_pProfile;
+    std::unique_ptr<CSettings> m_pSettings;
+    ColorSettings m_colours;
+    std::unique_ptr<CMainFrame> m_pMainFrame;
+    std::vector<CTervikDoc*> m_documents;
+    std::vector<std::string> m_recentFiles;
+};
+
+} // namespace tervik

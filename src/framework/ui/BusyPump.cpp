@@ -1,0 +1,66 @@
+#include "framework/ui/BusyPump.h"
+
+#include "document/DocumentHost.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+
+namespace tervik {
+
+CBusyPump& CBusyPump::Instance() {
+    static CBusyPump* s_pPump = new CBusyPump();
+    return *s_pPump;
+}
+
+void CBusyPump::Begin() {
+    if (m_nDepth++ == 0) {
+        m_bEscape.store(false);
+        qApp->installEventFilter(this);
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+}
+
+void CBusyPump::End() {
+    if (m_nDepth > 0 && --m_nDepth == 0) {
+        qApp->removeEventFilter(this);
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+void CBusyPump::Pump() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+void CBusyPump::Wait(CCompletion& done, int nMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done.IsSet()) {
+        Pump();
+        const qint64 nLeft = nMs - timer.elapsed();
+        if (nLeft <= 0) break;
+        done.WaitFor(static_cast<int>(std::min<qint64>(nLeft, 50)));
+    }
+}
+
+bool CBusyPump::eventFilter(QObject* pWatched, QEvent* pEvent) {
+    switch (pEvent->type()) {
+    case QEvent::KeyPress:
+        if (static_cast<QKeyEvent*>(pEvent)->key() == Qt::Key_Escape) m_bEscape.store(true);
+        return true;
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::Close:
+        return true;
+    default:
+        return QObject::eventFilter(pWatched, pEvent);
+    }
+}
+
+} // namespace tervik
