@@ -2,6 +2,7 @@
 #include "app/ui/ChildFrame.h"
 #include "app/ui/TervikApp.h"
 #include "document/TervikDoc.h"
+#include "document/ui/ViewerFileDialog.h"
 #include "framework/CommandIds.h"
 #include "framework/ui/MessageBox.h"
 #include "platform/Profile.h"
@@ -10,6 +11,7 @@
 #include "views/ui/TervikView.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -17,7 +19,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QSpinBox>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <gtest/gtest.h>
 
@@ -55,6 +59,11 @@ protected:
         m_app.reset();
     }
     CMainFrame& Frame() { return *m_app->MainFrame(); }
+    // Lets closed windows go, as the event loop would.
+    static void Settle() {
+        QApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
     std::string Log(const std::string& name, int nLines) {
         std::string s;
         for (int i = 0; i < nLines; ++i)
@@ -116,34 +125,113 @@ TEST_F(ShellTest, PositionPaneTexts) {
     EXPECT_GE(pPane->width(), pPane->fontMetrics().horizontalAdvance(pPane->text()));
 }
 
+// The application that notes where the document put its progress bar.
+class CProgressWatchingApp : public CTervikApp {
+public:
+    std::vector<PixelRect> m_shown;
+    void ShowProgressBar(const PixelRect& rc, int nRange) override {
+        m_shown.push_back(rc);
+        CTervikApp::ShowProgressBar(rc, nRange);
+        EXPECT_NE(MainFrame()->ProgressBar(), nullptr);
+    }
+};
+
 TEST_F(ShellTest, ProgressBarOnlyForLargeFilesInAWideStatusBar) {
-    ASSERT_TRUE(Start());
-    Frame().resize(1200, 700);
-    QApplication::processEvents();
+    auto* pApp = new CProgressWatchingApp();
+    m_app.reset(pApp);
+    ASSERT_TRUE(pApp->InitInstance({"--ini", QString::fromStdString(m_ini)}));
     struct Case {
         size_t nBytes;
         int nWidth;
         bool bBar;
-    } cases[] = {{999'999, 1200, false}, {1'000'000, 1200, true}, {2'000'000, 250, false}};
+    } cases[] = {{999'999, 1200, false}, {1'000'000, 1200, true}, {2'000'000, 300, false}};
     for (const auto& c : cases) {
+        Frame().showNormal();
         Frame().resize(c.nWidth, 700);
         QApplication::processEvents();
-        bool bSeen = false;
-        // The bar exists only while the file is read; look at it from the status text's side.
-        QObject::connect(Frame().statusBar(), &QStatusBar::messageChanged, [] {});
         std::string data(c.nBytes, 'x');
         for (size_t i = 100; i < data.size(); i += 100)
             data[i] = '\n';
-        const std::string path = m_dir.Write("big.log", data);
-        // The host decides about the bar before the read starts; ask the same way.
-        PixelRect pane;
-        ASSERT_TRUE(m_app->GetMessagePaneRect(pane));
-        bSeen = c.nBytes >= 1'000'000 &&
-                ProgressBarRect(m_app->GetStatusText().size(), pane).has_value();
-        EXPECT_EQ(bSeen, c.bBar) << c.nBytes << " " << c.nWidth;
-        EXPECT_NE(m_app->OpenDocumentFile(path), nullptr);
-        EXPECT_EQ(Frame().ProgressBar(), nullptr); // removed when the read ends
+        pApp->m_shown.clear();
+        ASSERT_NE(pApp->OpenDocumentFile(m_dir.Write("big.log", data)), nullptr);
+        EXPECT_EQ(pApp->m_shown.size(), c.bBar ? 1u : 0u)
+            << c.nBytes << " bytes, " << c.nWidth << " pixels";
+        for (const PixelRect& rc : pApp->m_shown)
+            EXPECT_GE(rc.m_nRight - rc.m_nLeft, 150);
+        EXPECT_EQ(Frame().ProgressBar(), nullptr); // gone when the read ends
+        EXPECT_EQ(Frame().GetMessageText(), "Bereit");
     }
+}
+
+TEST_F(ShellTest, MenuBarFollowsWhetherADocumentIsOpen) {
+    auto titles = [this] {
+        QStringList t;
+        for (QAction* p : Frame().menuBar()->actions())
+            t << p->text();
+        return t;
+    };
+    ASSERT_TRUE(Start());
+    EXPECT_FALSE(titles().contains(QString::fromUtf8("S&elektion")));
+    ASSERT_NE(m_app->OpenDocumentFile(Log("m.log", 5)), nullptr);
+    EXPECT_TRUE(titles().contains(QString::fromUtf8("S&elektion")));
+    Frame().MdiArea()->closeAllSubWindows();
+    Settle();
+    EXPECT_FALSE(titles().contains(QString::fromUtf8("S&elektion")));
+    EXPECT_TRUE(Frame().PositionText().isEmpty());
+}
+
+TEST_F(ShellTest, OpenDialogHandsItsOptionsToTheDocuments) {
+    ASSERT_TRUE(Start());
+    const std::string a =
+        m_dir.Write("f1.dat", std::string(200, 'a') + "\n" + std::string(100, 'b'));
+    const std::string b = m_dir.Write("f2.dat", std::string(250, 'c'));
+    // The dialog is modal: fill it in as soon as it shows.
+    QTimer::singleShot(0, [&] {
+        auto* pDlg = qobject_cast<CViewerFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(pDlg, nullptr);
+        pDlg->findChild<QCheckBox*>("fixedCheck")->setChecked(true);
+        pDlg->findChild<QSpinBox*>("fixedLength")->setValue(80);
+        pDlg->findChild<QCheckBox*>("limitCheck")->setChecked(true);
+        pDlg->findChild<QSpinBox*>("limitCount")->setValue(2);
+        pDlg->findChild<QComboBox*>("direction")->setCurrentIndex(1);
+        pDlg->setDirectory(QString::fromStdString(m_dir.Path().string()));
+        pDlg->selectFile("\"f1.dat\" \"f2.dat\"");
+        static_cast<QDialog*>(pDlg)->accept();
+    });
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_FILE_OPEN));
+    ASSERT_EQ(m_app->Documents().size(), 2u);
+    for (CTervikDoc* pDoc : m_app->Documents()) {
+        EXPECT_EQ(pDoc->m_nFixedSize, 80u) << pDoc->GetPathName();
+        EXPECT_EQ(pDoc->m_nRecords, 2u) << pDoc->GetPathName(); // the last two of 80 bytes
+        EXPECT_EQ(pDoc->m_nTabSize, 1);
+    }
+    EXPECT_EQ(Settings().GetProfileInt("Settings", "FixRecSize", 0), 80);
+    // The fixed length was for those files only; the limit from the end stays.
+    const OpenOptions rest = m_app->CurrentOpenOptions();
+    EXPECT_EQ(rest.m_nFixRecSize, 0u);
+    EXPECT_EQ(rest.m_nRecordLimit, 2u);
+    EXPECT_TRUE(rest.m_bLimitFromEnd);
+    CTervikDoc* pRecent = m_app->OpenDocumentFile(Log("r.log", 10));
+    ASSERT_NE(pRecent, nullptr);
+    EXPECT_EQ(pRecent->m_nRecords, 2u);
+    EXPECT_EQ(pRecent->m_nFixedSize, 0u);
+}
+
+TEST_F(ShellTest, GeneratedFilesStayOutOfTheRecentList) {
+    {
+        CProfile ini = Settings();
+        ini.WriteProfileString("Settings", "TempPath", m_dir.Path().string());
+    }
+    ASSERT_TRUE(Start());
+    const std::string generated = m_dir.Write("Tervik_out_20261207.txt", "x\n");
+    const std::string normal = m_dir.Write("tervik_lower.txt", "y\n");
+    ASSERT_NE(m_app->OpenDocumentFile(generated), nullptr);
+    ASSERT_NE(m_app->OpenDocumentFile(normal), nullptr);
+    EXPECT_EQ(m_app->RecentFiles(), (std::vector<std::string>{normal}));
+    // Generated files are removed at the end of the run.
+    Stop();
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(generated)));
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(normal)));
 }
 
 TEST_F(ShellTest, BarStateAndWindowPositionSurviveARestart) {
@@ -204,7 +292,7 @@ TEST_F(ShellTest, CommandsGoToTheActiveViewsDocumentFirst) {
     EXPECT_EQ(Frame().UpdateCommand(ID_COLOR_BLUE).m_nCheck, 0);
     // Without a document window the document's commands are not there.
     Frame().MdiArea()->closeAllSubWindows();
-    QApplication::processEvents();
+    Settle();
     EXPECT_FALSE(Frame().UpdateCommand(ID_VIEW_OEM).m_bEnabled);
 }
 

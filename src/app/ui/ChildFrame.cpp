@@ -7,11 +7,13 @@
 
 #include <QCloseEvent>
 #include <QSplitter>
+#include <QStyle>
 
 namespace tervik {
 
 CChildFrame::CChildFrame(CTervikDoc& doc, QWidget* pParent) : QMdiSubWindow(pParent), m_doc(doc) {
     setAttribute(Qt::WA_DeleteOnClose);
+    setWindowIcon(style()->standardIcon(QStyle::SP_FileIcon));
     m_pSplitter = new QSplitter(Qt::Vertical, this);
     m_pSplitter->setChildrenCollapsible(false);
     setWidget(m_pSplitter);

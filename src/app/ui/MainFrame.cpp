@@ -142,7 +142,8 @@ CMainFrame::CMainFrame(CSettings& settings, QWidget* pParent)
     CreateMenus();
     CreateToolBars();
     CreateStatusBar();
-    resize(1024, 768);
+    resize(1280, 860);
+    setWindowIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
 
     // Toolbar buttons follow their commands' state when the program is idle.
     m_pIdleTimer = new QTimer(this);
@@ -209,6 +210,18 @@ CCmdUI CMainFrame::UpdateCommand(unsigned nId) {
     return m_pRouter->Update(nId);
 }
 
+void CMainFrame::SetDocumentMenus(bool bDocument) {
+    if (bDocument == m_bDocumentMenus && !m_menus.empty()) return;
+    m_bDocumentMenus = bDocument;
+    menuBar()->clear();
+    for (QMenu* pMenu : m_menus)
+        pMenu->deleteLater();
+    m_menus.clear();
+    m_pRecentMenu = nullptr;
+    m_pRecentAnchor = nullptr;
+    CreateMenus();
+}
+
 void CMainFrame::CreateMenus() {
     std::function<void(QMenu*, const std::vector<MenuEntry>&)> fill =
         [&](QMenu* pMenu, const std::vector<MenuEntry>& entries) {
@@ -247,7 +260,8 @@ void CMainFrame::CreateMenus() {
                 if (pMenu == m_pRecentMenu) RefreshRecentFiles();
             });
         };
-    for (const MenuEntry& top : MainMenuBar()) {
+    // Without a document window the bar offers only what works without one.
+    for (const MenuEntry& top : m_bDocumentMenus ? MainMenuBar() : NoDocumentMenuBar()) {
         QMenu* pMenu = menuBar()->addMenu(Utf8(top.m_pszText));
         m_menus.push_back(pMenu);
         fill(pMenu, top.m_children);
@@ -671,6 +685,10 @@ void CMainFrame::SetPositionIndicator(uint32_t nLine, uint32_t nTotal, uint32_t 
 
 QString CMainFrame::PositionText() const {
     return m_pPositionPane->text();
+}
+
+void CMainFrame::ClearPositionIndicator() {
+    m_pPositionPane->clear();
 }
 
 std::string CMainFrame::GetMessageText() const {

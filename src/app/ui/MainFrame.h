@@ -45,6 +45,7 @@ public:
     // --- what documents and views call ---
     void SetPositionIndicator(uint32_t nLine, uint32_t nTotal, uint32_t nColumn, uint32_t nCount);
     QString PositionText() const;
+    void ClearPositionIndicator();
     std::string GetMessageText() const;
     void SetMessageText(const std::string& text);
     void RepaintStatusBar();
@@ -72,6 +73,8 @@ public:
     // Places the window where it was at the last close (before it is shown).
     void RestoreWindowPosition();
     void RefreshRecentFiles();
+    // The menu bar for an open document, or the smaller one without.
+    void SetDocumentMenus(bool bDocument);
 
     bool OnCmdMsg(unsigned nId, CCmdUI* pUI) override;
 
@@ -135,6 +138,7 @@ private:
     std::unique_ptr<CCommandRouter> m_pRouter;
     std::map<unsigned, QAction*> m_actions;
     std::vector<QMenu*> m_menus;
+    bool m_bDocumentMenus = false;
     QMenu* m_pRecentMenu = nullptr;
     QAction* m_pRecentAnchor = nullptr;
     QToolBar* m_pToolBar = nullptr;

@@ -208,13 +208,16 @@ CTervikView* CTervikApp::FindViewById(uint64_t nId) const {
 
 void CTervikApp::AddDocument(CTervikDoc* pDoc) {
     m_documents.push_back(pDoc);
+    if (m_pMainFrame) m_pMainFrame->SetDocumentMenus(true);
 }
 
 void CTervikApp::RemoveDocument(CTervikDoc* pDoc) {
     std::erase(m_documents, pDoc);
     if (m_documents.empty()) {
-        if (m_pMainFrame)
-            m_pMainFrame->SetPositionIndicator(0, 0, 0, 0), m_pMainFrame->SetMessageText("Bereit");
+        if (m_pMainFrame) {
+            m_pMainFrame->ClearPositionIndicator();
+            m_pMainFrame->SetDocumentMenus(false);
+        }
         m_workspace.clear();
         m_bWorkspaceModified = false;
     }
