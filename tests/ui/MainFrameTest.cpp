@@ -12,9 +12,11 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
@@ -305,6 +307,31 @@ TEST_F(ShellTest, SplitAndNewWindowShowTheSameDocument) {
     EXPECT_TRUE(Frame().ExecuteCommand(ID_WINDOW_NEW));
     EXPECT_EQ(Frame().MdiArea()->subWindowList().size(), 2);
     EXPECT_EQ(m_app->Documents().size(), 1u);
+    // Closing the document closes both windows and the document with them.
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_FILE_CLOSE));
+    Settle();
+    EXPECT_TRUE(Frame().MdiArea()->subWindowList().isEmpty());
+    EXPECT_TRUE(m_app->Documents().empty());
+}
+
+TEST_F(ShellTest, SearchBoxClipboardKeepsTheLengthLimit) {
+    ASSERT_TRUE(Start());
+    Frame().activateWindow();
+    QComboBox* pBox = Frame().SearchBox();
+    pBox->setFocus();
+    QApplication::processEvents();
+    if (!pBox->hasFocus()) GTEST_SKIP() << "no keyboard focus on this platform";
+    pBox->setEditText(QString(120, 'a'));
+    QApplication::clipboard()->setText("0123456789"); // 130 characters would not fit
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_EDIT_PASTE));
+    EXPECT_EQ(pBox->currentText().size(), 120);
+    QApplication::clipboard()->setText("1234567");
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_EDIT_PASTE));
+    EXPECT_EQ(pBox->currentText().size(), 127);
+    pBox->lineEdit()->setSelection(0, 5);
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_EDIT_CUT));
+    EXPECT_EQ(QApplication::clipboard()->text(), QString("aaaaa"));
+    EXPECT_EQ(pBox->currentText().size(), 122);
 }
 
 TEST_F(ShellTest, TwoDocumentsScreenshot) {
@@ -314,6 +341,15 @@ TEST_F(ShellTest, TwoDocumentsScreenshot) {
     Frame().SetPositionIndicator(1, 80, 1, 0);
     QApplication::processEvents();
     EXPECT_TRUE(QFile::exists(test::SaveScreenshot(Frame(), "mainframe-two-documents")));
+    // The menus as a person opens them: update handlers ran, items of later work disabled.
+    for (int i : {0, 2}) {
+        QMenu* pMenu = Frame().Menu(i);
+        ASSERT_NE(pMenu, nullptr);
+        pMenu->popup(QPoint(0, 0));
+        QApplication::processEvents();
+        test::SaveScreenshot(*pMenu, i == 0 ? "menu-datei" : "menu-ansicht");
+        pMenu->hide();
+    }
     EXPECT_EQ(m_app->Documents().size(), 2u);
 }
 

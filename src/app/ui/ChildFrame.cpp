@@ -6,6 +6,7 @@
 #include "views/ui/TervikView.h"
 
 #include <QCloseEvent>
+#include <QMdiArea>
 #include <QSplitter>
 #include <QStyle>
 
@@ -50,6 +51,16 @@ CTervikView* CChildFrame::ActiveView() const {
     return m_pActive ? m_pActive : Pane(0);
 }
 
+void CChildFrame::OnFileClose() {
+    // Closing the document closes every window on it.
+    if (QMdiArea* pArea = mdiArea())
+        for (QMdiSubWindow* pSub : pArea->subWindowList())
+            if (auto* pFrame = qobject_cast<CChildFrame*>(pSub);
+                pFrame && pFrame != this && &pFrame->m_doc == &m_doc)
+                pFrame->close();
+    close();
+}
+
 void CChildFrame::OnWindowSplit() {
     if (PaneCount() >= 2) {
         // Back to one pane: the lower one goes.
@@ -67,6 +78,7 @@ void CChildFrame::OnWindowSplit() {
 bool CChildFrame::OnCmdMsg(unsigned nId, CCmdUI* pUI) {
     static const CommandEntry<CChildFrame> kCommands[] = {
         {ID_WINDOW_SPLIT, &CChildFrame::OnWindowSplit, nullptr},
+        {ID_FILE_CLOSE, &CChildFrame::OnFileClose, nullptr},
     };
     return DispatchCommand(*this, kCommands, nId, pUI);
 }

@@ -28,6 +28,7 @@ public:
 
     // "&Teilen": a second pane below the first; again: back to one pane.
     void OnWindowSplit();
+    void OnFileClose();
     bool OnCmdMsg(unsigned nId, CCmdUI* pUI) override;
 
 signals:

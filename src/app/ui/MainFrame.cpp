@@ -48,7 +48,7 @@ const char* ButtonText(unsigned nId) {
     case ID_FILE_OPEN:
         return "Öffnen";
     case ID_FILE_PRINT_PREVIEW:
-        return "Ansicht";
+        return "Vorschau";
     case ID_FILE_PRINT:
         return "Drucken";
     case ID_EDIT_COPY:
@@ -56,7 +56,7 @@ const char* ButtonText(unsigned nId) {
     case ID_SELECT_LINES:
         return "Selektieren";
     case ID_DESELECT_LINES:
-        return "Deselekt.";
+        return "Deselektieren";
     case ID_VIEW_ONLY_SELECTED:
         return "Nur selektierte";
     case ID_HAND_SELECT:
