@@ -8,5 +8,6 @@ namespace tervik::cli {
 int RunInfo(CArgs& args);
 int RunRecords(CArgs& args);
 int RunText(CArgs& args);
+int RunDump(CArgs& args);
 
 } // namespace tervik::cli

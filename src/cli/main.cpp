@@ -56,6 +56,7 @@ int main(int argc, char** argv) {
         {"info", RunInfo},
         {"records", RunRecords},
         {"text", RunText},
+        {"dump", RunDump},
     };
     for (const auto& sub : kSubcommands) {
         if (command == sub.pszName) {

@@ -544,6 +544,13 @@ void CMainFrame::CreateToolBars() {
         m_pDumpBox->addItem(psz);
     m_pDumpBox->setCurrentIndex(-1);
     m_pDumpBox->setEnabled(false);
+    m_pDumpBox->setToolTip(FromAnsi(LoadString(IDS_DUMP_COLUMNS_PROMPT)).section('\n', 1));
+    m_pDumpBox->setStatusTip(FromAnsi(LoadString(IDS_DUMP_COLUMNS_PROMPT)).section('\n', 0, 0));
+    connect(m_pDumpBox, &QComboBox::activated, this, [this](int nIndex) {
+        // The view goes away with its window; only one still open is served.
+        if (m_pDumpView && ActiveView() == m_pDumpView)
+            m_pDumpView->SetDumpColumns(m_pDumpBox->itemText(nIndex).toInt());
+    });
 
     for (int n = 1; n <= 4; ++n) {
         auto* pBar = new QToolBar(QString::fromUtf8("%1. Suchleiste").arg(n), this);
@@ -751,11 +758,36 @@ void CMainFrame::RemoveOpenDocument(CTervikDoc* pDoc) {
     }
 }
 
-void CMainFrame::BroadcastScroll(CTervikDoc* pDoc, CTervikView* pView, int, int, bool) {
+void CMainFrame::BroadcastScroll(CTervikDoc* pDoc, CTervikView* pView, int nScrollCode, int nPos,
+                                 bool bHorizontal) {
     if (!m_bSyncScroll) return;
-    // The views' scroll handlers take part once the views can scroll by code.
-    (void)pDoc;
-    (void)pView;
+    // Every other view of every open document follows, without passing it on.
+    for (uint32_t i = 0; i < m_pOpenDocuments->Count(); ++i) {
+        CTervikDoc* pOther = *m_pOpenDocuments->AtAs<CTervikDoc*>(i);
+        for (IDocumentView* p : pOther->Views()) {
+            auto* pTarget = dynamic_cast<CTervikView*>(p);
+            if (!pTarget || (pTarget == pView && pOther == pDoc)) continue;
+            if (bHorizontal)
+                pTarget->OnHScroll(static_cast<ScrollCode>(nScrollCode), nPos, false);
+            else
+                pTarget->OnVScroll(static_cast<ScrollCode>(nScrollCode), nPos, false);
+        }
+    }
+}
+
+void CMainFrame::ShowDumpBox(int nColumns, CTervikView* pView) {
+    m_pDumpView = pView;
+    if (nColumns <= 0) {
+        m_pDumpBox->setCurrentIndex(-1);
+        return;
+    }
+    m_pDumpBox->setCurrentIndex(m_pDumpBox->findText(QString::number(nColumns)));
+    m_pDumpBox->setEnabled(true);
+}
+
+void CMainFrame::HideDumpBox() {
+    m_pDumpBox->setCurrentIndex(-1);
+    m_pDumpBox->setEnabled(false);
 }
 
 // ------------------------------------------------------------------ window

@@ -9,6 +9,9 @@
 #include "framework/CommandTarget.h"
 
 #include <QMainWindow>
+#include <QPointer>
+
+#include "views/ui/TervikView.h"
 #include <map>
 #include <memory>
 
@@ -57,6 +60,10 @@ public:
     void AddOpenDocument(CTervikDoc* pDoc);
     void RemoveOpenDocument(CTervikDoc* pDoc);
     CBlockList& OpenDocuments() { return *m_pOpenDocuments; }
+    // The dump box shows the row width of the dump view it serves; outside the
+    // dump it is cleared and disabled.
+    void ShowDumpBox(int nColumns, CTervikView* pView);
+    void HideDumpBox();
     // Synchronous scrolling: every other view follows the caller.
     void BroadcastScroll(CTervikDoc* pDoc, CTervikView* pView, int nScrollCode, int nPos,
                          bool bHorizontal);
@@ -153,6 +160,7 @@ private:
     QTimer* m_pIdleTimer = nullptr;
     std::string m_messageText;
     std::unique_ptr<CBlockList> m_pOpenDocuments;
+    QPointer<CTervikView> m_pDumpView;
 };
 
 } // namespace tervik

@@ -1,121 +1,566 @@
 #include "views/ui/TervikView.h"
 
 #include "app/Settings.h"
+#include "app/Strings.h"
+#include "app/ui/MainFrame.h"
+#include "app/ui/TervikApp.h"
+#include "framework/CommandIds.h"
+#include "framework/ui/MessageBox.h"
 #include "framework/ui/QtText.h"
 #include "views/DisplayText.h"
+#include "views/HexDump.h"
+#include "views/ui/GotoPosition.h"
 
-#include <QFontDatabase>
+#include <QFontDialog>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
-#include <atomic>
+#include <QWheelEvent>
+#include <chrono>
 #include <vector>
 
 namespace tervik {
 
 namespace {
-std::atomic<uint64_t> g_nNextViewId{1};
-// A line shows at most this many characters.
+
+// A line shows at most this many characters from its left column.
 constexpr uint32_t kMaxColumns = 511;
+
+// FILETIME of 1 January 2006, in 100-nanosecond units since 1601.
+constexpr uint64_t kFiletime2006 = 127805472000000000ull;
+constexpr uint64_t kFiletimeUnixEpoch = 116444736000000000ull;
+
+uint64_t NewViewId() {
+    static uint64_t s_nLast = 0;
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    uint64_t n = kFiletimeUnixEpoch +
+                 static_cast<uint64_t>(
+                     std::chrono::duration_cast<std::chrono::nanoseconds>(now).count() / 100) -
+                 kFiletime2006;
+    // Two views made in the same tick still differ.
+    if (n <= s_nLast) n = s_nLast + 1;
+    s_nLast = n;
+    return n;
+}
+
+QColor ToQColor(COLORREF c) {
+    return QColor(RedOf(c), GreenOf(c), BlueOf(c));
+}
+
+CMainFrame* Frame() {
+    return CTervikApp::Instance() ? CTervikApp::Instance()->MainFrame() : nullptr;
+}
+
 } // namespace
 
 CTervikView::CTervikView(CTervikDoc& doc, QWidget* pParent)
-    : QAbstractScrollArea(pParent), m_nViewId(g_nNextViewId++), m_doc(doc) {
+    : QAbstractScrollArea(pParent), m_nViewId(NewViewId()), m_doc(doc) {
     CSettings& settings = doc.Host().Settings();
-    QFont font(FromAnsi(settings.FontName()), settings.FontSize());
-    font.setStyleHint(QFont::TypeWriter);
-    font.setFixedPitch(true);
-    setFont(font);
-    const QFontMetrics fm(font);
-    m_nLineHeight = std::max(1, fm.height());
-    m_nCharWidth = std::max(1, fm.horizontalAdvance(QLatin1Char('M')));
+    m_fontName = FromAnsi(settings.FontName());
+    m_nFontSize10 = settings.FontSize() * 10;
     setFocusPolicy(Qt::StrongFocus);
-    viewport()->setAutoFillBackground(true);
-    QPalette pal = viewport()->palette();
-    const COLORREF bg = doc.Host().Colours().m_crTextBackground;
-    pal.setColor(QPalette::Base, QColor(RedOf(bg), GreenOf(bg), BlueOf(bg)));
-    viewport()->setPalette(pal);
+    viewport()->setAutoFillBackground(false);
+    verticalScrollBar()->setTracking(true);
+    connect(verticalScrollBar(), &QScrollBar::actionTriggered, this,
+            [this](int a) { OnBarAction(false, a); });
+    connect(horizontalScrollBar(), &QScrollBar::actionTriggered, this,
+            [this](int a) { OnBarAction(true, a); });
+    connect(verticalScrollBar(), &QScrollBar::sliderReleased, this, [this] {
+        OnVScroll(ScrollCode::ThumbPosition, verticalScrollBar()->sliderPosition(), true);
+    });
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    ApplyFont();
     m_doc.AddView(this);
-    UpdateScrollRanges();
+    m_nTrackTop = kNoTrackTop;
 }
 
 CTervikView::~CTervikView() {
     m_doc.RemoveView(this);
 }
 
-int CTervikView::RowsOnScreen() const {
-    return std::max(1, viewport()->height() / m_nLineHeight);
+void CTervikView::ApplyFont() {
+    QFont font(m_fontName);
+    font.setPointSizeF(m_nFontSize10 / 10.0);
+    font.setStyleHint(QFont::TypeWriter);
+    setFont(font);
+    const QFontMetrics fm(font);
+    m_nLineHeight = std::max(1, fm.height() + fm.leading());
+    m_nAscent = fm.ascent();
+    m_bFixedPitch = QFontInfo(font).fixedPitch();
+    m_nCharWidth =
+        std::max(1, m_bFixedPitch ? std::min(fm.averageCharWidth(), fm.maxWidth()) : fm.maxWidth());
+    m_st.m_nVisibleLines = std::max(1, (viewport()->height() + m_nLineHeight - 1) / m_nLineHeight);
+    UpdateScrollRanges();
+}
+
+ScrollDocument CTervikView::DocumentForScroll() const {
+    ScrollDocument d;
+    d.nRecords = m_doc.m_nRecords;
+    d.nMaxLength = m_doc.m_nMaxLength;
+    d.nFileSize = static_cast<uint64_t>(std::max<int64_t>(0, m_doc.m_nFileSize));
+    CTervikDoc* pDoc = &m_doc;
+    d.next = [pDoc](uint32_t& n) { return pDoc->NextSelected(n); };
+    d.prev = [pDoc](uint32_t& n) { return pDoc->PrevSelected(n); };
+    return d;
 }
 
 void CTervikView::UpdateScrollRanges() {
-    const int nRows = RowsOnScreen();
-    const int64_t nMax = std::max<int64_t>(0, static_cast<int64_t>(m_doc.m_nRecords) - nRows);
-    verticalScrollBar()->setRange(0, static_cast<int>(std::min<int64_t>(nMax, INT32_MAX)));
-    verticalScrollBar()->setPageStep(nRows);
-    const int nCols = std::max(1, viewport()->width() / m_nCharWidth);
-    const int nMaxCol = static_cast<int>(std::min<uint32_t>(m_doc.m_nMaxLength, kMaxColumns));
-    horizontalScrollBar()->setRange(0, std::max(0, nMaxCol - nCols + 1));
-    horizontalScrollBar()->setPageStep(nCols);
+    const ScrollDocument d = DocumentForScroll();
+    const BarRange v = VerticalRange(m_st, d);
+    const BarRange h = HorizontalRange(m_st, d, viewport()->width(), m_nCharWidth);
+    m_bUpdatingBars = true;
+    verticalScrollBar()->setRange(v.nMin, std::max(v.nMin, v.nMax - std::max(0, v.nPage - 1)));
+    verticalScrollBar()->setPageStep(std::max(1, v.nPage));
+    verticalScrollBar()->setValue(v.nPos);
+    horizontalScrollBar()->setRange(h.nMin, std::max(h.nMin, h.nMax - std::max(0, h.nPage - 1)));
+    horizontalScrollBar()->setPageStep(std::max(1, h.nPage));
+    horizontalScrollBar()->setValue(h.nPos);
+    m_bUpdatingBars = false;
 }
 
-void CTervikView::OnUpdate(IDocumentView*, unsigned) {
-    UpdateScrollRanges();
-    viewport()->update();
+void CTervikView::OnBarAction(bool bHorizontal, int nAction) {
+    if (m_bUpdatingBars) return;
+    QScrollBar* pBar = bHorizontal ? horizontalScrollBar() : verticalScrollBar();
+    ScrollCode code;
+    switch (nAction) {
+    case QAbstractSlider::SliderSingleStepAdd:
+        code = ScrollCode::LineDown;
+        break;
+    case QAbstractSlider::SliderSingleStepSub:
+        code = ScrollCode::LineUp;
+        break;
+    case QAbstractSlider::SliderPageStepAdd:
+        code = ScrollCode::PageDown;
+        break;
+    case QAbstractSlider::SliderPageStepSub:
+        code = ScrollCode::PageUp;
+        break;
+    case QAbstractSlider::SliderToMinimum:
+        code = ScrollCode::Top;
+        break;
+    case QAbstractSlider::SliderToMaximum:
+        code = ScrollCode::Bottom;
+        break;
+    case QAbstractSlider::SliderMove:
+        code = ScrollCode::ThumbTrack;
+        break;
+    default:
+        return;
+    }
+    const int nPos = pBar->sliderPosition();
+    if (bHorizontal)
+        OnHScroll(code == ScrollCode::ThumbTrack ? ScrollCode::ThumbPosition : code, nPos, true);
+    else
+        OnVScroll(code, nPos, true);
+    if (code != ScrollCode::ThumbTrack) {
+        // The bar shows the view's position, not Qt's own step.
+        const ScrollDocument d = DocumentForScroll();
+        const BarRange r = bHorizontal ? HorizontalRange(m_st, d, viewport()->width(), m_nCharWidth)
+                                       : VerticalRange(m_st, d);
+        pBar->setSliderPosition(r.nPos);
+    }
 }
 
-bool CTervikView::OnCmdMsg(unsigned, CCmdUI*) {
-    return false;
+void CTervikView::OnVScroll(ScrollCode code, int nThumbPos, bool bPropagate) {
+    const ScrollDocument d = DocumentForScroll();
+    const ScrollResult r = VerticalScroll(m_st, d, code, nThumbPos, m_nTrackTop);
+    if (r.trackLine) {
+        const uint32_t nTotal =
+            m_st.m_eMode == DisplayMode::Dump
+                ? static_cast<uint32_t>((d.nFileSize + DumpRowBytes(m_st) - 1) / DumpRowBytes(m_st))
+                : d.nRecords;
+        m_doc.Host().SetPositionIndicator(static_cast<uint32_t>(*r.trackLine),
+                                          static_cast<uint32_t>(nTotal),
+                                          static_cast<uint32_t>(m_st.m_nLeftColumn) + 1, 0);
+    }
+    if (r.bChanged || r.bRepaint || r.nShiftLines) {
+        viewport()->update();
+        if (code != ScrollCode::ThumbTrack) {
+            m_bUpdatingBars = true;
+            verticalScrollBar()->setValue(VerticalRange(m_st, d).nPos);
+            m_bUpdatingBars = false;
+        }
+        if (!r.trackLine) ReportPosition();
+    }
+    if (bPropagate && r.bPropagate)
+        if (CMainFrame* pFrame = Frame())
+            pFrame->BroadcastScroll(&m_doc, this, static_cast<int>(code), nThumbPos, false);
+}
+
+void CTervikView::OnHScroll(ScrollCode code, int nThumbPos, bool bPropagate) {
+    const ScrollDocument d = DocumentForScroll();
+    const ScrollResult r = HorizontalScroll(m_st, d, code, nThumbPos, viewport()->width(),
+                                            m_nCharWidth, m_bFixedPitch);
+    if (r.bChanged || r.bRepaint || r.nShiftColumns) {
+        viewport()->update();
+        m_bUpdatingBars = true;
+        horizontalScrollBar()->setValue(
+            HorizontalRange(m_st, d, viewport()->width(), m_nCharWidth).nPos);
+        m_bUpdatingBars = false;
+        ReportPosition();
+    }
+    if (bPropagate && r.bPropagate)
+        if (CMainFrame* pFrame = Frame())
+            pFrame->BroadcastScroll(&m_doc, this, static_cast<int>(code), nThumbPos, true);
 }
 
 void CTervikView::scrollContentsBy(int, int) {
-    m_nTopLine = static_cast<uint32_t>(verticalScrollBar()->value());
-    m_nLeftColumn = horizontalScrollBar()->value();
-    viewport()->update();
-    ReportPosition();
+    // The view paints from its own position; Qt's pixel scrolling does not apply.
 }
 
 void CTervikView::resizeEvent(QResizeEvent* pEvent) {
     QAbstractScrollArea::resizeEvent(pEvent);
+    m_st.m_nVisibleLines = std::max(1, (viewport()->height() + m_nLineHeight - 1) / m_nLineHeight);
     UpdateScrollRanges();
 }
 
 void CTervikView::focusInEvent(QFocusEvent* pEvent) {
     QAbstractScrollArea::focusInEvent(pEvent);
     emit Activated(this);
+    UpdateDumpBox();
     ReportPosition();
 }
 
+void CTervikView::keyPressEvent(QKeyEvent* pEvent) {
+    switch (pEvent->key()) {
+    case Qt::Key_Up:
+        OnVScroll(ScrollCode::LineUp, 0, true);
+        break;
+    case Qt::Key_Down:
+        OnVScroll(ScrollCode::LineDown, 0, true);
+        break;
+    case Qt::Key_PageUp:
+        OnVScroll(ScrollCode::PageUp, 0, true);
+        break;
+    case Qt::Key_PageDown:
+        OnVScroll(ScrollCode::PageDown, 0, true);
+        break;
+    case Qt::Key_Home:
+        OnVScroll(ScrollCode::Top, 0, true);
+        break;
+    case Qt::Key_End:
+        OnVScroll(ScrollCode::Bottom, 0, true);
+        break;
+    case Qt::Key_Left:
+        OnHScroll(ScrollCode::LineUp, 0, true);
+        break;
+    case Qt::Key_Right:
+        OnHScroll(ScrollCode::LineDown, 0, true);
+        break;
+    default:
+        QAbstractScrollArea::keyPressEvent(pEvent);
+        return;
+    }
+    pEvent->accept();
+}
+
+void CTervikView::wheelEvent(QWheelEvent* pEvent) {
+    const int nDelta = pEvent->angleDelta().y();
+    if (nDelta == 0) {
+        pEvent->ignore();
+        return;
+    }
+    const int nLines = WheelLines(m_st.m_nVisibleLines);
+    for (int i = 0; i < nLines; ++i)
+        OnVScroll(nDelta < 0 ? ScrollCode::LineDown : ScrollCode::LineUp, 0, true);
+    pEvent->accept();
+}
+
 void CTervikView::ReportPosition() {
-    if (m_doc.m_nRecords == 0) return;
-    m_doc.Host().SetPositionIndicator(m_nTopLine + 1, m_doc.m_nRecords,
-                                      static_cast<uint32_t>(m_nLeftColumn) + 1, m_doc.m_nSelected);
+    const uint32_t nColumn = static_cast<uint32_t>(m_st.m_nLeftColumn) + 1;
+    if (m_st.m_eMode == DisplayMode::Dump) {
+        const uint64_t nRow = DumpRowBytes(m_st);
+        const uint64_t nSize = static_cast<uint64_t>(std::max<int64_t>(0, m_doc.m_nFileSize));
+        m_doc.Host().SetPositionIndicator(static_cast<uint32_t>(m_st.m_nDumpTop / nRow + 1),
+                                          static_cast<uint32_t>((nSize + nRow - 1) / nRow), nColumn,
+                                          0);
+        return;
+    }
+    m_doc.Host().SetPositionIndicator(m_st.m_nTopLine + 1, m_doc.m_nRecords, nColumn,
+                                      m_doc.m_nSelected);
+}
+
+void CTervikView::UpdateDumpBox() {
+    if (CMainFrame* pFrame = Frame()) {
+        if (m_st.m_eMode == DisplayMode::Dump)
+            pFrame->ShowDumpBox(m_st.m_nDumpColumns, this);
+        else
+            pFrame->HideDumpBox();
+    }
+}
+
+void CTervikView::OnUpdate(IDocumentView*, unsigned nHint) {
+    if (m_st.m_bOnlySelected && m_doc.m_nSelected == 0) m_st.m_bOnlySelected = false;
+    if (nHint == HINT_RECORDS_APPENDED) UpdateScrollRanges();
+    viewport()->update();
+    if (hasFocus()) ReportPosition();
+}
+
+// ------------------------------------------------------------------ modes, font
+
+void CTervikView::SetMode(DisplayMode eMode) {
+    if (eMode == m_st.m_eMode) return;
+    if (eMode == DisplayMode::Dump) {
+        uint64_t nOffset = 0;
+        if (m_doc.GetRecordOffset(m_st.m_nTopLine, nOffset))
+            m_st.m_nDumpTop = AlignDown(nOffset, 16);
+    }
+    m_st.m_eMode = eMode;
+    UpdateScrollRanges();
+    viewport()->update();
+    ReportPosition();
+    UpdateDumpBox();
+}
+
+void CTervikView::SetDumpColumns(int nGroups) {
+    if (nGroups <= 0) return;
+    m_st.m_nDumpColumns = nGroups;
+    m_st.m_nDumpTop = AlignDown(m_st.m_nDumpTop, DumpRowBytes(m_st));
+    UpdateScrollRanges();
+    setFocus();
+    viewport()->update();
+    ReportPosition();
+}
+
+void CTervikView::SetTopLine(uint32_t nLine) {
+    m_st.m_nTopLine = std::min(nLine, m_doc.m_nRecords ? m_doc.m_nRecords - 1 : 0);
+    UpdateScrollRanges();
+    viewport()->update();
+    ReportPosition();
+}
+
+void CTervikView::SetFontChoice(const QString& name, int nSize10) {
+    m_fontName = name.left(31);
+    m_nFontSize10 = std::max(10, nSize10);
+    // The saved settings are the defaults of views opened later.
+    m_doc.Host().Settings().WriteFont(ToAnsi(m_fontName), m_nFontSize10 / 10);
+    ApplyFont();
+    viewport()->update();
+}
+
+void CTervikView::OnViewText() {
+    SetMode(DisplayMode::Text);
+}
+void CTervikView::OnViewHex() {
+    SetMode(DisplayMode::Hex);
+}
+void CTervikView::OnViewDump() {
+    SetMode(DisplayMode::Dump);
+}
+void CTervikView::OnUpdateViewText(CCmdUI& ui) {
+    ui.SetCheck(m_st.m_eMode == DisplayMode::Text);
+}
+void CTervikView::OnUpdateViewHex(CCmdUI& ui) {
+    ui.SetCheck(m_st.m_eMode == DisplayMode::Hex);
+}
+void CTervikView::OnUpdateViewDump(CCmdUI& ui) {
+    ui.SetCheck(m_st.m_eMode == DisplayMode::Dump);
+}
+
+void CTervikView::OnViewFont() {
+    bool bOk = false;
+    QFont current = font();
+    const QFont chosen = QFontDialog::getFont(&bOk, current, this, QString::fromUtf8("Schriftart"),
+                                              QFontDialog::MonospacedFonts);
+    if (bOk) SetFontChoice(chosen.family(), static_cast<int>(chosen.pointSizeF() * 10 + 0.5));
+}
+
+void CTervikView::OnOnlySelected() {
+    m_st.m_bOnlySelected = !m_st.m_bOnlySelected && m_doc.m_nSelected > 0;
+    UpdateScrollRanges();
+    viewport()->update();
+}
+
+void CTervikView::OnUpdateOnlySelected(CCmdUI& ui) {
+    if (m_doc.m_nSelected == 0) m_st.m_bOnlySelected = false;
+    ui.Enable(m_st.m_eMode != DisplayMode::Dump && m_doc.m_nSelected > 0);
+    ui.SetCheck(m_st.m_bOnlySelected ? 1 : 0);
+}
+
+void CTervikView::OnGotoLine() {
+    CGotoPosition dialog(m_doc.m_nGotoHistory, m_doc.m_nSelected > 0, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const uint32_t n = dialog.Number();
+    UpdateGotoHistory(m_doc.m_nGotoHistory, n);
+    const ScrollDocument d = DocumentForScroll();
+    uint32_t nTarget =
+        GotoTarget(n, dialog.SelectedOnly(), d, m_doc.m_nSelected, m_st.m_nVisibleLines);
+    nTarget = GotoAdjustForOnlySelected(nTarget, m_st.m_bOnlySelected, d);
+    if (ApplyGotoTarget(m_st, d, nTarget)) {
+        UpdateScrollRanges();
+        viewport()->update();
+        ReportPosition();
+    }
+}
+
+void CTervikView::OnNextSelected() {
+    if (auto n = NextSelectedLine(m_st.m_nTopLine, DocumentForScroll())) {
+        SetTopLine(*n);
+        return;
+    }
+    m_doc.Host().SetStatusText(LoadString(IDS_NO_MORE_SELECTED));
+    ReportPosition();
+    MessageBeep();
+}
+
+void CTervikView::OnPrevSelected() {
+    if (auto n = PrevSelectedLine(m_st.m_nTopLine, DocumentForScroll())) {
+        SetTopLine(*n);
+        return;
+    }
+    m_doc.Host().SetStatusText(LoadString(IDS_NO_MORE_SELECTED));
+    ReportPosition();
+    MessageBeep();
+}
+
+void CTervikView::OnUpdateNextSelected(CCmdUI& ui) {
+    ui.Enable(CanGoNextSelected(m_st.m_eMode, m_doc.m_nSelected));
+}
+
+void CTervikView::OnUpdatePrevSelected(CCmdUI& ui) {
+    ui.Enable(CanGoPrevSelected(m_st.m_eMode, m_doc.m_nSelected, m_st.m_nTopLine));
+}
+
+bool CTervikView::OnCmdMsg(unsigned nId, CCmdUI* pUI) {
+    static const CommandEntry<CTervikView> kCommands[] = {
+        {ID_VIEW_TEXT, &CTervikView::OnViewText, &CTervikView::OnUpdateViewText},
+        {ID_VIEW_HEX, &CTervikView::OnViewHex, &CTervikView::OnUpdateViewHex},
+        {ID_VIEW_DUMP, &CTervikView::OnViewDump, &CTervikView::OnUpdateViewDump},
+        {ID_VIEW_FONT, &CTervikView::OnViewFont, nullptr},
+        {ID_VIEW_ONLY_SELECTED, &CTervikView::OnOnlySelected, &CTervikView::OnUpdateOnlySelected},
+        {ID_VIEW_GOTO_LINE, &CTervikView::OnGotoLine, nullptr},
+        {ID_NEXT_SELECTED, &CTervikView::OnNextSelected, &CTervikView::OnUpdateNextSelected},
+        {ID_PREV_SELECTED, &CTervikView::OnPrevSelected, &CTervikView::OnUpdatePrevSelected},
+    };
+    return DispatchCommand(*this, kCommands, nId, pUI);
+}
+
+// ------------------------------------------------------------------ painting
+
+void CTervikView::DrawCells(QPainter& painter, int y, const QString& line, int nFrom, int nCount,
+                            const QColor& back, const QColor& fore) {
+    if (nCount <= 0 || nFrom >= line.size()) return;
+    nCount = std::min(nCount, static_cast<int>(line.size()) - nFrom);
+    const QFontMetrics fm = painter.fontMetrics();
+    const int x = nFrom > 0 ? fm.horizontalAdvance(line.left(nFrom)) : 0;
+    const QString part = line.mid(nFrom, nCount);
+    painter.fillRect(QRect(x, y, fm.horizontalAdvance(part), m_nLineHeight), back);
+    painter.setPen(fore);
+    painter.drawText(x, y + m_nAscent, part);
+}
+
+void CTervikView::PaintTextRows(QPainter& painter) {
+    const ColorSettings& colours = m_doc.Host().Colours();
+    const QColor textBack = ToQColor(colours.m_crTextBackground);
+    const QColor defaultText = Qt::black;
+    const bool bHex = m_st.m_eMode == DisplayMode::Hex;
+    const int nRows = bHex ? m_st.m_nVisibleLines / 3 + 1 : m_st.m_nVisibleLines;
+    const int nRowHeight = bHex ? 3 * m_nLineHeight : m_nLineHeight;
+    char raw[kMaxColumns];
+    uint8_t shown[kMaxColumns];
+    std::string high, low;
+    m_textHit.m_bShown = false;
+    uint32_t r = m_st.m_nTopLine;
+    int y = 0;
+    for (int row = 0; row < nRows; ++row, y += nRowHeight) {
+        if (r >= m_doc.m_nRecords) break;
+        if (m_st.m_bOnlySelected) {
+            if (row == 0) {
+                if (!m_doc.IsLineSelected(r, nullptr, nullptr)) {
+                    uint32_t n = r;
+                    if (!m_doc.NextSelected(n)) break;
+                    r = n;
+                    m_st.m_nTopLine = r; // the top moves to the next selected line
+                    ReportPosition();
+                }
+            } else {
+                uint32_t n = r - 1;
+                if (!m_doc.NextSelected(n)) break;
+                r = n;
+            }
+        }
+        const uint32_t n = m_doc.GetRecordText(
+            r, raw, kMaxColumns, static_cast<uint32_t>(m_st.m_nLeftColumn), true, false);
+        if (n > 0) {
+            std::memcpy(shown, raw, n);
+            ConvertForDisplay(shown, n, m_doc.m_bEbcdic != 0, m_doc.m_bOem != 0);
+            std::string hexBase(reinterpret_cast<const char*>(shown),
+                                n); // converted, tabs still tabs
+            MakePrintable(shown, n);
+            const QString line =
+                FromAnsi(std::string_view(reinterpret_cast<const char*>(shown), n));
+            COLORREF crText = 0, crBack = 0;
+            const bool bSelected = m_doc.IsLineSelected(r, &crText, &crBack);
+            DrawCells(painter, y, line, 0, static_cast<int>(line.size()),
+                      bSelected ? ToQColor(crBack) : textBack,
+                      bSelected ? ToQColor(crText) : defaultText);
+            // The search hit over the line's own colours.
+            if (m_textHit.m_bValid && m_textHit.m_nLine == r) {
+                const int c = static_cast<int>(m_textHit.m_nColumn), L = m_st.m_nLeftColumn;
+                const int len = static_cast<int>(m_textHit.m_nLength);
+                const QColor hitBack = ToQColor(colours.m_crSearchBackground);
+                if (c >= L)
+                    DrawCells(painter, y, line, c - L, len, hitBack, defaultText);
+                else if (L < c + len)
+                    DrawCells(painter, y, line, 0, c + len - L, hitBack, defaultText);
+                if (c + len > L) m_textHit.m_bShown = true;
+            }
+            if (bHex) {
+                BuildHexRows(reinterpret_cast<const uint8_t*>(raw),
+                             reinterpret_cast<const uint8_t*>(hexBase.data()), n,
+                             static_cast<uint32_t>(m_st.m_nLeftColumn),
+                             static_cast<uint32_t>(std::max(1, m_doc.m_nTabSize)), high, low);
+                const QColor hexBack = ToQColor(colours.m_crHexBackground);
+                DrawCells(painter, y + m_nLineHeight,
+                          QString::fromLatin1(high.data(), static_cast<qsizetype>(high.size())), 0,
+                          static_cast<int>(high.size()), hexBack, defaultText);
+                DrawCells(painter, y + 2 * m_nLineHeight,
+                          QString::fromLatin1(low.data(), static_cast<qsizetype>(low.size())), 0,
+                          static_cast<int>(low.size()), hexBack, defaultText);
+            }
+        }
+        ++r;
+    }
+}
+
+void CTervikView::PaintDumpRows(QPainter& painter) {
+    const ColorSettings& colours = m_doc.Host().Colours();
+    const QColor textBack = ToQColor(colours.m_crTextBackground);
+    const uint64_t nRow = DumpRowBytes(m_st);
+    std::vector<uint8_t> bytes(nRow);
+    std::string row;
+    m_dumpHit.m_bShown = false;
+    for (int k = 0; k < m_st.m_nVisibleLines; ++k) {
+        const uint64_t o = m_st.m_nDumpTop + static_cast<uint64_t>(k) * nRow;
+        const uint32_t n = m_doc.ReadBytes(bytes.data(), static_cast<uint32_t>(nRow), o);
+        if (n == 0) break;
+        BuildDumpRow(row, o, bytes.data(), n, m_st.m_nDumpColumns, m_doc.m_bEbcdic != 0,
+                     m_doc.m_bOem != 0, static_cast<uint32_t>(m_st.m_nLeftColumn));
+        MakePrintable(reinterpret_cast<uint8_t*>(row.data()), row.size());
+        const QString line = FromAnsi(row);
+        const int y = k * m_nLineHeight;
+        DrawCells(painter, y, line, 0, static_cast<int>(line.size()), textBack, Qt::black);
+        if (m_dumpHit.m_bValid &&
+            DumpHitTouchesRow(o, m_st.m_nDumpColumns, m_dumpHit.m_nOffset, m_dumpHit.m_nLength)) {
+            m_dumpHit.m_bShown = true;
+            if (auto span =
+                    DumpHitInRow(o, m_st.m_nDumpColumns, static_cast<uint32_t>(m_st.m_nLeftColumn),
+                                 m_dumpHit.m_nOffset, m_dumpHit.m_nLength))
+                DrawCells(painter, y, line, span->m_nStart, span->m_nCount,
+                          ToQColor(colours.m_crSearchBackground), Qt::black);
+        }
+    }
 }
 
 void CTervikView::paintEvent(QPaintEvent*) {
     QPainter painter(viewport());
+    painter.fillRect(viewport()->rect(), palette().color(QPalette::Base));
     painter.setFont(font());
-    const QFontMetrics fm(font());
-    std::vector<char> text(kMaxColumns);
-    const int nRows = RowsOnScreen() + 1;
-    for (int row = 0; row < nRows; ++row) {
-        const uint64_t nRecord = uint64_t{m_nTopLine} + static_cast<uint64_t>(row);
-        if (nRecord >= m_doc.m_nRecords) break;
-        const uint32_t n =
-            m_doc.GetRecordText(static_cast<uint32_t>(nRecord), text.data(), kMaxColumns,
-                                static_cast<uint32_t>(m_nLeftColumn), true, false);
-        auto* p = reinterpret_cast<uint8_t*>(text.data());
-        ConvertForDisplay(p, n, m_doc.m_bEbcdic != 0, m_doc.m_bOem != 0);
-        MakePrintable(p, n);
-        COLORREF crText = 0, crBack = 0;
-        if (m_doc.IsLineSelected(static_cast<uint32_t>(nRecord), &crText, &crBack)) {
-            const QRect band(0, row * m_nLineHeight, viewport()->width(), m_nLineHeight);
-            painter.fillRect(band, QColor(RedOf(crBack), GreenOf(crBack), BlueOf(crBack)));
-            painter.setPen(QColor(RedOf(crText), GreenOf(crText), BlueOf(crText)));
-        } else {
-            painter.setPen(palette().color(QPalette::Text));
-        }
-        painter.drawText(0, row * m_nLineHeight + fm.ascent(),
-                         FromAnsi(std::string_view(text.data(), n)));
-    }
+    if (m_st.m_eMode == DisplayMode::Dump)
+        PaintDumpRows(painter);
+    else
+        PaintTextRows(painter);
 }
 
 } // namespace tervik

@@ -1,15 +1,34 @@
 #pragma once
 
-// The window that shows a document. For now it draws the records as plain text
-// lines; the full text, hex and dump display builds on it.
+// The window that shows a document as text lines, as text with two hex-digit rows
+// under each line, or as a dump of the raw bytes.
 
 #include "document/TervikDoc.h"
 #include "framework/CommandTarget.h"
+#include "views/DisplayMode.h"
+#include "views/ScrollModel.h"
 
 #include <QAbstractScrollArea>
 #include <cstdint>
+#include <string>
 
 namespace tervik {
+
+// The last search hit in text or hex display, and whether the last paint showed it.
+struct TextHitState {
+    bool m_bValid = false;
+    uint32_t m_nLine = 0;
+    uint32_t m_nColumn = 0;
+    uint32_t m_nLength = 0;
+    bool m_bShown = false;
+};
+// The last search hit in the dump.
+struct DumpHitState {
+    bool m_bValid = false;
+    uint64_t m_nOffset = 0;
+    uint64_t m_nLength = 0;
+    bool m_bShown = false;
+};
 
 class CTervikView : public QAbstractScrollArea, public IDocumentView, public CCommandTarget {
     Q_OBJECT
@@ -21,11 +40,53 @@ public:
     void OnUpdate(IDocumentView* pSender, unsigned nHint) override;
     bool OnCmdMsg(unsigned nId, CCmdUI* pUI) override;
 
-    uint32_t TopLine() const { return m_nTopLine; }
+    // --- state ---
+    DisplayMode Mode() const { return m_st.m_eMode; }
+    uint32_t TopLine() const { return m_st.m_nTopLine; }
+    uint64_t DumpTop() const { return m_st.m_nDumpTop; }
+    int LeftColumn() const { return m_st.m_nLeftColumn; }
+    int DumpColumns() const { return m_st.m_nDumpColumns; }
+    bool OnlySelected() const { return m_st.m_bOnlySelected; }
     int LineHeight() const { return m_nLineHeight; }
-    int RowsOnScreen() const;
+    int CharWidth() const { return m_nCharWidth; }
+    int VisibleLines() const { return m_st.m_nVisibleLines; }
+    const QString& FontName() const { return m_fontName; }
+    int FontSize10() const { return m_nFontSize10; }
+
+    // --- operations other parts call ---
+    void SetMode(DisplayMode eMode);
+    void SetDumpColumns(int nGroups);
+    void SetTopLine(uint32_t nLine);
+    void SetFontChoice(const QString& name, int nSize10);
+    // Scrolling as the bars, keys and wheel do; bPropagate lets synchronous
+    // scrolling move the other views.
+    void OnVScroll(ScrollCode code, int nThumbPos, bool bPropagate);
+    void OnHScroll(ScrollCode code, int nThumbPos, bool bPropagate);
+    void ReportPosition();
+    void UpdateScrollRanges();
+    // The dump box shows this view's row width, or nothing outside the dump.
+    void UpdateDumpBox();
+
+    TextHitState m_textHit;
+    DumpHitState m_dumpHit;
     // The view's identity in workspaces and bookmarks.
     uint64_t m_nViewId;
+
+    // --- commands ---
+    void OnViewText();
+    void OnViewHex();
+    void OnViewDump();
+    void OnUpdateViewText(CCmdUI& ui);
+    void OnUpdateViewHex(CCmdUI& ui);
+    void OnUpdateViewDump(CCmdUI& ui);
+    void OnViewFont();
+    void OnOnlySelected();
+    void OnUpdateOnlySelected(CCmdUI& ui);
+    void OnGotoLine();
+    void OnNextSelected();
+    void OnPrevSelected();
+    void OnUpdateNextSelected(CCmdUI& ui);
+    void OnUpdatePrevSelected(CCmdUI& ui);
 
 signals:
     // The view became the one the user works with.
@@ -36,16 +97,29 @@ protected:
     void resizeEvent(QResizeEvent* pEvent) override;
     void scrollContentsBy(int dx, int dy) override;
     void focusInEvent(QFocusEvent* pEvent) override;
+    void keyPressEvent(QKeyEvent* pEvent) override;
+    void wheelEvent(QWheelEvent* pEvent) override;
 
 private:
-    void UpdateScrollRanges();
-    void ReportPosition();
+    void ApplyFont();
+    void OnBarAction(bool bHorizontal, int nAction);
+    ScrollDocument DocumentForScroll() const;
+    void PaintTextRows(class QPainter& painter);
+    void PaintDumpRows(class QPainter& painter);
+    // Draws text at x = 0 (or at the width of its first nFrom characters) on a cell background.
+    void DrawCells(QPainter& painter, int y, const QString& line, int nFrom, int nCount,
+                   const QColor& back, const QColor& fore);
 
     CTervikDoc& m_doc;
-    uint32_t m_nTopLine = 0;
-    int m_nLeftColumn = 0;
+    ScrollState m_st{};
+    uint32_t m_nTrackTop = 0;
     int m_nLineHeight = 16;
+    int m_nAscent = 12;
     int m_nCharWidth = 8;
+    bool m_bFixedPitch = true;
+    QString m_fontName;
+    int m_nFontSize10 = 100;
+    bool m_bUpdatingBars = false;
 };
 
 } // namespace tervik
