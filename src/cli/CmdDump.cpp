@@ -50,7 +50,7 @@ int RunDump(CArgs& args) {
     uint64_t nLeft = nRows.value_or(std::numeric_limits<uint64_t>::max());
     const auto nFileSize = static_cast<uint64_t>(doc.m_nFileSize);
     while (nLeft > 0 && nPos < nFileSize) {
-        const uint64_t nWant = std::min(nChunk, nRowBytes * std::min(nLeft, nChunk / nRowBytes));
+        const uint64_t nWant = nRowBytes * std::min(nLeft, nChunk / nRowBytes);
         const uint32_t nGot = doc.ReadBytes(buf.data(), static_cast<uint32_t>(nWant), nPos);
         if (nGot == 0) break;
         uint64_t i = 0;

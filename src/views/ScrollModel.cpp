@@ -22,8 +22,12 @@ uint32_t ClampPos(int nPos, uint32_t nMax) {
     return std::min(static_cast<uint32_t>(nPos), nMax);
 }
 
-bool Next(const ScrollDocument& doc, uint32_t& n) { return doc.next && doc.next(n); }
-bool Prev(const ScrollDocument& doc, uint32_t& n) { return doc.prev && doc.prev(n); }
+bool Next(const ScrollDocument& doc, uint32_t& n) {
+    return doc.next && doc.next(n);
+}
+bool Prev(const ScrollDocument& doc, uint32_t& n) {
+    return doc.prev && doc.prev(n);
+}
 
 std::optional<uint32_t> SelectedAtOrBefore(const ScrollDocument& doc, uint32_t n) {
     uint32_t x = n;
@@ -68,7 +72,9 @@ uint32_t StepSelected(const ScrollDocument& doc, uint32_t nCursor, uint32_t nTop
     return nTop;
 }
 
-uint32_t LastLine(const ScrollDocument& doc) { return doc.nRecords ? doc.nRecords - 1 : 0; }
+uint32_t LastLine(const ScrollDocument& doc) {
+    return doc.nRecords ? doc.nRecords - 1 : 0;
+}
 
 // The top a thumb at nPos stands for when the bar is scaled to 0..10000.
 uint32_t ScaledTop(const ScrollDocument& doc, int nPos) {
@@ -95,7 +101,8 @@ uint64_t DumpThumbOffset(const ScrollDocument& doc, uint64_t nRow, int nPos) {
     return std::min(nOffset, LastDumpRowStart(doc, nRow));
 }
 
-ScrollResult DumpScroll(ScrollState& st, const ScrollDocument& doc, ScrollCode code, int nThumbPos) {
+ScrollResult DumpScroll(ScrollState& st, const ScrollDocument& doc, ScrollCode code,
+                        int nThumbPos) {
     ScrollResult r;
     const uint64_t nRow = DumpRowBytes(st);
     const uint64_t nSize = doc.nFileSize;
@@ -307,12 +314,15 @@ uint32_t PageStep(const ScrollState& st) {
     return nStep < 1 ? 1 : static_cast<uint32_t>(nStep);
 }
 
-int WheelLines(int nVisibleLines) { return std::max(nVisibleLines / 5, 1); }
+int WheelLines(int nVisibleLines) {
+    return std::max(nVisibleLines / 5, 1);
+}
 
 ScrollResult VerticalScroll(ScrollState& st, const ScrollDocument& doc, ScrollCode code,
                             int nThumbPos, uint32_t& nTrackTop) {
-    ScrollResult r = st.m_eMode == DisplayMode::Dump ? DumpScroll(st, doc, code, nThumbPos)
-                                                     : LineScroll(st, doc, code, nThumbPos, nTrackTop);
+    ScrollResult r = st.m_eMode == DisplayMode::Dump
+                         ? DumpScroll(st, doc, code, nThumbPos)
+                         : LineScroll(st, doc, code, nThumbPos, nTrackTop);
     switch (code) {
     case ScrollCode::ThumbTrack:
     case ScrollCode::ThumbPosition:
@@ -357,8 +367,7 @@ ScrollResult HorizontalScroll(ScrollState& st, const ScrollDocument& doc, Scroll
         break;
     case ScrollCode::ThumbTrack:
     case ScrollCode::ThumbPosition:
-        nLeft = std::clamp(nThumbPos, 0,
-                           HorizontalRange(st, doc, nClientWidth, nCharWidth).nMax);
+        nLeft = std::clamp(nThumbPos, 0, HorizontalRange(st, doc, nClientWidth, nCharWidth).nMax);
         break;
     case ScrollCode::Top:
     case ScrollCode::Bottom:
@@ -423,8 +432,8 @@ uint32_t GotoTarget(uint32_t n, bool bSelectedOnly, const ScrollDocument& doc, u
         if (nTarget >= doc.nRecords) {
             const uint32_t nVisible = static_cast<uint32_t>(std::max(nVisibleLines, 1));
             // The last page; a one-line window still shows the last line.
-            nTarget = nVisible < doc.nRecords ? std::min(doc.nRecords - nVisible + 1, LastLine(doc))
-                                              : 0;
+            nTarget =
+                nVisible < doc.nRecords ? std::min(doc.nRecords - nVisible + 1, LastLine(doc)) : 0;
         }
         return nTarget;
     }

@@ -62,13 +62,22 @@ uint32_t PageStep(const ScrollState& st);
 // Single line steps per wheel notch.
 int WheelLines(int nVisibleLines);
 
-enum class ScrollCode { LineUp, LineDown, PageUp, PageDown, ThumbTrack, ThumbPosition, Top, Bottom };
+enum class ScrollCode {
+    LineUp,
+    LineDown,
+    PageUp,
+    PageDown,
+    ThumbTrack,
+    ThumbPosition,
+    Top,
+    Bottom
+};
 
 struct ScrollResult {
-    bool bChanged = false;  // the position moved: set the bar, refresh the position pane
-    int nShiftLines = 0;    // screen lines to move the contents, >0 down, <0 up
-    int nShiftColumns = 0;  // columns to move the contents, >0 right, <0 left
-    bool bRepaint = false;  // redraw the whole client area
+    bool bChanged = false;   // the position moved: set the bar, refresh the position pane
+    int nShiftLines = 0;     // screen lines to move the contents, >0 down, <0 up
+    int nShiftColumns = 0;   // columns to move the contents, >0 right, <0 left
+    bool bRepaint = false;   // redraw the whole client area
     bool bPropagate = false; // hand the same code to the other views when scrolling in step
     // While the thumb is dragged: the 1-based line (dump row) the position pane
     // shows instead of the current one.
@@ -97,10 +106,9 @@ uint32_t GotoTarget(uint32_t n, bool bSelectedOnly, const ScrollDocument& doc, u
                     int nVisibleLines);
 // With only selected lines shown, an unselected target steps back one line so
 // that the painter lands on the next selected line.
-uint32_t GotoAdjustForOnlySelected(uint32_t nTarget, bool bOnlySelected,
-                                   const ScrollDocument& doc);
-// Moves the view to a go-to target; true when the top line changed and the
-// view must refresh.
+uint32_t GotoAdjustForOnlySelected(uint32_t nTarget, bool bOnlySelected, const ScrollDocument& doc);
+// Moves the view to a GotoTarget result, applying GotoAdjustForOnlySelected
+// itself (so pass the unadjusted target); true when the view must refresh.
 bool ApplyGotoTarget(ScrollState& st, const ScrollDocument& doc, uint32_t nTarget);
 
 // --- next / previous selected line ---

@@ -8,6 +8,7 @@
 #include "platform/Profile.h"
 #include "support/TempDir.h"
 #include "ui/Screenshot.h"
+#include "ui/ShellFixture.h"
 #include "views/ui/TervikView.h"
 
 #include <QApplication>
@@ -30,51 +31,7 @@
 namespace tervik {
 namespace {
 
-class ShellTest : public ::testing::Test {
-protected:
-    test::CTempDir m_dir;
-    std::string m_ini = m_dir.File("tervik.ini");
-    std::vector<std::string> m_messages;
-    std::unique_ptr<CTervikApp> m_app;
-
-    void SetUp() override {
-        SetMessageBoxHook([this](const std::string& text, unsigned) {
-            m_messages.push_back(text);
-            return IDOK;
-        });
-    }
-    void TearDown() override {
-        Stop();
-        SetMessageBoxHook({});
-    }
-    bool Start(QStringList args = {}) {
-        args << "--ini" << QString::fromStdString(m_ini);
-        m_app = std::make_unique<CTervikApp>();
-        return m_app->InitInstance(args);
-    }
-    // Closes the main window the way the user does and ends the application.
-    void Stop() {
-        if (!m_app) return;
-        if (m_app->MainFrame()) m_app->MainFrame()->close();
-        QApplication::processEvents();
-        m_app->ExitInstance();
-        m_app.reset();
-    }
-    CMainFrame& Frame() { return *m_app->MainFrame(); }
-    // Lets closed windows go, as the event loop would.
-    static void Settle() {
-        QApplication::processEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    std::string Log(const std::string& name, int nLines) {
-        std::string s;
-        for (int i = 0; i < nLines; ++i)
-            s += "2026-12-07 08:00:" + std::to_string(10 + i % 50) + " INFO  Zeile " +
-                 std::to_string(i) + "\tok\r\n";
-        return m_dir.Write(name, s);
-    }
-    CProfile Settings() { return CProfile(m_ini); }
-};
+using test::ShellTest;
 
 TEST_F(ShellTest, StartsEmptyWithGermanMenusAndBars) {
     ASSERT_TRUE(Start());

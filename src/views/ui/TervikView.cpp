@@ -11,7 +11,9 @@
 #include "views/HexDump.h"
 #include "views/ui/GotoPosition.h"
 
+#include "platform/CodePage.h"
 #include <QFontDialog>
+#include <QGlyphRun>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -102,6 +104,12 @@ ScrollDocument CTervikView::DocumentForScroll() const {
     CTervikDoc* pDoc = &m_doc;
     d.next = [pDoc](uint32_t& n) { return pDoc->NextSelected(n); };
     d.prev = [pDoc](uint32_t& n) { return pDoc->PrevSelected(n); };
+    // The index of selected lines answers "the i-th selected line" directly.
+    d.nth = [pDoc](uint32_t nIndex, uint32_t& nRecord) {
+        const uint32_t* p = pDoc->m_pSelected ? pDoc->m_pSelected->AtAs<uint32_t>(nIndex) : nullptr;
+        if (p) nRecord = *p;
+        return p != nullptr;
+    };
     return d;
 }
 
@@ -386,7 +394,6 @@ void CTervikView::OnGotoLine() {
     const ScrollDocument d = DocumentForScroll();
     uint32_t nTarget =
         GotoTarget(n, dialog.SelectedOnly(), d, m_doc.m_nSelected, m_st.m_nVisibleLines);
-    nTarget = GotoAdjustForOnlySelected(nTarget, m_st.m_bOnlySelected, d);
     if (ApplyGotoTarget(m_st, d, nTarget)) {
         UpdateScrollRanges();
         viewport()->update();
@@ -438,16 +445,34 @@ bool CTervikView::OnCmdMsg(unsigned nId, CCmdUI* pUI) {
 
 // ------------------------------------------------------------------ painting
 
-void CTervikView::DrawCells(QPainter& painter, int y, const QString& line, int nFrom, int nCount,
+void CTervikView::DrawCells(QPainter& painter, int y, std::string_view line, int nFrom, int nCount,
                             const QColor& back, const QColor& fore) {
-    if (nCount <= 0 || nFrom >= line.size()) return;
+    if (nCount <= 0 || nFrom < 0 || static_cast<size_t>(nFrom) >= line.size()) return;
     nCount = std::min(nCount, static_cast<int>(line.size()) - nFrom);
+    const std::string_view part =
+        line.substr(static_cast<size_t>(nFrom), static_cast<size_t>(nCount));
+    if (m_bFixedPitch && m_rawFont.isValid()) {
+        const qreal x = nFrom * m_dAdvance;
+        painter.fillRect(QRectF(x, y, nCount * m_dAdvance, m_nLineHeight), back);
+        // Glyphs by table and positions computed once: no allocation per line.
+        const size_t nGlyphs = std::min(part.size(), m_runPositions.size());
+        m_runGlyphs.resize(nGlyphs);
+        for (size_t i = 0; i < nGlyphs; ++i)
+            m_runGlyphs[i] = m_glyphs[static_cast<uint8_t>(part[i])];
+        QGlyphRun run;
+        run.setRawFont(m_rawFont);
+        run.setRawData(m_runGlyphs.data(), m_runPositions.data(), static_cast<int>(nGlyphs));
+        painter.setPen(fore);
+        painter.drawGlyphRun(QPointF(x, y + m_nAscent), run);
+        return;
+    }
     const QFontMetrics fm = painter.fontMetrics();
-    const int x = nFrom > 0 ? fm.horizontalAdvance(line.left(nFrom)) : 0;
-    const QString part = line.mid(nFrom, nCount);
-    painter.fillRect(QRect(x, y, fm.horizontalAdvance(part), m_nLineHeight), back);
+    const QString whole = FromAnsi(line);
+    const int x = nFrom > 0 ? fm.horizontalAdvance(whole.left(nFrom)) : 0;
+    const QString text = whole.mid(nFrom, nCount);
+    painter.fillRect(QRect(x, y, fm.horizontalAdvance(text), m_nLineHeight), back);
     painter.setPen(fore);
-    painter.drawText(x, y + m_nAscent, part);
+    painter.drawText(x, y + m_nAscent, text);
 }
 
 void CTervikView::PaintTextRows(QPainter& painter) {
@@ -488,8 +513,7 @@ void CTervikView::PaintTextRows(QPainter& painter) {
             std::string hexBase(reinterpret_cast<const char*>(shown),
                                 n); // converted, tabs still tabs
             MakePrintable(shown, n);
-            const QString line =
-                FromAnsi(std::string_view(reinterpret_cast<const char*>(shown), n));
+            const std::string_view line(reinterpret_cast<const char*>(shown), n);
             COLORREF crText = 0, crBack = 0;
             const bool bSelected = m_doc.IsLineSelected(r, &crText, &crBack);
             DrawCells(painter, y, line, 0, static_cast<int>(line.size()),
@@ -512,12 +536,10 @@ void CTervikView::PaintTextRows(QPainter& painter) {
                              static_cast<uint32_t>(m_st.m_nLeftColumn),
                              static_cast<uint32_t>(std::max(1, m_doc.m_nTabSize)), high, low);
                 const QColor hexBack = ToQColor(colours.m_crHexBackground);
-                DrawCells(painter, y + m_nLineHeight,
-                          QString::fromLatin1(high.data(), static_cast<qsizetype>(high.size())), 0,
-                          static_cast<int>(high.size()), hexBack, defaultText);
-                DrawCells(painter, y + 2 * m_nLineHeight,
-                          QString::fromLatin1(low.data(), static_cast<qsizetype>(low.size())), 0,
-                          static_cast<int>(low.size()), hexBack, defaultText);
+                DrawCells(painter, y + m_nLineHeight, high, 0, static_cast<int>(high.size()),
+                          hexBack, defaultText);
+                DrawCells(painter, y + 2 * m_nLineHeight, low, 0, static_cast<int>(low.size()),
+                          hexBack, defaultText);
             }
         }
         ++r;
@@ -538,7 +560,7 @@ void CTervikView::PaintDumpRows(QPainter& painter) {
         BuildDumpRow(row, o, bytes.data(), n, m_st.m_nDumpColumns, m_doc.m_bEbcdic != 0,
                      m_doc.m_bOem != 0, static_cast<uint32_t>(m_st.m_nLeftColumn));
         MakePrintable(reinterpret_cast<uint8_t*>(row.data()), row.size());
-        const QString line = FromAnsi(row);
+        const std::string_view line(row);
         const int y = k * m_nLineHeight;
         DrawCells(painter, y, line, 0, static_cast<int>(line.size()), textBack, Qt::black);
         if (m_dumpHit.m_bValid &&

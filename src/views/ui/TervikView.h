@@ -9,8 +9,11 @@
 #include "views/ScrollModel.h"
 
 #include <QAbstractScrollArea>
+#include <QRawFont>
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace tervik {
 
@@ -106,8 +109,9 @@ private:
     ScrollDocument DocumentForScroll() const;
     void PaintTextRows(class QPainter& painter);
     void PaintDumpRows(class QPainter& painter);
-    // Draws text at x = 0 (or at the width of its first nFrom characters) on a cell background.
-    void DrawCells(QPainter& painter, int y, const QString& line, int nFrom, int nCount,
+    // Draws characters nFrom..nFrom+nCount of a cp1252 line on a cell background,
+    // placed as if the whole line were drawn from x = 0.
+    void DrawCells(QPainter& painter, int y, std::string_view line, int nFrom, int nCount,
                    const QColor& back, const QColor& fore);
 
     CTervikDoc& m_doc;
@@ -120,6 +124,12 @@ private:
     QString m_fontName;
     int m_nFontSize10 = 100;
     bool m_bUpdatingBars = false;
+    // Fixed-pitch fonts draw from a glyph table: no text layout per line.
+    QRawFont m_rawFont;
+    quint32 m_glyphs[256] = {};
+    qreal m_dAdvance = 8;
+    std::vector<quint32> m_runGlyphs;
+    std::vector<QPointF> m_runPositions;
 };
 
 } // namespace tervik

@@ -1,0 +1,199 @@
+#include "views/ui/TervikView.h"
+#include "app/ui/ChildFrame.h"
+#include "document/TervikDoc.h"
+#include "framework/CommandIds.h"
+#include "ui/Screenshot.h"
+#include "ui/ShellFixture.h"
+#include "views/ui/GotoPosition.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
+
+namespace tervik {
+namespace {
+
+class ViewTest : public test::ShellTest {
+protected:
+    CTervikView* m_pView = nullptr;
+    CTervikDoc* m_pDoc = nullptr;
+
+    // Starts with one document and its view, sized like a small window.
+    void OpenOne(const std::string& path) {
+        ASSERT_TRUE(Start({QString::fromStdString(path)}));
+        auto* pFrame = qobject_cast<CChildFrame*>(Frame().MdiArea()->subWindowList().front());
+        ASSERT_NE(pFrame, nullptr);
+        pFrame->showNormal();
+        pFrame->resize(700, 400);
+        Settle();
+        m_pView = pFrame->ActiveView();
+        m_pDoc = &pFrame->GetDocument();
+        m_pView->setFocus();
+        Settle();
+    }
+    void Select(std::initializer_list<uint32_t> lines) {
+        for (uint32_t n : lines) {
+            m_pDoc->SetLineSelected(n, true, nullptr);
+            ++m_pDoc->m_nSelected;
+        }
+    }
+};
+
+TEST_F(ViewTest, ModeSwitchesAndDumpStart) {
+    // Lines of 100 bytes: record 10 starts at 1000, so the dump starts at 992.
+    std::string data;
+    for (int i = 0; i < 50; ++i)
+        data += std::string(99, static_cast<char>('a' + i % 26)) + "\n";
+    OpenOne(m_dir.Write("modes.txt", data));
+    m_pView->SetTopLine(10);
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_VIEW_DUMP));
+    EXPECT_EQ(m_pView->Mode(), DisplayMode::Dump);
+    EXPECT_EQ(m_pView->DumpTop(), 992u);
+    EXPECT_TRUE(Frame().DumpBox()->isEnabled());
+    EXPECT_EQ(Frame().DumpBox()->currentText(), QString("4"));
+    EXPECT_EQ(Frame().UpdateCommand(ID_VIEW_DUMP).m_nCheck, 1);
+    // 32-byte rows move the top to a multiple of 32.
+    m_pView->SetDumpColumns(8);
+    EXPECT_EQ(m_pView->DumpTop(), 992u - 992u % 32);
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_VIEW_HEX));
+    EXPECT_FALSE(Frame().DumpBox()->isEnabled());
+    EXPECT_EQ(Frame().UpdateCommand(ID_VIEW_HEX).m_nCheck, 1);
+    EXPECT_EQ(Frame().UpdateCommand(ID_VIEW_TEXT).m_nCheck, 0);
+}
+
+TEST_F(ViewTest, KeysWheelAndPositionPane) {
+    OpenOne(Log("keys.log", 500));
+    QTest::keyClick(m_pView, Qt::Key_Down);
+    EXPECT_EQ(m_pView->TopLine(), 1u);
+    QTest::keyClick(m_pView, Qt::Key_End);
+    EXPECT_EQ(m_pView->TopLine(), 500u - (static_cast<uint32_t>(m_pView->VisibleLines()) - 1));
+    QTest::keyClick(m_pView, Qt::Key_Home);
+    EXPECT_EQ(m_pView->TopLine(), 0u);
+    QWheelEvent wheel(QPointF(10, 10), m_pView->mapToGlobal(QPointF(10, 10)), QPoint(),
+                      QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(m_pView->viewport(), &wheel);
+    EXPECT_EQ(m_pView->TopLine(), static_cast<uint32_t>(std::max(1, m_pView->VisibleLines() / 5)));
+    EXPECT_TRUE(
+        Frame().PositionText().startsWith(QString("Z %1(500)").arg(m_pView->TopLine() + 1)));
+    QTest::keyClick(m_pView, Qt::Key_Right);
+    EXPECT_EQ(m_pView->LeftColumn(), 1);
+}
+
+TEST_F(ViewTest, OnlySelectedLinesAndNextPrevious) {
+    OpenOne(Log("sel.log", 100));
+    EXPECT_FALSE(Frame().UpdateCommand(ID_VIEW_ONLY_SELECTED).m_bEnabled);
+    Select({5, 40, 41});
+    EXPECT_TRUE(Frame().UpdateCommand(ID_VIEW_ONLY_SELECTED).m_bEnabled);
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_VIEW_ONLY_SELECTED));
+    m_pView->grab(); // paints: the top moves to the first selected line
+    EXPECT_EQ(m_pView->TopLine(), 5u);
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_NEXT_SELECTED));
+    EXPECT_EQ(m_pView->TopLine(), 40u);
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_NEXT_SELECTED));
+    EXPECT_EQ(m_pView->TopLine(), 41u);
+    // The last one: the message, the line stays.
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_NEXT_SELECTED));
+    EXPECT_EQ(m_pView->TopLine(), 41u);
+    EXPECT_EQ(Frame().GetMessageText(), "Es wurde keine weitere selektierte Zeile gefunden.");
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_PREV_SELECTED));
+    EXPECT_EQ(m_pView->TopLine(), 40u);
+    test::SaveScreenshot(*m_pView, "view-only-selected");
+}
+
+TEST_F(ViewTest, GoToLineWithHistory) {
+    OpenOne(Log("goto.log", 3000));
+    auto answer = [](const char* text) {
+        QTimer::singleShot(0, [text] {
+            auto* pDlg = qobject_cast<CGotoPosition*>(QApplication::activeModalWidget());
+            ASSERT_NE(pDlg, nullptr);
+            pDlg->NumberBox()->setEditText(text);
+            pDlg->accept();
+        });
+    };
+    answer("1.234");
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_VIEW_GOTO_LINE));
+    EXPECT_EQ(m_pView->TopLine(), 1233u);
+    EXPECT_EQ(m_pDoc->m_nGotoHistory[0], 1234u);
+    // The dialog lists the history with thousands dots and offers the last entry.
+    QTimer::singleShot(0, [] {
+        auto* pDlg = qobject_cast<CGotoPosition*>(QApplication::activeModalWidget());
+        ASSERT_NE(pDlg, nullptr);
+        EXPECT_EQ(pDlg->NumberBox()->itemText(0), QString("1.234"));
+        EXPECT_EQ(pDlg->NumberBox()->currentText(), QString("1234"));
+        EXPECT_FALSE(pDlg->SelectedBox()->isEnabled());
+        pDlg->reject();
+    });
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_VIEW_GOTO_LINE));
+}
+
+TEST_F(ViewTest, SynchronousScrollingAcrossDocumentsAndPanes) {
+    OpenOne(Log("one.log", 400));
+    ASSERT_NE(m_app->OpenDocumentFile(Log("two.log", 400)), nullptr);
+    Settle();
+    auto frames = Frame().MdiArea()->subWindowList();
+    ASSERT_EQ(frames.size(), 2);
+    CTervikView* pFirst = qobject_cast<CChildFrame*>(frames[0])->ActiveView();
+    CTervikView* pSecond = qobject_cast<CChildFrame*>(frames[1])->ActiveView();
+    // Without the switch only the view itself moves.
+    pFirst->OnVScroll(ScrollCode::LineDown, 0, true);
+    EXPECT_EQ(pFirst->TopLine(), 1u);
+    EXPECT_EQ(pSecond->TopLine(), 0u);
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_SYNC_SCROLL));
+    pFirst->OnVScroll(ScrollCode::PageDown, 0, true);
+    EXPECT_GT(pSecond->TopLine(), 0u);
+    // Dragging the thumb moves only the view dragged.
+    const uint32_t nBefore = pSecond->TopLine();
+    pFirst->OnVScroll(ScrollCode::ThumbTrack, 200, true);
+    pFirst->OnVScroll(ScrollCode::ThumbPosition, 200, true);
+    EXPECT_EQ(pFirst->TopLine(), 200u);
+    EXPECT_EQ(pSecond->TopLine(), nBefore);
+}
+
+TEST_F(ViewTest, SplitPanesScrollIndependently) {
+    OpenOne(Log("split.log", 300));
+    auto* pFrame = qobject_cast<CChildFrame*>(Frame().MdiArea()->subWindowList().front());
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_WINDOW_SPLIT));
+    ASSERT_EQ(pFrame->PaneCount(), 2);
+    pFrame->Pane(1)->OnVScroll(ScrollCode::PageDown, 0, true);
+    EXPECT_GT(pFrame->Pane(1)->TopLine(), 0u);
+    EXPECT_EQ(pFrame->Pane(0)->TopLine(), 0u);
+    EXPECT_EQ(pFrame->Pane(1)->Mode(), DisplayMode::Text);
+}
+
+TEST_F(ViewTest, ScreenshotsOfTheDisplays) {
+    std::string data = "Kopf\tmit Tab und Umlaut \xE4\xF6\xFC\r\n";
+    for (int i = 0; i < 60; ++i)
+        data += "Zeile " + std::to_string(i) + ":\tABCDEFGHIJKLMNOP \x01\x02 ende\r\n";
+    OpenOne(m_dir.Write("bilder.txt", data));
+    Select({2, 3});
+    m_pView->viewport()->update();
+    EXPECT_FALSE(test::SaveScreenshot(*m_pView, "view-text").isEmpty());
+    m_pView->SetMode(DisplayMode::Hex);
+    test::SaveScreenshot(*m_pView, "view-hex");
+    m_pView->SetMode(DisplayMode::Dump);
+    test::SaveScreenshot(*m_pView, "view-dump");
+    Stop();
+
+    // UTF-16 LE with a mark, and an EBCDIC file shown through code page 037.
+    std::string u16 = "\xFF\xFE";
+    for (const char* line : {"UTF-16 Zeile eins", "zweite Zeile \xE4", "dritte"}) {
+        for (const char* p = line; *p; ++p)
+            u16 += std::string{*p, '\0'};
+        u16 += std::string("\r\0\n\0", 4);
+    }
+    OpenOne(m_dir.Write("utf16.txt", u16));
+    EXPECT_EQ(m_pDoc->m_nRecords, 3u);
+    test::SaveScreenshot(*m_pView, "view-utf16");
+    Stop();
+    OpenOne(
+        m_dir.Write("ebcdic.dat", "\xC8\x85\x93\x93\x96\x40\xE6\x96\x99\x93\x84\x25\xF1\xF2\xF3"));
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_VIEW_EBCDIC));
+    test::SaveScreenshot(*m_pView, "view-ebcdic");
+}
+
+} // namespace
+} // namespace tervik
