@@ -453,7 +453,9 @@ void CTervikView::DrawCells(QPainter& painter, int y, std::string_view line, int
         line.substr(static_cast<size_t>(nFrom), static_cast<size_t>(nCount));
     if (m_bFixedPitch && m_rawFont.isValid()) {
         const qreal x = nFrom * m_dAdvance;
-        painter.fillRect(QRectF(x, y, nCount * m_dAdvance, m_nLineHeight), back);
+        // The window is already in the window colour; cells of that colour need no fill.
+        if (back != m_windowColour)
+            painter.fillRect(QRectF(x, y, nCount * m_dAdvance, m_nLineHeight), back);
         // Glyphs by table and positions computed once: no allocation per line.
         const size_t nGlyphs = std::min(part.size(), m_runPositions.size());
         m_runGlyphs.resize(nGlyphs);
@@ -473,6 +475,30 @@ void CTervikView::DrawCells(QPainter& painter, int y, std::string_view line, int
     painter.fillRect(QRect(x, y, fm.horizontalAdvance(text), m_nLineHeight), back);
     painter.setPen(fore);
     painter.drawText(x, y + m_nAscent, text);
+}
+
+bool CTervikView::DrawSpan(QPainter& painter, int y, std::string_view line, uint32_t nColumn,
+                           uint32_t nLength, const QColor& back) {
+    // Column c, length n, left column L: the part of the span at or right of L,
+    // never beyond the characters present.
+    const int64_t c = nColumn, n = nLength, L = m_st.m_nLeftColumn;
+    if (n <= 0 || c + n <= L) return false;
+    const int64_t nFrom = std::max<int64_t>(c, L) - L;
+    const int64_t nCount = c + n - L - nFrom;
+    if (nFrom < static_cast<int64_t>(line.size()))
+        DrawCells(painter, y, line, static_cast<int>(nFrom),
+                  static_cast<int>(std::min<int64_t>(nCount, INT32_MAX)), back, Qt::black);
+    return true;
+}
+
+std::vector<SpanOverlay> CTervikView::BookmarkSpans(uint32_t) const {
+    // The bookmark list joins here once bookmarks exist.
+    return {};
+}
+
+std::optional<std::pair<int, int>> CTervikView::MarkedColumns(uint32_t) const {
+    // Marking with the mouse and keys joins here.
+    return std::nullopt;
 }
 
 void CTervikView::PaintTextRows(QPainter& painter) {
@@ -519,16 +545,28 @@ void CTervikView::PaintTextRows(QPainter& painter) {
             DrawCells(painter, y, line, 0, static_cast<int>(line.size()),
                       bSelected ? ToQColor(crBack) : textBack,
                       bSelected ? ToQColor(crText) : defaultText);
-            // The search hit over the line's own colours.
-            if (m_textHit.m_bValid && m_textHit.m_nLine == r) {
-                const int c = static_cast<int>(m_textHit.m_nColumn), L = m_st.m_nLeftColumn;
-                const int len = static_cast<int>(m_textHit.m_nLength);
-                const QColor hitBack = ToQColor(colours.m_crSearchBackground);
-                if (c >= L)
-                    DrawCells(painter, y, line, c - L, len, hitBack, defaultText);
-                else if (L < c + len)
-                    DrawCells(painter, y, line, 0, c + len - L, hitBack, defaultText);
-                if (c + len > L) m_textHit.m_bShown = true;
+            // Over the line's own colours: bookmark spans, then the search hit,
+            // then the marking inverted over everything.
+            for (const SpanOverlay& b : BookmarkSpans(r))
+                DrawSpan(painter, y, line, b.m_nColumn, b.m_nLength,
+                         ToQColor(b.m_bActive ? colours.m_crActiveBookmarkBackground
+                                              : colours.m_crBookmarkBackground));
+            if (m_textHit.m_bValid && m_textHit.m_nLine == r &&
+                DrawSpan(painter, y, line, m_textHit.m_nColumn, m_textHit.m_nLength,
+                         ToQColor(colours.m_crSearchBackground)))
+                m_textHit.m_bShown = true;
+            if (const auto marked = MarkedColumns(r)) {
+                const int nFrom = std::max(0, marked->first - m_st.m_nLeftColumn);
+                const int nTo =
+                    std::min(static_cast<int>(line.size()), marked->second - m_st.m_nLeftColumn);
+                if (nTo > nFrom) {
+                    painter.save();
+                    painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+                    painter.fillRect(
+                        QRectF(nFrom * m_dAdvance, y, (nTo - nFrom) * m_dAdvance, m_nLineHeight),
+                        Qt::white);
+                    painter.restore();
+                }
             }
             if (bHex) {
                 BuildHexRows(reinterpret_cast<const uint8_t*>(raw),
@@ -577,7 +615,8 @@ void CTervikView::PaintDumpRows(QPainter& painter) {
 
 void CTervikView::paintEvent(QPaintEvent*) {
     QPainter painter(viewport());
-    painter.fillRect(viewport()->rect(), palette().color(QPalette::Base));
+    m_windowColour = palette().color(QPalette::Base);
+    painter.fillRect(viewport()->rect(), m_windowColour);
     painter.setFont(font());
     if (m_st.m_eMode == DisplayMode::Dump)
         PaintDumpRows(painter);

@@ -11,8 +11,10 @@
 #include <QAbstractScrollArea>
 #include <QRawFont>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tervik {
@@ -31,6 +33,13 @@ struct DumpHitState {
     uint64_t m_nOffset = 0;
     uint64_t m_nLength = 0;
     bool m_bShown = false;
+};
+
+// A coloured span over a text line: a bookmark.
+struct SpanOverlay {
+    uint32_t m_nColumn = 0;
+    uint32_t m_nLength = 0;
+    bool m_bActive = false;
 };
 
 class CTervikView : public QAbstractScrollArea, public IDocumentView, public CCommandTarget {
@@ -109,6 +118,13 @@ private:
     ScrollDocument DocumentForScroll() const;
     void PaintTextRows(class QPainter& painter);
     void PaintDumpRows(class QPainter& painter);
+    // A span at column nColumn of nLength characters over a line shown from the
+    // left column; true when any of it lies at or right of the left column.
+    bool DrawSpan(QPainter& painter, int y, std::string_view line, uint32_t nColumn,
+                  uint32_t nLength, const QColor& back);
+    std::vector<SpanOverlay> BookmarkSpans(uint32_t nRecord) const;
+    // The marked columns [first, last) of a record, none when it is not marked.
+    std::optional<std::pair<int, int>> MarkedColumns(uint32_t nRecord) const;
     // Draws characters nFrom..nFrom+nCount of a cp1252 line on a cell background,
     // placed as if the whole line were drawn from x = 0.
     void DrawCells(QPainter& painter, int y, std::string_view line, int nFrom, int nCount,
@@ -126,6 +142,7 @@ private:
     bool m_bUpdatingBars = false;
     // Fixed-pitch fonts draw from a glyph table: no text layout per line.
     QRawFont m_rawFont;
+    QColor m_windowColour;
     quint32 m_glyphs[256] = {};
     qreal m_dAdvance = 8;
     std::vector<quint32> m_runGlyphs;

@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QImage>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QScrollBar>
@@ -162,6 +163,33 @@ TEST_F(ViewTest, SplitPanesScrollIndependently) {
     EXPECT_GT(pFrame->Pane(1)->TopLine(), 0u);
     EXPECT_EQ(pFrame->Pane(0)->TopLine(), 0u);
     EXPECT_EQ(pFrame->Pane(1)->Mode(), DisplayMode::Text);
+}
+
+TEST_F(ViewTest, SearchHitIsDrawnOverTheSelectionColours) {
+    OpenOne(Log("hit.log", 20));
+    Select({0});
+    m_pView->m_textHit = {true, 0, 11, 5, false};
+    const QImage shot = m_pView->viewport()->grab().toImage();
+    EXPECT_TRUE(m_pView->m_textHit.m_bShown);
+    // A pixel at the top left of column 12 carries the hit's background (255,255,128).
+    const int x = static_cast<int>(11.5 * m_pView->CharWidth());
+    EXPECT_EQ(shot.pixelColor(x, 1), QColor(255, 255, 128));
+    // Scrolled right beyond the hit: not shown.
+    for (int i = 0; i < 20; ++i)
+        m_pView->OnHScroll(ScrollCode::LineDown, 0, false);
+    m_pView->viewport()->grab();
+    EXPECT_FALSE(m_pView->m_textHit.m_bShown);
+}
+
+TEST_F(ViewTest, FontChoiceKeepsTenthsButStoresWholePoints) {
+    OpenOne(Log("font.log", 5));
+    const int nOldHeight = m_pView->LineHeight();
+    m_pView->SetFontChoice("DejaVu Sans Mono", 205);
+    EXPECT_EQ(m_pView->FontSize10(), 205);
+    EXPECT_GT(m_pView->LineHeight(), nOldHeight);
+    CProfile ini = Settings();
+    EXPECT_EQ(ini.GetProfileInt("Settings", "FontSize", 0), 20);
+    EXPECT_EQ(ini.GetProfileString("Settings", "FontName", ""), "DejaVu Sans Mono");
 }
 
 TEST_F(ViewTest, ScreenshotsOfTheDisplays) {
