@@ -92,6 +92,20 @@ void CTervikView::ApplyFont() {
     m_bFixedPitch = QFontInfo(font).fixedPitch();
     m_nCharWidth =
         std::max(1, m_bFixedPitch ? std::min(fm.averageCharWidth(), fm.maxWidth()) : fm.maxWidth());
+    m_rawFont = QRawFont::fromFont(font);
+    m_dAdvance = QFontMetricsF(font).horizontalAdvance(QLatin1Char('M'));
+    // Longer than any line drawn (511 columns, dump rows of 32 bytes).
+    m_runPositions.resize(1024);
+    for (size_t i = 0; i < m_runPositions.size(); ++i)
+        m_runPositions[i] = QPointF(static_cast<qreal>(i) * m_dAdvance, 0);
+    if (m_rawFont.isValid()) {
+        QString all;
+        for (int c = 0; c < 256; ++c)
+            all.append(QChar(Cp1252ToUnicode(static_cast<uint8_t>(c))));
+        const QList<quint32> glyphs = m_rawFont.glyphIndexesForString(all);
+        for (int c = 0; c < 256 && c < glyphs.size(); ++c)
+            m_glyphs[c] = glyphs[c];
+    }
     m_st.m_nVisibleLines = std::max(1, (viewport()->height() + m_nLineHeight - 1) / m_nLineHeight);
     UpdateScrollRanges();
 }
