@@ -57,6 +57,8 @@ TEST_F(ViewTest, ModeSwitchesAndDumpStart) {
     EXPECT_TRUE(Frame().DumpBox()->isEnabled());
     EXPECT_EQ(Frame().DumpBox()->currentText(), QString("4"));
     EXPECT_EQ(Frame().UpdateCommand(ID_VIEW_DUMP).m_nCheck, 1);
+    // The position pane counts dump rows: 5000 bytes are 313 rows of 16, 992 is row 63.
+    EXPECT_EQ(Frame().PositionText(), QString("Z 63(313), S 1"));
     // 32-byte rows move the top to a multiple of 32.
     m_pView->SetDumpColumns(8);
     EXPECT_EQ(m_pView->DumpTop(), 992u - 992u % 32);
