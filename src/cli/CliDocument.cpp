@@ -101,4 +101,15 @@ OpenedFile OpenFile(const OpenArgs& open, const std::string& path, int& nExit) {
     return f;
 }
 
+OpenedFile OpenTheFile(CArgs& args, const OpenArgs& open, int& nExit) {
+    const std::vector<std::string> rest = args.Positionals();
+    if (!args.HasError() && rest.size() != 1)
+        args.SetError(rest.empty() ? "Es fehlt der Dateiname." : "Zu viele Argumente.");
+    if (args.HasError()) {
+        nExit = UsageError(Utf8ToCp1252(args.Error()));
+        return {};
+    }
+    return OpenFile(open, rest[0], nExit);
+}
+
 } // namespace tervik::cli

@@ -62,4 +62,8 @@ OpenArgs TakeOpenArgs(CArgs& args);
 // Opens the file. On failure the document is empty and nExit holds the exit code.
 OpenedFile OpenFile(const OpenArgs& open, const std::string& path, int& nExit);
 
+// The usual start of a subcommand: its one FILE argument, then the open. The
+// document is empty when the answer (in nExit) is not kExitOk.
+OpenedFile OpenTheFile(CArgs& args, const OpenArgs& open, int& nExit);
+
 } // namespace tervik::cli

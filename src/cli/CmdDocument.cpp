@@ -13,19 +13,6 @@ namespace tervik::cli {
 
 namespace {
 
-// The usual start of a subcommand: its one FILE argument, then the open. The
-// document is empty when the answer (in nExit) is not kExitOk.
-OpenedFile OpenTheFile(CArgs& args, const OpenArgs& open, int& nExit) {
-    const std::vector<std::string> rest = args.Positionals();
-    if (!args.HasError() && rest.size() != 1)
-        args.SetError(rest.empty() ? "Es fehlt der Dateiname." : "Zu viele Argumente.");
-    if (args.HasError()) {
-        nExit = UsageError(Utf8ToCp1252(args.Error()));
-        return {};
-    }
-    return OpenFile(open, rest[0], nExit);
-}
-
 const char* BomName(const CTervikDoc& doc) {
     if (doc.m_bBomUtf16Le) return "utf16le";
     if (doc.m_bBomUtf16Be) return "utf16be";

@@ -29,12 +29,8 @@ int RunDump(CArgs& args) {
         else if (!args.HasError())
             args.SetError("Ungültiger Wert für --groups: " + *groups);
     }
-    const std::vector<std::string> rest = args.Positionals();
-    if (!args.HasError() && rest.size() != 1)
-        args.SetError(rest.empty() ? "Es fehlt der Dateiname." : "Zu viele Argumente.");
-    if (args.HasError()) return UsageError(Utf8ToCp1252(args.Error()));
     int nExit = kExitOk;
-    OpenedFile f = OpenFile(open, rest[0], nExit);
+    OpenedFile f = OpenTheFile(args, open, nExit);
     if (!f.pDoc) return nExit;
     CTervikDoc& doc = *f.pDoc;
     doc.m_bEbcdic = bEbcdic ? 1 : 0;
