@@ -9,5 +9,6 @@ int RunInfo(CArgs& args);
 int RunRecords(CArgs& args);
 int RunText(CArgs& args);
 int RunDump(CArgs& args);
+int RunPattern(CArgs& args);
 
 } // namespace tervik::cli

@@ -57,6 +57,7 @@ int main(int argc, char** argv) {
         {"records", RunRecords},
         {"text", RunText},
         {"dump", RunDump},
+        {"pattern", RunPattern},
     };
     for (const auto& sub : kSubcommands) {
         if (command == sub.pszName) {
