@@ -24,6 +24,10 @@ CChildFrame::CChildFrame(CTervikDoc& doc, QWidget* pParent) : QMdiSubWindow(pPar
 }
 
 CChildFrame::~CChildFrame() {
+    // The views leave their document before the last frame may delete it.
+    delete m_pSplitter;
+    m_pSplitter = nullptr;
+    m_pActive = nullptr;
     CTervikApp::Instance()->FrameDestroyed(this);
 }
 
