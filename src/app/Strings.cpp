@@ -31,7 +31,14 @@ constexpr StringEntry kStrings[] = {
     {IDS_ADDON_FILTER, "Registrieren einer Erweiterungsbibliothek (*.so)|*.so||"},
     {IDS_ADDON_OUTPUT_FILTER, "AddOn soll in diese Datei schreiben (*.txt;*.xml)|*.txt;*.xml||"},
     {IDS_POSITION_INDICATOR, "Z %d(%d,?\?), S %d"},
+    {IDS_SEARCHING, "Ein String wird gesucht, Abbrechen mit ESC-Taste."},
+    {IDS_SEARCH_END_REACHED,
+     "Das Dateiende wurde erreicht, der angegebene String wurde nicht gefunden."},
+    {IDS_SEARCH_START_REACHED,
+     "Der Dateianfang wurde erreicht, der angegebene String wurde nicht gefunden."},
+    {IDS_SEARCH_FOUND_LINE, "Der String wurde auf Zeile %d, Spalte %d gefunden."},
     {IDS_NO_MORE_SELECTED, "Es wurde keine weitere selektierte Zeile gefunden."},
+    {IDS_SEARCH_FOUND_OFFSET, "Der String wurde auf Position %s gefunden."},
     {IDS_NEWER_VERSION, "Es gibt eine neuere Programmversion von \"%s\".\nWollen Sie diese jetzt "
                         "automatisch updaten?"},
 

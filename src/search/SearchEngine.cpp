@@ -1,0 +1,394 @@
+#include "search/SearchEngine.h"
+
+#include "app/Strings.h"
+#include "document/TervikDoc.h"
+#include "platform/CodePage.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cinttypes>
+#include <cstring>
+#include <memory>
+#include <new>
+
+namespace tervik {
+
+namespace {
+
+constexpr auto kProgressInterval = std::chrono::milliseconds(1000);
+
+bool EscapePressed(CTervikDoc& doc) {
+    const std::atomic<bool>* p = doc.Host().EscapeFlag();
+    return p && p->load(std::memory_order_relaxed);
+}
+
+class CBusyGuard {
+public:
+    explicit CBusyGuard(IDocumentHost& host) : m_host(host) { m_host.BeginBusy(); }
+    ~CBusyGuard() { m_host.EndBusy(); }
+    CBusyGuard(const CBusyGuard&) = delete;
+    CBusyGuard& operator=(const CBusyGuard&) = delete;
+
+private:
+    IDocumentHost& m_host;
+};
+
+// Shows the current line (dump: row) in the position pane, at most once a second.
+class CProgress {
+public:
+    explicit CProgress(CTervikDoc& doc) : m_doc(doc), m_last(Clock::now()) {}
+    void Show(uint64_t nLine) {
+        const auto now = Clock::now();
+        if (now - m_last < kProgressInterval) return;
+        m_last = now;
+        const auto n = static_cast<uint32_t>(std::min<uint64_t>(nLine + 1, UINT32_MAX));
+        m_doc.Host().SetPositionIndicator(n, m_doc.m_nRecords, 1, 0);
+        m_doc.Host().RepaintStatusBar();
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    CTervikDoc& m_doc;
+    Clock::time_point m_last;
+};
+
+// The file's bytes as the search compares them: character set converted, then folded.
+void PrepareBytes(CTervikDoc& doc, uint8_t* p, size_t n, uint32_t nFlags) {
+    if (nFlags & SF_EBCDIC_TEXT) doc.EbcdicToAnsi(p, p, n);
+    if (nFlags & SF_OEM_TEXT) OemToAnsi(p, p, n);
+    if (!(nFlags & SF_MATCH_CASE)) LowerBuffer1252(p, n);
+}
+
+// Last start position <= nLast of the pattern in text; npos when none.
+size_t FindBackward(std::string_view text, std::string_view pat, size_t nLast) {
+    if (pat.size() > text.size()) return std::string_view::npos;
+    nLast = std::min(nLast, text.size() - pat.size());
+    const auto first = static_cast<unsigned char>(pat[0]);
+    const auto* base = reinterpret_cast<const unsigned char*>(text.data());
+    for (size_t i = nLast + 1; i-- > 0;) {
+        // Skip to the previous candidate byte without a compare per column.
+        const void* q = memrchr(base, first, i + 1);
+        if (!q) return std::string_view::npos;
+        i = static_cast<size_t>(static_cast<const unsigned char*>(q) - base);
+        if (std::memcmp(base + i, pat.data(), pat.size()) == 0) return i;
+    }
+    return std::string_view::npos;
+}
+
+struct LineHit {
+    int nColumn;
+    int nLength;
+};
+
+// A wildcard pattern over one prepared line (NUL behind it).
+std::optional<LineHit> MatchLineWildcard(const char* line, size_t nLength, const char* pat,
+                                         int nStart, bool bBackward) {
+    // The matcher stops at the first NUL, so the line ends there for it.
+    const void* z = std::memchr(line, 0, nLength);
+    const auto nLen =
+        static_cast<int>(z ? static_cast<size_t>(static_cast<const char*>(z) - line) : nLength);
+    auto tryAt = [&](int nCol) -> std::optional<LineHit> {
+        int nPos = nCol, nHitLength = 0;
+        if (nCol < 0 || nCol >= nLen) return std::nullopt;
+        if (!MatchWildcard(line, pat, '*', '/', nPos, nHitLength)) return std::nullopt;
+        return LineHit{nPos, nHitLength};
+    };
+    if (auto hit = tryAt(nStart)) return hit;
+    if (!bBackward || pat[0] != '*' || nStart <= 0) return std::nullopt;
+    // Lowering the column one by one until a match: with a leading star a match from a
+    // column implies one from every lower column, so the highest matching column below
+    // the start is found by bisection instead.
+    int hi = std::min(nStart - 1, nLen - 1);
+    if (hi < 0 || !tryAt(0)) return std::nullopt;
+    int lo = 0; // matches
+    while (lo < hi) {
+        const int mid = lo + (hi - lo + 1) / 2;
+        if (tryAt(mid))
+            lo = mid;
+        else
+            hi = mid - 1;
+    }
+    return tryAt(lo);
+}
+
+// A plain pattern over one prepared line.
+std::optional<LineHit> MatchLinePlain(std::string_view line, std::string_view pat, int nStart,
+                                      bool bBackward) {
+    if (nStart < 0) return std::nullopt;
+    const auto nCol = static_cast<size_t>(nStart);
+    if (nCol > line.size() || line.size() - nCol < pat.size()) return std::nullopt;
+    const size_t at = bBackward ? FindBackward(line, pat, nCol) : line.find(pat, nCol);
+    if (at == std::string_view::npos) return std::nullopt;
+    return LineHit{static_cast<int>(at), static_cast<int>(pat.size())};
+}
+
+bool FindText(CTervikDoc& doc, const SearchPattern& pattern, std::string_view pat, bool bBackward,
+              bool bOnlySelected, uint32_t& nLine, int& nColumn, TextHit& textHit, char* buf) {
+    const bool bWildcard = (pattern.m_nFlags & SF_WILDCARDS) != 0;
+    const int nFixed = FixedLength(pattern);
+    const bool bAnchored = IsAnchoredWildcard(pattern);
+    CProgress progress(doc);
+    uint32_t nCurrent = nLine;
+    int nStart = nColumn;
+    for (bool bFirst = true;; bFirst = false) {
+        if (EscapePressed(doc)) return false;
+        progress.Show(nCurrent);
+        const uint32_t n = doc.GetRecordText(nCurrent, buf, kSearchWindow, 0, true, bBackward);
+        PrepareBytes(doc, reinterpret_cast<uint8_t*>(buf), n, pattern.m_nFlags);
+        buf[n] = '\0';
+        if (bBackward && !bFirst)
+            nStart = bAnchored ? 0 : std::max(0, static_cast<int>(n) - nFixed);
+        const std::optional<LineHit> hit =
+            bWildcard ? MatchLineWildcard(buf, n, pat.data(), nStart, bBackward)
+                      : MatchLinePlain(std::string_view(buf, n), pat, nStart, bBackward);
+        if (hit) {
+            textHit.m_bValid = true;
+            textHit.m_nLine = nCurrent;
+            textHit.m_nColumn = static_cast<uint32_t>(hit->nColumn);
+            textHit.m_nLength = static_cast<uint32_t>(hit->nLength);
+            nLine = nCurrent;
+            nColumn = hit->nColumn;
+            doc.Host().SetStatusText(FormatString(
+                IDS_SEARCH_FOUND_LINE,
+                static_cast<int>(std::min<uint64_t>(uint64_t{nCurrent} + 1, INT32_MAX)),
+                hit->nColumn + 1));
+            return true;
+        }
+        if (!bBackward) {
+            uint32_t r = nCurrent;
+            if (bOnlySelected) {
+                if (!doc.NextSelected(r)) return false;
+            } else {
+                if (r == UINT32_MAX) return false;
+                ++r;
+            }
+            if (r >= doc.m_nRecords) return false;
+            nCurrent = r;
+            nStart = 0;
+        } else {
+            if (nCurrent == 0) return false;
+            uint32_t r = nCurrent;
+            if (bOnlySelected) {
+                if (!doc.PrevSelected(r)) return false;
+            } else {
+                --r;
+            }
+            nCurrent = r;
+        }
+    }
+}
+
+bool FindDump(CTervikDoc& doc, const SearchPattern& pattern, std::string_view pat, bool bBackward,
+              int64_t& nOffset, DumpHit& dumpHit, uint64_t nRowBytes, uint8_t* buf) {
+    const int64_t nSize = doc.m_nFileSize;
+    const auto m = static_cast<int64_t>(pat.size());
+    const int64_t nRow = static_cast<int64_t>(std::max<uint64_t>(nRowBytes, 1));
+    CProgress progress(doc);
+    auto found = [&](int64_t at) {
+        dumpHit.m_bValid = true;
+        dumpHit.m_nOffset = at;
+        dumpHit.m_nLength = static_cast<uint32_t>(m);
+        nOffset = at;
+        return true;
+    };
+    const char* text = reinterpret_cast<const char*>(buf);
+    if (!bBackward) {
+        int64_t base = std::max<int64_t>(nOffset, 0); // file offset of buf[0]
+        if (base + m > nSize) return false;
+        if (EscapePressed(doc)) return false;
+        size_t len = doc.ReadBytes(buf, kSearchWindow, static_cast<uint64_t>(base));
+        PrepareBytes(doc, buf, len, pattern.m_nFlags);
+        size_t from = 0;
+        for (;;) {
+            progress.Show(static_cast<uint64_t>((base + static_cast<int64_t>(from)) / nRow));
+            const size_t at = std::string_view(text, len).find(pat, from);
+            if (at != std::string_view::npos) return found(base + static_cast<int64_t>(at));
+            if (base + static_cast<int64_t>(len) >= nSize) return false;
+            if (EscapePressed(doc)) return false;
+            // Keep the bytes a hit may still begin in; the next read fills up behind them.
+            const size_t nKeep = std::min(len, pat.size() - 1);
+            std::memmove(buf, buf + (len - nKeep), nKeep);
+            base += static_cast<int64_t>(len - nKeep);
+            const uint32_t nRead =
+                doc.ReadBytes(buf + nKeep, static_cast<uint32_t>(kSearchWindow - nKeep),
+                              static_cast<uint64_t>(base) + nKeep);
+            if (nRead == 0) return false; // unreadable: no progress possible
+            PrepareBytes(doc, buf + nKeep, nRead, pattern.m_nFlags);
+            len = nKeep + nRead;
+            from = 0;
+        }
+    }
+    if (m > nSize) return false;
+    int64_t nLast = std::min(nOffset, nSize - m); // the highest start still to try
+    while (nLast >= 0) {
+        if (EscapePressed(doc)) return false;
+        progress.Show(static_cast<uint64_t>(nLast / nRow));
+        const int64_t nEnd = nLast + m;
+        const int64_t nBegin = std::max<int64_t>(0, nEnd - int64_t{kSearchWindow});
+        const size_t len =
+            doc.ReadBytes(buf, static_cast<uint32_t>(nEnd - nBegin), static_cast<uint64_t>(nBegin));
+        if (static_cast<int64_t>(len) != nEnd - nBegin) return false;
+        PrepareBytes(doc, buf, len, pattern.m_nFlags);
+        const size_t at =
+            FindBackward(std::string_view(text, len), pat, static_cast<size_t>(nLast - nBegin));
+        if (at != std::string_view::npos) return found(nBegin + static_cast<int64_t>(at));
+        nLast = nBegin - 1;
+    }
+    return false;
+}
+
+} // namespace
+
+int FixedLength(const SearchPattern& pattern) {
+    const auto n = static_cast<int>(pattern.m_bytes.size());
+    if (!(pattern.m_nFlags & SF_WILDCARDS)) return n;
+    return n - CountWildcardStars(pattern.m_bytes.data(), n);
+}
+
+bool IsAnchoredWildcard(const SearchPattern& pattern) {
+    return (pattern.m_nFlags & SF_WILDCARDS) && !pattern.m_bytes.empty() &&
+           pattern.m_bytes[0] != '*';
+}
+
+std::optional<SearchStart> ChooseSearchStart(CTervikDoc& doc, const ScrollState& st,
+                                             const SearchPattern& pattern, bool bBackward,
+                                             const TextHit& textHit, const DumpHit& dumpHit) {
+    const int nFixed = FixedLength(pattern);
+    if (pattern.m_bytes.empty() || nFixed <= 0) return std::nullopt;
+    SearchStart s;
+    if (st.m_eMode == DisplayMode::Dump) {
+        const bool bHit = dumpHit.m_bValid && dumpHit.m_bShown;
+        const auto nTop = static_cast<int64_t>(std::min<uint64_t>(st.m_nDumpTop, INT64_MAX));
+        s.m_nOffset = !bHit ? nTop : bBackward ? dumpHit.m_nOffset - 1 : dumpHit.m_nOffset + 1;
+        if (s.m_nOffset < 0) return std::nullopt;
+        return s;
+    }
+    const bool bAnchored = IsAnchoredWildcard(pattern);
+    const bool bHit = textHit.m_bValid && textHit.m_bShown;
+    if (!bHit) {
+        s.m_nLine = st.m_nTopLine;
+        s.m_nColumn = bBackward && bAnchored ? 0 : std::max(0, st.m_nLeftColumn);
+        return s;
+    }
+    const auto nHitColumn = static_cast<int>(std::min<uint32_t>(textHit.m_nColumn, INT32_MAX));
+    if (!bBackward) {
+        if (bAnchored) {
+            if (textHit.m_nLine == UINT32_MAX) return std::nullopt;
+            s.m_nLine = textHit.m_nLine + 1;
+            s.m_nColumn = 0;
+        } else {
+            s.m_nLine = textHit.m_nLine;
+            s.m_nColumn = nHitColumn == INT32_MAX ? nHitColumn : nHitColumn + 1;
+        }
+        return s;
+    }
+    if (nHitColumn > 0) {
+        s.m_nLine = textHit.m_nLine;
+        s.m_nColumn = bAnchored ? 0 : nHitColumn - 1;
+        return s;
+    }
+    for (uint32_t r = textHit.m_nLine; r-- > 0;) {
+        const uint32_t nLen = doc.GetRecordLength(r, true);
+        if (nLen >= static_cast<uint32_t>(nFixed)) {
+            s.m_nLine = r;
+            s.m_nColumn = bAnchored ? 0
+                                    : static_cast<int>(std::min<uint32_t>(nLen, kSearchWindow)) -
+                                          std::min(nFixed, static_cast<int>(kSearchWindow));
+            return s;
+        }
+    }
+    return std::nullopt;
+}
+
+bool FindNext(CTervikDoc& doc, std::string_view patternLine, DisplayMode mode, bool bBackward,
+              bool bOnlySelected, uint32_t& nLine, int& nColumn, int64_t& nOffset, TextHit& textHit,
+              DumpHit& dumpHit, uint64_t nDumpRowBytes) {
+    CBusyGuard busy(doc.Host());
+    // One more byte than a line may hold: the wildcard matcher needs a NUL behind it.
+    std::unique_ptr<char[]> buf(new (std::nothrow) char[kSearchWindow + 1]());
+    if (!buf) return false;
+    SearchPattern pattern = DecodePattern(patternLine);
+    if (pattern.m_bytes.empty() || FixedLength(pattern) <= 0) return false;
+    // The pattern is folded once, the file's bytes as they are read.
+    if (!(pattern.m_nFlags & SF_MATCH_CASE))
+        LowerBuffer1252(reinterpret_cast<uint8_t*>(pattern.m_bytes.data()), pattern.m_bytes.size());
+    doc.Host().SetStatusText(LoadString(IDS_SEARCHING));
+    const std::string_view pat = pattern.m_bytes;
+    if (mode == DisplayMode::Dump)
+        return FindDump(doc, pattern, pat, bBackward, nOffset, dumpHit, nDumpRowBytes,
+                        reinterpret_cast<uint8_t*>(buf.get()));
+    return FindText(doc, pattern, pat, bBackward, bOnlySelected, nLine, nColumn, textHit,
+                    buf.get());
+}
+
+bool PlaceTextHit(ScrollState& st, uint32_t nHitLine, uint32_t nHitColumn, uint32_t nHitLength,
+                  bool bBackward, const std::function<bool(int column)>& isColumnVisible) {
+    const int64_t R = st.m_nVisibleLines;
+    const int64_t k = R < 1 ? 2 : R <= 3 ? 0 : R <= 5 ? 1 : 2;
+    const int64_t nTop = st.m_nTopLine;
+    const int64_t nHit = nHitLine;
+    bool bMoved = false;
+    auto setTop = [&](int64_t n) {
+        const auto nNew = static_cast<uint32_t>(std::clamp<int64_t>(n, 0, UINT32_MAX));
+        bMoved |= nNew != st.m_nTopLine;
+        st.m_nTopLine = nNew;
+    };
+    if (!bBackward) {
+        if (nHit >= nTop + (R <= 1 ? R : R - 1)) setTop(nHit - k);
+    } else if (nHit < nTop) {
+        setTop(nHit + 2 * k - R);
+    }
+
+    const auto nCol = static_cast<int64_t>(nHitColumn);
+    const auto nLen = static_cast<int64_t>(nHitLength);
+    if (nCol < st.m_nLeftColumn) {
+        st.m_nLeftColumn = static_cast<int>(std::max<int64_t>(0, nCol - 2));
+        return true;
+    }
+    const auto nBehind = static_cast<int>(std::min<int64_t>(nCol + nLen, INT32_MAX));
+    const int64_t nStep = std::max<int64_t>(1, 2 * nLen);
+    while (st.m_nLeftColumn < nCol && !isColumnVisible(nBehind)) {
+        st.m_nLeftColumn = static_cast<int>(std::min(nCol, st.m_nLeftColumn + nStep));
+        bMoved = true;
+    }
+    return bMoved;
+}
+
+bool PlaceDumpHit(ScrollState& st, int64_t nHit, bool bBackward) {
+    if (nHit < 0) return false;
+    const uint64_t nRow = DumpRowBytes(st);
+    const auto hit = static_cast<uint64_t>(nHit);
+    const uint64_t R = static_cast<uint64_t>(std::max(0, st.m_nVisibleLines));
+    const uint64_t nBelow = st.m_nDumpTop + R * nRow;
+    const bool bOut = bBackward ? hit < st.m_nDumpTop : hit >= nBelow;
+    if (!bOut) return false;
+    uint64_t nTop = hit - hit % nRow;
+    if (R > 3 && nTop >= 2 * nRow) nTop -= 2 * nRow;
+    if (R > 2 && nTop >= nRow) nTop -= nRow;
+    const bool bMoved = nTop != st.m_nDumpTop;
+    st.m_nDumpTop = nTop;
+    return bMoved;
+}
+
+std::string DumpHitMessage(int64_t nOffset) {
+    const std::string hex = StrFormat("%08" PRIX64, static_cast<uint64_t>(nOffset));
+    return FormatString(IDS_SEARCH_FOUND_OFFSET, hex.c_str());
+}
+
+bool CanSearchForward(std::string_view boxText) {
+    return !boxText.empty();
+}
+
+bool CanSearchBackward(std::string_view boxText, const ScrollState& st, const TextHit& textHit,
+                       const DumpHit& dumpHit) {
+    if (boxText.empty()) return false;
+    if (st.m_eMode == DisplayMode::Dump) {
+        const bool bHit = dumpHit.m_bValid && dumpHit.m_bShown;
+        return bHit ? dumpHit.m_nOffset >= 1 : st.m_nDumpTop >= 1;
+    }
+    const bool bHit = textHit.m_bValid && textHit.m_bShown;
+    return !(bHit && textHit.m_nLine == 0 && textHit.m_nColumn == 0);
+}
+
+} // namespace tervik
