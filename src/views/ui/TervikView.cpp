@@ -12,6 +12,7 @@
 #include "views/ui/GotoPosition.h"
 
 #include "platform/CodePage.h"
+#include <QComboBox>
 #include <QFontDialog>
 #include <QGlyphRun>
 #include <QKeyEvent>
@@ -443,7 +444,101 @@ void CTervikView::OnUpdatePrevSelected(CCmdUI& ui) {
     ui.Enable(CanGoPrevSelected(m_st.m_eMode, m_doc.m_nSelected, m_st.m_nTopLine));
 }
 
+namespace {
+// The search commands and the box whose text each one uses (0 = the toolbar's box).
+struct SearchCommand {
+    unsigned nId;
+    int nBar;
+    bool bBackward;
+};
+constexpr SearchCommand kSearchCommands[] = {
+    {ID_SEARCH_FORWARD, 0, false},     {ID_SEARCH_BACKWARD, 0, true},
+    {ID_SEARCHBAR1_FORWARD, 1, false}, {ID_SEARCHBAR1_BACKWARD, 1, true},
+    {ID_SEARCHBAR2_FORWARD, 2, false}, {ID_SEARCHBAR2_BACKWARD, 2, true},
+    {ID_SEARCHBAR3_FORWARD, 3, false}, {ID_SEARCHBAR3_BACKWARD, 3, true},
+    {ID_SEARCHBAR4_FORWARD, 4, false}, {ID_SEARCHBAR4_BACKWARD, 4, true},
+};
+const SearchCommand* FindSearchCommand(unsigned nId) {
+    for (const auto& c : kSearchCommands)
+        if (c.nId == nId) return &c;
+    return nullptr;
+}
+// The text of a search box: at most 255 characters, in the program's code page.
+std::string SearchBoxText(int nBar) {
+    CMainFrame* pFrame = Frame();
+    if (!pFrame) return {};
+    QComboBox* pBox = nBar == 0 ? pFrame->SearchBox() : pFrame->BarSearchBox(nBar);
+    return pBox ? ToAnsi(pBox->currentText().left(255)) : std::string();
+}
+} // namespace
+
+void CTervikView::OnSearchCommand(unsigned nId) {
+    if (const SearchCommand* pCmd = FindSearchCommand(nId))
+        Search(SearchBoxText(pCmd->nBar), pCmd->bBackward);
+}
+
+void CTervikView::OnUpdateSearchCommand(CCmdUI& ui) {
+    const SearchCommand* pCmd = FindSearchCommand(ui.m_nID);
+    if (!pCmd) return;
+    const std::string text = SearchBoxText(pCmd->nBar);
+    ui.Enable(pCmd->bBackward ? CanSearchBackward(text, m_st, m_textHit, m_dumpHit)
+                              : CanSearchForward(text));
+}
+
+void CTervikView::SearchForward(const std::string& patternLine) {
+    Search(patternLine, false);
+}
+void CTervikView::SearchBackward(const std::string& patternLine) {
+    Search(patternLine, true);
+}
+
+void CTervikView::Search(const std::string& patternLine, bool bBackward) {
+    setFocus();
+    const SearchPattern pattern = DecodePattern(patternLine);
+    if (FixedLength(pattern) == 0) return; // nothing to search
+    const auto start = ChooseSearchStart(m_doc, m_st, pattern, bBackward, m_textHit, m_dumpHit);
+    IDocumentHost& host = m_doc.Host();
+    if (!start) {
+        // Only a backward text search from a hit at column 0 ends here with a message.
+        if (bBackward && m_st.m_eMode != DisplayMode::Dump)
+            host.SetStatusText(LoadString(IDS_SEARCH_START_REACHED));
+        return;
+    }
+    uint32_t nLine = start->m_nLine;
+    int nColumn = start->m_nColumn;
+    int64_t nOffset = start->m_nOffset;
+    if (!FindNext(m_doc, patternLine, m_st.m_eMode, bBackward, m_st.m_bOnlySelected, nLine, nColumn,
+                  nOffset, m_textHit, m_dumpHit, DumpRowBytes(m_st))) {
+        host.SetStatusText(
+            LoadString(bBackward ? IDS_SEARCH_START_REACHED : IDS_SEARCH_END_REACHED));
+        ReportPosition();
+        MessageBeep();
+        return;
+    }
+    if (m_st.m_eMode == DisplayMode::Dump) {
+        PlaceDumpHit(m_st, m_dumpHit.m_nOffset, bBackward);
+        host.SetStatusText(DumpHitMessage(m_dumpHit.m_nOffset));
+    } else {
+        const int nColumns = std::max(1, viewport()->width() / m_nCharWidth);
+        PlaceTextHit(m_st, m_textHit.m_nLine, m_textHit.m_nColumn, m_textHit.m_nLength, bBackward,
+                     [&](int nCol) {
+                         return nCol >= m_st.m_nLeftColumn && nCol < m_st.m_nLeftColumn + nColumns;
+                     });
+    }
+    // The painter marks the hit as shown, so the next search continues behind it.
+    UpdateScrollRanges();
+    viewport()->repaint();
+    ReportPosition();
+}
+
 bool CTervikView::OnCmdMsg(unsigned nId, CCmdUI* pUI) {
+    if (FindSearchCommand(nId)) {
+        if (pUI)
+            OnUpdateSearchCommand(*pUI);
+        else
+            OnSearchCommand(nId);
+        return true;
+    }
     static const CommandEntry<CTervikView> kCommands[] = {
         {ID_VIEW_TEXT, &CTervikView::OnViewText, &CTervikView::OnUpdateViewText},
         {ID_VIEW_HEX, &CTervikView::OnViewHex, &CTervikView::OnUpdateViewHex},
@@ -616,11 +711,12 @@ void CTervikView::PaintDumpRows(QPainter& painter) {
         const int y = k * m_nLineHeight;
         DrawCells(painter, y, line, 0, static_cast<int>(line.size()), textBack, Qt::black);
         if (m_dumpHit.m_bValid &&
-            DumpHitTouchesRow(o, m_st.m_nDumpColumns, m_dumpHit.m_nOffset, m_dumpHit.m_nLength)) {
+            DumpHitTouchesRow(o, m_st.m_nDumpColumns, static_cast<uint64_t>(m_dumpHit.m_nOffset),
+                              m_dumpHit.m_nLength)) {
             m_dumpHit.m_bShown = true;
             if (auto span =
                     DumpHitInRow(o, m_st.m_nDumpColumns, static_cast<uint32_t>(m_st.m_nLeftColumn),
-                                 m_dumpHit.m_nOffset, m_dumpHit.m_nLength))
+                                 static_cast<uint64_t>(m_dumpHit.m_nOffset), m_dumpHit.m_nLength))
                 DrawCells(painter, y, line, span->m_nStart, span->m_nCount,
                           ToQColor(colours.m_crSearchBackground), Qt::black);
         }

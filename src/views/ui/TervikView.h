@@ -5,6 +5,7 @@
 
 #include "document/TervikDoc.h"
 #include "framework/CommandTarget.h"
+#include "search/SearchEngine.h"
 #include "views/DisplayMode.h"
 #include "views/ScrollModel.h"
 
@@ -18,22 +19,6 @@
 #include <vector>
 
 namespace tervik {
-
-// The last search hit in text or hex display, and whether the last paint showed it.
-struct TextHitState {
-    bool m_bValid = false;
-    uint32_t m_nLine = 0;
-    uint32_t m_nColumn = 0;
-    uint32_t m_nLength = 0;
-    bool m_bShown = false;
-};
-// The last search hit in the dump.
-struct DumpHitState {
-    bool m_bValid = false;
-    uint64_t m_nOffset = 0;
-    uint64_t m_nLength = 0;
-    bool m_bShown = false;
-};
 
 // A coloured span over a text line: a bookmark.
 struct SpanOverlay {
@@ -79,8 +64,8 @@ public:
     // The dump box shows this view's row width, or nothing outside the dump.
     void UpdateDumpBox();
 
-    TextHitState m_textHit;
-    DumpHitState m_dumpHit;
+    TextHit m_textHit;
+    DumpHit m_dumpHit;
     // The view's identity in workspaces and bookmarks.
     uint64_t m_nViewId;
 
@@ -99,6 +84,12 @@ public:
     void OnPrevSelected();
     void OnUpdateNextSelected(CCmdUI& ui);
     void OnUpdatePrevSelected(CCmdUI& ui);
+    // Searches for a pattern line from where the user looks; scrolls to the hit
+    // and reports in the status bar.
+    void SearchForward(const std::string& patternLine);
+    void SearchBackward(const std::string& patternLine);
+    void OnSearchCommand(unsigned nId);
+    void OnUpdateSearchCommand(CCmdUI& ui);
 
 signals:
     // The view became the one the user works with.
@@ -114,6 +105,7 @@ protected:
 
 private:
     void ApplyFont();
+    void Search(const std::string& patternLine, bool bBackward);
     void OnBarAction(bool bHorizontal, int nAction);
     ScrollDocument DocumentForScroll() const;
     void PaintTextRows(class QPainter& painter);

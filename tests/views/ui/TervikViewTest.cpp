@@ -170,7 +170,7 @@ TEST_F(ViewTest, SplitPanesScrollIndependently) {
 TEST_F(ViewTest, SearchHitIsDrawnOverTheSelectionColours) {
     OpenOne(Log("hit.log", 20));
     Select({0});
-    m_pView->m_textHit = {true, 0, 11, 5, false};
+    m_pView->m_textHit = TextHit{true, 0, 11, 5, false};
     const QImage shot = m_pView->viewport()->grab().toImage();
     EXPECT_TRUE(m_pView->m_textHit.m_bShown);
     // A pixel at the top left of column 12 carries the hit's background (255,255,128).
@@ -181,6 +181,34 @@ TEST_F(ViewTest, SearchHitIsDrawnOverTheSelectionColours) {
         m_pView->OnHScroll(ScrollCode::LineDown, 0, false);
     m_pView->viewport()->grab();
     EXPECT_FALSE(m_pView->m_textHit.m_bShown);
+}
+
+TEST_F(ViewTest, SearchWithTheToolbarBox) {
+    OpenOne(Log("search.log", 100));
+    EXPECT_FALSE(Frame().UpdateCommand(ID_SEARCH_FORWARD).m_bEnabled); // empty box
+    Frame().SearchBox()->setEditText("Zeile 4");
+    EXPECT_TRUE(Frame().UpdateCommand(ID_SEARCH_FORWARD).m_bEnabled);
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_SEARCH_FORWARD));
+    EXPECT_TRUE(m_pView->m_textHit.m_bValid);
+    EXPECT_EQ(m_pView->m_textHit.m_nLine, 4u);
+    EXPECT_EQ(m_pView->m_textHit.m_nColumn, 26u);
+    EXPECT_EQ(Frame().GetMessageText(), "Der String wurde auf Zeile 5, Spalte 27 gefunden.");
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_SEARCH_FORWARD));
+    EXPECT_EQ(m_pView->m_textHit.m_nLine, 40u); // "Zeile 40" comes next
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_SEARCH_BACKWARD));
+    EXPECT_EQ(m_pView->m_textHit.m_nLine, 4u);
+    // Case matters only with the option.
+    Frame().SearchBox()->setEditText("%FLAGS(C)zeile 7");
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_SEARCH_FORWARD));
+    EXPECT_EQ(Frame().GetMessageText(),
+              "Das Dateiende wurde erreicht, der angegebene String wurde nicht gefunden.");
+    // The dump finds bytes and says where.
+    m_pView->SetMode(DisplayMode::Dump);
+    Frame().SearchBox()->setEditText("%FLAGS(X)5a65696c65203939");
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_SEARCH_FORWARD));
+    EXPECT_TRUE(m_pView->m_dumpHit.m_bValid);
+    EXPECT_EQ(Frame().GetMessageText().rfind("Der String wurde auf Position ", 0), 0u);
+    test::SaveScreenshot(*m_pView, "view-dump-hit");
 }
 
 TEST_F(ViewTest, FontChoiceKeepsTenthsButStoresWholePoints) {
