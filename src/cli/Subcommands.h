@@ -10,5 +10,6 @@ int RunRecords(CArgs& args);
 int RunText(CArgs& args);
 int RunDump(CArgs& args);
 int RunPattern(CArgs& args);
+int RunFind(CArgs& args);
 
 } // namespace tervik::cli

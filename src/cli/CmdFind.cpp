@@ -1,0 +1,95 @@
+// The find subcommand: the search engine of the views from a given start, one hit or
+// all of them in one direction.
+
+#include "app/Strings.h"
+#include "cli/CliDocument.h"
+#include "cli/Output.h"
+#include "cli/Subcommands.h"
+#include "platform/CodePage.h"
+#include "search/SearchEngine.h"
+
+#include <chrono>
+#include <cstdio>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace tervik::cli {
+
+int RunFind(CArgs& args) {
+    const OpenArgs open = TakeOpenArgs(args);
+    const bool bBackward = args.TakeFlag("--backward");
+    const bool bDump = args.TakeFlag("--dump");
+    const bool bAll = args.TakeFlag("--all");
+    const auto nLineArg = args.TakeNumber("--line", kMaxRecords - 1);
+    const auto nColumnArg =
+        args.TakeNumber("--column", static_cast<uint64_t>(std::numeric_limits<int>::max()));
+    const auto nOffsetArg =
+        args.TakeNumber("--offset", static_cast<uint64_t>(std::numeric_limits<int64_t>::max()));
+    const std::vector<std::string> rest = args.Positionals();
+    if (!args.HasError() && rest.size() != 2)
+        args.SetError(rest.size() < 2 ? "Aufruf: find LINE FILE" : "Zu viele Argumente.");
+    if (args.HasError()) return UsageError(Utf8ToCp1252(args.Error()));
+    const std::string patternLine = Utf8ToCp1252(rest[0]);
+    if (FixedLength(DecodePattern(patternLine)) == 0) {
+        PrintMessage(Utf8ToCp1252("Das Suchmuster enthält nichts zu suchen."));
+        return kExitFailure;
+    }
+    int nExit = kExitOk;
+    OpenedFile f = OpenFile(open, rest[1], nExit);
+    if (!f.pDoc) return nExit;
+    CTervikDoc& doc = *f.pDoc;
+
+    // The first search starts where the options say; later ones continue behind
+    // each hit as "Weitersuchen" (or "Vorher suchen") does with the hit on screen.
+    ScrollState st;
+    st.m_eMode = bDump ? DisplayMode::Dump : DisplayMode::Text;
+    st.m_nTopLine = static_cast<uint32_t>(nLineArg.value_or(0));
+    st.m_nLeftColumn = static_cast<int>(nColumnArg.value_or(0));
+    st.m_nDumpTop = nOffsetArg.value_or(0);
+    TextHit textHit;
+    DumpHit dumpHit;
+    const SearchPattern pattern = DecodePattern(patternLine);
+    COutput out;
+    bool bFoundAny = false;
+    const auto start = std::chrono::steady_clock::now();
+    for (;;) {
+        const auto from = ChooseSearchStart(doc, st, pattern, bBackward, textHit, dumpHit);
+        if (!from) break;
+        uint32_t nLine = from->m_nLine;
+        int nColumn = from->m_nColumn;
+        int64_t nOffset = from->m_nOffset;
+        if (!FindNext(doc, patternLine, st.m_eMode, bBackward, false, nLine, nColumn, nOffset,
+                      textHit, dumpHit))
+            break;
+        bFoundAny = true;
+        if (bDump) {
+            dumpHit.m_bShown = true;
+            out.PutNumber(static_cast<uint64_t>(dumpHit.m_nOffset));
+            out.Put(' ');
+            out.PutNumber(dumpHit.m_nLength);
+        } else {
+            textHit.m_bShown = true;
+            out.PutNumber(textHit.m_nLine);
+            out.Put(' ');
+            out.PutNumber(textHit.m_nColumn);
+            out.Put(' ');
+            out.PutNumber(textHit.m_nLength);
+        }
+        out.Put('\n');
+        if (!bAll) break;
+    }
+    out.Flush();
+    if (f.bTiming)
+        std::fprintf(
+            stderr, "find-ms: %.1f\n",
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count());
+    if (!bFoundAny) {
+        PrintMessage(LoadString(bBackward ? IDS_SEARCH_START_REACHED : IDS_SEARCH_END_REACHED));
+        return kExitFailure;
+    }
+    return kExitOk;
+}
+
+} // namespace tervik::cli
