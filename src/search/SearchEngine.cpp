@@ -123,6 +123,85 @@ std::optional<LineHit> MatchLinePlain(std::string_view line, std::string_view pa
     return LineHit{static_cast<int>(at), static_cast<int>(pat.size())};
 }
 
+// Forward searches for plain text skip lines that cannot hold it: the raw file is
+// scanned for the pattern and only the line with the next raw occurrence is compared
+// by the line rules. Valid where a line's display text equals its bytes apart from
+// tab runs: no character-set display or conversion, and no tab in the pattern.
+class CRawSkipper {
+public:
+    CRawSkipper(CTervikDoc& doc, std::string_view pat, bool bMatchCase)
+        : m_doc(doc), m_pat(pat), m_bFold(!bMatchCase),
+          m_buf(new (std::nothrow) uint8_t[kSearchWindow]) {
+        const auto first = static_cast<uint8_t>(pat.empty() ? 0 : pat[0]);
+        m_first[0] = first;
+        m_first[1] = m_bFold ? UpperTable1252()[first] : first;
+    }
+    bool Usable() const { return m_buf != nullptr; }
+
+    // The first record at or after nRecord whose bytes may hold the pattern; none
+    // when the file holds no further occurrence or Escape was pressed.
+    std::optional<uint32_t> Next(uint32_t nRecord, CProgress& progress) {
+        const RecordEntry* e = m_doc.Record(nRecord);
+        if (!e) return std::nullopt;
+        uint64_t nFrom = e->m_nOffset;
+        const uint64_t nSize = static_cast<uint64_t>(std::max<int64_t>(0, m_doc.m_nFileSize));
+        const size_t m = m_pat.size();
+        while (nFrom + m <= nSize) {
+            if (EscapePressed(m_doc)) return std::nullopt;
+            progress.Show(RecordAt(nFrom));
+            const uint32_t n = m_doc.ReadBytes(m_buf.get(), kSearchWindow, nFrom);
+            if (n < m) return std::nullopt;
+            if (const auto at = FindIn(m_buf.get(), n)) return RecordAt(nFrom + *at);
+            // The next window overlaps by the pattern length less one.
+            nFrom += n - (m - 1);
+        }
+        return std::nullopt;
+    }
+
+private:
+    // First position in p[0..n) where the pattern starts, case folded unless matching case.
+    std::optional<size_t> FindIn(const uint8_t* p, size_t n) const {
+        const size_t m = m_pat.size();
+        const uint8_t* lower = LowerTable1252();
+        size_t i = 0;
+        while (i + m <= n) {
+            // The next place the first byte stands, in either case.
+            const void* a = std::memchr(p + i, m_first[0], n - m + 1 - i);
+            const void* b =
+                m_first[1] != m_first[0] ? std::memchr(p + i, m_first[1], n - m + 1 - i) : nullptr;
+            const uint8_t* c = static_cast<const uint8_t*>(!a ? b : !b ? a : std::min(a, b));
+            if (!c) return std::nullopt;
+            const auto at = static_cast<size_t>(c - p);
+            bool bEqual = true;
+            for (size_t k = 1; k < m && bEqual; ++k) {
+                const uint8_t ch = m_bFold ? lower[p[at + k]] : p[at + k];
+                bEqual = ch == static_cast<uint8_t>(m_pat[k]);
+            }
+            if (bEqual) return at;
+            i = at + 1;
+        }
+        return std::nullopt;
+    }
+    // The record holding (or, in a line end, preceding) a file offset.
+    uint32_t RecordAt(uint64_t nOffset) const {
+        uint32_t lo = 0, hi = m_doc.m_nRecords;
+        while (hi - lo > 1) {
+            const uint32_t mid = lo + (hi - lo) / 2;
+            if (m_doc.Record(mid)->m_nOffset <= nOffset)
+                lo = mid;
+            else
+                hi = mid;
+        }
+        return lo;
+    }
+
+    CTervikDoc& m_doc;
+    std::string_view m_pat;
+    bool m_bFold;
+    uint8_t m_first[2];
+    std::unique_ptr<uint8_t[]> m_buf;
+};
+
 bool FindText(CTervikDoc& doc, const SearchPattern& pattern, std::string_view pat, bool bBackward,
               bool bOnlySelected, uint32_t& nLine, int& nColumn, TextHit& textHit, char* buf) {
     const bool bWildcard = (pattern.m_nFlags & SF_WILDCARDS) != 0;
@@ -131,7 +210,19 @@ bool FindText(CTervikDoc& doc, const SearchPattern& pattern, std::string_view pa
     CProgress progress(doc);
     uint32_t nCurrent = nLine;
     int nStart = nColumn;
+    std::optional<CRawSkipper> skipper;
+    if (!bBackward && !bWildcard && !bOnlySelected && !doc.m_bUtf16 && !doc.m_bUtf8 &&
+        !(pattern.m_nFlags & (SF_OEM_TEXT | SF_EBCDIC_TEXT)) &&
+        pat.find('\t') == std::string_view::npos) {
+        skipper.emplace(doc, pat, (pattern.m_nFlags & SF_MATCH_CASE) != 0);
+        if (!skipper->Usable()) skipper.reset();
+    }
     for (bool bFirst = true;; bFirst = false) {
+        if (skipper && nStart == 0) {
+            const std::optional<uint32_t> next = skipper->Next(nCurrent, progress);
+            if (!next) return false;
+            nCurrent = std::max(nCurrent, *next);
+        }
         if (EscapePressed(doc)) return false;
         progress.Show(nCurrent);
         const uint32_t n = doc.GetRecordText(nCurrent, buf, kSearchWindow, 0, true, bBackward);

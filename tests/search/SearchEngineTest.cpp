@@ -72,6 +72,27 @@ TEST_F(SearchEngineTest, RepeatedForwardSearchesFindEveryOccurrenceInOrder) {
     EXPECT_EQ(m_text.m_nLength, 3u);
 }
 
+// Forward searches skip ahead by the file's raw bytes: what spans a line end or lies in
+// a line's end is no hit, folding covers letters beyond ASCII, and blocks of the file
+// far apart are joined correctly.
+TEST_F(SearchEngineTest, SkippingAheadKeepsTheLineRules) {
+    std::string data = "ab\r\ncd\n";
+    std::string xs(70000, 'x');
+    xs.replace(65534 - 7, 4, "MARK"); // across the first 64 KB window's end
+    data += xs + "\n";
+    data += "gro\xDF \xC4rger\n";
+    data += "\t\xE4RGER\n";
+    ASSERT_TRUE(OpenBytes(data));
+    EXPECT_EQ(Text("%FLAGS(\\)b\\r\\nc", {0, 0}), std::nullopt); // the line end is no text
+    // The long line is cut into three records, so "gro\xDF \xC4rger" is record 5.
+    EXPECT_EQ(Text("\xE4rger", {0, 0}), (Pos{5, 5})); // "ä" finds "Ä"
+    EXPECT_EQ(Again("\xE4rger", false), (Pos{6, 4})); // after the tab run
+    EXPECT_EQ(Text("%FLAGS(C)\xC4rger", {0, 0}), (Pos{5, 5}));
+    EXPECT_EQ(Again("%FLAGS(C)\xC4rger", false), std::nullopt);
+    EXPECT_EQ(Text("xxxxxg", {0, 0}), std::nullopt); // never across lines
+    EXPECT_EQ(Text("mark", {0, 0}), (Pos{3, 65534 - 7 - 32768}));
+}
+
 TEST_F(SearchEngineTest, HitSetsStateAndMessage) {
     ASSERT_TRUE(OpenBytes("one\n\tab two\n"));
     // The tab expands to four columns.
