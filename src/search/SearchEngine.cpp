@@ -123,6 +123,51 @@ std::optional<LineHit> MatchLinePlain(std::string_view line, std::string_view pa
     return LineHit{static_cast<int>(at), static_cast<int>(pat.size())};
 }
 
+// First position in p[0..n) where the (already folded) pattern starts; the bytes are
+// folded on the fly unless case matters. Jumps from one place of the first byte (in
+// either case) to the next, so most bytes are only passed by memchr.
+std::optional<size_t> FindFolded(const uint8_t* p, size_t n, std::string_view pat, bool bFold) {
+    const size_t m = pat.size();
+    if (m == 0 || m > n) return std::nullopt;
+    const uint8_t* lower = LowerTable1252();
+    const auto first = static_cast<uint8_t>(pat[0]);
+    const uint8_t firstOther = bFold ? UpperTable1252()[first] : first;
+    // The next place of each first-byte variant; "end" once it has none left.
+    const uint8_t* const end = p + (n - m + 1);
+    const uint8_t* nextA = nullptr;
+    const uint8_t* nextB = firstOther != first ? nullptr : end;
+    auto find = [&](uint8_t b, size_t from) {
+        const void* q = std::memchr(p + from, b, static_cast<size_t>(end - (p + from)));
+        return q ? static_cast<const uint8_t*>(q) : end;
+    };
+    size_t i = 0;
+    while (p + i < end) {
+        if (!nextA || nextA < p + i) nextA = find(first, i);
+        if (!nextB || nextB < p + i) nextB = find(firstOther, i);
+        const uint8_t* c = std::min(nextA, nextB);
+        if (c == end) return std::nullopt;
+        const auto at = static_cast<size_t>(c - p);
+        size_t k = 1;
+        while (k < m && (bFold ? lower[p[at + k]] : p[at + k]) == static_cast<uint8_t>(pat[k]))
+            ++k;
+        if (k == m) return at;
+        i = at + 1;
+    }
+    return std::nullopt;
+}
+
+// The longest part of a wildcard pattern with neither '*' nor '/': every match holds it.
+std::string_view LongestLiteralRun(std::string_view pat) {
+    std::string_view best;
+    size_t i = 0;
+    while (i < pat.size()) {
+        const size_t j = std::min(pat.find_first_of("*/", i), pat.size());
+        if (j - i > best.size()) best = pat.substr(i, j - i);
+        i = j + 1;
+    }
+    return best;
+}
+
 // Forward searches for plain text skip lines that cannot hold it: the raw file is
 // scanned for the pattern and only the line with the next raw occurrence is compared
 // by the line rules. Valid where a line's display text equals its bytes apart from
@@ -131,11 +176,7 @@ class CRawSkipper {
 public:
     CRawSkipper(CTervikDoc& doc, std::string_view pat, bool bMatchCase)
         : m_doc(doc), m_pat(pat), m_bFold(!bMatchCase),
-          m_buf(new (std::nothrow) uint8_t[kSearchWindow]) {
-        const auto first = static_cast<uint8_t>(pat.empty() ? 0 : pat[0]);
-        m_first[0] = first;
-        m_first[1] = m_bFold ? UpperTable1252()[first] : first;
-    }
+          m_buf(new (std::nothrow) uint8_t[kSearchWindow]) {}
     bool Usable() const { return m_buf != nullptr; }
 
     // The first record at or after nRecord whose bytes may hold the pattern; none
@@ -159,28 +200,8 @@ public:
     }
 
 private:
-    // First position in p[0..n) where the pattern starts, case folded unless matching case.
     std::optional<size_t> FindIn(const uint8_t* p, size_t n) const {
-        const size_t m = m_pat.size();
-        const uint8_t* lower = LowerTable1252();
-        size_t i = 0;
-        while (i + m <= n) {
-            // The next place the first byte stands, in either case.
-            const void* a = std::memchr(p + i, m_first[0], n - m + 1 - i);
-            const void* b =
-                m_first[1] != m_first[0] ? std::memchr(p + i, m_first[1], n - m + 1 - i) : nullptr;
-            const uint8_t* c = static_cast<const uint8_t*>(!a ? b : !b ? a : std::min(a, b));
-            if (!c) return std::nullopt;
-            const auto at = static_cast<size_t>(c - p);
-            bool bEqual = true;
-            for (size_t k = 1; k < m && bEqual; ++k) {
-                const uint8_t ch = m_bFold ? lower[p[at + k]] : p[at + k];
-                bEqual = ch == static_cast<uint8_t>(m_pat[k]);
-            }
-            if (bEqual) return at;
-            i = at + 1;
-        }
-        return std::nullopt;
+        return FindFolded(p, n, m_pat, m_bFold);
     }
     // The record holding (or, in a line end, preceding) a file offset.
     uint32_t RecordAt(uint64_t nOffset) const {
@@ -198,7 +219,6 @@ private:
     CTervikDoc& m_doc;
     std::string_view m_pat;
     bool m_bFold;
-    uint8_t m_first[2];
     std::unique_ptr<uint8_t[]> m_buf;
 };
 
@@ -210,11 +230,14 @@ bool FindText(CTervikDoc& doc, const SearchPattern& pattern, std::string_view pa
     CProgress progress(doc);
     uint32_t nCurrent = nLine;
     int nStart = nColumn;
+    // A line can only match when it holds what must be found: the whole plain
+    // pattern, or the longest run of a wildcard pattern without wildcards.
+    const std::string_view must = bWildcard ? LongestLiteralRun(pat) : pat;
     std::optional<CRawSkipper> skipper;
-    if (!bBackward && !bWildcard && !bOnlySelected && !doc.m_bUtf16 && !doc.m_bUtf8 &&
+    if (!bBackward && !must.empty() && !bOnlySelected && !doc.m_bUtf16 && !doc.m_bUtf8 &&
         !(pattern.m_nFlags & (SF_OEM_TEXT | SF_EBCDIC_TEXT)) &&
-        pat.find('\t') == std::string_view::npos) {
-        skipper.emplace(doc, pat, (pattern.m_nFlags & SF_MATCH_CASE) != 0);
+        must.find('\t') == std::string_view::npos) {
+        skipper.emplace(doc, must, (pattern.m_nFlags & SF_MATCH_CASE) != 0);
         if (!skipper->Usable()) skipper.reset();
     }
     for (bool bFirst = true;; bFirst = false) {
@@ -288,12 +311,20 @@ bool FindDump(CTervikDoc& doc, const SearchPattern& pattern, std::string_view pa
         int64_t base = std::max<int64_t>(nOffset, 0); // file offset of buf[0]
         if (base + m > nSize) return false;
         if (EscapePressed(doc)) return false;
+        // Without a character-set conversion the bytes are compared as read, folded on
+        // the fly; otherwise each window is converted first.
+        const bool bRaw = !(pattern.m_nFlags & (SF_EBCDIC_TEXT | SF_OEM_TEXT));
+        const bool bFold = !(pattern.m_nFlags & SF_MATCH_CASE);
+        const uint32_t nPrepFlags = bRaw ? SF_MATCH_CASE : pattern.m_nFlags;
         size_t len = doc.ReadBytes(buf, kSearchWindow, static_cast<uint64_t>(base));
-        PrepareBytes(doc, buf, len, pattern.m_nFlags);
+        PrepareBytes(doc, buf, len, nPrepFlags);
         size_t from = 0;
         for (;;) {
             progress.Show(static_cast<uint64_t>((base + static_cast<int64_t>(from)) / nRow));
-            const size_t at = std::string_view(text, len).find(pat, from);
+            const std::optional<size_t> hit =
+                bRaw ? FindFolded(buf, len, pat, bFold) : std::optional<size_t>{};
+            const size_t at = bRaw ? (hit ? *hit : std::string_view::npos)
+                                   : std::string_view(text, len).find(pat, from);
             if (at != std::string_view::npos) return found(base + static_cast<int64_t>(at));
             if (base + static_cast<int64_t>(len) >= nSize) return false;
             if (EscapePressed(doc)) return false;
@@ -305,7 +336,7 @@ bool FindDump(CTervikDoc& doc, const SearchPattern& pattern, std::string_view pa
                 doc.ReadBytes(buf + nKeep, static_cast<uint32_t>(kSearchWindow - nKeep),
                               static_cast<uint64_t>(base) + nKeep);
             if (nRead == 0) return false; // unreadable: no progress possible
-            PrepareBytes(doc, buf + nKeep, nRead, pattern.m_nFlags);
+            PrepareBytes(doc, buf + nKeep, nRead, nPrepFlags);
             len = nKeep + nRead;
             from = 0;
         }
