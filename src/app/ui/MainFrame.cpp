@@ -7,6 +7,7 @@
 #include "document/TervikDoc.h"
 #include "framework/CommandIds.h"
 #include "framework/ui/QtText.h"
+#include "search/ui/SearchBox.h"
 #include "views/ui/TervikView.h"
 
 #include <QApplication>
@@ -20,6 +21,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
@@ -142,6 +144,15 @@ CMainFrame::CMainFrame(CSettings& settings, QWidget* pParent)
     CreateMenus();
     CreateToolBars();
     CreateStatusBar();
+    // Enter in a search box: "Weitersuchen" with the toolbar box's text in the view
+    // that was active when that box last got the focus.
+    CSearchBox::SetEnterHandler([this] {
+        auto* pBox = static_cast<CSearchBox*>(m_pSearchBox);
+        CTervikView* pView = pBox->RememberedView();
+        if (!pView) return;
+        pView->setFocus();
+        pView->SearchForward(pBox->Pattern());
+    });
     resize(1280, 860);
     setWindowIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
 
@@ -367,7 +378,8 @@ void CMainFrame::OnEditPaste() {
     QComboBox* pBox = FocusedSearchBox();
     if (!pBox || !pBox->lineEdit()) return;
     QLineEdit* pEdit = pBox->lineEdit();
-    const QString clip = QApplication::clipboard()->text();
+    // Only the first line of the clipboard goes into a search box.
+    const QString clip = CSearchBox::FirstLine(QApplication::clipboard()->text());
     if (clip.isEmpty()) return;
     const QString text = pEdit->text().left(kMaxSearchText);
     const int nSelected =
@@ -499,11 +511,10 @@ void CMainFrame::UpdateToolBarButtons() {
 
 QComboBox* CMainFrame::InsertBox(QToolBar* pBar, QAction* pBefore, int nWidth, bool bEditable,
                                  const char* pszName) {
-    auto* pBox = new QComboBox(pBar);
+    // Editable boxes are search boxes with the shared history.
+    QComboBox* pBox = bEditable ? new CSearchBox(m_settings, pBar) : new QComboBox(pBar);
     pBox->setObjectName(pszName);
-    pBox->setEditable(bEditable);
     pBox->setFixedWidth(nWidth);
-    if (bEditable) pBox->lineEdit()->setMaxLength(kMaxSearchText);
     if (pBefore)
         pBar->insertWidget(pBefore, pBox);
     else
