@@ -237,6 +237,19 @@ SearchPattern DecodePattern(std::string_view line) {
     return result;
 }
 
+PatternParts SplitPatternLine(std::string_view line) {
+    constexpr std::string_view kPrefix = "%FLAGS(";
+    if (line.size() < kPrefix.size() || !EqualNoCase(line.substr(0, kPrefix.size()), kPrefix))
+        return {std::string(line), 0};
+    const size_t nClose = line.find(')', kPrefix.size());
+    if (nClose == std::string_view::npos) return {std::string(line), 0};
+    std::string options(
+        line.substr(kPrefix.size(), std::min(nClose - kPrefix.size(), kMaxOptions)));
+    UpperBuffer1252(reinterpret_cast<uint8_t*>(options.data()), options.size());
+    return {std::string(line.substr(nClose + 1)),
+            OptionFlags(reinterpret_cast<const uint8_t*>(options.data()), options.size())};
+}
+
 int CountWildcardStars(const char* p, int n) {
     if (!p || n <= 0) return 0;
     return static_cast<int>(std::count(p, p + n, '*'));

@@ -42,6 +42,15 @@ SearchPattern DecodePattern(std::string_view line);
 // Number of '*' bytes among p[0..n).
 int CountWildcardStars(const char* p, int n);
 
+// Splits a pattern line into its text and its option flags as a dialog shows them:
+// a line with the options prefix gives the text behind the first ")" and the flags
+// of its letters; any other line is all text with no flags.
+struct PatternParts {
+    std::string m_text;
+    uint32_t m_nFlags = 0;
+};
+PatternParts SplitPatternLine(std::string_view line);
+
 // Matches pszPattern against pszText from column nPos up to the text's NUL (anchored at
 // both ends). cAny matches any run, cOne one character; 0 switches either off. Bytes
 // compare as they are; callers fold case beforehand. On a match nPos is the hit's
