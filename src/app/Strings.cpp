@@ -30,6 +30,8 @@ constexpr StringEntry kStrings[] = {
     {IDS_WORKSPACE_FILTER, "Tervik Arbeitsplatz (*.tervik)|*.tervik||"},
     {IDS_ADDON_FILTER, "Registrieren einer Erweiterungsbibliothek (*.so)|*.so||"},
     {IDS_ADDON_OUTPUT_FILTER, "AddOn soll in diese Datei schreiben (*.txt;*.xml)|*.txt;*.xml||"},
+    {IDS_REMOVE_ESCAPES,
+     "Die Escape Sequenzen werden entfernt.\n\nSoll es trotzdem durchgeführt werden?"},
     {IDS_POSITION_INDICATOR, "Z %d(%d,?\?), S %d"},
     {IDS_SEARCHING, "Ein String wird gesucht, Abbrechen mit ESC-Taste."},
     {IDS_SEARCH_END_REACHED,

@@ -7,6 +7,8 @@
 #include "framework/CommandIds.h"
 #include "framework/ui/MessageBox.h"
 #include "framework/ui/QtText.h"
+#include "search/ui/SearchBox.h"
+#include "search/ui/SearchDialog.h"
 #include "views/DisplayText.h"
 #include "views/HexDump.h"
 #include "views/ui/GotoPosition.h"
@@ -531,6 +533,29 @@ void CTervikView::Search(const std::string& patternLine, bool bBackward) {
     ReportPosition();
 }
 
+void CTervikView::OnSearchDefine() {
+    CMainFrame* pFrame = Frame();
+    if (!pFrame) return;
+    auto* pBox = static_cast<CSearchBox*>(pFrame->SearchBox());
+    // The box's history, with its current text first when that is new.
+    std::vector<std::string> entries = pBox->History();
+    const std::string current = pBox->Pattern();
+    int nCurrent = -1;
+    if (!current.empty()) {
+        const auto it = std::find(entries.begin(), entries.end(), current);
+        nCurrent = it == entries.end() ? 0 : static_cast<int>(it - entries.begin());
+        if (it == entries.end()) entries.insert(entries.begin(), current);
+    }
+    CSearchDialog dialog(entries, nCurrent, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const std::string result = dialog.Result();
+    if (result.empty()) return;
+    // Into the box and its history, then back to the view.
+    pBox->setEditText(FromAnsi(result));
+    pBox->EnterIntoHistory();
+    setFocus();
+}
+
 bool CTervikView::OnCmdMsg(unsigned nId, CCmdUI* pUI) {
     if (FindSearchCommand(nId)) {
         if (pUI)
@@ -546,6 +571,7 @@ bool CTervikView::OnCmdMsg(unsigned nId, CCmdUI* pUI) {
         {ID_VIEW_FONT, &CTervikView::OnViewFont, nullptr},
         {ID_VIEW_ONLY_SELECTED, &CTervikView::OnOnlySelected, &CTervikView::OnUpdateOnlySelected},
         {ID_VIEW_GOTO_LINE, &CTervikView::OnGotoLine, nullptr},
+        {ID_SEARCH_DEFINE, &CTervikView::OnSearchDefine, nullptr},
         {ID_NEXT_SELECTED, &CTervikView::OnNextSelected, &CTervikView::OnUpdateNextSelected},
         {ID_PREV_SELECTED, &CTervikView::OnPrevSelected, &CTervikView::OnUpdatePrevSelected},
     };

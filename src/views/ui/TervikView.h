@@ -89,6 +89,7 @@ public:
     void SearchForward(const std::string& patternLine);
     void SearchBackward(const std::string& patternLine);
     void OnSearchCommand(unsigned nId);
+    void OnSearchDefine();
     void OnUpdateSearchCommand(CCmdUI& ui);
 
 signals:
