@@ -2,10 +2,12 @@
 #include "app/ui/ChildFrame.h"
 #include "document/TervikDoc.h"
 #include "framework/CommandIds.h"
+#include "search/ui/SearchDialog.h"
 #include "ui/Screenshot.h"
 #include "ui/ShellFixture.h"
 #include "views/ui/GotoPosition.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QImage>
@@ -209,6 +211,24 @@ TEST_F(ViewTest, SearchWithTheToolbarBox) {
     EXPECT_TRUE(m_pView->m_dumpHit.m_bValid);
     EXPECT_EQ(Frame().GetMessageText().rfind("Der String wurde auf Position ", 0), 0u);
     test::SaveScreenshot(*m_pView, "view-dump-hit");
+}
+
+TEST_F(ViewTest, SearchStringDialogFillsTheToolbarBox) {
+    OpenOne(Log("dialog.log", 10));
+    Frame().SearchBox()->setEditText("Zeile 3");
+    QTimer::singleShot(0, [] {
+        auto* pDlg = qobject_cast<CSearchDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(pDlg, nullptr);
+        EXPECT_EQ(pDlg->StringBox()->currentText(), QString("Zeile 3"));
+        pDlg->Option(8)->setChecked(true); // wildcards
+        pDlg->StringBox()->setEditText("*Zeile 3*");
+        pDlg->accept();
+    });
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_SEARCH_DEFINE));
+    EXPECT_EQ(Frame().SearchBox()->currentText(), QString("%FLAGS(*)*Zeile 3*"));
+    EXPECT_EQ(Frame().SearchBox()->itemText(0), QString("%FLAGS(*)*Zeile 3*"));
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_SEARCH_FORWARD));
+    EXPECT_EQ(m_pView->m_textHit.m_nLine, 3u);
 }
 
 TEST_F(ViewTest, FontChoiceKeepsTenthsButStoresWholePoints) {
