@@ -47,7 +47,8 @@ std::string TextToHex(std::string_view text, uint32_t nFlags) {
     const uint32_t nDecode = nFlags & (SF_C_ESCAPES | SF_UTF16_LE | SF_UTF16_BE | SF_UTF8);
     if (nDecode != 0) bytes = DecodePattern(ComposePatternLine(text, nDecode)).m_bytes;
     std::string hex;
-    for (unsigned char c : bytes) {
+    for (const char ch : bytes) {
+        const auto c = static_cast<unsigned char>(ch);
         char buf[3];
         std::snprintf(buf, sizeof buf, "%02x", c);
         hex += buf;

@@ -238,13 +238,12 @@ SearchPattern DecodePattern(std::string_view line) {
 }
 
 PatternParts SplitPatternLine(std::string_view line) {
-    constexpr std::string_view kPrefix = "%FLAGS(";
-    if (line.size() < kPrefix.size() || !EqualNoCase(line.substr(0, kPrefix.size()), kPrefix))
+    const std::string_view prefix(kPrefix, kPrefixLen);
+    if (line.size() < prefix.size() || !EqualNoCase(line.substr(0, prefix.size()), prefix))
         return {std::string(line), 0};
-    const size_t nClose = line.find(')', kPrefix.size());
+    const size_t nClose = line.find(')', prefix.size());
     if (nClose == std::string_view::npos) return {std::string(line), 0};
-    std::string options(
-        line.substr(kPrefix.size(), std::min(nClose - kPrefix.size(), kMaxOptions)));
+    std::string options(line.substr(prefix.size(), std::min(nClose - prefix.size(), kMaxOptions)));
     UpperBuffer1252(reinterpret_cast<uint8_t*>(options.data()), options.size());
     return {std::string(line.substr(nClose + 1)),
             OptionFlags(reinterpret_cast<const uint8_t*>(options.data()), options.size())};
