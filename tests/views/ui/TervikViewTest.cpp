@@ -231,6 +231,29 @@ TEST_F(ViewTest, SearchStringDialogFillsTheToolbarBox) {
     EXPECT_EQ(m_pView->m_textHit.m_nLine, 3u);
 }
 
+TEST_F(ViewTest, ScrolledAwayHitIsNoLongerTheStart) {
+    OpenOne(Log("away.log", 200));
+    Frame().SearchBox()->setEditText("ok");
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_SEARCH_FORWARD));
+    EXPECT_EQ(m_pView->m_textHit.m_nLine, 0u);
+    m_pView->OnVScroll(ScrollCode::PageDown, 0, false);
+    m_pView->OnVScroll(ScrollCode::PageDown, 0, false);
+    m_pView->viewport()->repaint(); // the hit is off the screen now
+    EXPECT_FALSE(m_pView->m_textHit.m_bShown);
+    const uint32_t nTop = m_pView->TopLine();
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_SEARCH_FORWARD));
+    EXPECT_EQ(m_pView->m_textHit.m_nLine, nTop); // from the top line, not behind the old hit
+    // Cancel in the search-string dialog leaves the box alone.
+    QTimer::singleShot(0, [] {
+        auto* pDlg = qobject_cast<CSearchDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(pDlg, nullptr);
+        pDlg->StringBox()->setEditText("anders");
+        pDlg->reject();
+    });
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_SEARCH_DEFINE));
+    EXPECT_EQ(Frame().SearchBox()->currentText(), QString("ok"));
+}
+
 TEST_F(ViewTest, FontChoiceKeepsTenthsButStoresWholePoints) {
     OpenOne(Log("font.log", 5));
     const int nOldHeight = m_pView->LineHeight();
