@@ -95,7 +95,6 @@ public:
     std::string m_szIniPath;
     bool m_bRichEdit = true;
     COpenOptionsState m_openOptions;
-    int m_nFilterIndex = 0;
     std::string m_workspace; // m_pszWorkspace: empty = none open
     bool m_bWorkspaceModified = false;
     bool m_bLoadingWorkspace = false;

@@ -26,8 +26,6 @@ public:
     void Pump();
     const std::atomic<bool>& EscapeFlag() const { return m_bEscape; }
     bool EscapePressed() const { return m_bEscape.load(std::memory_order_relaxed); }
-    // Tests press Escape without a key.
-    void PressEscape() { m_bEscape.store(true); }
 
 protected:
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
