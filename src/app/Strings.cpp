@@ -1,6 +1,7 @@
 #include "app/Strings.h"
 
 #include "platform/CodePage.h"
+#include "platform/SysError.h"
 
 #include <cstdio>
 #include <unordered_map>
@@ -23,11 +24,16 @@ constexpr StringEntry kStrings[] = {
     {IDS_PAGE, "Seite %d"},
     {IDS_READING_FILE, "Die Datei \"%s\" wird eingelesen ...\n"},
     {IDS_SAVE_WORKSPACE, "Soll der Arbeitsplatz '%s' sichergestellt werden?"},
+    {IDS_COLOR_BOX_PROMPT, "Neue Selektionsfarbe auswählen.\nSelektionsfarbe"},
     {IDS_OPEN_FILTER,
      "Textdateien (*.txt;*.bat;*.ini)|*.txt;*.bat;*.ini|C-Sourcen (*.c;*.cpp;*.h)|*.c;*.cpp;*.h|"
      "COBOL-Sourcen (*.cbl;*.cpy)|*.cbl;*.cpy|Protokolle (*.log;*.trc;*.cod;*.map)|"
      "*.log;*.trc;*.cod;*.map|Alle Dateien (*.*)|*.*||"},
     {IDS_WORKSPACE_FILTER, "Tervik Arbeitsplatz (*.tervik)|*.tervik||"},
+    {IDS_SELECTED_COUNT, "%s Zeilen sind selektiert"},
+    {IDS_SELECTING, "Alle betroffenen Zeilen werden selektiert, Abbrechen mit ESC-Taste"},
+    {IDS_DESELECTING, "Alle betroffenen Zeilen werden deselektiert, Abbrechen mit ESC-Taste"},
+    {IDS_SCRIPT_FILTER, "Tervik automatische Selektion (*.terviks)|*.terviks||"},
     {IDS_ADDON_FILTER, "Registrieren einer Erweiterungsbibliothek (*.so)|*.so||"},
     {IDS_ADDON_OUTPUT_FILTER, "AddOn soll in diese Datei schreiben (*.txt;*.xml)|*.txt;*.xml||"},
     {IDS_REMOVE_ESCAPES,
@@ -59,6 +65,8 @@ constexpr StringEntry kStrings[] = {
     {IDS_RECORD_LIMIT_REACHED, "Die Datei \"%s\" hat mehr Zeilen, als angezeigt werden können.\n"
                                "Es werden nur die ersten %u Zeilen angezeigt."},
     {IDS_NO_DISPLAY, "Keine grafische Anzeige vorhanden (DISPLAY ist nicht gesetzt)."},
+    {IDS_PROCESSING_ERROR, "Verarbeitungsfehler in Datei '%s'\n\n%sFehlercode %u\n"},
+    {IDS_ASK_DELETE_FILE, "\nSoll die Datei wieder gelöschet werden ?"},
 };
 
 const std::unordered_map<unsigned, std::string>& Table() {
@@ -106,6 +114,13 @@ std::string FormatString(unsigned nId, ...) {
     std::string s = StrFormatV(LoadString(nId).c_str(), args);
     va_end(args);
     return s;
+}
+
+std::string ProcessingErrorText(const std::string& path, uint32_t nCode) {
+    // The system's text ends with a line break, which SystemErrorText removes.
+    std::string text = SystemErrorText(nCode);
+    if (!text.empty()) text += '\n';
+    return FormatString(IDS_PROCESSING_ERROR, path.c_str(), text.c_str(), nCode);
 }
 
 } // namespace tervik

@@ -5,6 +5,7 @@
 // the program's code page (cp1252).
 
 #include <cstdarg>
+#include <cstdint>
 #include <string>
 
 namespace tervik {
@@ -16,8 +17,13 @@ enum StringId : unsigned {
     IDS_PAGE = 132,
     IDS_READING_FILE = 133,
     IDS_SAVE_WORKSPACE = 134,
+    IDS_COLOR_BOX_PROMPT = 135,
     IDS_OPEN_FILTER = 57355,
     IDS_WORKSPACE_FILTER = 57356,
+    IDS_SELECTED_COUNT = 57357,
+    IDS_SELECTING = 57358,
+    IDS_DESELECTING = 57359,
+    IDS_SCRIPT_FILTER = 57361,
     IDS_ADDON_FILTER = 57362,
     IDS_ADDON_OUTPUT_FILTER = 57363,
     IDS_REMOVE_ESCAPES = 57360,
@@ -46,6 +52,8 @@ enum StringId : unsigned {
     IDS_PATH_TOO_LONG,
     IDS_RECORD_LIMIT_REACHED,
     IDS_NO_DISPLAY,
+    IDS_PROCESSING_ERROR,
+    IDS_ASK_DELETE_FILE,
 };
 
 // The text for an id in cp1252; empty when the id is unknown.
@@ -57,5 +65,9 @@ std::string StrFormatV(const char* pszFormat, va_list args);
 
 // Formats the text of an id.
 std::string FormatString(unsigned nId, ...);
+
+// The message of a failed file operation: the file's name, the system's text for the
+// error code and the code.
+std::string ProcessingErrorText(const std::string& path, uint32_t nCode);
 
 } // namespace tervik

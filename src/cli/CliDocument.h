@@ -25,8 +25,11 @@ public:
     // Messages go to stderr; a question is answered "No".
     int MessageBox(const std::string& text, unsigned nType) override;
 
+    int SelectColour() override { return m_nSelectColour; }
+
     CProfile& Profile() { return m_profile; }
     OpenOptions m_options;
+    int m_nSelectColour = 0;
 
 private:
     CProfile m_profile;

@@ -21,6 +21,7 @@ int RunFind(CArgs& args) {
     const bool bBackward = args.TakeFlag("--backward");
     const bool bDump = args.TakeFlag("--dump");
     const bool bAll = args.TakeFlag("--all");
+    const std::optional<std::string> onlySelected = args.TakeValue("--only-selected");
     const auto nLineArg = args.TakeNumber("--line", kMaxRecords - 1);
     const auto nColumnArg =
         args.TakeNumber("--column", static_cast<uint64_t>(std::numeric_limits<int>::max()));
@@ -39,6 +40,9 @@ int RunFind(CArgs& args) {
     OpenedFile f = OpenFile(open, rest[1], nExit);
     if (!f.pDoc) return nExit;
     CTervikDoc& doc = *f.pDoc;
+    // Only the lines the script selects are searched, as with "selektierte Zeilen
+    // anzeigen" on.
+    if (onlySelected && !PlayScriptForCli(f, *onlySelected)) return kExitFailure;
 
     // The first search starts where the options say; later ones continue behind
     // each hit as "Weitersuchen" (or "Vorher suchen") does with the hit on screen.
@@ -47,20 +51,28 @@ int RunFind(CArgs& args) {
     st.m_nTopLine = static_cast<uint32_t>(nLineArg.value_or(0));
     st.m_nLeftColumn = static_cast<int>(nColumnArg.value_or(0));
     st.m_nDumpTop = nOffsetArg.value_or(0);
+    // A view showing only selected lines has a selected line on top.
+    bool bNoStart = false;
+    if (onlySelected && !bDump && !doc.IsLineSelected(st.m_nTopLine, nullptr, nullptr)) {
+        uint32_t r = st.m_nTopLine;
+        bNoStart = !doc.NextSelected(r);
+        st.m_nTopLine = r;
+        st.m_nLeftColumn = 0;
+    }
     TextHit textHit;
     DumpHit dumpHit;
     const SearchPattern pattern = DecodePattern(patternLine);
     COutput out;
     bool bFoundAny = false;
     const auto start = std::chrono::steady_clock::now();
-    for (;;) {
+    while (!bNoStart) {
         const auto from = ChooseSearchStart(doc, st, pattern, bBackward, textHit, dumpHit);
         if (!from) break;
         uint32_t nLine = from->m_nLine;
         int nColumn = from->m_nColumn;
         int64_t nOffset = from->m_nOffset;
-        if (!FindNext(doc, patternLine, st.m_eMode, bBackward, false, nLine, nColumn, nOffset,
-                      textHit, dumpHit))
+        if (!FindNext(doc, patternLine, st.m_eMode, bBackward, onlySelected.has_value(), nLine,
+                      nColumn, nOffset, textHit, dumpHit))
             break;
         bFoundAny = true;
         if (bDump) {

@@ -2,6 +2,8 @@
 
 #include "cli/Cli.h"
 
+#include <string>
+
 namespace tervik::cli {
 
 // Each answers the exit code.
@@ -11,5 +13,11 @@ int RunText(CArgs& args);
 int RunDump(CArgs& args);
 int RunPattern(CArgs& args);
 int RunFind(CArgs& args);
+int RunSelect(CArgs& args);
+
+struct OpenedFile;
+// Plays a selection script on the opened file; false (after the message) when the
+// script file cannot be read.
+bool PlayScriptForCli(OpenedFile& f, const std::string& scriptPath);
 
 } // namespace tervik::cli

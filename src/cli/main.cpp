@@ -53,8 +53,8 @@ int main(int argc, char** argv) {
         int (*pfnRun)(CArgs&);
     };
     static constexpr Subcommand kSubcommands[] = {
-        {"info", RunInfo}, {"records", RunRecords}, {"text", RunText},
-        {"dump", RunDump}, {"pattern", RunPattern}, {"find", RunFind},
+        {"info", RunInfo},       {"records", RunRecords}, {"text", RunText},     {"dump", RunDump},
+        {"pattern", RunPattern}, {"find", RunFind},       {"select", RunSelect},
     };
     for (const auto& sub : kSubcommands) {
         if (command == sub.pszName) {

@@ -14,6 +14,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tervik {
 
@@ -82,6 +83,10 @@ public:
     virtual void SetWorkspaceModified() {}
     // The main frame's current selection colour: 0 blue, 1 red, 2 green.
     virtual int SelectColour() { return 0; }
+    // A selection script is being recorded; each selection step appends its statement
+    // (line end included) before it runs.
+    virtual bool IsRecordingScript() { return false; }
+    virtual void RecordScript(std::string_view /*statement*/) {}
 
     // --- the main frame ---
     // The list of documents that are open and shown.

@@ -403,6 +403,22 @@ uint32_t CTervikDoc::ReadBytes(void* pDest, uint32_t nLength, uint64_t nOffset) 
     return static_cast<uint32_t>(nCopy);
 }
 
+const uint8_t* CTervikDoc::MapBytes(uint64_t nOffset, uint32_t nWant, uint32_t& nValid) {
+    nValid = 0;
+    if (!m_pBuffer || m_nFileSize <= 0 || nOffset >= static_cast<uint64_t>(m_nFileSize))
+        return nullptr;
+    const auto off = static_cast<int64_t>(nOffset);
+    const int64_t nNeed = std::min<int64_t>(
+        {int64_t{nWant}, static_cast<int64_t>(kDocBufferSize), m_nFileSize - off});
+    const bool bInside = m_nBufferOffset != -1 && off >= m_nBufferOffset &&
+                         off + nNeed <= m_nBufferOffset + static_cast<int64_t>(m_nBufferLen);
+    if (!bInside && !LoadWindow(off)) return nullptr;
+    const int64_t nEnd = m_nBufferOffset + static_cast<int64_t>(m_nBufferLen);
+    if (nEnd <= off) return nullptr;
+    nValid = static_cast<uint32_t>(nEnd - off);
+    return m_pBuffer.get() + (off - m_nBufferOffset);
+}
+
 bool CTervikDoc::GetRecordOffset(uint32_t nRecord, uint64_t& nOffset) const {
     const RecordEntry* e = Record(nRecord);
     if (!e) return false;
@@ -599,9 +615,23 @@ void CTervikDoc::EndBulkSelect() {
         m_pSelected = std::make_unique<CBlockList>(static_cast<uint16_t>(sizeof(uint32_t)),
                                                    kSelectedBlockSize);
         const uint32_t nCount = m_pRecords->Count();
-        for (uint32_t i = 0; i < nCount; ++i)
-            if (m_pRecords->AtAs<RecordEntry>(i)->m_nFlags & RF_COLOUR_MASK)
-                m_pSelected->Append(&i);
+        // Appended in batches: an index of millions is rebuilt in one pass.
+        constexpr uint32_t kBatch = 4096;
+        uint32_t batch[kBatch];
+        uint32_t nBatch = 0;
+        bool bFailed = false;
+        auto flush = [&] {
+            uint32_t nAppended = 0;
+            if (nBatch && m_pSelected->AppendMany(batch, nBatch, nAppended) != kBlOk)
+                bFailed = true;
+            nBatch = 0;
+        };
+        for (uint32_t i = 0; i < nCount && !bFailed; ++i) {
+            if (!(m_pRecords->AtAs<RecordEntry>(i)->m_nFlags & RF_COLOUR_MASK)) continue;
+            batch[nBatch++] = i;
+            if (nBatch == kBatch) flush();
+        }
+        flush();
         if (m_pSelected->Count() == 0) m_pSelected.reset();
     }
     m_bBulkSelect = 0;

@@ -21,6 +21,7 @@ namespace tervik {
 
 class CCmdUI;
 class CDigestWorker;
+struct SelectCriteria;
 class CTervikDoc;
 
 // A view of a document, told about changes with a hint (see UpdateHint).
@@ -56,6 +57,10 @@ public:
                                    uint32_t nSkip, bool bExpand, bool bBackward);
     // Raw bytes at a file offset (at most 65,536); 0 beyond the end or on failure.
     virtual uint32_t ReadBytes(void* pDest, uint32_t nLength, uint64_t nOffset);
+    // The window's bytes from nOffset on, without a copy: at least nWant of them (or
+    // all the file has left, at most 65,536) unless the read fails; null beyond the end
+    // or on failure. Valid until the document reads again.
+    const uint8_t* MapBytes(uint64_t nOffset, uint32_t nWant, uint32_t& nValid);
 
     // --- selection ---
     virtual bool IsLineSelected(uint32_t nRecord, COLORREF* pText, COLORREF* pBackground) const;
@@ -63,6 +68,11 @@ public:
     virtual bool ChangeLineColour(uint32_t nRecord, COLORREF colour);
     virtual bool NextSelected(uint32_t& nRecord) const;
     virtual bool PrevSelected(uint32_t& nRecord) const;
+    // Runs by criteria over a range of records, and the inversion of all (defined with
+    // the selection engine).
+    void SelectByCriteria(const SelectCriteria& criteria);
+    void DeselectByCriteria(const SelectCriteria& criteria);
+    void InvertSelection();
     // Many records at once: single selection stops maintaining the index, which is
     // rebuilt from the colour bits at the end.
     void BeginBulkSelect() { m_bBulkSelect = 1; }

@@ -139,6 +139,7 @@ enum CommandId : unsigned {
 // Hints a document sends its views with an update.
 enum UpdateHint : unsigned {
     HINT_CHARSET = 0,
+    HINT_SELECTION = 1,
     HINT_RECORDS_APPENDED = 32790,
     HINT_OEM = 32805,
     HINT_EBCDIC = 32814,

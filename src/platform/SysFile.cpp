@@ -18,6 +18,8 @@ namespace {
 std::mutex g_hookMutex;
 CSysFile::OpenFailureHook g_openHook;
 CSysFile::ReadFailureHook g_readHook;
+CSysFile::WriteFailureHook g_writeHook;
+std::atomic<bool> g_bWriteHook{false};
 // Reads are hot: they look at the hook only while one is installed.
 std::atomic<bool> g_bReadHook{false};
 
@@ -50,6 +52,12 @@ void CSysFile::SetReadFailureHook(ReadFailureHook hook) {
     std::lock_guard lock(g_hookMutex);
     g_bReadHook.store(static_cast<bool>(hook));
     g_readHook = std::move(hook);
+}
+
+void CSysFile::SetWriteFailureHook(WriteFailureHook hook) {
+    std::lock_guard lock(g_hookMutex);
+    g_bWriteHook.store(static_cast<bool>(hook));
+    g_writeHook = std::move(hook);
 }
 
 bool CSysFile::ReadFailsByHook(int64_t nOffset) {
@@ -216,6 +224,15 @@ bool CSysFile::Write(const void* pSrc, size_t n) {
     if (m_fd < 0) {
         m_nLastError = EBADF;
         return false;
+    }
+    if (g_bWriteHook.load(std::memory_order_relaxed)) {
+        std::lock_guard lock(g_hookMutex);
+        if (g_writeHook) {
+            if (const uint32_t nCode = g_writeHook(n); nCode != 0) {
+                m_nLastError = nCode;
+                return false;
+            }
+        }
     }
     const auto* p = static_cast<const char*>(pSrc);
     size_t nDone = 0;

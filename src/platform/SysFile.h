@@ -51,6 +51,9 @@ public:
     // answers 0 or an error code.
     using ReadFailureHook = std::function<uint32_t(int64_t nOffset)>;
     static void SetReadFailureHook(ReadFailureHook hook);
+    // And writes: the hook gets the size of each write and answers 0 or an error code.
+    using WriteFailureHook = std::function<uint32_t(size_t nBytes)>;
+    static void SetWriteFailureHook(WriteFailureHook hook);
 
 private:
     bool Fail();

@@ -1,5 +1,7 @@
 #include "search/SearchEngine.h"
 
+#include "search/RawScan.h"
+
 #include "app/Strings.h"
 #include "document/TervikDoc.h"
 #include "platform/CodePage.h"
@@ -15,43 +17,6 @@
 namespace tervik {
 
 namespace {
-
-constexpr auto kProgressInterval = std::chrono::milliseconds(1000);
-
-bool EscapePressed(CTervikDoc& doc) {
-    const std::atomic<bool>* p = doc.Host().EscapeFlag();
-    return p && p->load(std::memory_order_relaxed);
-}
-
-class CBusyGuard {
-public:
-    explicit CBusyGuard(IDocumentHost& host) : m_host(host) { m_host.BeginBusy(); }
-    ~CBusyGuard() { m_host.EndBusy(); }
-    CBusyGuard(const CBusyGuard&) = delete;
-    CBusyGuard& operator=(const CBusyGuard&) = delete;
-
-private:
-    IDocumentHost& m_host;
-};
-
-// Shows the current line (dump: row) in the position pane, at most once a second.
-class CProgress {
-public:
-    explicit CProgress(CTervikDoc& doc) : m_doc(doc), m_last(Clock::now()) {}
-    void Show(uint64_t nLine) {
-        const auto now = Clock::now();
-        if (now - m_last < kProgressInterval) return;
-        m_last = now;
-        const auto n = static_cast<uint32_t>(std::min<uint64_t>(nLine + 1, UINT32_MAX));
-        m_doc.Host().SetPositionIndicator(n, m_doc.m_nRecords, 1, 0);
-        m_doc.Host().RepaintStatusBar();
-    }
-
-private:
-    using Clock = std::chrono::steady_clock;
-    CTervikDoc& m_doc;
-    Clock::time_point m_last;
-};
 
 // The file's bytes as the search compares them: character set converted, then folded.
 void PrepareBytes(CTervikDoc& doc, uint8_t* p, size_t n, uint32_t nFlags) {
@@ -123,105 +88,6 @@ std::optional<LineHit> MatchLinePlain(std::string_view line, std::string_view pa
     return LineHit{static_cast<int>(at), static_cast<int>(pat.size())};
 }
 
-// First position in p[0..n) where the (already folded) pattern starts; the bytes are
-// folded on the fly unless case matters. Jumps from one place of the first byte (in
-// either case) to the next, so most bytes are only passed by memchr.
-std::optional<size_t> FindFolded(const uint8_t* p, size_t n, std::string_view pat, bool bFold) {
-    const size_t m = pat.size();
-    if (m == 0 || m > n) return std::nullopt;
-    const uint8_t* lower = LowerTable1252();
-    const auto first = static_cast<uint8_t>(pat[0]);
-    const uint8_t firstOther = bFold ? UpperTable1252()[first] : first;
-    // The next place of each first-byte variant; "end" once it has none left.
-    const uint8_t* const end = p + (n - m + 1);
-    const uint8_t* nextA = nullptr;
-    const uint8_t* nextB = firstOther != first ? nullptr : end;
-    auto find = [&](uint8_t b, size_t from) {
-        const void* q = std::memchr(p + from, b, static_cast<size_t>(end - (p + from)));
-        return q ? static_cast<const uint8_t*>(q) : end;
-    };
-    size_t i = 0;
-    while (p + i < end) {
-        if (!nextA || nextA < p + i) nextA = find(first, i);
-        if (!nextB || nextB < p + i) nextB = find(firstOther, i);
-        const uint8_t* c = std::min(nextA, nextB);
-        if (c == end) return std::nullopt;
-        const auto at = static_cast<size_t>(c - p);
-        size_t k = 1;
-        while (k < m && (bFold ? lower[p[at + k]] : p[at + k]) == static_cast<uint8_t>(pat[k]))
-            ++k;
-        if (k == m) return at;
-        i = at + 1;
-    }
-    return std::nullopt;
-}
-
-// The longest part of a wildcard pattern with neither '*' nor '/': every match holds it.
-std::string_view LongestLiteralRun(std::string_view pat) {
-    std::string_view best;
-    size_t i = 0;
-    while (i < pat.size()) {
-        const size_t j = std::min(pat.find_first_of("*/", i), pat.size());
-        if (j - i > best.size()) best = pat.substr(i, j - i);
-        i = j + 1;
-    }
-    return best;
-}
-
-// Forward searches for plain text skip lines that cannot hold it: the raw file is
-// scanned for the pattern and only the line with the next raw occurrence is compared
-// by the line rules. Valid where a line's display text equals its bytes apart from
-// tab runs: no character-set display or conversion, and no tab in the pattern.
-class CRawSkipper {
-public:
-    CRawSkipper(CTervikDoc& doc, std::string_view pat, bool bMatchCase)
-        : m_doc(doc), m_pat(pat), m_bFold(!bMatchCase),
-          m_buf(new (std::nothrow) uint8_t[kSearchWindow]) {}
-    bool Usable() const { return m_buf != nullptr; }
-
-    // The first record at or after nRecord whose bytes may hold the pattern; none
-    // when the file holds no further occurrence or Escape was pressed.
-    std::optional<uint32_t> Next(uint32_t nRecord, CProgress& progress) {
-        const RecordEntry* e = m_doc.Record(nRecord);
-        if (!e) return std::nullopt;
-        uint64_t nFrom = e->m_nOffset;
-        const uint64_t nSize = static_cast<uint64_t>(std::max<int64_t>(0, m_doc.m_nFileSize));
-        const size_t m = m_pat.size();
-        while (nFrom + m <= nSize) {
-            if (EscapePressed(m_doc)) return std::nullopt;
-            progress.Show(RecordAt(nFrom));
-            const uint32_t n = m_doc.ReadBytes(m_buf.get(), kSearchWindow, nFrom);
-            if (n < m) return std::nullopt;
-            if (const auto at = FindIn(m_buf.get(), n)) return RecordAt(nFrom + *at);
-            // The next window overlaps by the pattern length less one.
-            nFrom += n - (m - 1);
-        }
-        return std::nullopt;
-    }
-
-private:
-    std::optional<size_t> FindIn(const uint8_t* p, size_t n) const {
-        return FindFolded(p, n, m_pat, m_bFold);
-    }
-    // The record holding (or, in a line end, preceding) a file offset.
-    uint32_t RecordAt(uint64_t nOffset) const {
-        uint32_t lo = 0, hi = m_doc.m_nRecords;
-        while (hi - lo > 1) {
-            const uint32_t mid = lo + (hi - lo) / 2;
-            if (m_doc.Record(mid)->m_nOffset <= nOffset)
-                lo = mid;
-            else
-                hi = mid;
-        }
-        return lo;
-    }
-
-    CTervikDoc& m_doc;
-    std::string_view m_pat;
-    bool m_bFold;
-    std::unique_ptr<uint8_t[]> m_buf;
-};
-
 bool FindText(CTervikDoc& doc, const SearchPattern& pattern, std::string_view pat, bool bBackward,
               bool bOnlySelected, uint32_t& nLine, int& nColumn, TextHit& textHit, char* buf) {
     const bool bWildcard = (pattern.m_nFlags & SF_WILDCARDS) != 0;
@@ -233,13 +99,11 @@ bool FindText(CTervikDoc& doc, const SearchPattern& pattern, std::string_view pa
     // A line can only match when it holds what must be found: the whole plain
     // pattern, or the longest run of a wildcard pattern without wildcards.
     const std::string_view must = bWildcard ? LongestLiteralRun(pat) : pat;
-    std::optional<CRawSkipper> skipper;
+    std::optional<CRawScanner> skipper;
     if (!bBackward && !must.empty() && !bOnlySelected && !doc.m_bUtf16 && !doc.m_bUtf8 &&
         !(pattern.m_nFlags & (SF_OEM_TEXT | SF_EBCDIC_TEXT)) &&
-        must.find('\t') == std::string_view::npos) {
-        skipper.emplace(doc, must, (pattern.m_nFlags & SF_MATCH_CASE) != 0);
-        if (!skipper->Usable()) skipper.reset();
-    }
+        must.find('\t') == std::string_view::npos)
+        skipper.emplace(doc, must, (pattern.m_nFlags & SF_MATCH_CASE) == 0);
     for (bool bFirst = true;; bFirst = false) {
         if (skipper && nStart == 0) {
             const std::optional<uint32_t> next = skipper->Next(nCurrent, progress);

@@ -63,6 +63,8 @@ public:
     OpenOptions m_options;
     std::atomic<bool> m_bEscape{false};
     int m_nSelectColour = 0;
+    bool m_bRecording = false;
+    std::string m_script; // what a recording received
     bool m_bWorkspaceOpen = false;
     std::optional<PixelRect> m_pane; // none = no status bar
     int m_nWaitMs = -1;              // time-out of one wait; -1 = as asked
@@ -92,6 +94,8 @@ public:
     bool IsWorkspaceOpen() override { return m_bWorkspaceOpen; }
     void SetWorkspaceModified() override { ++m_nWorkspaceModified; }
     int SelectColour() override { return m_nSelectColour; }
+    bool IsRecordingScript() override { return m_bRecording; }
+    void RecordScript(std::string_view statement) override { m_script += statement; }
     void AddOpenDocument(CTervikDoc* p) override { m_openDocuments.push_back(p); }
     void RemoveOpenDocument(CTervikDoc* p) override {
         m_removedOpenDocuments.push_back(p);

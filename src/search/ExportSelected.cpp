@@ -1,0 +1,83 @@
+#include "search/ExportSelected.h"
+
+#include "app/Strings.h"
+#include "document/TervikDoc.h"
+#include "framework/MessageBoxTypes.h"
+#include "platform/SysError.h"
+#include "platform/SysFile.h"
+#include "search/RawScan.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+#include <new>
+
+namespace tervik {
+
+namespace {
+// Lines are gathered into writes of about this size.
+constexpr size_t kWriteChunk = size_t{1} << 20;
+constexpr uint32_t kLineMax = 65536;
+} // namespace
+
+ExportResult ExportSelectedLines(CTervikDoc& doc, const std::string& path) {
+    ExportResult result;
+    CBusyGuard busy(doc.Host());
+    CSysFile out;
+    if (!out.Create(path)) {
+        result.m_nError = out.LastError();
+        return result;
+    }
+    std::unique_ptr<char[]> buf(new (std::nothrow) char[kWriteChunk + kLineMax + 2]);
+    if (!buf) {
+        result.m_nError = ENOMEM;
+        return result;
+    }
+    size_t nUsed = 0;
+    uint64_t nPending = 0; // lines in the buffer
+    auto flush = [&] {
+        if (nUsed == 0) return true;
+        if (!out.Write(buf.get(), nUsed)) {
+            result.m_nError = out.LastError();
+            return false;
+        }
+        result.m_nWritten += nPending;
+        nUsed = 0;
+        nPending = 0;
+        return true;
+    };
+    auto add = [&](uint32_t r) {
+        nUsed += doc.GetRecordText(r, buf.get() + nUsed, kLineMax, 0, false, false);
+        buf[nUsed++] = '\r';
+        buf[nUsed++] = '\n';
+        ++nPending;
+        return nUsed < kWriteChunk || flush();
+    };
+    // The index names the selected lines in file order; while it is being rebuilt the
+    // colour bits do.
+    bool bOk = true;
+    if (doc.m_pSelected && !doc.m_bBulkSelect) {
+        const uint32_t nCount = doc.m_pSelected->Count();
+        for (uint32_t i = 0; i < nCount && bOk; ++i)
+            bOk = add(*doc.m_pSelected->AtAs<uint32_t>(i));
+    } else if (doc.m_bBulkSelect) {
+        for (uint32_t r = 0; r < doc.m_nRecords && bOk; ++r)
+            if (doc.IsLineSelected(r, nullptr, nullptr)) bOk = add(r);
+    }
+    if (bOk) flush();
+    out.Close();
+    return result;
+}
+
+void ReportExportFailure(IDocumentHost& host, const std::string& path, const ExportResult& r) {
+    if (r.m_nError == 0) return;
+    std::string text = ProcessingErrorText(path, r.m_nError);
+    if (r.m_nError == kErrDiskFull || r.m_nWritten > 0) {
+        text += LoadString(IDS_ASK_DELETE_FILE);
+        if (host.MessageBox(text, MB_YESNO | MB_ICONHAND) == IDYES) std::remove(path.c_str());
+        return;
+    }
+    host.MessageBox(text, MB_OK | MB_ICONHAND);
+}
+
+} // namespace tervik

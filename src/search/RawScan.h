@@ -1,0 +1,87 @@
+#pragma once
+
+// What the search and the line selection share: the Escape check, the busy bracket,
+// the once-a-second progress, and the raw scan that lets a forward run skip every
+// line that cannot hold the text it looks for.
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace tervik {
+
+class CTervikDoc;
+class IDocumentHost;
+
+bool EscapePressed(CTervikDoc& doc);
+
+// The wait cursor (and Escape counting) for the lifetime of the guard.
+class CBusyGuard {
+public:
+    explicit CBusyGuard(IDocumentHost& host);
+    ~CBusyGuard();
+    CBusyGuard(const CBusyGuard&) = delete;
+    CBusyGuard& operator=(const CBusyGuard&) = delete;
+
+private:
+    IDocumentHost& m_host;
+};
+
+// Shows the current line (dump: row) in the position pane, at most once a second.
+class CProgress {
+public:
+    explicit CProgress(CTervikDoc& doc);
+    void Show(uint64_t nLine);
+
+private:
+    using Clock = std::chrono::steady_clock;
+    CTervikDoc& m_doc;
+    Clock::time_point m_last;
+};
+
+// First position in p[0..n) where the pattern starts. With bFold the pattern must be
+// lower-cased and the bytes are folded on the fly; upper- and lower-case folding of
+// cp1252 make the same classes, so callers that compare upper-cased text get the
+// same answers. Jumps from one place of an anchor byte (in either case) to the next,
+// so most bytes are only passed by memchr.
+std::optional<size_t> FindFolded(const uint8_t* p, size_t n, std::string_view pat, bool bFold);
+// The same with a chosen anchor: the pattern position whose byte memchr looks for.
+std::optional<size_t> FindFolded(const uint8_t* p, size_t n, std::string_view pat, bool bFold,
+                                 size_t nAnchor);
+// The anchor that stops memchr least often: the pattern's least common byte (both
+// cases when folding) in a sample of the text, or in text in general without one.
+size_t AnchorPosition(std::string_view pat, bool bFold, const uint8_t* pSample, size_t nSample);
+
+// The longest part of a wildcard pattern with neither '*' nor '/': every match holds it.
+std::string_view LongestLiteralRun(std::string_view pat);
+
+// The record holding (or, in a line end, preceding) a file offset; nFrom is a record
+// known to start at or before it.
+uint32_t RecordAtOffset(CTervikDoc& doc, uint64_t nOffset, uint32_t nFrom = 0);
+
+// Streams once through the file for a pattern and names the records where it occurs.
+// Valid for lines whose display text equals their bytes apart from repeated tabs: no
+// UTF-16 or UTF-8 display and no tab in the pattern. Reads through the document's
+// own window, so the text of a named record usually needs no further read.
+class CRawScanner {
+public:
+    // pat: lower-cased when bFold; must stay alive with the scanner.
+    CRawScanner(CTervikDoc& doc, std::string_view pat, bool bFold);
+
+    // The first record at or after nRecord whose bytes hold the pattern; none when the
+    // file holds no further occurrence, a read fails or Escape was pressed.
+    std::optional<uint32_t> Next(uint32_t nRecord, CProgress& progress);
+
+private:
+    CTervikDoc& m_doc;
+    std::string_view m_pat;
+    bool m_bFold;
+    // Where the scan has got to: no occurrence starts in [record start, m_nScanned).
+    uint64_t m_nScanned = 0;
+    uint32_t m_nLastRecord = 0;
+    std::optional<size_t> m_nAnchor;
+};
+
+} // namespace tervik

@@ -1,0 +1,86 @@
+#include "support/RunProcess.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace tervik {
+namespace {
+
+using test::RunCli;
+
+class CliSelect : public ::testing::Test {
+protected:
+    test::CTempDir m_dir;
+    std::string m_ini = m_dir.Write("t.ini", "");
+    std::string m_file = m_dir.Write("f.txt", "a Fehler\nb\tx\nc fehler\nd\n\ne FEHLER\n");
+    test::ProcessResult Run(std::vector<std::string> args) {
+        args.push_back("--ini");
+        args.push_back(m_ini);
+        return RunCli(args);
+    }
+    std::string Script(std::string_view text) { return m_dir.Write("s.terviks", text); }
+    std::string Read(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
+    }
+};
+
+TEST_F(CliSelect, PlaysListsAndExports) {
+    struct Case {
+        const char* script;
+        const char* list;
+        const char* count;
+    } cases[] = {
+        {"SELECT LINE=*ALL,TEXT=\"fehler\"\r\n", "0 BLUE\n2 BLUE\n5 BLUE\n", "3 Zeilen"},
+        {"select LINE=*all,TEXT=\"fehler\",MATCHCASE=YES\n", "2 BLUE\n", "1 Zeilen"},
+        // Option keys count in upper case only.
+        {"SELECT line=*ALL\n", "", "0 Zeilen"},
+        // Colours, then a size test and the following line of each hit.
+        {"SELECT_COLOR GREEN\nSELECT LINE=(0,6),RECSIZE=(LT,2),POSTLINES=\"1\"\n"
+         "SELECT_COLOR red\nSELECT LINE=*ALL,TEXT=\"b\"\n",
+         "1 RED\n3 GREEN\n4 GREEN\n5 GREEN\n", "4 Zeilen"},
+        {"SELECT LINE=*ALL\nINVERTSELECT\nselect LINE=(1,2)\n", "1 BLUE\n", "1 Zeilen"},
+        {"unknown\n\nSELECT TEXT=\"a\"\n", "", "0 Zeilen"},
+    };
+    for (const Case& c : cases) {
+        const std::string out = m_dir.File("out.txt");
+        const auto r = Run({"select", Script(c.script), m_file, "--list", "--export", out});
+        EXPECT_EQ(r.nExitCode, 0) << r.err;
+        EXPECT_EQ(r.out, c.list) << c.script;
+        EXPECT_NE(r.err.find(c.count), std::string::npos) << r.err;
+    }
+    // The export writes tabs as they are and ends each line with CR LF.
+    const std::string out = m_dir.File("out.txt");
+    ASSERT_EQ(Run({"select", Script("SELECT LINE=(1,5)\n"), m_file, "--export", out}).nExitCode, 0);
+    EXPECT_EQ(Read(out), "b\tx\r\nc fehler\r\nd\r\n\r\n");
+}
+
+TEST_F(CliSelect, FindOnlyInSelectedLines) {
+    const auto r = Run({"find", "fehler", m_file, "--all", "--only-selected",
+                        Script("SELECT LINE=*ALL,TEXT=\"e F\",MATCHCASE=YES\n")});
+    EXPECT_EQ(r.nExitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "5 2 6\n");
+}
+
+TEST_F(CliSelect, FailuresAndUsage) {
+    auto r = Run({"select", m_dir.File("missing.terviks"), m_file});
+    EXPECT_EQ(r.nExitCode, 1);
+    EXPECT_NE(r.err.find("Verarbeitungsfehler in Datei"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("Fehlercode 2"), std::string::npos) << r.err;
+    r = Run({"find", "a", m_file, "--only-selected", m_dir.File("missing.terviks")});
+    EXPECT_EQ(r.nExitCode, 1);
+    r = Run({"select", Script("SELECT LINE=*ALL\n"), m_file, "--export",
+             m_dir.File("no/such/folder/out.txt")});
+    EXPECT_EQ(r.nExitCode, 1);
+    EXPECT_NE(r.err.find("Verarbeitungsfehler"), std::string::npos) << r.err;
+    EXPECT_EQ(Run({"select", m_file}).nExitCode, 2);
+    EXPECT_EQ(Run({"select", "a", "b", "c"}).nExitCode, 2);
+}
+
+} // namespace
+} // namespace tervik
