@@ -3,10 +3,12 @@
 #include "app/MenuLayout.h"
 #include "app/Strings.h"
 #include "app/ui/ChildFrame.h"
+#include "app/ui/ColorBox.h"
 #include "app/ui/TervikApp.h"
 #include "document/TervikDoc.h"
 #include "framework/CommandIds.h"
 #include "framework/ui/QtText.h"
+#include "search/SelectionScript.h"
 #include "search/ui/SearchBox.h"
 #include "views/ui/TervikView.h"
 
@@ -124,7 +126,7 @@ CMainFrame::CMainFrame(CSettings& settings, QWidget* pParent)
     setCentralWidget(m_pMdiArea);
     m_pOpenDocuments =
         std::make_unique<CBlockList>(static_cast<uint16_t>(sizeof(CTervikDoc*)), 4096);
-    m_selectTextHistory = settings.ReadSelectTextList();
+    m_selectTextHistory = DecodeHistory(settings.ReadSelectTextList());
     m_bPrintColour = settings.PrintColor();
 
     // Commands go to the active view, its document, its frame, this window, the application.
@@ -163,7 +165,9 @@ CMainFrame::CMainFrame(CSettings& settings, QWidget* pParent)
     m_pIdleTimer->start();
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() {
+    m_settings.WriteSelectTextList(EncodeHistory(m_selectTextHistory));
+}
 
 // ------------------------------------------------------------------ commands
 
@@ -395,13 +399,25 @@ void CMainFrame::OnUpdateSyncScroll(CCmdUI& ui) {
     ui.SetCheck(m_bSyncScroll ? 1 : 0);
 }
 void CMainFrame::OnColourBlue() {
-    m_nSelectColour = 0;
+    SetSelectColour(0);
 }
 void CMainFrame::OnColourRed() {
-    m_nSelectColour = 1;
+    SetSelectColour(1);
 }
 void CMainFrame::OnColourGreen() {
-    m_nSelectColour = 2;
+    SetSelectColour(2);
+}
+void CMainFrame::SetSelectColour(int nColour) {
+    m_nSelectColour = nColour;
+    if (CTervikApp* pApp = CTervikApp::Instance(); pApp && pApp->IsRecordingScript())
+        pApp->RecordScript(ScriptColourLine(nColour));
+    // Only the pen of the current colour stands in the toolbar.
+    const std::pair<unsigned, int> pens[] = {
+        {ID_HAND_SELECT, 0}, {ID_HAND_SELECT_RED, 1}, {ID_HAND_SELECT_GREEN, 2}};
+    for (const auto& [nId, nPenColour] : pens)
+        if (QAction* pAction = Action(nId)) pAction->setVisible(nPenColour == nColour);
+    if (m_pColorBox && m_pColorBox->currentIndex() != nColour)
+        m_pColorBox->setCurrentIndex(nColour);
 }
 void CMainFrame::OnUpdateColour(CCmdUI& ui) {
     const unsigned nMine = m_nSelectColour == 1   ? ID_COLOR_RED
@@ -510,9 +526,9 @@ void CMainFrame::UpdateToolBarButtons() {
 // ------------------------------------------------------------------ bars
 
 QComboBox* CMainFrame::InsertBox(QToolBar* pBar, QAction* pBefore, int nWidth, bool bEditable,
-                                 const char* pszName) {
+                                 const char* pszName, QComboBox* pBox) {
     // Editable boxes are search boxes with the shared history.
-    QComboBox* pBox = bEditable ? new CSearchBox(m_settings, pBar) : new QComboBox(pBar);
+    if (!pBox) pBox = bEditable ? new CSearchBox(m_settings, pBar) : new QComboBox(pBar);
     pBox->setObjectName(pszName);
     pBox->setFixedWidth(nWidth);
     if (pBefore)
@@ -544,7 +560,11 @@ void CMainFrame::CreateToolBars() {
                 return i + 1 < actions.size() ? actions[i + 1] : nullptr;
         return nullptr;
     };
-    m_pColorBox = InsertBox(m_pToolBar, after(ID_HAND_DESELECT), kColorBoxWidth, false, "colorBox");
+    // 70 pixels fit the entries in the classic toolbar font; larger fonts get room.
+    auto* pColorBox = new CColorBox(*this, m_pToolBar);
+    m_pColorBox = InsertBox(m_pToolBar, after(ID_HAND_DESELECT),
+                            std::max(kColorBoxWidth, pColorBox->sizeHint().width()), false,
+                            "colorBox", pColorBox);
     m_pToolBar->insertSeparator(Action(ID_SEARCH_FORWARD));
     m_pSearchBox =
         InsertBox(m_pToolBar, Action(ID_SEARCH_FORWARD), kSearchBoxWidth, true, "searchBox");

@@ -7,6 +7,7 @@
 #include "document/BlockList.h"
 #include "document/DocumentHost.h"
 #include "framework/CommandTarget.h"
+#include "search/SelectCriteria.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -90,7 +91,8 @@ public:
     int m_nSelectColour = 0;
     bool m_bPrintColour = false;
     bool m_bChildStateApplied = false;
-    std::vector<std::string> m_selectTextHistory;
+    // The texts of line selections, oldest first.
+    std::vector<TextHistoryEntry> m_selectTextHistory;
 
 protected:
     void closeEvent(QCloseEvent* pEvent) override;
@@ -104,7 +106,7 @@ private:
     void CreateStatusBar();
     void UpdateToolBarButtons();
     QComboBox* InsertBox(QToolBar* pBar, QAction* pBefore, int nWidth, bool bEditable,
-                         const char* pszName);
+                         const char* pszName, QComboBox* pBox = nullptr);
     void SaveWindowPosition();
     std::string BarName(int nBar) const;
     QToolBar* BarByIndex(int nBar) const;
@@ -121,6 +123,8 @@ private:
     void OnColourRed();
     void OnColourGreen();
     void OnUpdateColour(CCmdUI& ui);
+    // The colour command: current colour, script line, pen button and colour box.
+    void SetSelectColour(int nColour);
     void OnPrintColour();
     void OnUpdatePrintColour(CCmdUI& ui);
     void OnViewToolBar();

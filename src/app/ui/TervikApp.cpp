@@ -4,16 +4,19 @@
 #include "app/Strings.h"
 #include "app/TempFolder.h"
 #include "app/ui/ChildFrame.h"
+#include "app/ui/ColorBox.h"
 #include "app/ui/MainFrame.h"
 #include "app/ui/QtSystemColors.h"
 #include "document/TervikDoc.h"
 #include "document/ui/ViewerFileDialog.h"
 #include "framework/CommandIds.h"
 #include "framework/ui/BusyPump.h"
+#include "framework/ui/FileDialogs.h"
 #include "framework/ui/MessageBox.h"
 #include "framework/ui/QtText.h"
 #include "platform/CodePage.h"
 #include "platform/SysPaths.h"
+#include "search/ScriptPlayback.h"
 #include "views/ui/TervikView.h"
 
 #include <QDir>
@@ -250,6 +253,8 @@ bool CTervikApp::OnCmdMsg(unsigned nId, CCmdUI* pUI) {
         {ID_FILE_OPEN, &CTervikApp::OnFileOpen, nullptr},
         {ID_APP_ABOUT, &CTervikApp::OnAppAbout, nullptr},
         {ID_FILE_PRINT_SETUP, &CTervikApp::OnFilePrintSetup, nullptr},
+        {ID_SCRIPT_RECORD, &CTervikApp::OnScriptRecord, &CTervikApp::OnUpdateScriptRecord},
+        {ID_SCRIPT_PLAY, &CTervikApp::OnScriptPlay, &CTervikApp::OnUpdateScriptPlay},
     };
     if (nId >= ID_FILE_MRU_FILE1 && nId <= ID_FILE_MRU_FILE8) {
         const int nIndex = static_cast<int>(nId - ID_FILE_MRU_FILE1);
@@ -276,6 +281,63 @@ void CTervikApp::OnFileOpen() {
             OpenDocumentFile(path);
     }
     m_openOptions.AfterDialog(bOk, values);
+}
+
+void CTervikApp::OnScriptRecord() {
+    if (m_recording.IsOpen()) {
+        m_recording.Close();
+        return;
+    }
+    FileDialogRequest request;
+    request.m_bSave = true;
+    request.m_filter = LoadString(IDS_SCRIPT_FILTER);
+    request.m_defaultExt = "terviks";
+    const std::optional<std::string> path = AskFileName(request, m_pMainFrame.get());
+    if (!path) return;
+    if (!m_recording.Create(*path)) {
+        TervikMessageBox(ProcessingErrorText(*path, m_recording.LastError()), MB_OK | MB_ICONHAND,
+                         m_pMainFrame.get());
+        return;
+    }
+    m_recordingPath = *path;
+}
+
+void CTervikApp::OnUpdateScriptRecord(CCmdUI& ui) {
+    const bool bOn = m_recording.IsOpen();
+    ui.SetCheck(bOn ? 1 : 0);
+    ui.SetText(bOn ? "Aufnehmen beenden" : "Aufnehmen starten...");
+}
+
+void CTervikApp::RecordScript(std::string_view statement) {
+    if (!m_recording.IsOpen()) return;
+    if (m_recording.Write(statement.data(), statement.size())) return;
+    // A recording that lost a step would replay wrongly: it ends here.
+    const uint32_t nCode = m_recording.LastError();
+    m_recording.Close();
+    TervikMessageBox(ProcessingErrorText(m_recordingPath, nCode), MB_OK | MB_ICONHAND,
+                     m_pMainFrame.get());
+}
+
+void CTervikApp::OnScriptPlay() {
+    if (m_recording.IsOpen() || !m_pMainFrame) return;
+    FileDialogRequest request;
+    request.m_filter = LoadString(IDS_SCRIPT_FILTER);
+    request.m_defaultExt = "terviks";
+    const std::optional<std::string> path = AskFileName(request, m_pMainFrame.get());
+    if (!path) return;
+    CTervikView* pView = m_pMainFrame->ActiveView();
+    if (!pView) return;
+    CMainFrame* pFrame = m_pMainFrame.get();
+    const uint32_t nError = PlayScript(
+        *path, pView->GetDocument(),
+        [pFrame](int nColour) { pFrame->ExecuteCommand(CColorBox::CommandOf(nColour)); },
+        &pFrame->m_selectTextHistory);
+    if (nError != 0)
+        TervikMessageBox(ProcessingErrorText(*path, nError), MB_OK | MB_ICONHAND, pFrame);
+}
+
+void CTervikApp::OnUpdateScriptPlay(CCmdUI& ui) {
+    ui.Enable(!m_recording.IsOpen());
 }
 
 void CTervikApp::OnAppAbout() {

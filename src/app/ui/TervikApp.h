@@ -9,6 +9,7 @@
 #include "document/OpenDialogRules.h"
 #include "framework/CommandTarget.h"
 #include "platform/Profile.h"
+#include "platform/SysFile.h"
 
 #include <QObject>
 #include <QStringList>
@@ -51,6 +52,11 @@ public:
     void OnAppAbout();
     void OnFilePrintSetup();
     void OnOpenRecentFile(int nIndex);
+    // Selection scripts: recording on and off, playback on the active view's document.
+    void OnScriptRecord();
+    void OnUpdateScriptRecord(CCmdUI& ui);
+    void OnScriptPlay();
+    void OnUpdateScriptPlay(CCmdUI& ui);
     bool OnCmdMsg(unsigned nId, CCmdUI* pUI) override;
 
     // --- recent files ---
@@ -74,6 +80,8 @@ public:
     bool IsWorkspaceOpen() override { return !m_workspace.empty(); }
     void SetWorkspaceModified() override { m_bWorkspaceModified = true; }
     int SelectColour() override;
+    bool IsRecordingScript() override { return m_recording.IsOpen(); }
+    void RecordScript(std::string_view statement) override;
     void AddOpenDocument(CTervikDoc* pDoc) override;
     void RemoveOpenDocument(CTervikDoc* pDoc) override;
     std::string GetStatusText() override;
@@ -98,7 +106,6 @@ public:
     std::string m_workspace; // m_pszWorkspace: empty = none open
     bool m_bWorkspaceModified = false;
     bool m_bLoadingWorkspace = false;
-    bool m_bRecording = false;
     bool m_bBlockMarking = false;
 
 private:
@@ -117,6 +124,9 @@ private:
     std::unique_ptr<CMainFrame> m_pMainFrame;
     std::vector<CTervikDoc*> m_documents;
     std::vector<std::string> m_recentFiles;
+    // The open script recording; recording is on while it is open.
+    CSysFile m_recording;
+    std::string m_recordingPath;
 };
 
 } // namespace tervik

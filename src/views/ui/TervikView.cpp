@@ -5,10 +5,14 @@
 #include "app/ui/MainFrame.h"
 #include "app/ui/TervikApp.h"
 #include "framework/CommandIds.h"
+#include "framework/ui/FileDialogs.h"
 #include "framework/ui/MessageBox.h"
 #include "framework/ui/QtText.h"
+#include "search/ExportSelected.h"
+#include "search/SelectCriteria.h"
 #include "search/ui/SearchBox.h"
 #include "search/ui/SearchDialog.h"
+#include "search/ui/SelectLinesDialog.h"
 #include "views/DisplayText.h"
 #include "views/HexDump.h"
 #include "views/ui/GotoPosition.h"
@@ -22,6 +26,7 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <chrono>
+#include <filesystem>
 #include <vector>
 
 namespace tervik {
@@ -438,6 +443,59 @@ void CTervikView::OnPrevSelected() {
     MessageBeep();
 }
 
+namespace {
+void RunSelectDialog(CTervikView& view, CTervikDoc& doc, CMainFrame* pFrame, bool bSelect) {
+    SelectCriteria c;
+    c.m_nMode = bSelect ? 1 : 0;
+    c.m_nFirstLine = 1;
+    c.m_nEndLine = doc.m_nRecords;
+    c.m_nLongestLine = doc.m_nMaxLength;
+    c.m_pHistory = pFrame ? &pFrame->m_selectTextHistory : nullptr;
+    CSelectLines dialog(c, &view);
+    if (dialog.exec() != QDialog::Accepted) return;
+    doc.Host().SetStatusText(LoadString(bSelect ? IDS_SELECTING : IDS_DESELECTING));
+    doc.Host().RepaintStatusBar();
+    // The dialog counts lines from 1.
+    if (c.m_nFirstLine > 0) --c.m_nFirstLine;
+    if (bSelect)
+        doc.SelectByCriteria(c);
+    else
+        doc.DeselectByCriteria(c);
+}
+} // namespace
+
+void CTervikView::OnSelectLines() {
+    RunSelectDialog(*this, m_doc, Frame(), true);
+}
+
+void CTervikView::OnDeselectLines() {
+    RunSelectDialog(*this, m_doc, Frame(), false);
+}
+
+void CTervikView::OnInvertSelection() {
+    m_doc.InvertSelection();
+}
+
+void CTervikView::OnExportSelected() {
+    if (m_doc.m_nSelected == 0) return;
+    FileDialogRequest request;
+    request.m_bSave = true;
+    request.m_defaultExt = "txt";
+    request.m_folder = std::filesystem::path(m_doc.GetPathName()).parent_path().string();
+    const std::optional<std::string> path = AskFileName(request, this);
+    if (!path) return;
+    const ExportResult result = ExportSelectedLines(m_doc, *path);
+    ReportExportFailure(m_doc.Host(), *path, result);
+}
+
+void CTervikView::OnUpdateSelectLines(CCmdUI& ui) {
+    ui.Enable(m_st.m_eMode != DisplayMode::Dump);
+}
+
+void CTervikView::OnUpdateNeedsSelection(CCmdUI& ui) {
+    ui.Enable(m_st.m_eMode != DisplayMode::Dump && m_doc.m_nSelected > 0);
+}
+
 void CTervikView::OnUpdateNextSelected(CCmdUI& ui) {
     ui.Enable(CanGoNextSelected(m_st.m_eMode, m_doc.m_nSelected));
 }
@@ -572,6 +630,10 @@ bool CTervikView::OnCmdMsg(unsigned nId, CCmdUI* pUI) {
         {ID_VIEW_ONLY_SELECTED, &CTervikView::OnOnlySelected, &CTervikView::OnUpdateOnlySelected},
         {ID_VIEW_GOTO_LINE, &CTervikView::OnGotoLine, nullptr},
         {ID_SEARCH_DEFINE, &CTervikView::OnSearchDefine, nullptr},
+        {ID_SELECT_LINES, &CTervikView::OnSelectLines, &CTervikView::OnUpdateSelectLines},
+        {ID_SELECT_INVERT, &CTervikView::OnInvertSelection, &CTervikView::OnUpdateSelectLines},
+        {ID_DESELECT_LINES, &CTervikView::OnDeselectLines, &CTervikView::OnUpdateNeedsSelection},
+        {ID_EXPORT_SELECTED, &CTervikView::OnExportSelected, &CTervikView::OnUpdateNeedsSelection},
         {ID_NEXT_SELECTED, &CTervikView::OnNextSelected, &CTervikView::OnUpdateNextSelected},
         {ID_PREV_SELECTED, &CTervikView::OnPrevSelected, &CTervikView::OnUpdatePrevSelected},
     };

@@ -80,6 +80,13 @@ public:
     void OnOnlySelected();
     void OnUpdateOnlySelected(CCmdUI& ui);
     void OnGotoLine();
+    // Line selection by criteria, its inversion and the export of selected lines.
+    void OnSelectLines();
+    void OnDeselectLines();
+    void OnInvertSelection();
+    void OnExportSelected();
+    void OnUpdateSelectLines(CCmdUI& ui);
+    void OnUpdateNeedsSelection(CCmdUI& ui);
     void OnNextSelected();
     void OnPrevSelected();
     void OnUpdateNextSelected(CCmdUI& ui);
