@@ -3,9 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 namespace tervik {
 namespace {
 
@@ -22,12 +19,6 @@ protected:
         return RunCli(args);
     }
     std::string Script(std::string_view text) { return m_dir.Write("s.terviks", text); }
-    std::string Read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
 };
 
 TEST_F(CliSelect, PlaysListsAndExports) {
@@ -57,7 +48,7 @@ TEST_F(CliSelect, PlaysListsAndExports) {
     // The export writes tabs as they are and ends each line with CR LF.
     const std::string out = m_dir.File("out.txt");
     ASSERT_EQ(Run({"select", Script("SELECT LINE=(1,5)\n"), m_file, "--export", out}).nExitCode, 0);
-    EXPECT_EQ(Read(out), "b\tx\r\nc fehler\r\nd\r\n\r\n");
+    EXPECT_EQ(test::ReadWholeFile(out), "b\tx\r\nc fehler\r\nd\r\n\r\n");
 }
 
 TEST_F(CliSelect, FindOnlyInSelectedLines) {

@@ -5,12 +5,12 @@
 #include "platform/SysError.h"
 #include "platform/SysFile.h"
 
+#include "support/TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace tervik {
 namespace {
@@ -26,12 +26,6 @@ protected:
             Doc().SetLineSelected(r, true, nullptr);
             ++Doc().m_nSelected;
         }
-    }
-    std::string Read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
     }
 };
 
@@ -62,7 +56,7 @@ TEST_F(ExportSelectedTest, WritesSelectedLinesAsTheyAre) {
         m_dir.Write("out.txt", "old contents that must go");
         const ExportResult r = ExportSelectedLines(Doc(), out);
         EXPECT_EQ(r.m_nError, 0u);
-        EXPECT_EQ(Read(out), c.want);
+        EXPECT_EQ(test::ReadWholeFile(out), c.want);
         EXPECT_EQ(m_host.m_nBusyDepth, 0);
     }
 }
@@ -90,7 +84,7 @@ TEST_F(ExportSelectedTest, LongSelectionsGoOutInManyWrites) {
     const ExportResult r = ExportSelectedLines(Doc(), out);
     EXPECT_EQ(r.m_nError, 0u);
     EXPECT_EQ(r.m_nWritten, 30000u);
-    EXPECT_TRUE(test::SameBytes(Read(out), want));
+    EXPECT_TRUE(test::SameBytes(test::ReadWholeFile(out), want));
     EXPECT_GT(nWrites, 1);
 }
 

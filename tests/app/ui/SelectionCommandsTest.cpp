@@ -9,14 +9,11 @@
 #include "views/ui/TervikView.h"
 
 #include <QAction>
-#include <QToolBar>
 #include <QApplication>
 #include <QComboBox>
 #include <QMdiArea>
 #include <QTimer>
-
-#include <fstream>
-#include <sstream>
+#include <QToolBar>
 
 namespace tervik {
 namespace {
@@ -54,12 +51,6 @@ protected:
         return v;
     }
     uint32_t Bits(uint32_t r) { return m_pDoc->Record(r)->m_nFlags & RF_COLOUR_MASK; }
-    std::string Read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
     bool PenVisible(unsigned nId) { return Frame().Action(nId)->isVisible(); }
 };
 
@@ -134,9 +125,9 @@ TEST_F(SelectionCommandsTest, RecordingWritesEveryStepAndPlaybackRepeatsThem) {
     EXPECT_TRUE(Frame().ExecuteCommand(ID_SELECT_INVERT));
     EXPECT_TRUE(Frame().ExecuteCommand(ID_SCRIPT_RECORD)); // off
     EXPECT_EQ(Frame().UpdateCommand(ID_SCRIPT_RECORD).m_nCheck, 0);
-    EXPECT_EQ(Read(script), "SELECT_COLOR GREEN\r\n"
-                            "SELECT LINE=*ALL,TEXT=\"Zeile 1\",MATCHCASE=YES\r\n"
-                            "INVERTSELECT\r\n");
+    EXPECT_EQ(test::ReadWholeFile(script), "SELECT_COLOR GREEN\r\n"
+                                           "SELECT LINE=*ALL,TEXT=\"Zeile 1\",MATCHCASE=YES\r\n"
+                                           "INVERTSELECT\r\n");
     const std::vector<uint32_t> want = Selected();
 
     // Played on a longer file, in another colour at the start.
@@ -189,7 +180,7 @@ TEST_F(SelectionCommandsTest, ExportWritesTheSelectedLines) {
     EXPECT_EQ(m_requests[0].m_defaultExt, "txt");
     EXPECT_EQ(m_requests[0].m_filter, "");
     EXPECT_EQ(m_requests[0].m_folder, m_dir.Path().string());
-    EXPECT_EQ(Read(*m_answer), "eins\tx\r\ndrei\r\n");
+    EXPECT_EQ(test::ReadWholeFile(*m_answer), "eins\tx\r\ndrei\r\n");
     EXPECT_TRUE(m_messages.empty());
 }
 
