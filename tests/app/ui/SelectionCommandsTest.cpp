@@ -146,6 +146,9 @@ TEST_F(SelectionCommandsTest, RecordingWritesEveryStepAndPlaybackRepeatsThem) {
     EXPECT_FALSE(other.IsLineSelected(1, nullptr, nullptr));
     EXPECT_EQ(other.Record(0)->m_nFlags & RF_COLOUR_MASK, RF_GREEN);
     EXPECT_EQ(Frame().ColorBox()->currentIndex(), 2);
+    pOther->resize(700, 300);
+    Settle();
+    test::SaveScreenshot(*pOther, "view-after-script");
     EXPECT_EQ(Selected(), want); // the first document is untouched
     EXPECT_TRUE(m_messages.empty());
 }
