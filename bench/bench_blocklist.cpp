@@ -72,9 +72,8 @@ void BM_Append(benchmark::State& state) {
 }
 BENCHMARK(BM_Append)->Arg(kRecords)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-void BM_RandomAt(benchmark::State& state) {
-    CBlockList& list = Table();
-    std::mt19937 rng(1);
+// Lookups at a million random positions, round and round.
+void RandomLookups(benchmark::State& state, const CBlockList& list, std::mt19937& rng) {
     std::vector<uint32_t> indices(1 << 20);
     for (auto& i : indices)
         i = static_cast<uint32_t>(rng() % list.Count());
@@ -87,6 +86,12 @@ void BM_RandomAt(benchmark::State& state) {
     benchmark::DoNotOptimize(nSum);
     state.SetItemsProcessed(state.iterations());
 }
+
+void BM_RandomAt(benchmark::State& state) {
+    CBlockList& list = Table();
+    std::mt19937 rng(1);
+    RandomLookups(state, list, rng);
+}
 BENCHMARK(BM_RandomAt);
 
 // The same after a few inserts, when blocks are no longer evenly full.
@@ -98,17 +103,7 @@ void BM_RandomAtUneven(benchmark::State& state) {
     Entry e{1, 2, 3};
     for (int k = 0; k < 1000; ++k)
         list.Insert(static_cast<uint32_t>(rng() % list.Count()), &e);
-    std::vector<uint32_t> indices(1 << 20);
-    for (auto& i : indices)
-        i = static_cast<uint32_t>(rng() % list.Count());
-    size_t k = 0;
-    uint64_t nSum = 0;
-    for (auto _ : state) {
-        nSum += list.AtAs<Entry>(indices[k])->nLength;
-        k = (k + 1) & (indices.size() - 1);
-    }
-    benchmark::DoNotOptimize(nSum);
-    state.SetItemsProcessed(state.iterations());
+    RandomLookups(state, list, rng);
 }
 BENCHMARK(BM_RandomAtUneven);
 

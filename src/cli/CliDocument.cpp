@@ -40,9 +40,14 @@ int CConsoleHost::MessageBox(const std::string& text, unsigned nType) {
 }
 
 void OpenedFile::PrintTiming(const char* pszName) const {
+    PrintTiming(pszName, start);
+}
+
+void OpenedFile::PrintTiming(const char* pszName,
+                             std::chrono::steady_clock::time_point since) const {
     if (!bTiming) return;
     const double ms =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - since).count();
     std::fprintf(stderr, "%s-ms: %.1f\n", pszName, ms);
 }
 

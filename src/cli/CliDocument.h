@@ -45,6 +45,8 @@ struct OpenedFile {
     std::chrono::steady_clock::time_point start;
     // Prints "<name>-ms: X" on stderr when --timing was given.
     void PrintTiming(const char* pszName) const;
+    // The same for the time since a later moment (an engine's run alone).
+    void PrintTiming(const char* pszName, std::chrono::steady_clock::time_point since) const;
 };
 
 // The common and open options of the command line.

@@ -92,11 +92,7 @@ int RunFind(CArgs& args) {
         if (!bAll) break;
     }
     out.Flush();
-    if (f.bTiming)
-        std::fprintf(
-            stderr, "find-ms: %.1f\n",
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-                .count());
+    f.PrintTiming("find", start);
     if (!bFoundAny) {
         PrintMessage(LoadString(bBackward ? IDS_SEARCH_START_REACHED : IDS_SEARCH_END_REACHED));
         return kExitFailure;

@@ -42,11 +42,7 @@ int RunSelect(CArgs& args) {
 
     const auto start = std::chrono::steady_clock::now();
     const bool bPlayed = PlayScriptForCli(f, rest[0]);
-    if (f.bTiming)
-        std::fprintf(
-            stderr, "select-ms: %.1f\n",
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-                .count());
+    f.PrintTiming("select", start);
     if (!bPlayed) return kExitFailure;
     PrintMessage(SelectedCountMessage(doc.m_nSelected));
     if (bList) {
@@ -63,11 +59,7 @@ int RunSelect(CArgs& args) {
     if (exportPath) {
         const auto exportStart = std::chrono::steady_clock::now();
         const ExportResult result = ExportSelectedLines(doc, *exportPath);
-        if (f.bTiming)
-            std::fprintf(stderr, "export-ms: %.1f\n",
-                         std::chrono::duration<double, std::milli>(
-                             std::chrono::steady_clock::now() - exportStart)
-                             .count());
+        f.PrintTiming("export", exportStart);
         if (result.m_nError != 0) {
             ReportExportFailure(*f.pHost, *exportPath, result);
             return kExitFailure;

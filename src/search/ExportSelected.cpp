@@ -53,17 +53,11 @@ ExportResult ExportSelectedLines(CTervikDoc& doc, const std::string& path) {
         ++nPending;
         return nUsed < kWriteChunk || flush();
     };
-    // The index names the selected lines in file order; while it is being rebuilt the
-    // colour bits do.
+    // The index names the selected lines in file order.
     bool bOk = true;
-    if (doc.m_pSelected && !doc.m_bBulkSelect) {
-        const uint32_t nCount = doc.m_pSelected->Count();
-        for (uint32_t i = 0; i < nCount && bOk; ++i)
-            bOk = add(*doc.m_pSelected->AtAs<uint32_t>(i));
-    } else if (doc.m_bBulkSelect) {
-        for (uint32_t r = 0; r < doc.m_nRecords && bOk; ++r)
-            if (doc.IsLineSelected(r, nullptr, nullptr)) bOk = add(r);
-    }
+    const uint32_t nCount = doc.m_pSelected ? doc.m_pSelected->Count() : 0;
+    for (uint32_t i = 0; i < nCount && bOk; ++i)
+        bOk = add(*doc.m_pSelected->AtAs<uint32_t>(i));
     if (bOk) flush();
     out.Close();
     return result;

@@ -17,29 +17,6 @@
 
 namespace tervik {
 
-namespace {
-
-// Lenient decimal number: leading blanks, then digits; anything else gives 0.
-uint32_t LenientNumber(std::string_view s) {
-    size_t i = 0;
-    while (i < s.size() && (s[i] == ' ' || s[i] == '\t'))
-        ++i;
-    if (i < s.size() && s[i] == '+') ++i;
-    uint64_t n = 0;
-    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i)
-        n = std::min<uint64_t>(n * 10 + static_cast<uint64_t>(s[i] - '0'), UINT32_MAX);
-    return static_cast<uint32_t>(n);
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-} // namespace
-
 std::vector<LineListItem> ParseLineList(std::string_view list) {
     std::vector<LineListItem> items;
     list = list.substr(0, kMaxLineList);
@@ -75,7 +52,7 @@ std::string DecodeHexText(std::string_view text) {
     std::string bytes;
     int nHigh = -1;
     for (char c : text) {
-        const int d = HexDigit(c);
+        const int d = HexDigitValue(c);
         if (d < 0) continue;
         if (nHigh < 0) {
             nHigh = d;

@@ -10,7 +10,7 @@ namespace tervik {
 
 namespace {
 bool IsHexDigit(char c) {
-    return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+    return HexDigitValue(c) >= 0;
 }
 int HexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';

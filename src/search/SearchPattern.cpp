@@ -19,10 +19,7 @@ constexpr size_t kMaxConverted = 64;
 
 // Hex digit value; anything else counts as 0 so a mistyped string still gives bytes.
 uint8_t HexValue(uint8_t c) {
-    if (c >= '0' && c <= '9') return static_cast<uint8_t>(c - '0');
-    const uint8_t u = ToUpper1252(c);
-    if (u >= 'A' && u <= 'F') return static_cast<uint8_t>(u - 'A' + 10);
-    return 0;
+    return static_cast<uint8_t>(std::max(0, HexDigitValue(static_cast<char>(c))));
 }
 
 uint8_t HexByte(uint8_t hi, uint8_t lo) {
@@ -173,6 +170,13 @@ size_t ConvertUnicode(const uint8_t* text, size_t n, uint32_t nFlags, uint8_t* o
 }
 
 } // namespace
+
+int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
 
 int DecodeSearchPattern(char* pszBuffer, uint32_t& nFlags) {
     nFlags = 0;

@@ -23,6 +23,9 @@ inline constexpr uint32_t SF_WILDCARDS = 0x100;   // *
 // Longest pattern line and longest decoded byte sequence.
 inline constexpr int kMaxPatternText = 128;
 
+// The value of a hex digit (either case), -1 for any other character.
+int HexDigitValue(char c);
+
 // Decodes the pattern line in pszBuffer (kMaxPatternText + 1 bytes, NUL-terminated
 // text in; a longer text is cut) in place. Answers the number of compare bytes now at
 // the start of the buffer (0: nothing to search) and sets nFlags. The bytes may hold

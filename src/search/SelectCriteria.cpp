@@ -20,6 +20,15 @@ int64_t FieldNumber(std::string_view field) {
     return ScanNumber(field, nPos, n) ? n : 0;
 }
 
+} // namespace
+
+uint32_t LenientNumber(std::string_view text) {
+    return static_cast<uint32_t>(
+        std::clamp<int64_t>(FieldNumber(text), 0, std::numeric_limits<uint32_t>::max()));
+}
+
+namespace {
+
 uint16_t FieldColumn(std::string_view field) {
     return static_cast<uint16_t>(
         std::clamp<int64_t>(FieldNumber(field), 0, std::numeric_limits<uint16_t>::max()));

@@ -34,6 +34,10 @@ inline constexpr size_t kMaxLineList = 63;
 // The dialog's text field takes at most this many characters.
 inline constexpr int kMaxSelectText = 256;
 
+// A number as typed into a selection field or list: blanks, then digits; what does not
+// begin with a number is 0, a negative number 0, a too large one UINT32_MAX.
+uint32_t LenientNumber(std::string_view text);
+
 struct TextHistoryEntry {
     uint16_t m_nFlags = 0;      // SEL_COLUMN_RANGE, SEL_WILDCARDS, SEL_MATCH_CASE, SEL_HEX_STRING
     uint16_t m_nColumnFrom = 0; // 0-based

@@ -1,6 +1,7 @@
 #include "search/ui/SelectLinesDialog.h"
 
 #include "framework/ui/QtText.h"
+#include "search/SearchPattern.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>
@@ -27,27 +28,13 @@ namespace {
 // Column fields run 1..32767; line numbers beyond that get plain fields.
 constexpr uint32_t kMaxSpin = 32767;
 
-// The number a field begins with; anything else counts as 0. Too many digits give
-// the largest number rather than wrapping round.
-uint32_t LeadingNumber(const QString& text) {
-    qsizetype i = 0;
-    while (i < text.size() && text[i] == u' ')
-        ++i;
-    uint64_t n = 0;
-    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
-        n = n * 10 + static_cast<uint64_t>(text[i].unicode() - u'0');
-        if (n > UINT32_MAX) return UINT32_MAX;
-    }
-    return static_cast<uint32_t>(n);
-}
-
 // A 1-based column field as a 0-based column: 0 stays 0, nothing wraps.
 uint16_t ColumnOf(uint32_t nField) {
     return static_cast<uint16_t>(std::clamp<uint32_t>(nField, 1, 65536) - 1);
 }
 
 bool IsHexDigit(QChar c) {
-    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+    return c.unicode() < 0x80 && HexDigitValue(static_cast<char>(c.unicode())) >= 0;
 }
 
 } // namespace
@@ -62,7 +49,7 @@ public:
     }
 
     void SetNumber(uint32_t n) { lineEdit()->setText(QString::number(n)); }
-    uint32_t Number() const { return LeadingNumber(text()); }
+    uint32_t Number() const { return LenientNumber(ToAnsi(text())); }
 
     void stepBy(int nSteps) override {
         // stepUp()/stepDown() come here directly; a read-only field stays as it is.
