@@ -1,6 +1,6 @@
 // Colour values of the settings file: any text must give a colour and a normal
 // form that reads back as the same colour.
-#include "app/Colour.h"
+#include "base/Colour.h"
 
 #include <cstdint>
 #include <cstdlib>

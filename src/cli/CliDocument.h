@@ -3,8 +3,8 @@
 // Opening a file for a subcommand: the open options, the settings and a host that
 // answers the document from the console.
 
-#include "app/Colour.h"
-#include "app/Settings.h"
+#include "base/Colour.h"
+#include "base/Settings.h"
 #include "cli/Cli.h"
 #include "document/DocumentHost.h"
 #include "document/TervikDoc.h"

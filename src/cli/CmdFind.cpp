@@ -1,7 +1,7 @@
 // The find subcommand: the search engine of the views from a given start, one hit or
 // all of them in one direction.
 
-#include "app/Strings.h"
+#include "base/Strings.h"
 #include "cli/CliDocument.h"
 #include "cli/Output.h"
 #include "cli/Subcommands.h"

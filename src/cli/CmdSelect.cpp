@@ -1,7 +1,7 @@
 // The select subcommand: plays a selection script on a file as the viewer's playback
 // does, then lists or exports the selected lines.
 
-#include "app/Strings.h"
+#include "base/Strings.h"
 #include "cli/CliDocument.h"
 #include "cli/Output.h"
 #include "cli/Subcommands.h"

@@ -5,7 +5,8 @@
 // the Escape key. The viewer implements it with Qt; the command-line tool and the
 // tests with plain objects.
 
-#include "app/Colour.h"
+#include "base/Colour.h"
+#include "framework/Completion.h"
 
 #include <atomic>
 #include <chrono>
@@ -41,32 +42,6 @@ struct PixelRect {
 // of the pane's text to 50 pixels before the pane's end, one pixel inside top and
 // bottom; none when that leaves less than 150 pixels.
 std::optional<PixelRect> ProgressBarRect(size_t nTextLength, const PixelRect& pane);
-
-// A flag one thread sets and another waits for.
-class CCompletion {
-public:
-    void Set() {
-        {
-            std::lock_guard lock(m_mutex);
-            m_bDone = true;
-        }
-        m_cv.notify_all();
-    }
-    bool IsSet() {
-        std::lock_guard lock(m_mutex);
-        return m_bDone;
-    }
-    // True when set within the time.
-    bool WaitFor(int nMs) {
-        std::unique_lock lock(m_mutex);
-        return m_cv.wait_for(lock, std::chrono::milliseconds(nMs), [this] { return m_bDone; });
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_cv;
-    bool m_bDone = false;
-};
 
 class IDocumentHost {
 public:

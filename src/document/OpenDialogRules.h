@@ -3,8 +3,9 @@
 // What the open dialog answers and how its answer becomes the application's open
 // options. Kept apart from the dialog so the rules run without a display.
 
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "document/DocumentHost.h"
+#include "framework/FileFilters.h"
 
 #include <cstdint>
 #include <string>
@@ -29,11 +30,6 @@ OpenDialogValues ReadOpenDialogValues(bool bShareChecked, bool bFixedChecked,
                                       std::string_view fixedText, bool bLimitChecked,
                                       std::string_view limitText, int nDirectionIndex,
                                       CSettings& settings);
-
-// Turns a "Name|patterns|Name|patterns||" filter text into file dialog filters
-// "Name (p1 p2)" in the same code page. "*.*" becomes "*" so that files without a
-// dot are listed too.
-std::vector<std::string> FileDialogFilters(std::string_view filterText);
 
 // The application's open options around the open dialog. The share flag and the fixed
 // length apply only to files chosen in the dialog; the record limit and its direction

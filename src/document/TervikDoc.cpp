@@ -1,7 +1,7 @@
 #include "document/TervikDoc.h"
 
-#include "app/Settings.h"
-#include "app/Strings.h"
+#include "base/Settings.h"
+#include "base/Strings.h"
 #include "document/DigestWorker.h"
 #include "document/Ebcdic.h"
 #include "document/RecordCutter.h"

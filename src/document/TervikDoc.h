@@ -3,7 +3,7 @@
 // One opened file. It is never loaded: opening cuts it into records in a worker
 // thread, and every consumer reads bytes on demand through the one 64 KB window.
 
-#include "app/Colour.h"
+#include "base/Colour.h"
 #include "document/BlockList.h"
 #include "document/DocumentHost.h"
 #include "document/RecordEntry.h"

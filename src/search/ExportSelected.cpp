@@ -1,6 +1,6 @@
 #include "search/ExportSelected.h"
 
-#include "app/Strings.h"
+#include "base/Strings.h"
 #include "document/TervikDoc.h"
 #include "framework/MessageBoxTypes.h"
 #include "platform/SysError.h"

@@ -1,6 +1,6 @@
 #include "search/LineSelection.h"
 
-#include "app/Strings.h"
+#include "base/Strings.h"
 #include "document/TervikDoc.h"
 #include "framework/CommandIds.h"
 #include "platform/CodePage.h"

@@ -2,7 +2,7 @@
 
 #include "search/RawScan.h"
 
-#include "app/Strings.h"
+#include "base/Strings.h"
 #include "document/TervikDoc.h"
 #include "platform/CodePage.h"
 

@@ -1,6 +1,6 @@
 #include "search/SelectCriteria.h"
 
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "search/SelectionScript.h"
 
 #include <algorithm>

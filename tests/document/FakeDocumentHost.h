@@ -4,8 +4,8 @@
 // user (message boxes, status texts, the position indicator, the progress bar),
 // answers message boxes from a queue, and keeps its settings in a temporary ini file.
 
-#include "app/Colour.h"
-#include "app/Settings.h"
+#include "base/Colour.h"
+#include "base/Settings.h"
 #include "document/DocumentHost.h"
 #include "document/TervikDoc.h"
 #include "framework/MessageBoxTypes.h"

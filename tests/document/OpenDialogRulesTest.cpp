@@ -1,7 +1,7 @@
 #include "document/OpenDialogRules.h"
 
-#include "app/Settings.h"
-#include "app/Strings.h"
+#include "base/Settings.h"
+#include "base/Strings.h"
 #include "platform/Profile.h"
 #include "support/TempDir.h"
 

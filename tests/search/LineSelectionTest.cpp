@@ -1,7 +1,7 @@
 #include "search/LineSelection.h"
 
 #include "../document/FakeDocumentHost.h"
-#include "app/Strings.h"
+#include "base/Strings.h"
 #include "framework/CommandIds.h"
 #include "platform/CodePage.h"
 #include "search/SearchPattern.h"

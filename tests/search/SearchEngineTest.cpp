@@ -1,6 +1,6 @@
 #include "search/SearchEngine.h"
 
-#include "app/Strings.h"
+#include "base/Strings.h"
 #include "document/Ebcdic.h"
 #include "document/FakeDocumentHost.h"
 #include "platform/CodePage.h"

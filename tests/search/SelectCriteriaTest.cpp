@@ -1,6 +1,6 @@
 #include "search/SelectCriteria.h"
 
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "platform/Profile.h"
 #include "support/TempDir.h"
 

@@ -1,6 +1,6 @@
 #include "app/ui/ColorBox.h"
 
-#include "app/Strings.h"
+#include "base/Strings.h"
 #include "app/ui/ChildFrame.h"
 #include "app/ui/MainFrame.h"
 #include "framework/CommandIds.h"

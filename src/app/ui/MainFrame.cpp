@@ -1,7 +1,7 @@
 #include "app/ui/MainFrame.h"
 
 #include "app/MenuLayout.h"
-#include "app/Strings.h"
+#include "base/Strings.h"
 #include "app/ui/ChildFrame.h"
 #include "app/ui/ColorBox.h"
 #include "app/ui/TervikApp.h"

@@ -3,7 +3,7 @@
 // The main window: the multiple-document area, the menu bar, the main toolbar with
 // its boxes, four search bars and the status bar with the position pane.
 
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "document/BlockList.h"
 #include "document/DocumentHost.h"
 #include "framework/CommandTarget.h"

@@ -1,8 +1,8 @@
 #include "app/ui/TervikApp.h"
 
-#include "app/SettingKeys.h"
-#include "app/Strings.h"
-#include "app/TempFolder.h"
+#include "base/SettingKeys.h"
+#include "base/Strings.h"
+#include "base/TempFolder.h"
 #include "app/ui/ChildFrame.h"
 #include "app/ui/ColorBox.h"
 #include "app/ui/MainFrame.h"

@@ -3,8 +3,8 @@
 // The application object: start-up and shutdown, the settings, the open options,
 // every open document, and the host the documents talk to.
 
-#include "app/Colour.h"
-#include "app/Settings.h"
+#include "base/Colour.h"
+#include "base/Settings.h"
 #include "document/DocumentHost.h"
 #include "document/OpenDialogRules.h"
 #include "framework/CommandTarget.h"

@@ -1,7 +1,7 @@
 #include "document/ui/ViewerFileDialog.h"
 
-#include "app/Settings.h"
-#include "app/Strings.h"
+#include "base/Settings.h"
+#include "base/Strings.h"
 #include "framework/ui/QtText.h"
 
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #include "framework/ui/BusyPump.h"
 
-#include "document/DocumentHost.h"
+#include "framework/Completion.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

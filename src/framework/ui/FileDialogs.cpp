@@ -1,6 +1,6 @@
 #include "framework/ui/FileDialogs.h"
 
-#include "document/OpenDialogRules.h"
+#include "framework/FileFilters.h"
 #include "framework/ui/QtText.h"
 
 #include <QFileDialog>

@@ -1,6 +1,6 @@
 #include "framework/ui/MessageBox.h"
 
-#include "app/Strings.h"
+#include "base/Strings.h"
 #include "framework/ui/QtText.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "search/ui/SearchBox.h"
 
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "app/ui/MainFrame.h"
 #include "app/ui/TervikApp.h"
 #include "framework/ui/QtText.h"

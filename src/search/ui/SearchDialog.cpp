@@ -1,6 +1,6 @@
 #include "search/ui/SearchDialog.h"
 
-#include "app/Strings.h"
+#include "base/Strings.h"
 #include "framework/ui/MessageBox.h"
 #include "framework/ui/QtText.h"
 #include "search/SearchDialogRules.h"

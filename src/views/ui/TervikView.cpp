@@ -1,7 +1,7 @@
 #include "views/ui/TervikView.h"
 
-#include "app/Settings.h"
-#include "app/Strings.h"
+#include "base/Settings.h"
+#include "base/Strings.h"
 #include "app/ui/MainFrame.h"
 #include "app/ui/TervikApp.h"
 #include "framework/CommandIds.h"

@@ -1,6 +1,6 @@
 #include "document/ui/ViewerFileDialog.h"
 
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "platform/Profile.h"
 #include "support/TempDir.h"
 #include "ui/Screenshot.h"

@@ -1,5 +1,5 @@
 #include "search/ui/SearchBox.h"
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "platform/Profile.h"
 #include "support/TempDir.h"
 

@@ -1,4 +1,4 @@
-#include "app/Colour.h"
+#include "base/Colour.h"
 #include "platform/Profile.h"
 #include "support/TempDir.h"
 

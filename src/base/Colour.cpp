@@ -1,6 +1,6 @@
-#include "app/Colour.h"
+#include "base/Colour.h"
 
-#include "app/SettingKeys.h"
+#include "base/SettingKeys.h"
 #include "platform/CodePage.h"
 #include "platform/Profile.h"
 

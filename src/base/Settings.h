@@ -3,7 +3,7 @@
 // Typed access to every key of the settings file, with the defaults and the
 // write-back rules the program relies on. All reads and writes go through CProfile.
 
-#include "app/Colour.h"
+#include "base/Colour.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,6 +1,6 @@
-#include "app/TempFolder.h"
+#include "base/TempFolder.h"
 
-#include "app/SettingKeys.h"
+#include "base/SettingKeys.h"
 #include "platform/Profile.h"
 #include "platform/SysPaths.h"
 

@@ -1,6 +1,6 @@
-#include "app/Settings.h"
+#include "base/Settings.h"
 
-#include "app/SettingKeys.h"
+#include "base/SettingKeys.h"
 #include "platform/CodePage.h"
 #include "platform/Profile.h"
 

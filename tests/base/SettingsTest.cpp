@@ -1,5 +1,5 @@
-#include "app/Settings.h"
-#include "app/TempFolder.h"
+#include "base/Settings.h"
+#include "base/TempFolder.h"
 #include "platform/Profile.h"
 #include "support/TempDir.h"
 
