@@ -91,6 +91,9 @@ public:
     virtual void EndBusy() {}
     // Waits up to nMs for the completion, keeping the window painted.
     virtual void WaitBusy(CCompletion& done, int nMs) { done.WaitFor(nMs); }
+    // Called often by a long run on this thread: the host serves its window when that
+    // is due (about every 50 ms), swallowing input and recording Escape.
+    virtual void ServeBusy() {}
 };
 
 } // namespace tervik

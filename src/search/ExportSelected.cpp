@@ -56,8 +56,11 @@ ExportResult ExportSelectedLines(CTervikDoc& doc, const std::string& path) {
     // The index names the selected lines in file order.
     bool bOk = true;
     const uint32_t nCount = doc.m_pSelected ? doc.m_pSelected->Count() : 0;
-    for (uint32_t i = 0; i < nCount && bOk; ++i)
+    for (uint32_t i = 0; i < nCount && bOk; ++i) {
+        // Without abort, but the window stays painted.
+        if ((i & 0xFFF) == 0) doc.Host().ServeBusy();
         bOk = add(*doc.m_pSelected->AtAs<uint32_t>(i));
+    }
     if (bOk) flush();
     out.Close();
     return result;

@@ -312,8 +312,11 @@ void CTervikDoc::InvertSelection() {
     if (m_host.IsRecordingScript()) m_host.RecordScript(kScriptInvertLine);
     CBusyGuard busy(m_host);
     BeginBulkSelect();
-    for (uint32_t r = 0; r < m_nRecords; ++r)
+    // Without abort, but the window stays painted.
+    for (uint32_t r = 0; r < m_nRecords; ++r) {
+        if ((r & 0xFFFF) == 0) m_host.ServeBusy();
         SetLineSelected(r, !IsLineSelected(r, nullptr, nullptr), nullptr);
+    }
     m_nSelected = m_nRecords - std::min(m_nSelected, m_nRecords);
     EndBulkSelect();
     UpdateAllViews(nullptr, HINT_SELECTION);

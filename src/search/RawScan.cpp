@@ -16,7 +16,12 @@ constexpr uint32_t kScanWindow = 65536;
 } // namespace
 
 bool EscapePressed(CTervikDoc& doc) {
-    const std::atomic<bool>* p = doc.Host().EscapeFlag();
+    IDocumentHost& host = doc.Host();
+    // Every few dozen polls the host may serve its window (it keeps to ~50 ms), so
+    // the Escape key reaches the flag and the window stays painted.
+    static thread_local uint32_t s_nPolls = 0;
+    if ((++s_nPolls & 63) == 1) host.ServeBusy();
+    const std::atomic<bool>* p = host.EscapeFlag();
     return p && p->load(std::memory_order_relaxed);
 }
 

@@ -15,6 +15,7 @@ uint32_t PlayScript(const std::string& path, CTervikDoc& doc,
     if (!reader.Open(path, nError)) return nError;
     std::string line;
     for (;;) {
+        doc.Host().ServeBusy(); // no abort, but the window stays painted
         switch (reader.NextLine(line, nError)) {
         case CScriptReader::kEnd:
             return 0;

@@ -1,10 +1,10 @@
 #include "app/ui/MainFrame.h"
 
 #include "app/MenuLayout.h"
-#include "base/Strings.h"
 #include "app/ui/ChildFrame.h"
 #include "app/ui/ColorBox.h"
 #include "app/ui/TervikApp.h"
+#include "base/Strings.h"
 #include "document/TervikDoc.h"
 #include "framework/CommandIds.h"
 #include "framework/ui/QtText.h"
@@ -16,7 +16,9 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
@@ -127,6 +129,7 @@ CMainFrame::CMainFrame(CSettings& settings, QWidget* pParent)
     m_pOpenDocuments =
         std::make_unique<CBlockList>(static_cast<uint16_t>(sizeof(CTervikDoc*)), 4096);
     m_selectTextHistory = DecodeHistory(settings.ReadSelectTextList());
+    m_searchHistory = CSearchHistory::Load(settings);
     m_bPrintColour = settings.PrintColor();
 
     // Commands go to the active view, its document, its frame, this window, the application.
@@ -142,19 +145,27 @@ CMainFrame::CMainFrame(CSettings& settings, QWidget* pParent)
         return chain;
     });
 
+    // The position pane follows the active document window.
+    connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, [this] {
+        if (CTervikView* pView = ActiveView()) pView->ReportPosition();
+    });
     CreateActions();
+    // A disabled action swallows its key: each key asks its command's update handler
+    // right before Qt looks for the shortcut.
+    qApp->installEventFilter(this);
     CreateMenus();
     CreateToolBars();
     CreateStatusBar();
-    // Enter in a search box: "Weitersuchen" with the toolbar box's text in the view
-    // that was active when that box last got the focus.
-    CSearchBox::SetEnterHandler([this] {
-        auto* pBox = static_cast<CSearchBox*>(m_pSearchBox);
-        CTervikView* pView = pBox->RememberedView();
-        if (!pView) return;
-        pView->setFocus();
-        pView->SearchForward(pBox->Pattern());
-    });
+    // Enter in a search box: "Weitersuchen" with that box's text, in the view that
+    // was active when the box got the focus.
+    for (QComboBox* p : {m_pSearchBox, m_pBarSearchBoxes[0], m_pBarSearchBoxes[1],
+                         m_pBarSearchBoxes[2], m_pBarSearchBoxes[3]})
+        static_cast<CSearchBox*>(p)->SetEnterHandler([](CSearchBox& box) {
+            CTervikView* pView = box.RememberedView();
+            if (!pView) return;
+            pView->setFocus();
+            pView->SearchForward(box.Pattern());
+        });
     resize(1280, 860);
     setWindowIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
 
@@ -167,6 +178,7 @@ CMainFrame::CMainFrame(CSettings& settings, QWidget* pParent)
 
 CMainFrame::~CMainFrame() {
     m_settings.WriteSelectTextList(EncodeHistory(m_selectTextHistory));
+    m_searchHistory.Save(m_settings);
 }
 
 // ------------------------------------------------------------------ commands
@@ -199,6 +211,8 @@ void CMainFrame::CreateActions() {
         if (!tip.isEmpty()) pAction->setToolTip(tip);
         if (const char* pszButton = ButtonText(nId)) pAction->setIconText(Utf8(pszButton));
         if (keys.count(nId)) {
+            for (const QKeySequence& seq : keys[nId])
+                m_shortcutIds[seq[0].toCombined()].push_back(nId);
             pAction->setShortcuts(keys[nId]);
             pAction->setShortcutContext(Qt::WindowShortcut);
             addAction(pAction); // keys act while the menu is closed, too
@@ -208,6 +222,25 @@ void CMainFrame::CreateActions() {
     }
     if (QAction* p = Action(ID_FILE_OPEN))
         p->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+}
+
+bool CMainFrame::eventFilter(QObject* pWatched, QEvent* pEvent) {
+    // The hint of a hovered box goes when the pointer leaves it.
+    if (pEvent->type() == QEvent::Leave && (pWatched == m_pColorBox || pWatched == m_pDumpBox)) {
+        const auto* pWidget = static_cast<const QWidget*>(pWatched);
+        if (!pWidget->statusTip().isEmpty() &&
+            statusBar()->currentMessage() == pWidget->statusTip())
+            statusBar()->clearMessage();
+    }
+    if (pEvent->type() == QEvent::ShortcutOverride) {
+        const auto* pKey = static_cast<const QKeyEvent*>(pEvent);
+        const QKeyCombination key(pKey->modifiers() & ~Qt::KeypadModifier, Qt::Key(pKey->key()));
+        if (const auto it = m_shortcutIds.find(key.toCombined()); it != m_shortcutIds.end())
+            for (unsigned nId : it->second)
+                if (QAction* pAction = Action(nId))
+                    pAction->setEnabled(UpdateCommand(nId).m_bEnabled);
+    }
+    return QMainWindow::eventFilter(pWatched, pEvent);
 }
 
 QAction* CMainFrame::Action(unsigned nId) const {
@@ -528,7 +561,7 @@ void CMainFrame::UpdateToolBarButtons() {
 QComboBox* CMainFrame::InsertBox(QToolBar* pBar, QAction* pBefore, int nWidth, bool bEditable,
                                  const char* pszName, QComboBox* pBox) {
     // Editable boxes are search boxes with the shared history.
-    if (!pBox) pBox = bEditable ? new CSearchBox(m_settings, pBar) : new QComboBox(pBar);
+    if (!pBox) pBox = bEditable ? new CSearchBox(m_searchHistory, pBar) : new QComboBox(pBar);
     pBox->setObjectName(pszName);
     pBox->setFixedWidth(nWidth);
     if (pBefore)
@@ -717,8 +750,14 @@ void CMainFrame::SetPositionIndicator(uint32_t nLine, uint32_t nTotal, uint32_t 
     // must not cut the text.
     const int nRule = 6 * static_cast<int>(text.size()) - 15;
     const int nNeeded = m_pPositionPane->fontMetrics().horizontalAdvance(text) + 8;
-    m_pPositionPane->setFixedWidth(std::max({0, nRule, nNeeded}));
+    const int nWidth = std::max({0, nRule, nNeeded});
     m_pPositionPane->setText(text);
+    if (nWidth != m_pPositionPane->width()) {
+        m_pPositionPane->setFixedWidth(nWidth);
+        // A long run repaints the bar without serving events: the panes beside a
+        // wider position pane move now, not when the layout gets its turn.
+        if (QLayout* pLayout = statusBar()->layout()) pLayout->activate();
+    }
 }
 
 QString CMainFrame::PositionText() const {
@@ -735,6 +774,8 @@ std::string CMainFrame::GetMessageText() const {
 
 void CMainFrame::SetMessageText(const std::string& text) {
     m_messageText = text;
+    // A hovered item's hint must not hide the result of a command.
+    statusBar()->clearMessage();
     QString shown = FromAnsi(text);
     while (shown.endsWith('\n') || shown.endsWith('\r'))
         shown.chop(1);

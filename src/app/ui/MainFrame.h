@@ -7,6 +7,7 @@
 #include "document/BlockList.h"
 #include "document/DocumentHost.h"
 #include "framework/CommandTarget.h"
+#include "search/SearchHistory.h"
 #include "search/SelectCriteria.h"
 
 #include <QMainWindow>
@@ -93,9 +94,12 @@ public:
     bool m_bChildStateApplied = false;
     // The texts of line selections, oldest first.
     std::vector<TextHistoryEntry> m_selectTextHistory;
+    // The patterns of all search boxes, most recent first.
+    CSearchHistory m_searchHistory;
 
 protected:
     void closeEvent(QCloseEvent* pEvent) override;
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
     void dragEnterEvent(QDragEnterEvent* pEvent) override;
     void dropEvent(QDropEvent* pEvent) override;
 
@@ -148,6 +152,8 @@ private:
     QMdiArea* m_pMdiArea = nullptr;
     std::unique_ptr<CCommandRouter> m_pRouter;
     std::map<unsigned, QAction*> m_actions;
+    // The commands behind each key of the accelerator table.
+    std::map<int, std::vector<unsigned>> m_shortcutIds;
     std::vector<QMenu*> m_menus;
     bool m_bDocumentMenus = false;
     QMenu* m_pRecentMenu = nullptr;

@@ -1,12 +1,12 @@
 #include "app/ui/TervikApp.h"
 
-#include "base/SettingKeys.h"
-#include "base/Strings.h"
-#include "base/TempFolder.h"
 #include "app/ui/ChildFrame.h"
 #include "app/ui/ColorBox.h"
 #include "app/ui/MainFrame.h"
 #include "app/ui/QtSystemColors.h"
+#include "base/SettingKeys.h"
+#include "base/Strings.h"
+#include "base/TempFolder.h"
 #include "document/TervikDoc.h"
 #include "document/ui/ViewerFileDialog.h"
 #include "framework/CommandIds.h"
@@ -409,6 +409,9 @@ void CTervikApp::BeginBusy() {
 }
 void CTervikApp::EndBusy() {
     CBusyPump::Instance().End();
+}
+void CTervikApp::ServeBusy() {
+    CBusyPump::Instance().ServeIfDue();
 }
 void CTervikApp::WaitBusy(CCompletion& done, int nMs) {
     CBusyPump::Instance().Wait(done, nMs);

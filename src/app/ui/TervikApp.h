@@ -98,6 +98,7 @@ public:
     void BeginBusy() override;
     void EndBusy() override;
     void WaitBusy(CCompletion& done, int nMs) override;
+    void ServeBusy() override;
 
     // Application state other parts share.
     std::string m_szIniPath;

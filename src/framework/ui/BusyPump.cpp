@@ -16,6 +16,7 @@ CBusyPump& CBusyPump::Instance() {
 void CBusyPump::Begin() {
     if (m_nDepth++ == 0) {
         m_bEscape.store(false);
+        m_served.invalidate();
         qApp->installEventFilter(this);
         QApplication::setOverrideCursor(Qt::WaitCursor);
     }
@@ -30,6 +31,13 @@ void CBusyPump::End() {
 
 void CBusyPump::Pump() {
     QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+void CBusyPump::ServeIfDue() {
+    constexpr qint64 kServeMs = 50;
+    if (m_served.isValid() && m_served.elapsed() < kServeMs) return;
+    Pump();
+    m_served.start();
 }
 
 void CBusyPump::Wait(CCompletion& done, int nMs) {

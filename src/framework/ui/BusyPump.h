@@ -4,6 +4,7 @@
 // for a worker: paint and timer events go on, user input is swallowed, and an
 // Escape key press is recorded for the operation to poll.
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <atomic>
 
@@ -24,6 +25,9 @@ public:
     void Wait(CCompletion& done, int nMs);
     // Serves pending events once (for loops on the UI thread).
     void Pump();
+    // Serves pending events when the last time is ~50 ms ago (the first call of a
+    // busy phase always serves, so a queued Escape counts at once).
+    void ServeIfDue();
     const std::atomic<bool>& EscapeFlag() const { return m_bEscape; }
     bool EscapePressed() const { return m_bEscape.load(std::memory_order_relaxed); }
 
@@ -34,6 +38,7 @@ private:
     CBusyPump() = default;
     int m_nDepth = 0;
     std::atomic<bool> m_bEscape{false};
+    QElapsedTimer m_served;
 };
 
 } // namespace tervik

@@ -1,10 +1,9 @@
 #include "search/ui/SearchBox.h"
 
-#include "base/Settings.h"
 #include "app/ui/MainFrame.h"
 #include "app/ui/TervikApp.h"
 #include "framework/ui/QtText.h"
-#include "platform/CodePage.h"
+#include "search/SearchHistory.h"
 #include "views/ui/TervikView.h"
 
 #include <QApplication>
@@ -17,9 +16,9 @@ namespace tervik {
 
 namespace {
 constexpr int kMaxText = 128;
-std::function<void()>& EnterHandler() {
-    static std::function<void()> s_handler;
-    return s_handler;
+
+bool IsEnter(const QKeyEvent* pKey) {
+    return pKey->key() == Qt::Key_Return || pKey->key() == Qt::Key_Enter;
 }
 } // namespace
 
@@ -28,34 +27,40 @@ QString CSearchBox::FirstLine(const QString& text) {
     return n < 0 ? text : text.left(n);
 }
 
-void CSearchBox::SetEnterHandler(std::function<void()> handler) {
-    EnterHandler() = std::move(handler);
-}
-
-CSearchBox::CSearchBox(CSettings& settings, QWidget* pParent)
-    : QComboBox(pParent), m_settings(settings) {
+CSearchBox::CSearchBox(CSearchHistory& history, QWidget* pParent)
+    : QComboBox(pParent), m_history(history) {
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
+    // What the user typed is what runs: no completion from the history.
+    setCompleter(nullptr);
     lineEdit()->setMaxLength(kMaxText);
-    lineEdit()->installEventFilter(this);
-    for (const std::string& entry : m_settings.ReadSearchList())
-        addItem(FromAnsi(entry));
+    Refresh();
     setCurrentIndex(-1);
     setEditText(QString());
     // A picked entry is selected whole, ready to be typed over.
     connect(this, &QComboBox::activated, this, [this] { lineEdit()->selectAll(); });
 }
 
-CSearchBox::~CSearchBox() {
-    // The box destroyed last wins: its list is what the next start shows.
-    if (m_bHistoryChanged) m_settings.WriteSearchList(History());
+void CSearchBox::Refresh() {
+    if (m_nGeneration == m_history.Generation()) return;
+    m_nGeneration = m_history.Generation();
+    const QString text = currentText();
+    const int nCursor = lineEdit()->cursorPosition();
+    const QSignalBlocker block(this);
+    clear();
+    for (const std::string& entry : m_history.Entries())
+        addItem(FromAnsi(entry));
+    setCurrentIndex(-1);
+    setEditText(text);
+    lineEdit()->setCursorPosition(nCursor);
 }
 
 std::vector<std::string> CSearchBox::History() const {
-    std::vector<std::string> entries;
-    for (int i = 0; i < count(); ++i)
-        entries.push_back(ToAnsi(itemText(i)));
-    return entries;
+    return m_history.Entries();
+}
+
+bool CSearchBox::HistoryChanged() const {
+    return m_history.Changed();
 }
 
 CTervikView* CSearchBox::RememberedView() const {
@@ -66,26 +71,32 @@ std::string CSearchBox::Pattern() const {
     return ToAnsi(currentText().left(kMaxText));
 }
 
+void CSearchBox::SetEnterHandler(std::function<void(CSearchBox&)> handler) {
+    m_enter = std::move(handler);
+}
+
 void CSearchBox::EnterIntoHistory() {
     const QString text = currentText().left(kMaxText);
     if (text.isEmpty()) return;
-    const std::string ansi = ToAnsi(text);
-    int nFound = -1;
-    for (int i = 0; i < count() && nFound < 0; ++i)
-        if (EqualNoCase(ToAnsi(itemText(i)), ansi)) nFound = i;
-    if (nFound == 0) return;
-    if (nFound > 0) removeItem(nFound);
-    insertItem(0, text);
+    m_history.Enter(ToAnsi(text));
+    Refresh();
+    // The entry at the top is the text; it is the box's current item.
+    const QSignalBlocker block(this);
     setCurrentIndex(0);
     setEditText(text);
-    m_bHistoryChanged = true;
 }
 
 void CSearchBox::InsertText(const QString& text) {
     lineEdit()->insert(FirstLine(text));
 }
 
+void CSearchBox::showPopup() {
+    Refresh();
+    QComboBox::showPopup();
+}
+
 void CSearchBox::focusInEvent(QFocusEvent* pEvent) {
+    Refresh();
     QComboBox::focusInEvent(pEvent);
     if (CTervikApp::Instance() && CTervikApp::Instance()->MainFrame())
         m_pView = CTervikApp::Instance()->MainFrame()->ActiveView();
@@ -97,25 +108,26 @@ void CSearchBox::focusOutEvent(QFocusEvent* pEvent) {
     EnterIntoHistory();
 }
 
-bool CSearchBox::eventFilter(QObject* pWatched, QEvent* pEvent) {
-    if (pWatched == lineEdit()) {
-        if (pEvent->type() == QEvent::KeyPress) {
-            auto* pKey = static_cast<QKeyEvent*>(pEvent);
-            if (pKey->matches(QKeySequence::Paste)) {
-                InsertText(QApplication::clipboard()->text());
-                return true;
-            }
-            if (pKey->key() == Qt::Key_Return || pKey->key() == Qt::Key_Enter)
-                return true; // pressing does nothing; releasing searches
-        } else if (pEvent->type() == QEvent::KeyRelease) {
-            auto* pKey = static_cast<QKeyEvent*>(pEvent);
-            if ((pKey->key() == Qt::Key_Return || pKey->key() == Qt::Key_Enter) && EnterHandler()) {
-                EnterHandler()();
-                return true;
-            }
-        }
+void CSearchBox::keyPressEvent(QKeyEvent* pEvent) {
+    if (pEvent->matches(QKeySequence::Paste)) {
+        InsertText(QApplication::clipboard()->text());
+        pEvent->accept();
+        return;
     }
-    return QComboBox::eventFilter(pWatched, pEvent);
+    if (IsEnter(pEvent)) {
+        pEvent->accept(); // pressing does nothing; releasing searches
+        return;
+    }
+    QComboBox::keyPressEvent(pEvent);
+}
+
+void CSearchBox::keyReleaseEvent(QKeyEvent* pEvent) {
+    if (IsEnter(pEvent) && !pEvent->isAutoRepeat()) {
+        pEvent->accept();
+        if (m_enter) m_enter(*this);
+        return;
+    }
+    QComboBox::keyReleaseEvent(pEvent);
 }
 
 } // namespace tervik

@@ -1,24 +1,24 @@
 #pragma once
 
-// A search box: an editable list of recent patterns, shared by the toolbar and the
-// four search bars through the settings.
+// A search box: an editable list of recent patterns. The toolbar's box and the four
+// bars' boxes show one shared history.
 
 #include <QComboBox>
 #include <QPointer>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace tervik {
 
-class CSettings;
+class CSearchHistory;
 class CTervikView;
 
 class CSearchBox : public QComboBox {
     Q_OBJECT
 public:
-    CSearchBox(CSettings& settings, QWidget* pParent = nullptr);
-    ~CSearchBox() override;
+    explicit CSearchBox(CSearchHistory& history, QWidget* pParent = nullptr);
 
     // Enters the current text at the top of the history (as when the box loses the
     // focus): an equal entry (case ignored) moves up, one at the top stays.
@@ -28,24 +28,31 @@ public:
     // Inserts text as typed or pasted: only its first line.
     void InsertText(const QString& text);
     std::vector<std::string> History() const;
-    bool HistoryChanged() const { return m_bHistoryChanged; }
+    bool HistoryChanged() const;
     // The view that was active when the box last got the focus.
     CTervikView* RememberedView() const;
     // The text in the program's code page, at most 128 characters.
     std::string Pattern() const;
-
-    // Runs "Weitersuchen" with the toolbar box's text when Enter is released.
-    static void SetEnterHandler(std::function<void()> handler);
+    // Runs when Enter (main or keypad) is released in the box.
+    void SetEnterHandler(std::function<void(CSearchBox&)> handler);
+    void showPopup() override;
 
 protected:
     void focusInEvent(QFocusEvent* pEvent) override;
     void focusOutEvent(QFocusEvent* pEvent) override;
-    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+    // Keys arrive at the box, which hands them to its edit field.
+    void keyPressEvent(QKeyEvent* pEvent) override;
+    void keyReleaseEvent(QKeyEvent* pEvent) override;
 
 private:
-    CSettings& m_settings;
-    bool m_bHistoryChanged = false;
+    // Refills the list from the shared history when another box changed it; the
+    // typed text stays.
+    void Refresh();
+
+    CSearchHistory& m_history;
+    uint64_t m_nGeneration = UINT64_MAX;
     QPointer<CTervikView> m_pView;
+    std::function<void(CSearchBox&)> m_enter;
 };
 
 } // namespace tervik

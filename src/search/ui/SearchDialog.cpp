@@ -43,6 +43,7 @@ CSearchDialog::CSearchDialog(const std::vector<std::string>& entries, int nCurre
     m_pString = new QComboBox(this);
     m_pString->setObjectName("string");
     m_pString->setEditable(true);
+    m_pString->setCompleter(nullptr); // what the user typed is what runs
     m_pString->setInsertPolicy(QComboBox::NoInsert);
     m_pString->lineEdit()->setMaxLength(static_cast<int>(kMaxPatternText));
     m_pString->setMinimumWidth(320);

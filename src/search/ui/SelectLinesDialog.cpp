@@ -102,6 +102,7 @@ CSelectLines::CSelectLines(SelectCriteria& criteria, QWidget* pParent)
     m_pText = new QComboBox(pTextGroup);
     m_pText->setObjectName("text");
     m_pText->setEditable(true);
+    m_pText->setCompleter(nullptr); // what the user typed is what runs
     m_pText->setInsertPolicy(QComboBox::NoInsert);
     m_pText->lineEdit()->setMaxLength(kMaxSelectText);
     m_pText->setMinimumWidth(360);

@@ -19,6 +19,7 @@ CGotoPosition::CGotoPosition(const uint32_t (&history)[10], bool bHaveSelected, 
     m_pNumber = new QComboBox(this);
     m_pNumber->setObjectName("number");
     m_pNumber->setEditable(true);
+    m_pNumber->setCompleter(nullptr); // what the user typed is what runs
     m_pNumber->lineEdit()->setMaxLength(31);
     QString last;
     for (uint32_t n : history) {

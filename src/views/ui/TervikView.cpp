@@ -1,9 +1,9 @@
 #include "views/ui/TervikView.h"
 
-#include "base/Settings.h"
-#include "base/Strings.h"
 #include "app/ui/MainFrame.h"
 #include "app/ui/TervikApp.h"
+#include "base/Settings.h"
+#include "base/Strings.h"
 #include "framework/CommandIds.h"
 #include "framework/ui/FileDialogs.h"
 #include "framework/ui/MessageBox.h"
@@ -79,6 +79,7 @@ CTervikView::CTervikView(CTervikDoc& doc, QWidget* pParent)
         OnVScroll(ScrollCode::ThumbPosition, verticalScrollBar()->sliderPosition(), true);
     });
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    verticalScrollBar()->installEventFilter(this);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     ApplyFont();
     m_doc.AddView(this);
@@ -285,6 +286,16 @@ void CTervikView::keyPressEvent(QKeyEvent* pEvent) {
     pEvent->accept();
 }
 
+bool CTervikView::eventFilter(QObject* pWatched, QEvent* pEvent) {
+    // Qt turns the wheel over the bar into a thumb move, which only tracks: it
+    // scrolls the text as the wheel over the text does.
+    if (pWatched == verticalScrollBar() && pEvent->type() == QEvent::Wheel) {
+        wheelEvent(static_cast<QWheelEvent*>(pEvent));
+        return true;
+    }
+    return QAbstractScrollArea::eventFilter(pWatched, pEvent);
+}
+
 void CTervikView::wheelEvent(QWheelEvent* pEvent) {
     const int nDelta = pEvent->angleDelta().y();
     if (nDelta == 0) {
@@ -324,7 +335,8 @@ void CTervikView::OnUpdate(IDocumentView*, unsigned nHint) {
     if (m_st.m_bOnlySelected && m_doc.m_nSelected == 0) m_st.m_bOnlySelected = false;
     if (nHint == HINT_RECORDS_APPENDED) UpdateScrollRanges();
     viewport()->update();
-    if (hasFocus()) ReportPosition();
+    // The position pane shows the active view, whether it has the focus or not.
+    if (CMainFrame* pFrame = Frame(); pFrame && pFrame->ActiveView() == this) ReportPosition();
 }
 
 // ------------------------------------------------------------------ modes, font
@@ -720,6 +732,9 @@ void CTervikView::PaintTextRows(QPainter& painter) {
                     if (!m_doc.NextSelected(n)) break;
                     r = n;
                     m_st.m_nTopLine = r; // the top moves to the next selected line
+                    m_bUpdatingBars = true;
+                    verticalScrollBar()->setValue(VerticalRange(m_st, DocumentForScroll()).nPos);
+                    m_bUpdatingBars = false;
                     ReportPosition();
                 }
             } else {

@@ -110,6 +110,7 @@ protected:
     void focusInEvent(QFocusEvent* pEvent) override;
     void keyPressEvent(QKeyEvent* pEvent) override;
     void wheelEvent(QWheelEvent* pEvent) override;
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
 
 private:
     void ApplyFont();

@@ -16,6 +16,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 namespace tervik {
 namespace {
@@ -294,6 +295,52 @@ TEST_F(ViewTest, ScreenshotsOfTheDisplays) {
         m_dir.Write("ebcdic.dat", "\xC8\x85\x93\x93\x96\x40\xE6\x96\x99\x93\x84\x25\xF1\xF2\xF3"));
     EXPECT_TRUE(Frame().ExecuteCommand(ID_VIEW_EBCDIC));
     test::SaveScreenshot(*m_pView, "view-ebcdic");
+}
+
+} // namespace
+} // namespace tervik
+
+namespace tervik {
+namespace {
+
+// Qt turns the wheel over the scroll bar into a thumb move; it must scroll the text
+// as the wheel over the text does, in every mode and also where the bar is scaled.
+TEST_F(ViewTest, WheelOverTheScrollBarScrollsLikeTheWheelOverTheText) {
+    OpenOne(Log("wheel.log", 40000));
+    // Through the window, as the window system delivers it: to the widget under the
+    // pointer.
+    auto roll = [](QWidget* pTarget) {
+        QWindow* pWindow = pTarget->window()->windowHandle();
+        const QPointF local = pTarget->mapTo(pTarget->window(), QPointF(3, 3));
+        QWheelEvent wheel(local, pTarget->mapToGlobal(QPointF(3, 3)), QPoint(), QPoint(0, -120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(pWindow, &wheel);
+    };
+    for (DisplayMode eMode : {DisplayMode::Text, DisplayMode::Hex, DisplayMode::Dump}) {
+        auto top = [&] {
+            m_pView->SetMode(DisplayMode::Text);
+            m_pView->SetTopLine(0);
+            m_pView->SetMode(eMode);
+        };
+        top();
+        roll(m_pView->viewport());
+        const std::pair<uint32_t, uint64_t> byText{m_pView->TopLine(), m_pView->DumpTop()};
+        top();
+        roll(m_pView->verticalScrollBar());
+        EXPECT_EQ(std::make_pair(m_pView->TopLine(), m_pView->DumpTop()), byText)
+            << static_cast<int>(eMode);
+        EXPECT_NE(byText, std::make_pair(0u, uint64_t{0})) << static_cast<int>(eMode);
+    }
+}
+
+TEST_F(ViewTest, PainterMovingTheTopToASelectedLineMovesTheBar) {
+    OpenOne(Log("bar.log", 200));
+    Select({10, 60});
+    ASSERT_TRUE(Frame().ExecuteCommand(ID_VIEW_ONLY_SELECTED));
+    m_pView->SetTopLine(30); // not selected: the painter moves the top to line 60
+    m_pView->grab();
+    ASSERT_EQ(m_pView->TopLine(), 60u);
+    EXPECT_EQ(m_pView->verticalScrollBar()->value(), 60);
 }
 
 } // namespace

@@ -1,0 +1,196 @@
+// What a person does with the keyboard and the mouse in the main window: keys of
+// the accelerator table, Enter in the search boxes, Escape during long runs, and
+// what the status bar shows meanwhile.
+
+#include "app/ui/ChildFrame.h"
+#include "base/SettingKeys.h"
+#include "document/TervikDoc.h"
+#include "framework/CommandIds.h"
+#include "search/SelectCriteria.h"
+#include "ui/ShellFixture.h"
+#include "views/ui/TervikView.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolBar>
+
+namespace tervik {
+namespace {
+
+class KeysTest : public test::ShellTest {
+protected:
+    CTervikView* m_pView = nullptr;
+    CTervikDoc* m_pDoc = nullptr;
+
+    void OpenOne(const std::string& path) {
+        ASSERT_TRUE(Start({QString::fromStdString(path)}));
+        Frame().activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&Frame()));
+        auto* pFrame = qobject_cast<CChildFrame*>(Frame().MdiArea()->subWindowList().front());
+        ASSERT_NE(pFrame, nullptr);
+        m_pView = pFrame->ActiveView();
+        m_pDoc = &pFrame->GetDocument();
+        Settle();
+    }
+    // A key as a keyboard sends it: to whatever has the focus.
+    static void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QWidget* pFocus = QApplication::focusWidget();
+        ASSERT_NE(pFocus, nullptr);
+        QTest::keyClick(pFocus, key, modifiers);
+    }
+    // Opens a menu of the menu bar and closes it again, as a look into it does.
+    void LookIntoMenu(const QString& title) {
+        for (QAction* pTop : Frame().menuBar()->actions()) {
+            if (pTop->text().remove('&') != title || !pTop->menu()) continue;
+            pTop->menu()->popup(QPoint(0, 0));
+            Settle();
+            pTop->menu()->close();
+            Settle();
+            return;
+        }
+        ADD_FAILURE() << "no menu " << title.toStdString();
+    }
+    std::string Message() { return Frame().GetMessageText(); }
+};
+
+// A disabled action swallows its key; the state must be the command's now, not what
+// it was when the menu was last opened or the toolbar last refreshed.
+TEST_F(KeysTest, AcceleratorsFollowTheCommandStateNotTheLastLookIntoTheMenu) {
+    OpenOne(Log("keys.log", 100));
+    Frame().ExecuteCommand(ID_VIEW_TOOLBAR); // hidden: no idle refresh of its buttons
+    ASSERT_TRUE(Frame().MainToolBar()->isHidden());
+    m_pView->setFocus();
+    for (const char* psz : {"Selektion", "Ansicht", "Suchen"})
+        LookIntoMenu(QString::fromUtf8(psz)); // nothing selected, empty search box
+    ASSERT_FALSE(Frame().Action(ID_NEXT_SELECTED)->isEnabled());
+    ASSERT_FALSE(Frame().Action(ID_SEARCH_FORWARD)->isEnabled());
+
+    ASSERT_TRUE(Frame().ExecuteCommand(ID_SELECT_INVERT));
+    Frame().SearchBox()->setEditText("Zeile 42");
+    m_pView->setFocus();
+    Press(Qt::Key_F8);
+    EXPECT_EQ(m_pView->TopLine(), 1u) << "F8";
+    Press(Qt::Key_F7);
+    EXPECT_EQ(m_pView->TopLine(), 0u) << "F7";
+    Press(Qt::Key_F9);
+    EXPECT_TRUE(m_pView->OnlySelected()) << "F9";
+    Press(Qt::Key_F9);
+    Press(Qt::Key_F3);
+    EXPECT_EQ(m_pView->m_textHit.m_nLine, 42u) << "F3";
+    Press(Qt::Key_F3, Qt::ControlModifier); // back from line 42: nothing before it
+    EXPECT_EQ(Message(), "Der Dateianfang wurde erreicht, der angegebene String wurde nicht "
+                         "gefunden.");
+    // And a key whose command is not available still does nothing.
+    ASSERT_TRUE(Frame().ExecuteCommand(ID_SELECT_INVERT));
+    const uint32_t nTop = m_pView->TopLine();
+    Press(Qt::Key_F8);
+    EXPECT_EQ(m_pView->TopLine(), nTop);
+    EXPECT_FALSE(m_pView->OnlySelected());
+}
+
+TEST_F(KeysTest, EnterInEachSearchBoxSearchesWithThatBoxsTextInTheRememberedView) {
+    OpenOne(Log("enter.log", 100));
+    struct Case {
+        int nBar; // 0: the toolbar's box
+        const char* pszText;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        uint32_t nLine;
+    };
+    const Case cases[] = {
+        {0, "Zeile 17", Qt::Key_Return, Qt::NoModifier, 17},
+        {0, "Zeile 23", Qt::Key_Enter, Qt::KeypadModifier, 23},
+        {2, "Zeile 31", Qt::Key_Return, Qt::NoModifier, 31},
+    };
+    for (const Case& c : cases) {
+        if (c.nBar && Frame().SearchBar(c.nBar)->isHidden())
+            Frame().ExecuteCommand(ID_VIEW_SEARCHBAR1 + static_cast<unsigned>(c.nBar) - 1);
+        Settle();
+        QComboBox* pBox = c.nBar ? Frame().BarSearchBox(c.nBar) : Frame().SearchBox();
+        m_pView->setFocus();
+        QTest::mouseClick(pBox->lineEdit(), Qt::LeftButton);
+        ASSERT_TRUE(pBox->hasFocus()) << c.pszText;
+        pBox->lineEdit()->selectAll();
+        QTest::keyClicks(QApplication::focusWidget(), c.pszText);
+        Press(c.key, c.modifiers);
+        EXPECT_EQ(m_pView->m_textHit.m_nLine, c.nLine) << c.pszText;
+        EXPECT_TRUE(m_pView->hasFocus()) << c.pszText;
+    }
+    // Every box entered its text into the one history, which all of them offer.
+    QTest::mouseClick(Frame().BarSearchBox(2)->lineEdit(), Qt::LeftButton);
+    ASSERT_EQ(Frame().BarSearchBox(2)->count(), 3);
+    EXPECT_EQ(Frame().BarSearchBox(2)->itemText(1), QString("Zeile 23"));
+}
+
+// Escape is a key like any other: it must be read while the run works.
+TEST_F(KeysTest, EscapeQueuedDuringALongSearchOrSelectionStopsIt) {
+    OpenOne(Log("long.log", 20000));
+    Frame().SearchBox()->setEditText("Zeile 0\t"); // only the first line has it
+    m_pView->setFocus();
+    Press(Qt::Key_End);
+    QCoreApplication::postEvent(m_pView, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, {}));
+    Press(Qt::Key_F3, Qt::ControlModifier);
+    EXPECT_FALSE(m_pView->m_textHit.m_bValid);
+    EXPECT_EQ(Message(), "Der Dateianfang wurde erreicht, der angegebene String wurde nicht "
+                         "gefunden.");
+    // Without Escape the same search finds it.
+    Press(Qt::Key_F3, Qt::ControlModifier);
+    EXPECT_EQ(m_pView->m_textHit.m_nLine, 0u);
+
+    SelectCriteria c;
+    c.m_text = "ok";
+    c.m_nEndLine = m_pDoc->m_nRecords;
+    QCoreApplication::postEvent(m_pView, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, {}));
+    m_pDoc->SelectByCriteria(c);
+    EXPECT_LT(m_pDoc->m_nSelected, 20000u);
+    // Inversion has no abort: a queued Escape changes nothing there.
+    const uint32_t nSelected = m_pDoc->m_nSelected;
+    QCoreApplication::postEvent(m_pView, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, {}));
+    m_pDoc->InvertSelection();
+    EXPECT_EQ(m_pDoc->m_nSelected, 20000u - nSelected);
+}
+
+TEST_F(KeysTest, ACommandsMessageReplacesTheHintOfAHoveredBox) {
+    OpenOne(Log("hint.log", 10));
+    QTest::mouseMove(Frame().ColorBox());
+    Settle();
+    ASSERT_FALSE(Frame().statusBar()->currentMessage().isEmpty()) << "no hint shown";
+    Frame().SearchBox()->setEditText("nirgends");
+    m_pView->setFocus();
+    Press(Qt::Key_F3);
+    EXPECT_TRUE(Frame().statusBar()->currentMessage().isEmpty());
+    auto* pPane = Frame().findChild<QLabel*>("messagePane");
+    ASSERT_NE(pPane, nullptr);
+    EXPECT_TRUE(pPane->isVisible());
+    EXPECT_EQ(pPane->text(), QString::fromUtf8("Das Dateiende wurde erreicht, der angegebene "
+                                               "String wurde nicht gefunden."));
+}
+
+TEST_F(KeysTest, PositionPaneIsCurrentWithoutTheViewsFocus) {
+    OpenOne(Log("pos.log", 100));
+    EXPECT_EQ(Frame().PositionText(), QString("Z 1(100), S 1")); // right after opening
+    QTest::mouseClick(Frame().SearchBox()->lineEdit(), Qt::LeftButton);
+    ASSERT_FALSE(m_pView->hasFocus());
+    ASSERT_TRUE(Frame().ExecuteCommand(ID_SELECT_INVERT));
+    EXPECT_EQ(Frame().PositionText(), QString("Z 1(100,100), S 1"));
+    // A long run repaints the bar without serving events: a wider text must not run
+    // over the panes beside it.
+    Frame().SetPositionIndicator(4000000000u, 4000000000u, 1, 4000000000u);
+    auto* pPos = Frame().findChild<QLabel*>("positionPane");
+    auto* pUf = Frame().findChild<QLabel*>("indicatorUF");
+    ASSERT_TRUE(pPos && pUf);
+    EXPECT_LE(pPos->geometry().right(), pUf->geometry().left());
+    EXPECT_GE(pPos->width(), pPos->fontMetrics().horizontalAdvance(pPos->text()));
+}
+
+} // namespace
+} // namespace tervik
