@@ -1,0 +1,328 @@
+// Document windows (size, cascade, the window list, titles) and the bars (rows,
+// floating, pictures, check boxes), used the way a person does: menu clicks,
+// mouse drags, restarts.
+
+#include "app/ui/ChildFrame.h"
+#include "app/ui/MainFrame.h"
+#include "app/ui/ToolbarIcons.h"
+#include "framework/CommandIds.h"
+#include "platform/Profile.h"
+#include "ui/Screenshot.h"
+#include "ui/ShellFixture.h"
+#include "views/ui/TervikView.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QImage>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStyle>
+#include <QStyleOptionToolBar>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace tervik {
+namespace {
+
+class WindowsAndBarsTest : public test::ShellTest {
+protected:
+    QList<CChildFrame*> Frames() {
+        QList<CChildFrame*> frames;
+        for (QMdiSubWindow* p : Frame().MdiArea()->subWindowList(QMdiArea::CreationOrder))
+            if (auto* pFrame = qobject_cast<CChildFrame*>(p)) frames.append(pFrame);
+        return frames;
+    }
+    // Opens a menu of the bar as a click on its title does and returns it shown.
+    QMenu* OpenMenu(const QString& title) {
+        for (QAction* pTop : Frame().menuBar()->actions()) {
+            if (pTop->text() != title || !pTop->menu()) continue;
+            pTop->menu()->popup(QPoint(0, 0));
+            QApplication::processEvents();
+            return pTop->menu();
+        }
+        return nullptr;
+    }
+    void Click(QMenu* pMenu, QAction* pAction) {
+        QTest::mouseClick(pMenu, Qt::LeftButton, {}, pMenu->actionGeometry(pAction).center());
+        Settle();
+    }
+    // The window list's entries of the "Fenster" menu, as shown.
+    QList<QAction*> WindowEntries(QMenu* pMenu) {
+        QList<QAction*> entries;
+        for (QAction* p : pMenu->actions())
+            if (p->property("window").toBool() && !p->isSeparator()) entries.append(p);
+        return entries;
+    }
+    static QString Title(const char* pszName) {
+        return QString("Orv's File-Viewer - %1").arg(pszName);
+    }
+};
+
+TEST_F(WindowsAndBarsTest, NewWindowsFillMostOfTheAreaAndCascadeKeepsTheirSize) {
+    ASSERT_TRUE(Start({QString::fromStdString(Log("a.log", 50))}));
+    ASSERT_NE(m_app->OpenDocumentFile(Log("b.log", 50)), nullptr);
+    Settle();
+    const QSize area = Frame().MdiArea()->viewport()->size();
+    const QList<CChildFrame*> frames = Frames();
+    ASSERT_EQ(frames.size(), 2);
+    for (CChildFrame* p : frames) {
+        EXPECT_GE(p->width(), area.width() * 3 / 4) << p->windowTitle().toStdString();
+        EXPECT_GE(p->height(), area.height() * 3 / 4) << p->windowTitle().toStdString();
+        EXPECT_TRUE(QRect(QPoint(0, 0), area).contains(p->geometry()));
+    }
+    // The second one cascaded from the first: moved right and down, not on top of it.
+    EXPECT_GT(frames[1]->x(), frames[0]->x());
+    EXPECT_GT(frames[1]->y(), frames[0]->y());
+
+    // "Überlappend" with a third window: every window stays large, the active one on top.
+    Frame().Action(ID_WINDOW_NEW)->trigger();
+    Settle();
+    Frame().Action(ID_WINDOW_CASCADE)->trigger();
+    Settle();
+    for (CChildFrame* p : Frames()) {
+        EXPECT_GE(p->width(), area.width() * 2 / 3);
+        EXPECT_GE(p->height(), area.height() * 2 / 3);
+        EXPECT_TRUE(QRect(QPoint(0, 0), area).contains(p->geometry()));
+    }
+    EXPECT_EQ(Frame().MdiArea()->currentSubWindow(), Frames().back());
+    test::SaveScreenshot(Frame(), "windows-cascaded");
+}
+
+TEST_F(WindowsAndBarsTest, WindowMenuListsNumbersAndActivatesTheWindows) {
+    ASSERT_TRUE(Start({QString::fromStdString(Log("a.log", 50))}));
+    Frame().Action(ID_WINDOW_NEW)->trigger();
+    ASSERT_NE(m_app->OpenDocumentFile(Log("b&c.log", 50)), nullptr);
+    Settle();
+    const QList<CChildFrame*> frames = Frames();
+    ASSERT_EQ(frames.size(), 3);
+    // Two windows on one document are numbered; a document's only window is not.
+    EXPECT_EQ(frames[0]->windowTitle(), QString("a.log:1"));
+    EXPECT_EQ(frames[1]->windowTitle(), QString("a.log:2"));
+    EXPECT_EQ(frames[2]->windowTitle(), QString("b&c.log"));
+
+    QMenu* pMenu = OpenMenu(QString::fromUtf8("&Fenster"));
+    ASSERT_NE(pMenu, nullptr);
+    QList<QAction*> entries = WindowEntries(pMenu);
+    ASSERT_EQ(entries.size(), 3);
+    const char* const kTexts[] = {"&1 a.log:1", "&2 a.log:2", "&3 b&&c.log"};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(entries[i]->text(), QString(kTexts[i]));
+        EXPECT_TRUE(entries[i]->isCheckable());
+        EXPECT_EQ(entries[i]->isChecked(), i == 2) << i; // the active one
+    }
+    test::SaveScreenshot(*pMenu, "menu-fenster");
+    Click(pMenu, entries[0]);
+    EXPECT_EQ(Frame().MdiArea()->currentSubWindow(), frames[0]);
+    EXPECT_EQ(Frame().windowTitle(), Title("a.log"));
+
+    // The list is built anew each time: closing a window renumbers the others.
+    frames[0]->close();
+    Settle();
+    EXPECT_EQ(Frames().front()->windowTitle(), QString("a.log"));
+    pMenu = OpenMenu(QString::fromUtf8("&Fenster"));
+    entries = WindowEntries(pMenu);
+    ASSERT_EQ(entries.size(), 2);
+    EXPECT_EQ(entries[0]->text(), QString("&1 a.log"));
+    pMenu->hide();
+}
+
+TEST_F(WindowsAndBarsTest, MainTitleNamesTheActiveDocumentMaximizedOrNot) {
+    ASSERT_TRUE(Start({QString::fromStdString(Log("erste.log", 50))}));
+    ASSERT_NE(m_app->OpenDocumentFile(Log("zweite.log", 50)), nullptr);
+    Settle();
+    EXPECT_EQ(Frame().windowTitle(), Title("zweite.log"));
+    // Maximized, the window's title stands in brackets, as in other MDI programs.
+    CChildFrame* pSecond = Frames().back();
+    pSecond->showMaximized();
+    Settle();
+    EXPECT_EQ(Frame().windowTitle(), Title("[zweite.log]"));
+    // Another window becomes active while maximized (and is maximized too), a
+    // second window on it numbers the titles, then back to normal.
+    Frame().MdiArea()->setActiveSubWindow(Frames().front());
+    Settle();
+    EXPECT_EQ(Frame().windowTitle(), Title("[erste.log]"));
+    Frame().Action(ID_WINDOW_NEW)->trigger();
+    Settle();
+    EXPECT_EQ(Frame().windowTitle(), Title("[erste.log:2]"));
+    Frames().back()->close();
+    Settle();
+    EXPECT_EQ(Frame().windowTitle(), Title("[erste.log]"));
+    Frames().front()->showNormal();
+    Settle();
+    EXPECT_EQ(Frame().windowTitle(), Title("erste.log"));
+    Frame().Action(ID_FILE_CLOSE)->trigger();
+    Frame().Action(ID_FILE_CLOSE)->trigger();
+    Settle();
+    EXPECT_EQ(Frame().windowTitle(), QString("Orv's File-Viewer"));
+}
+
+// Every widget of the bar lies inside it; nothing went into the overflow menu.
+void ExpectAllInside(QToolBar* pBar) {
+    SCOPED_TRACE(pBar->objectName().toStdString());
+    ASSERT_TRUE(pBar->isVisible());
+    auto* pExtension = pBar->findChild<QToolButton*>("qt_toolbar_ext_button");
+    EXPECT_TRUE(!pExtension || !pExtension->isVisible());
+    for (QAction* pAction : pBar->actions()) {
+        if (!pAction->isVisible()) continue;
+        QWidget* pWidget = pBar->widgetForAction(pAction);
+        ASSERT_NE(pWidget, nullptr);
+        EXPECT_TRUE(pWidget->isVisible()) << pAction->toolTip().toStdString();
+        EXPECT_TRUE(pBar->rect().contains(pWidget->geometry())) << pAction->toolTip().toStdString();
+    }
+}
+
+TEST_F(WindowsAndBarsTest, SearchBarsGetRowsOfTheirOwnAt1280Pixels) {
+    for (int nRun = 0; nRun < 2; ++nRun) {
+        SCOPED_TRACE(nRun == 0 ? "fresh settings" : "restored");
+        ASSERT_TRUE(Start());
+        Frame().resize(1280, 860);
+        Settle();
+        for (unsigned nId :
+             {ID_VIEW_SEARCHBAR1, ID_VIEW_SEARCHBAR2, ID_VIEW_SEARCHBAR3, ID_VIEW_SEARCHBAR4})
+            if (nRun == 0) Frame().Action(nId)->trigger();
+        Settle();
+        QToolBar* pBars[] = {Frame().MainToolBar(), Frame().SearchBar(1), Frame().SearchBar(2),
+                             Frame().SearchBar(3), Frame().SearchBar(4)};
+        for (QToolBar* pBar : pBars)
+            ExpectAllInside(pBar);
+        EXPECT_TRUE(Frame().MainToolBar()->rect().contains(Frame().SearchBox()->geometry()));
+        EXPECT_TRUE(Frame().DumpBox()->isVisible());
+        // One row each: no two bars side by side.
+        for (int i = 0; i < 5; ++i)
+            for (int j = i + 1; j < 5; ++j)
+                EXPECT_FALSE(pBars[i]->geometry().top() == pBars[j]->geometry().top()) << i << j;
+        if (nRun == 0) test::SaveScreenshot(Frame(), "bars-all-search-bars");
+        Stop();
+    }
+}
+
+TEST_F(WindowsAndBarsTest, FloatingBarRestoredAtStartDocksAgainByDragging) {
+    {
+        CProfile ini = Settings();
+        ini.WriteProfileString("BAR Information", "Searchbar1Visible", "1");
+        ini.WriteProfileString("BAR Information", "Searchbar1Floating", "1");
+        ini.WriteProfileString("BAR Information", "Searchbar1FloatingPos", "(300,200)");
+    }
+    ASSERT_TRUE(Start());
+    Frame().setGeometry(100, 100, 1000, 700);
+    Settle();
+    QToolBar* pBar = Frame().SearchBar(1);
+    ASSERT_TRUE(pBar->isFloating());
+    EXPECT_TRUE(pBar->isVisible());
+    EXPECT_EQ(pBar->pos(), QPoint(200, 300));
+    EXPECT_EQ(Frame().toolBarArea(pBar), Qt::TopToolBarArea); // still the window's bar
+
+    // Drag it by its handle onto the top of the window, below the toolbar.
+    QStyleOptionToolBar opt;
+    opt.initFrom(pBar);
+    opt.features = QStyleOptionToolBar::Movable;
+    opt.state |= QStyle::State_Horizontal;
+    QPoint handle = pBar->style()->subElementRect(QStyle::SE_ToolBarHandle, &opt, pBar).center();
+    if (handle.isNull()) handle = QPoint(3, pBar->height() / 2);
+    QTest::mousePress(pBar, Qt::LeftButton, {}, handle);
+    const QPoint target =
+        Frame().MainToolBar()->mapToGlobal(QPoint(40, Frame().MainToolBar()->height() + 4));
+    for (int i = 1; i <= 10; ++i) {
+        const QPoint global =
+            pBar->mapToGlobal(handle) + (target - pBar->mapToGlobal(handle)) * i / 10;
+        QMouseEvent move(QEvent::MouseMove, pBar->mapFromGlobal(global), global, Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(pBar, &move);
+    }
+    QTest::mouseRelease(pBar, Qt::LeftButton, {}, pBar->mapFromGlobal(target));
+    // The window slides the bar into its place.
+    for (int i = 0; i < 100 && pBar->isFloating(); ++i)
+        QTest::qWait(20);
+    Settle();
+    EXPECT_FALSE(pBar->isFloating());
+    EXPECT_TRUE(pBar->isVisible());
+    EXPECT_EQ(Frame().toolBarArea(pBar), Qt::TopToolBarArea);
+    Stop();
+    EXPECT_EQ(Settings().GetProfileInt("BAR Information", "Searchbar1Floating", -1), 0);
+}
+
+TEST_F(WindowsAndBarsTest, DumpBoxOnlyForAnActiveDumpView) {
+    ASSERT_TRUE(Start({QString::fromStdString(Log("a.log", 50))}));
+    Settle();
+    EXPECT_FALSE(Frame().DumpBox()->isEnabled());
+    Frame().Action(ID_VIEW_DUMP)->trigger();
+    Settle();
+    EXPECT_TRUE(Frame().DumpBox()->isEnabled());
+    // A second window shows text: its activation turns the box off, the first's on.
+    ASSERT_NE(m_app->OpenDocumentFile(Log("b.log", 50)), nullptr);
+    Settle();
+    EXPECT_FALSE(Frame().DumpBox()->isEnabled());
+    Frame().MdiArea()->setActiveSubWindow(Frames().front());
+    Settle();
+    EXPECT_TRUE(Frame().DumpBox()->isEnabled());
+    // With every window closed the box is off.
+    Frame().MdiArea()->closeAllSubWindows();
+    Settle();
+    EXPECT_FALSE(Frame().DumpBox()->isEnabled());
+}
+
+TEST_F(WindowsAndBarsTest, ViewMenuDrawsEveryCheckBox) {
+    ASSERT_TRUE(Start({QString::fromStdString(Log("a.log", 50))}));
+    Settle();
+    QMenu* pMenu = OpenMenu(QString::fromUtf8("&Ansicht"));
+    ASSERT_NE(pMenu, nullptr);
+    // Checked or not, every switch shows its box.
+    const unsigned kSwitches[] = {ID_VIEW_TOOLBAR,    ID_VIEW_STATUS_BAR, ID_VIEW_SEARCHBAR1,
+                                  ID_VIEW_SEARCHBAR2, ID_VIEW_SEARCHBAR3, ID_VIEW_SEARCHBAR4,
+                                  ID_VIEW_TEXT,       ID_VIEW_HEX,        ID_VIEW_DUMP,
+                                  ID_VIEW_UNICODE,    ID_VIEW_UNICODE_BE, ID_VIEW_UTF8,
+                                  ID_VIEW_OEM,        ID_VIEW_EBCDIC};
+    for (unsigned nId : kSwitches) {
+        QAction* pAction = Frame().Action(nId);
+        EXPECT_TRUE(pMenu->actions().contains(pAction)) << nId;
+        EXPECT_TRUE(pAction->isCheckable()) << nId;
+        EXPECT_EQ(pAction->isChecked(), Frame().UpdateCommand(nId).m_nCheck != 0) << nId;
+    }
+    EXPECT_FALSE(Frame().Action(ID_VIEW_REFRESH)->isCheckable());
+    test::SaveScreenshot(*pMenu, "menu-ansicht-checkboxes");
+    pMenu->hide();
+}
+
+bool HasInk(const QIcon& icon, int nSize) {
+    const QImage image = icon.pixmap(nSize, nSize).toImage();
+    if (image.isNull()) return false;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(image.pixel(x, y)) > 0) return true;
+    return false;
+}
+
+TEST_F(WindowsAndBarsTest, ToolbarButtonsShowPicturesWithTheirWordsAsTips) {
+    // Our own drawings exist for every button, whatever the desktop's theme has.
+    for (unsigned nId : CommandsWithIcons())
+        EXPECT_TRUE(HasInk(OwnCommandIcon(nId), 24)) << nId;
+
+    ASSERT_TRUE(Start({QString::fromStdString(Log("a.log", 50))}));
+    for (int n = 0; n <= 4; ++n) {
+        QToolBar* pBar = n == 0 ? Frame().MainToolBar() : Frame().SearchBar(n);
+        EXPECT_EQ(pBar->toolButtonStyle(), Qt::ToolButtonIconOnly);
+        for (QAction* pAction : pBar->actions()) {
+            bool bOk = false;
+            const unsigned nId = pAction->data().toUInt(&bOk);
+            if (!bOk || nId == 0) continue;
+            EXPECT_FALSE(pAction->icon().isNull()) << nId;
+            EXPECT_TRUE(HasInk(pAction->icon(), 16)) << nId;
+            EXPECT_TRUE(HasInk(pAction->icon(), 24)) << nId;
+            EXPECT_FALSE(pAction->toolTip().isEmpty()) << nId;
+            EXPECT_FALSE(pAction->statusTip().isEmpty()) << nId;
+        }
+    }
+    // The pens differ by colour.
+    const QImage blue = OwnCommandIcon(ID_HAND_SELECT).pixmap(24, 24).toImage();
+    const QImage red = OwnCommandIcon(ID_HAND_SELECT_RED).pixmap(24, 24).toImage();
+    EXPECT_NE(blue, red);
+    Frame().resize(1280, 860);
+    Settle();
+    test::SaveScreenshot(*Frame().MainToolBar(), "toolbar-icons");
+}
+
+} // namespace
+} // namespace tervik
