@@ -175,14 +175,18 @@ void ExpectAllInside(QToolBar* pBar) {
 }
 
 TEST_F(WindowsAndBarsTest, SearchBarsGetRowsOfTheirOwnAt1280Pixels) {
-    for (int nRun = 0; nRun < 2; ++nRun) {
-        SCOPED_TRACE(nRun == 0 ? "fresh settings" : "restored");
+    // A first run stores the hidden bars; the second shows them through the menu,
+    // the third gets them back from the settings.
+    ASSERT_TRUE(Start());
+    Stop();
+    for (int nRun = 1; nRun <= 2; ++nRun) {
+        SCOPED_TRACE(nRun == 1 ? "shown by the menu" : "restored");
         ASSERT_TRUE(Start());
         Frame().resize(1280, 860);
         Settle();
-        for (unsigned nId :
-             {ID_VIEW_SEARCHBAR1, ID_VIEW_SEARCHBAR2, ID_VIEW_SEARCHBAR3, ID_VIEW_SEARCHBAR4})
-            if (nRun == 0) Frame().Action(nId)->trigger();
+        for (unsigned nId : {ID_VIEW_SEARCHBAR1, ID_VIEW_SEARCHBAR2, ID_VIEW_SEARCHBAR3,
+                             ID_VIEW_SEARCHBAR4})
+            if (nRun == 1) Frame().Action(nId)->trigger();
         Settle();
         QToolBar* pBars[] = {Frame().MainToolBar(), Frame().SearchBar(1), Frame().SearchBar(2),
                              Frame().SearchBar(3), Frame().SearchBar(4)};
@@ -190,11 +194,11 @@ TEST_F(WindowsAndBarsTest, SearchBarsGetRowsOfTheirOwnAt1280Pixels) {
             ExpectAllInside(pBar);
         EXPECT_TRUE(Frame().MainToolBar()->rect().contains(Frame().SearchBox()->geometry()));
         EXPECT_TRUE(Frame().DumpBox()->isVisible());
-        // One row each: no two bars side by side.
+        // One row each, the toolbar on top.
         for (int i = 0; i < 5; ++i)
             for (int j = i + 1; j < 5; ++j)
-                EXPECT_FALSE(pBars[i]->geometry().top() == pBars[j]->geometry().top()) << i << j;
-        if (nRun == 0) test::SaveScreenshot(Frame(), "bars-all-search-bars");
+                EXPECT_LT(pBars[i]->geometry().bottom(), pBars[j]->geometry().top()) << i << j;
+        if (nRun == 1) test::SaveScreenshot(Frame(), "bars-all-search-bars");
         Stop();
     }
 }

@@ -809,10 +809,13 @@ void CMainFrame::LoadBarState() {
     }
     // Bars of one side in the order of their stored positions, each in a row (or,
     // on the left and right, a column) of its own: a bar sharing a row squeezes
-    // its neighbour's boxes into the overflow menu.
+    // its neighbour's boxes into the overflow menu. Hidden bars follow the shown
+    // ones: a bar never shown has no real position.
     std::stable_sort(docked.begin(), docked.end(), [](const Placed& a, const Placed& b) {
-        return std::tie(a.s.m_nDockingBar, a.s.m_rcDocking.m_nTop, a.s.m_rcDocking.m_nLeft) <
-               std::tie(b.s.m_nDockingBar, b.s.m_rcDocking.m_nTop, b.s.m_rcDocking.m_nLeft);
+        return std::make_tuple(a.s.m_nDockingBar, !a.s.m_bVisible, a.s.m_rcDocking.m_nTop,
+                               a.s.m_rcDocking.m_nLeft) <
+               std::make_tuple(b.s.m_nDockingBar, !b.s.m_bVisible, b.s.m_rcDocking.m_nTop,
+                               b.s.m_rcDocking.m_nLeft);
     });
     for (const Placed& p : docked) {
         const Qt::ToolBarArea area = AreaOf(p.s.m_nDockingBar);
