@@ -13,6 +13,8 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -184,8 +186,8 @@ TEST_F(WindowsAndBarsTest, SearchBarsGetRowsOfTheirOwnAt1280Pixels) {
         ASSERT_TRUE(Start());
         Frame().resize(1280, 860);
         Settle();
-        for (unsigned nId : {ID_VIEW_SEARCHBAR1, ID_VIEW_SEARCHBAR2, ID_VIEW_SEARCHBAR3,
-                             ID_VIEW_SEARCHBAR4})
+        for (unsigned nId :
+             {ID_VIEW_SEARCHBAR1, ID_VIEW_SEARCHBAR2, ID_VIEW_SEARCHBAR3, ID_VIEW_SEARCHBAR4})
             if (nRun == 1) Frame().Action(nId)->trigger();
         Settle();
         QToolBar* pBars[] = {Frame().MainToolBar(), Frame().SearchBar(1), Frame().SearchBar(2),
@@ -326,6 +328,39 @@ TEST_F(WindowsAndBarsTest, ToolbarButtonsShowPicturesWithTheirWordsAsTips) {
     Frame().resize(1280, 860);
     Settle();
     test::SaveScreenshot(*Frame().MainToolBar(), "toolbar-icons");
+}
+
+// A desktop theme that has a picture wins; one that cannot be drawn counts as none.
+TEST(ToolbarIcons, ThemePicturesFirstOwnDrawingsOtherwise) {
+    test::CTempDir dir;
+    const QString root = QString::fromStdString(dir.File("icons"));
+    const QString actions = root + "/testtheme/16x16/actions";
+    ASSERT_TRUE(QDir().mkpath(actions));
+    QFile index(root + "/testtheme/index.theme");
+    ASSERT_TRUE(index.open(QIODevice::WriteOnly));
+    index.write("[Icon Theme]\nName=testtheme\nDirectories=16x16/actions\n\n"
+                "[16x16/actions]\nSize=16\nType=Fixed\n");
+    index.close();
+    QImage red(16, 16, QImage::Format_ARGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(actions + "/document-open.png"));
+    QFile broken(actions + "/edit-copy.png");
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("not a picture");
+    broken.close();
+
+    const QStringList paths = QIcon::themeSearchPaths();
+    const QString name = QIcon::themeName();
+    QIcon::setThemeSearchPaths({root});
+    QIcon::setThemeName("testtheme");
+    const QImage open = CommandIcon(ID_FILE_OPEN).pixmap(16, 16).toImage();
+    const QIcon copy = CommandIcon(ID_EDIT_COPY);
+    QIcon::setThemeSearchPaths(paths);
+    QIcon::setThemeName(name);
+
+    EXPECT_EQ(open.pixelColor(8, 8), QColor(Qt::red));
+    EXPECT_TRUE(HasInk(copy, 16));
+    EXPECT_EQ(copy.pixmap(24, 24).toImage(), OwnCommandIcon(ID_EDIT_COPY).pixmap(24, 24).toImage());
 }
 
 } // namespace
