@@ -254,6 +254,8 @@ TEST_F(WindowsAndBarsTest, ViewMenuDrawsEveryCheckBox) {
         EXPECT_EQ(pAction->isChecked(), Frame().UpdateCommand(nId).m_nCheck != 0) << nId;
     }
     EXPECT_FALSE(Frame().Action(ID_VIEW_REFRESH)->isCheckable());
+    EXPECT_FALSE(Frame().Action(ID_VIEW_SEARCHBAR1)->isChecked()); // hidden at first
+    EXPECT_TRUE(Frame().Action(ID_VIEW_TOOLBAR)->isChecked());
     test::SaveScreenshot(*pMenu, "menu-ansicht-checkboxes");
     pMenu->hide();
 }

@@ -48,7 +48,7 @@ QString Utf8(const char* psz) {
     return QString::fromUtf8(psz ? psz : "");
 }
 
-// Short texts for buttons that have no picture yet.
+// Short button texts, for styles that put words beside or under the pictures.
 const char* ButtonText(unsigned nId) {
     switch (nId) {
     case ID_FILE_OPEN:
