@@ -111,6 +111,12 @@ TEST_F(WindowsAndBarsTest, WindowMenuAndTitlesFollowTheWindows) {
     Frame().MdiArea()->setActiveSubWindow(Frames()[2]);
     Settle();
     EXPECT_EQ(Frame().windowTitle(), Title("[b&c.log]"));
+    Frame().Action(ID_WINDOW_NEW)->trigger(); // opens maximized like the active one
+    Settle();
+    EXPECT_TRUE(Frames().back()->isMaximized());
+    EXPECT_EQ(Frame().windowTitle(), Title("[b&c.log:2]"));
+    Frames().back()->close();
+    Settle();
     Frames()[0]->close();
     Settle();
     EXPECT_EQ(Frames()[0]->windowTitle(), QString("a.log"));
