@@ -8,8 +8,9 @@ PACKAGES=(
   cmake ninja-build g++ clang lld libclang-rt-14-dev clang-format
   # tests and benchmarks
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  # the viewer: Qt 6 widgets and print support, German standard dialogs, fonts
-  qt6-base-dev libgl-dev qt6-translations-l10n fonts-dejavu-core fonts-liberation2
+  # the viewer: Qt 6 widgets, print support and SVG (toolbar pictures), German
+  # standard dialogs, fonts
+  qt6-base-dev qt6-svg-dev libgl-dev qt6-translations-l10n fonts-dejavu-core fonts-liberation2
   # helpers the scripts and benchmarks call
   time coreutils grep xauth
 )

@@ -19,7 +19,7 @@ CChildFrame::CChildFrame(CTervikDoc& doc, QWidget* pParent) : QMdiSubWindow(pPar
     m_pSplitter->setChildrenCollapsible(false);
     setWidget(m_pSplitter);
     AddPane();
-    setWindowTitle(QString::fromLocal8Bit(doc.GetPathName().c_str()).section('/', -1));
+    setWindowTitle(DocumentName());
     CTervikApp::Instance()->FrameCreated(this);
 }
 
@@ -28,7 +28,13 @@ CChildFrame::~CChildFrame() {
     delete m_pSplitter;
     m_pSplitter = nullptr;
     m_pActive = nullptr;
+    // The other windows on the document are numbered anew.
+    if (CMainFrame* pMain = CTervikApp::Instance()->MainFrame()) pMain->UpdateWindowTitles(this);
     CTervikApp::Instance()->FrameDestroyed(this);
+}
+
+QString CChildFrame::DocumentName() const {
+    return QString::fromLocal8Bit(m_doc.GetPathName().c_str()).section('/', -1);
 }
 
 CTervikView* CChildFrame::AddPane() {

@@ -20,6 +20,8 @@ public:
     ~CChildFrame() override;
 
     CTervikDoc& GetDocument() const { return m_doc; }
+    // The document's file name without its folder, as titles show it.
+    QString DocumentName() const;
     // The pane the user works in (the last one focused).
     CTervikView* ActiveView() const;
     int PaneCount() const;

@@ -4,6 +4,7 @@
 #include "app/ui/ChildFrame.h"
 #include "app/ui/ColorBox.h"
 #include "app/ui/TervikApp.h"
+#include "app/ui/ToolbarIcons.h"
 #include "base/Strings.h"
 #include "document/TervikDoc.h"
 #include "framework/CommandIds.h"
@@ -21,6 +22,7 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -48,7 +50,7 @@ QString Utf8(const char* psz) {
     return QString::fromUtf8(psz ? psz : "");
 }
 
-// Short texts for buttons that have no picture yet.
+// Short button texts, for styles that put words beside or under the pictures.
 const char* ButtonText(unsigned nId) {
     switch (nId) {
     case ID_FILE_OPEN:
@@ -145,10 +147,6 @@ CMainFrame::CMainFrame(CSettings& settings, QWidget* pParent)
         return chain;
     });
 
-    // The position pane follows the active document window.
-    connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, [this] {
-        if (CTervikView* pView = ActiveView()) pView->ReportPosition();
-    });
     CreateActions();
     // A disabled action swallows its key: each key asks its command's update handler
     // right before Qt looks for the shortcut.
@@ -166,6 +164,9 @@ CMainFrame::CMainFrame(CSettings& settings, QWidget* pParent)
             pView->setFocus();
             pView->SearchForward(box.Pattern());
         });
+    // The title, the dump box, the position pane and the window list follow the
+    // active document window.
+    connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::OnSubWindowActivated);
     resize(1280, 860);
     setWindowIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
 
@@ -179,6 +180,9 @@ CMainFrame::CMainFrame(CSettings& settings, QWidget* pParent)
 CMainFrame::~CMainFrame() {
     m_settings.WriteSelectTextList(EncodeHistory(m_selectTextHistory));
     m_searchHistory.Save(m_settings);
+    // Document windows still open go while this window is whole; they call back.
+    for (QMdiSubWindow* pSub : m_pMdiArea->subWindowList())
+        delete pSub;
 }
 
 // ------------------------------------------------------------------ commands
@@ -220,8 +224,6 @@ void CMainFrame::CreateActions() {
         connect(pAction, &QAction::triggered, this, [this, nId] { ExecuteCommand(nId); });
         m_actions[nId] = pAction;
     }
-    if (QAction* p = Action(ID_FILE_OPEN))
-        p->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
 }
 
 bool CMainFrame::eventFilter(QObject* pWatched, QEvent* pEvent) {
@@ -267,6 +269,7 @@ void CMainFrame::SetDocumentMenus(bool bDocument) {
     m_menus.clear();
     m_pRecentMenu = nullptr;
     m_pRecentAnchor = nullptr;
+    m_pWindowMenu = nullptr;
     CreateMenus();
 }
 
@@ -290,6 +293,8 @@ void CMainFrame::CreateMenus() {
                     break;
                 case MenuEntry::Command:
                     if (QAction* pAction = Action(e.m_nId)) pMenu->addAction(pAction);
+                    // The menu with "Neues Fenster" lists the document windows.
+                    if (e.m_nId == ID_WINDOW_NEW) m_pWindowMenu = pMenu;
                     break;
                 }
             }
@@ -301,11 +306,12 @@ void CMainFrame::CreateMenus() {
                     if (!bOk || nId == 0 || pAction->menu()) continue;
                     const CCmdUI ui = UpdateCommand(nId);
                     pAction->setEnabled(ui.m_bEnabled);
-                    pAction->setCheckable(ui.m_nCheck != 0 || pAction->isCheckable());
+                    pAction->setCheckable(ui.m_bCheckable || pAction->isCheckable());
                     pAction->setChecked(ui.m_nCheck != 0);
                     if (ui.m_text) pAction->setText(FromAnsi(*ui.m_text));
                 }
                 if (pMenu == m_pRecentMenu) RefreshRecentFiles();
+                if (pMenu == m_pWindowMenu) RefreshWindowList();
             });
         };
     // Without a document window the bar offers only what works without one.
@@ -448,7 +454,7 @@ void CMainFrame::SetSelectColour(int nColour) {
     const std::pair<unsigned, int> pens[] = {
         {ID_HAND_SELECT, 0}, {ID_HAND_SELECT_RED, 1}, {ID_HAND_SELECT_GREEN, 2}};
     for (const auto& [nId, nPenColour] : pens)
-        if (QAction* pAction = Action(nId)) pAction->setVisible(nPenColour == nColour);
+        if (QAction* pButton = ToolBarAction(nId)) pButton->setVisible(nPenColour == nColour);
     if (m_pColorBox && m_pColorBox->currentIndex() != nColour)
         m_pColorBox->setCurrentIndex(nColour);
 }
@@ -518,7 +524,32 @@ void CMainFrame::OnWindowNew() {
         CTervikApp::Instance()->CreateFrame(pFrame->GetDocument());
 }
 void CMainFrame::OnWindowCascade() {
-    m_pMdiArea->cascadeSubWindows();
+    // Qt's own cascade shrinks the windows to their smallest size. Here each window
+    // keeps most of the area, one title bar further down and right than the one
+    // before, the active one on top.
+    QList<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* pSub : m_pMdiArea->subWindowList(QMdiArea::CreationOrder))
+        if (pSub->isVisible() && !pSub->isMinimized()) windows.append(pSub);
+    QMdiSubWindow* pActive = m_pMdiArea->currentSubWindow();
+    if (windows.removeOne(pActive)) windows.append(pActive);
+    if (windows.isEmpty()) return;
+    const QSize area = m_pMdiArea->viewport()->size();
+    const int nStep = std::max(8, windows.front()->style()->pixelMetric(QStyle::PM_TitleBarHeight,
+                                                                        nullptr, windows.front()));
+    const int nSteps = static_cast<int>(windows.size()) - 1;
+    const int nWidth = std::max(area.width() * 2 / 3, area.width() - nSteps * nStep);
+    const int nHeight = std::max(area.height() * 2 / 3, area.height() - nSteps * nStep);
+    // Positions start over at the corner when the next step would leave the area.
+    const int nFit = std::max(
+        1, std::min((area.width() - nWidth) / nStep, (area.height() - nHeight) / nStep) + 1);
+    for (int i = 0; i < windows.size(); ++i) {
+        QMdiSubWindow* pSub = windows[i];
+        if (pSub->isMaximized()) pSub->showNormal();
+        const int nOffset = (i % nFit) * nStep;
+        pSub->setGeometry(nOffset, nOffset, nWidth, nHeight);
+        pSub->raise();
+    }
+    m_pMdiArea->setActiveSubWindow(pActive ? pActive : windows.back());
 }
 void CMainFrame::OnWindowTile() {
     m_pMdiArea->tileSubWindows();
@@ -536,6 +567,116 @@ void CMainFrame::OnAppExit() {
     close();
 }
 
+void CMainFrame::PlaceNewWindow(CChildFrame* pFrame) {
+    const QSize area = m_pMdiArea->viewport()->size();
+    if (area.isEmpty()) return;
+    const int nStep =
+        std::max(8, pFrame->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, pFrame));
+    const int nWidth = std::max(area.width() * 3 / 4, area.width() - 4 * nStep);
+    const int nHeight = std::max(area.height() * 3 / 4, area.height() - 4 * nStep);
+    QPoint pos(0, 0);
+    QMdiSubWindow* pPrevious = m_pMdiArea->currentSubWindow();
+    if (pPrevious && pPrevious != pFrame && !pPrevious->isMinimized()) {
+        const QRect rc = pPrevious->isMaximized() ? QRect() : pPrevious->geometry();
+        pos = rc.topLeft() + QPoint(nStep, nStep);
+        if (rc.isNull() || pos.x() + nWidth > area.width() || pos.y() + nHeight > area.height())
+            pos = QPoint(0, 0);
+    }
+    pFrame->setGeometry(QRect(pos, QSize(nWidth, nHeight)));
+}
+
+void CMainFrame::UpdateWindowTitles(const CChildFrame* pGoing) {
+    std::vector<std::pair<CTervikDoc*, std::vector<CChildFrame*>>> docs;
+    for (QMdiSubWindow* pSub : m_pMdiArea->subWindowList(QMdiArea::CreationOrder)) {
+        if (pSub == pGoing) continue;
+        auto* pFrame = qobject_cast<CChildFrame*>(pSub);
+        if (!pFrame) continue;
+        auto it = std::find_if(docs.begin(), docs.end(),
+                               [&](const auto& d) { return d.first == &pFrame->GetDocument(); });
+        if (it == docs.end()) it = docs.insert(docs.end(), {&pFrame->GetDocument(), {}});
+        it->second.push_back(pFrame);
+    }
+    for (const auto& [pDoc, frames] : docs) {
+        for (size_t i = 0; i < frames.size(); ++i) {
+            const QString name = frames[i]->DocumentName();
+            frames[i]->setWindowTitle(frames.size() == 1 ? name
+                                                         : QString("%1:%2").arg(name).arg(i + 1));
+        }
+    }
+    UpdateFrameTitle();
+}
+
+void CMainFrame::UpdateFrameTitle() {
+    const QString app = FromAnsi(LoadString(IDS_MAIN_TITLE));
+    QString title = app;
+    QString shown = app;
+    if (auto* pFrame = qobject_cast<CChildFrame*>(m_pMdiArea->currentSubWindow())) {
+        if (pFrame->maximizedButtonsWidget()) {
+            // A maximized window whose buttons sit in the menu bar adds its own
+            // title in brackets, as multiple-document frames do.
+            shown = QMdiSubWindow::tr("%1 - [%2]").arg(app, pFrame->windowTitle());
+        } else {
+            title = app + " - " + pFrame->DocumentName();
+            shown = title;
+        }
+    }
+    if (windowTitle() == shown) return;
+    m_bSettingTitle = true;
+    setWindowTitle(title);
+    m_bSettingTitle = false;
+}
+
+void CMainFrame::changeEvent(QEvent* pEvent) {
+    QMainWindow::changeEvent(pEvent);
+    // A document window maximized or restored by the user changes our title.
+    if (pEvent->type() == QEvent::WindowTitleChange && !m_bSettingTitle)
+        QMetaObject::invokeMethod(this, &CMainFrame::UpdateFrameTitle, Qt::QueuedConnection);
+}
+
+void CMainFrame::OnSubWindowActivated() {
+    UpdateFrameTitle();
+    // The dump box serves the active window's view only; without a window it is off.
+    // (A deactivated application keeps its current window.)
+    auto* pFrame = qobject_cast<CChildFrame*>(m_pMdiArea->currentSubWindow());
+    if (CTervikView* pView = pFrame ? pFrame->ActiveView() : nullptr) {
+        pView->UpdateDumpBox();
+        pView->ReportPosition();
+    } else
+        HideDumpBox();
+}
+
+void CMainFrame::RefreshWindowList() {
+    if (!m_pWindowMenu) return;
+    for (QAction* pAction : m_pWindowMenu->actions())
+        if (pAction->property("window").toBool())
+            m_pWindowMenu->removeAction(pAction), pAction->deleteLater();
+    const QList<QMdiSubWindow*> windows = m_pMdiArea->subWindowList(QMdiArea::CreationOrder);
+    if (windows.isEmpty()) return;
+    m_pWindowMenu->addSeparator()->setProperty("window", true);
+    QMdiSubWindow* pCurrent = m_pMdiArea->currentSubWindow();
+    for (int i = 0; i < windows.size(); ++i) {
+        QString title = windows[i]->windowTitle();
+        title.replace('&', "&&");
+        // The first nine are chosen by their digit.
+        const QString number = i < 9 ? QString("&%1").arg(i + 1) : QString::number(i + 1);
+        QAction* pAction = m_pWindowMenu->addAction(number + ' ' + title);
+        pAction->setProperty("window", true);
+        pAction->setCheckable(true);
+        pAction->setChecked(windows[i] == pCurrent);
+        QPointer<QMdiSubWindow> pWindow = windows[i];
+        connect(pAction, &QAction::triggered, this, [this, pWindow] {
+            if (!pWindow) return;
+            if (pWindow->isMinimized()) pWindow->showNormal();
+            m_pMdiArea->setActiveSubWindow(pWindow);
+        });
+    }
+}
+
+QAction* CMainFrame::ToolBarAction(unsigned nId) const {
+    const auto it = m_penButtons.find(nId);
+    return it != m_penButtons.end() ? it->second : Action(nId);
+}
+
 void CMainFrame::UpdateToolBarButtons() {
     for (QToolBar* pBar :
          {m_pToolBar, m_pSearchBars[0], m_pSearchBars[1], m_pSearchBars[2], m_pSearchBars[3]}) {
@@ -546,12 +687,8 @@ void CMainFrame::UpdateToolBarButtons() {
             if (!bOk || nId == 0) continue;
             const CCmdUI ui = UpdateCommand(nId);
             pAction->setEnabled(ui.m_bEnabled);
-            if (ui.m_nCheck) {
-                pAction->setCheckable(true);
-                pAction->setChecked(true);
-            } else if (pAction->isCheckable()) {
-                pAction->setChecked(false);
-            }
+            if (ui.m_bCheckable) pAction->setCheckable(true);
+            if (pAction->isCheckable()) pAction->setChecked(ui.m_nCheck != 0);
         }
     }
 }
@@ -574,16 +711,30 @@ QComboBox* CMainFrame::InsertBox(QToolBar* pBar, QAction* pBefore, int nWidth, b
 void CMainFrame::CreateToolBars() {
     m_pToolBar = new QToolBar(QString::fromUtf8("Symbolleiste"), this);
     m_pToolBar->setObjectName("toolbar");
-    m_pToolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    m_pToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     for (unsigned nId : MainToolbarButtons()) {
-        if (nId == 0)
+        QAction* pAction = nId ? Action(nId) : nullptr;
+        if (nId == 0) {
             m_pToolBar->addSeparator();
-        else if (QAction* pAction = Action(nId))
+        } else if (pAction && (nId == ID_HAND_SELECT || nId == ID_HAND_SELECT_GREEN ||
+                               nId == ID_HAND_SELECT_RED)) {
+            // The pens come and go with the colour; the menu item stays.
+            auto* pButton = new QAction(pAction->text(), m_pToolBar);
+            pButton->setData(nId);
+            pButton->setObjectName(QString("button%1").arg(nId));
+            pButton->setToolTip(pAction->toolTip());
+            pButton->setStatusTip(pAction->statusTip());
+            pButton->setIconText(pAction->iconText());
+            connect(pButton, &QAction::triggered, this, [this, nId] { ExecuteCommand(nId); });
+            m_penButtons[nId] = pButton;
+            m_pToolBar->addAction(pButton);
+        } else if (pAction) {
             m_pToolBar->addAction(pAction);
+        }
     }
     // Only the current colour's pen is shown.
     for (unsigned nId : {ID_HAND_SELECT_GREEN, ID_HAND_SELECT_RED})
-        if (QAction* pAction = Action(nId)) pAction->setVisible(false);
+        m_penButtons[nId]->setVisible(false);
     // The colour box after the deselection pen, the search box before the search
     // buttons, the dump box (disabled until a dump is shown) after them.
     const QList<QAction*> actions = m_pToolBar->actions();
@@ -616,19 +767,34 @@ void CMainFrame::CreateToolBars() {
             m_pDumpView->SetDumpColumns(m_pDumpBox->itemText(nIndex).toInt());
     });
 
+    // The toolbar on top; each search bar in a row of its own below it, so that
+    // showing one never squeezes the toolbar's boxes into its overflow menu.
+    addToolBar(Qt::TopToolBarArea, m_pToolBar);
     for (int n = 1; n <= 4; ++n) {
         auto* pBar = new QToolBar(QString::fromUtf8("%1. Suchleiste").arg(n), this);
         pBar->setObjectName(QString("searchbar%1").arg(n));
-        pBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        pBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
         m_pBarSearchBoxes[n - 1] = InsertBox(pBar, nullptr, kSearchBoxWidth, true, "barSearchBox");
         const auto [nForward, nBackward] = SearchBarButtons(n);
         for (unsigned nId : {nForward, nBackward})
             if (QAction* pAction = Action(nId)) pBar->addAction(pAction);
         m_pSearchBars[n - 1] = pBar;
+        addToolBarBreak(Qt::TopToolBarArea);
         addToolBar(Qt::TopToolBarArea, pBar);
         pBar->hide();
     }
-    addToolBar(Qt::TopToolBarArea, m_pToolBar);
+    // Pictures on the buttons; the words stay as tool tip and status text. Menus
+    // keep their check boxes and plain texts.
+    for (QToolBar* pBar :
+         {m_pToolBar, m_pSearchBars[0], m_pSearchBars[1], m_pSearchBars[2], m_pSearchBars[3]}) {
+        for (QAction* pAction : pBar->actions()) {
+            bool bOk = false;
+            const unsigned nId = pAction->data().toUInt(&bOk);
+            if (!bOk || nId == 0) continue;
+            pAction->setIcon(CommandIcon(nId));
+            pAction->setIconVisibleInMenu(false);
+        }
+    }
 }
 
 void CMainFrame::CreateStatusBar() {
@@ -663,31 +829,29 @@ void CMainFrame::LoadBarState() {
         QToolBar* pBar = BarByIndex(nBar);
         const BarSettings s = m_settings.ReadBar(BarName(nBar));
         if (s.m_bFloating) {
-            removeToolBar(pBar);
-            pBar->setParent(this, Qt::Tool | Qt::FramelessWindowHint);
+            // A floating bar stays in the window's layout, as one the user tore
+            // off, so that it can be dragged back onto a side.
+            pBar->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
             pBar->move(s.m_nFloatingLeft, s.m_nFloatingTop);
         } else if (s.m_rcDocking != SettingsRect{}) {
             docked.push_back({pBar, s});
         }
         pBar->setVisible(s.m_bVisible);
     }
-    // Bars of one side in the order of their stored positions; a new row where
-    // the stored top (or left, for the sides) changes.
+    // Bars of one side in the order of their stored positions, each in a row (or,
+    // on the left and right, a column) of its own: a bar sharing a row squeezes
+    // its neighbour's boxes into the overflow menu. Hidden bars follow the shown
+    // ones: a bar never shown has no real position.
     std::stable_sort(docked.begin(), docked.end(), [](const Placed& a, const Placed& b) {
-        return std::tie(a.s.m_nDockingBar, a.s.m_rcDocking.m_nTop, a.s.m_rcDocking.m_nLeft) <
-               std::tie(b.s.m_nDockingBar, b.s.m_rcDocking.m_nTop, b.s.m_rcDocking.m_nLeft);
+        return std::make_tuple(a.s.m_nDockingBar, !a.s.m_bVisible, a.s.m_rcDocking.m_nTop,
+                               a.s.m_rcDocking.m_nLeft) <
+               std::make_tuple(b.s.m_nDockingBar, !b.s.m_bVisible, b.s.m_rcDocking.m_nTop,
+                               b.s.m_rcDocking.m_nLeft);
     });
-    for (size_t i = 0; i < docked.size(); ++i) {
-        const Placed& p = docked[i];
+    for (const Placed& p : docked) {
         const Qt::ToolBarArea area = AreaOf(p.s.m_nDockingBar);
         removeToolBar(p.pBar);
-        if (i > 0 && docked[i - 1].s.m_nDockingBar == p.s.m_nDockingBar) {
-            const bool bVertical = area == Qt::LeftToolBarArea || area == Qt::RightToolBarArea;
-            const int nPrev = bVertical ? docked[i - 1].s.m_rcDocking.m_nLeft
-                                        : docked[i - 1].s.m_rcDocking.m_nTop;
-            const int nThis = bVertical ? p.s.m_rcDocking.m_nLeft : p.s.m_rcDocking.m_nTop;
-            if (nThis != nPrev) addToolBarBreak(area);
-        }
+        addToolBarBreak(area);
         addToolBar(area, p.pBar);
         p.pBar->setVisible(p.s.m_bVisible);
     }

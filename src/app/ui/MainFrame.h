@@ -79,11 +79,25 @@ public:
     QComboBox* BarSearchBox(int n) const { return m_pBarSearchBoxes[n - 1]; }
     QComboBox* DumpBox() const { return m_pDumpBox; }
     QComboBox* ColorBox() const { return m_pColorBox; }
+    // The toolbar's own button for a command: the pens have actions of their own,
+    // so that hiding a pen leaves the menu alone.
+    QAction* ToolBarAction(unsigned nId) const;
     // Places the window where it was at the last close (before it is shown).
     void RestoreWindowPosition();
     void RefreshRecentFiles();
     // The menu bar for an open document, or the smaller one without.
     void SetDocumentMenus(bool bDocument);
+
+    // --- document windows ---
+    // Size and place of a new document window: most of the area, cascaded from
+    // the active one.
+    void PlaceNewWindow(CChildFrame* pFrame);
+    // Titles "name", or "name:1", "name:2" while a document has several windows;
+    // pGoing is a window being destroyed.
+    void UpdateWindowTitles(const CChildFrame* pGoing = nullptr);
+    // "Orv's File-Viewer - name" of the active document.
+    void UpdateFrameTitle();
+    QMenu* WindowMenu() const { return m_pWindowMenu; }
 
     bool OnCmdMsg(unsigned nId, CCmdUI* pUI) override;
 
@@ -100,6 +114,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* pEvent) override;
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+    void changeEvent(QEvent* pEvent) override;
     void dragEnterEvent(QDragEnterEvent* pEvent) override;
     void dropEvent(QDropEvent* pEvent) override;
 
@@ -109,6 +124,8 @@ private:
     void CreateToolBars();
     void CreateStatusBar();
     void UpdateToolBarButtons();
+    void RefreshWindowList();
+    void OnSubWindowActivated();
     QComboBox* InsertBox(QToolBar* pBar, QAction* pBefore, int nWidth, bool bEditable,
                          const char* pszName, QComboBox* pBox = nullptr);
     void SaveWindowPosition();
@@ -158,7 +175,10 @@ private:
     bool m_bDocumentMenus = false;
     QMenu* m_pRecentMenu = nullptr;
     QAction* m_pRecentAnchor = nullptr;
+    QMenu* m_pWindowMenu = nullptr;
     QToolBar* m_pToolBar = nullptr;
+    std::map<unsigned, QAction*> m_penButtons;
+    bool m_bSettingTitle = false;
     QToolBar* m_pSearchBars[4] = {};
     QComboBox* m_pSearchBox = nullptr;
     QComboBox* m_pBarSearchBoxes[4] = {};

@@ -183,6 +183,8 @@ CTervikDoc* CTervikApp::OpenDocumentFile(const std::string& path) {
 CChildFrame* CTervikApp::CreateFrame(CTervikDoc& doc) {
     auto* pFrame = new CChildFrame(doc);
     m_pMainFrame->MdiArea()->addSubWindow(pFrame);
+    m_pMainFrame->PlaceNewWindow(pFrame);
+    m_pMainFrame->UpdateWindowTitles();
     pFrame->show();
     if (CTervikView* pView = pFrame->ActiveView()) pView->setFocus();
     return pFrame;

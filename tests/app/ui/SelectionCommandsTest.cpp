@@ -51,7 +51,7 @@ protected:
         return v;
     }
     uint32_t Bits(uint32_t r) { return m_pDoc->Record(r)->m_nFlags & RF_COLOUR_MASK; }
-    bool PenVisible(unsigned nId) { return Frame().Action(nId)->isVisible(); }
+    bool PenVisible(unsigned nId) { return Frame().ToolBarAction(nId)->isVisible(); }
 };
 
 TEST_F(SelectionCommandsTest, AvailabilityFollowsModeAndSelection) {
@@ -85,6 +85,11 @@ TEST_F(SelectionCommandsTest, ColourCommandsBoxAndPens) {
     EXPECT_FALSE(PenVisible(ID_HAND_SELECT));
     EXPECT_TRUE(PenVisible(ID_HAND_SELECT_RED));
     EXPECT_FALSE(PenVisible(ID_HAND_SELECT_GREEN));
+    // Only the button goes: "Zeilen manuell > selektieren" stays in the menu.
+    EXPECT_TRUE(Frame().Action(ID_HAND_SELECT)->isVisible());
+    Settle();
+    EXPECT_FALSE(
+        Frame().MainToolBar()->widgetForAction(Frame().ToolBarAction(ID_HAND_SELECT))->isVisible());
     EXPECT_TRUE(Frame().ExecuteCommand(ID_SELECT_INVERT));
     EXPECT_EQ(Bits(0), RF_RED);
 
