@@ -167,6 +167,7 @@ CMainFrame::CMainFrame(CSettings& settings, QWidget* pParent)
 
 CMainFrame::~CMainFrame() {
     m_settings.WriteSelectTextList(EncodeHistory(m_selectTextHistory));
+    m_settings.WritePrintColor(m_bPrintColour);
 }
 
 // ------------------------------------------------------------------ commands
