@@ -75,6 +75,10 @@ void Unpoison([[maybe_unused]] const void* p, [[maybe_unused]] size_t n) {
 
 } // namespace
 
+bool CBlockList::AllocationHookFails() {
+    return AllocationShouldFail();
+}
+
 void CBlockList::SetAllocFailureHook(AllocFailureHook hook) {
     std::lock_guard<std::mutex> lock(g_hookMutex);
     g_allocHook = std::move(hook);

@@ -87,6 +87,8 @@ public:
     // and before the directory grows, and answers true to fail it. Empty = no hook.
     using AllocFailureHook = std::function<bool()>;
     static void SetAllocFailureHook(AllocFailureHook hook);
+    // Asks the hook; other stores of records that grow block by block ask it too.
+    static bool AllocationHookFails();
 
 private:
     static constexpr size_t kBlockAlign = 16;

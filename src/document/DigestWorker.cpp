@@ -4,11 +4,26 @@
 
 #include <algorithm>
 #include <memory>
+#include <mutex>
+#include <new>
 
 namespace tervik {
 
 namespace {
 constexpr size_t kDigestChunk = 256 * 1024;
+
+std::mutex g_hookMutex;
+std::function<bool()> g_allocHook;
+
+void ThrowIfHookFails() {
+    std::lock_guard<std::mutex> lock(g_hookMutex);
+    if (g_allocHook && g_allocHook()) throw std::bad_alloc();
+}
+} // namespace
+
+void CDigestWorker::SetAllocFailureHook(std::function<bool()> hook) {
+    std::lock_guard<std::mutex> lock(g_hookMutex);
+    g_allocHook = std::move(hook);
 }
 
 CDigestWorker::CDigestWorker(CSysFile& file, uint64_t nFirstBlock, uint64_t nContinuation,
@@ -27,6 +42,7 @@ const std::string& CDigestWorker::Wait() {
 }
 
 bool CDigestWorker::DigestRange(CMd5& md5, uint64_t nFrom, uint64_t nTo) {
+    ThrowIfHookFails();
     std::unique_ptr<uint8_t[]> buffer(new uint8_t[kDigestChunk]);
     while (nFrom < nTo) {
         if (m_bCancel.load(std::memory_order_relaxed)) return false;
@@ -40,11 +56,17 @@ bool CDigestWorker::DigestRange(CMd5& md5, uint64_t nFrom, uint64_t nTo) {
 }
 
 void CDigestWorker::Run() {
-    CMd5 md5;
-    if (DigestRange(md5, 0, m_nFirstBlock) && DigestRange(md5, m_nContinuation, m_nEnd)) {
-        char hex[kMd5HexSize];
-        md5.FinalHex(hex, sizeof hex);
-        m_digest = hex;
+    // Without memory there is no digest, as when the bytes are gone; the document
+    // stays usable and whoever compares the digest sees a difference.
+    try {
+        CMd5 md5;
+        if (DigestRange(md5, 0, m_nFirstBlock) && DigestRange(md5, m_nContinuation, m_nEnd)) {
+            char hex[kMd5HexSize];
+            md5.FinalHex(hex, sizeof hex);
+            m_digest = hex;
+        }
+    } catch (const std::bad_alloc&) {
+        m_digest.clear();
     }
     m_bReady.store(true, std::memory_order_release);
 }

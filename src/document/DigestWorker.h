@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -26,11 +27,14 @@ public:
     CDigestWorker& operator=(const CDigestWorker&) = delete;
 
     // Waits for the end; the digest as 32 lower-case hex digits, empty when the
-    // bytes could not be read again or the worker was cancelled.
+    // bytes could not be read again, memory ran out or the worker was cancelled.
     const std::string& Wait();
     bool IsReady() const { return m_bReady.load(std::memory_order_acquire); }
     // Stops early, without a digest.
     void Cancel() { m_bCancel.store(true, std::memory_order_relaxed); }
+
+    // Tests make the worker's allocations fail: answers true to fail one. Empty = none.
+    static void SetAllocFailureHook(std::function<bool()> hook);
 
 private:
     void Run();

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <new>
 #include <unistd.h>
 
 namespace tervik {
@@ -28,36 +29,39 @@ constexpr size_t kReadAhead = 128 * 1024;
 // Status texts show at most this much of a path.
 constexpr size_t kMaxStatusPath = 255;
 
-// Appends records to the table; refuses beyond the cap.
+// Appends records to the table; refuses beyond the cap. When memory runs out the
+// cut stops there, so that the table holds every record up to that point and none
+// is missing in between.
 class CTableSink : public IRecordSink {
 public:
     CTableSink(CBlockList& table, std::atomic<uint32_t>& progress, uint32_t nCap)
         : m_table(table), m_progress(progress), m_nCap(nCap) {}
     bool Store(const RecordEntry& e) override {
         if (m_table.Count() >= m_nCap) return false;
-        // An allocation failure loses this record but does not stop the reading.
-        m_table.Append(&e);
+        const bool bStored = m_table.Append(&e) == kBlOk;
+        if (!bStored) m_bNoMemory = true;
         m_progress.store(m_table.Count(), std::memory_order_relaxed);
-        return true;
+        return bStored;
     }
     size_t StoreMany(const RecordEntry* pEntries, size_t n) override {
         const size_t nRoom = m_nCap - std::min<size_t>(m_nCap, m_table.Count());
         const auto nTake = static_cast<uint32_t>(std::min(n, nRoom));
-        // An allocation failure loses records but does not stop the reading.
         uint32_t nAppended = 0;
-        m_table.AppendMany(pEntries, nTake, nAppended);
+        if (m_table.AppendMany(pEntries, nTake, nAppended) != kBlOk) m_bNoMemory = true;
         m_progress.store(m_table.Count(), std::memory_order_relaxed);
-        return nTake;
+        return nAppended;
     }
     void RemoveFirst() override {
         m_table.Remove(0, 1);
         m_progress.store(m_table.Count(), std::memory_order_relaxed);
     }
+    bool NoMemory() const { return m_bNoMemory; }
 
 private:
     CBlockList& m_table;
     std::atomic<uint32_t>& m_progress;
     uint32_t m_nCap;
+    bool m_bNoMemory = false;
 };
 
 // With a limit counted from the end the oldest record leaves for every new one;
@@ -66,23 +70,40 @@ class CLastRecordsSink : public IRecordSink {
 public:
     explicit CLastRecordsSink(std::atomic<uint32_t>& progress) : m_progress(progress) {}
     bool Store(const RecordEntry& e) override {
-        m_records.push_back(e);
+        try {
+            // The queue grows about a table block at a time; tests fail it there.
+            if (m_records.size() % kRecordsPerBlock == 0 && CBlockList::AllocationHookFails())
+                throw std::bad_alloc();
+            m_records.push_back(e);
+        } catch (const std::bad_alloc&) {
+            m_bNoMemory = true;
+            return false;
+        }
         m_progress.store(static_cast<uint32_t>(m_records.size()), std::memory_order_relaxed);
         return true;
     }
     void RemoveFirst() override {
         if (!m_records.empty()) m_records.pop_front();
     }
+    // Moves the records into the table in order; stops at the first that does not fit.
     void MoveInto(CBlockList& table) {
         while (!m_records.empty()) {
-            table.Append(&m_records.front());
+            if (table.Append(&m_records.front()) != kBlOk) {
+                m_bNoMemory = true;
+                m_records.clear();
+                return;
+            }
             m_records.pop_front();
         }
     }
+    bool NoMemory() const { return m_bNoMemory; }
 
 private:
+    static constexpr size_t kRecordsPerBlock =
+        (kRecordBlockSize - CBlockList::kHeaderSize) / sizeof(RecordEntry);
     std::atomic<uint32_t>& m_progress;
     std::deque<RecordEntry> m_records;
+    bool m_bNoMemory = false;
 };
 
 CutEncoding EncodingOf(const CTervikDoc& doc) {
@@ -160,8 +181,9 @@ bool CTervikDoc::OnOpenDocument(const std::string& path) {
 
     m_pSelected.reset();
     m_bBulkSelect = 0;
-    m_pRecords =
-        std::make_unique<CBlockList>(static_cast<uint16_t>(sizeof(RecordEntry)), kRecordBlockSize);
+    m_pRecords.reset(new (std::nothrow)
+                         CBlockList(static_cast<uint16_t>(sizeof(RecordEntry)), kRecordBlockSize));
+    if (!m_pRecords) return FailOpen(st, LoadString(IDS_NO_MEMORY));
 
     if (path.size() > kMaxPathLength || path.find('\0') != std::string::npos)
         return FailOpen(st, FormatString(IDS_PATH_TOO_LONG, ShortPath(path).c_str()));
@@ -237,6 +259,9 @@ bool CTervikDoc::OnOpenDocument(const std::string& path) {
     } catch (const std::system_error&) {
         m_host.EndBusy();
         return FailOpen(st, {});
+    } catch (const std::bad_alloc&) {
+        m_host.EndBusy();
+        return FailOpen(st, LoadString(IDS_NO_MEMORY));
     }
     for (;;) {
         m_host.WaitBusy(done, 1000);
@@ -252,6 +277,8 @@ bool CTervikDoc::OnOpenDocument(const std::string& path) {
 
     if (nExitCode != 0)
         return FailOpen(st, FormatString(IDS_CANNOT_READ, path.c_str()) + CauseText(nExitCode));
+    // Not even the first record found room: as if the table could not be created.
+    if (m_bOutOfMemory && m_pRecords->Count() == 0) return FailOpen(st, LoadString(IDS_NO_MEMORY));
     // The digest follows on its own thread; the cut did not wait for it and the
     // views do not either.
     try {
@@ -269,6 +296,7 @@ bool CTervikDoc::OnOpenDocument(const std::string& path) {
     if (m_bRecordCapHit)
         m_host.MessageBox(FormatString(IDS_RECORD_LIMIT_REACHED, path.c_str(), m_nRecords),
                           MB_OK | MB_ICONEXCLAMATION);
+    if (m_bOutOfMemory) m_host.MessageBox(LoadString(IDS_NO_MEMORY), MB_OK | MB_ICONEXCLAMATION);
     return true;
 }
 
@@ -317,29 +345,36 @@ uint32_t CTervikDoc::ReadRecordsThread(size_t nFirstBlock, uint32_t nLimit, bool
     if (!pAhead) nAhead = 0;
     const uint8_t* pData = m_pBuffer.get();
     size_t nData = nBlock;
-    for (;;) {
-        bool bGoing = true;
-        for (size_t nAt = 0; bGoing && nAt < nData;) {
-            const size_t nPiece = std::min(kDocBufferSize, nData - nAt);
-            bGoing = cutter.Feed(pData + nAt, nPiece);
-            nAt += nPiece;
-            nPos += nPiece;
+    // The stores report a lack of memory themselves; anything else that runs out of
+    // it ends the cut the same way, with the records stored so far.
+    bool bNoMemory = false;
+    try {
+        for (;;) {
+            bool bGoing = true;
+            for (size_t nAt = 0; bGoing && nAt < nData;) {
+                const size_t nPiece = std::min(kDocBufferSize, nData - nAt);
+                bGoing = cutter.Feed(pData + nAt, nPiece);
+                nAt += nPiece;
+                nPos += nPiece;
+            }
+            m_nBytesDone.store(static_cast<int64_t>(nPos), std::memory_order_relaxed);
+            if (!bGoing) break;
+            uint8_t* pInto = nAhead ? pAhead.get() : m_pBuffer.get();
+            const int64_t n =
+                m_hFile.ReadAt(pInto, nAhead ? nAhead : kDocBufferSize, static_cast<int64_t>(nPos));
+            if (n < 0) {
+                nError = m_hFile.LastError();
+                break;
+            }
+            if (n == 0) {
+                cutter.Finish();
+                break;
+            }
+            pData = pInto;
+            nData = static_cast<size_t>(n);
         }
-        m_nBytesDone.store(static_cast<int64_t>(nPos), std::memory_order_relaxed);
-        if (!bGoing) break;
-        uint8_t* pInto = nAhead ? pAhead.get() : m_pBuffer.get();
-        const int64_t n =
-            m_hFile.ReadAt(pInto, nAhead ? nAhead : kDocBufferSize, static_cast<int64_t>(nPos));
-        if (n < 0) {
-            nError = m_hFile.LastError();
-            break;
-        }
-        if (n == 0) {
-            cutter.Finish();
-            break;
-        }
-        pData = pInto;
-        nData = static_cast<size_t>(n);
+    } catch (const std::bad_alloc&) {
+        bNoMemory = true;
     }
     m_nBufferOffset = -1;
     m_nBufferLen = 0;
@@ -347,7 +382,8 @@ uint32_t CTervikDoc::ReadRecordsThread(size_t nFirstBlock, uint32_t nLimit, bool
     if (nError != 0) return nError;
     m_nDigestTo = nPos;
     if (&sink == &lastSink) lastSink.MoveInto(*m_pRecords);
-    m_bRecordCapHit = cutter.StoppedBySink();
+    m_bOutOfMemory = bNoMemory || tableSink.NoMemory() || lastSink.NoMemory();
+    m_bRecordCapHit = cutter.StoppedBySink() && !m_bOutOfMemory;
     m_nLineEnd = cutter.LineEnd();
     m_nMaxLength = cutter.MaxLength();
     return 0;
@@ -826,11 +862,19 @@ void CTervikDoc::OnRefresh() {
     }
     m_nBufferOffset = -1;
     m_nBufferLen = 0;
-    if (cutter.StoppedBySink()) m_bRecordCapHit = true;
+    if (cutter.StoppedBySink() && !sink.NoMemory()) m_bRecordCapHit = true;
     if (m_nLineEnd == 0) m_nLineEnd = cutter.LineEnd();
     m_nMaxLength = std::max(m_nMaxLength, cutter.MaxLength());
     m_nRecords = m_pRecords->Count();
+    if (sink.NoMemory() && m_nRecords != 0) {
+        // The known content ends with the last record stored, so that the next
+        // refresh goes on from there (its line end, if any, comes first then).
+        const RecordEntry* pEnd = m_pRecords->AtAs<RecordEntry>(m_nRecords - 1);
+        m_nFileSize =
+            static_cast<int64_t>(std::max<uint64_t>(nOldEnd, pEnd->m_nOffset + pEnd->m_nLength));
+    }
     if (bChanged || m_nRecords != nBefore) UpdateAllViews(nullptr, HINT_RECORDS_APPENDED);
+    if (sink.NoMemory()) m_host.MessageBox(LoadString(IDS_NO_MEMORY), MB_OK | MB_ICONEXCLAMATION);
 }
 
 } // namespace tervik

@@ -164,6 +164,8 @@ private:
     std::atomic<uint32_t> m_nRecordsRead{0};
     uint32_t m_nRecordCap = kMaxRecords;
     bool m_bRecordCapHit = false;
+    // The cut stopped early for lack of memory.
+    bool m_bOutOfMemory = false;
     std::unique_ptr<CDigestWorker> m_pDigest;
     // What the read thread read behind the first block, for the digest.
     uint64_t m_nDigestFrom = 0;

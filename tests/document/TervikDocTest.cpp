@@ -1,5 +1,7 @@
 #include "FakeDocumentHost.h"
 
+#include "document/BlockList.h"
+#include "document/DigestWorker.h"
 #include "document/Md5.h"
 #include "document/TervikDoc.h"
 #include "framework/MessageBoxTypes.h"
@@ -944,6 +946,111 @@ TEST_F(TervikDocRecordCap, ExactlyTheCapIsNoOverflow) {
         EXPECT_EQ(Doc().m_nRecords, 5u);
         EXPECT_TRUE(m_host.m_messages.empty());
     }
+}
+
+// ============================================================ out of memory
+
+class TervikDocNoMemory : public CDocFixture {
+protected:
+    void TearDown() override {
+        CBlockList::SetAllocFailureHook({});
+        CDigestWorker::SetAllocFailureHook({});
+    }
+    // Fails the nth request for memory (1-based) and lets every other one pass.
+    static void FailRequest(int nFailing) {
+        CBlockList::SetAllocFailureHook([nFailing, n = 0]() mutable { return ++n == nFailing; });
+    }
+    static constexpr const char* kNoMemory = "Speicher konnte nicht angefordert werden";
+    static constexpr size_t kPerBlock = (32768 - 32) / 16;
+};
+
+// The cut stops at the first failure: every record before it is exact, none after
+// it is stored, the open succeeds and says so once.
+TEST_F(TervikDocNoMemory, CutStopsWithTheRecordsBeforeTheFailure) {
+    std::string data;
+    for (int i = 0; i < 9000; ++i)
+        data += "Zeile " + std::to_string(i) + (i % 7 ? "\r\n" : "\tmit Tab\n");
+    const Spans all = CutLines(data, 0, 32768);
+    Spans tens; // fixed length 10
+    for (size_t at = 0; at < data.size(); at += 10)
+        tens.emplace_back(at, static_cast<uint32_t>(std::min<size_t>(10, data.size() - at)));
+    struct Case {
+        const char* name;
+        uint32_t nFixed;
+        uint32_t nLimitFromEnd;
+        int nFailing; // request that fails: the directory and the first block come first
+        Spans want;
+    };
+    const Case cases[] = {
+        {"lines, third block", 0, 0, 4, Spans(all.begin(), all.begin() + 2 * kPerBlock)},
+        {"lines, second block", 0, 0, 3, Spans(all.begin(), all.begin() + kPerBlock)},
+        {"fixed length", 10, 0, 3, Spans(tens.begin(), tens.begin() + kPerBlock)},
+        // The queue of the last records asks once per block's worth of records.
+        {"limit from the end", 0, 5000, 2, Spans(all.begin(), all.begin() + kPerBlock)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_host.m_messages.clear();
+        m_host.m_openDocuments.clear();
+        m_host.m_options.m_nFixRecSize = c.nFixed;
+        m_host.m_options.m_nRecordLimit = c.nLimitFromEnd;
+        m_host.m_options.m_bLimitFromEnd = c.nLimitFromEnd != 0;
+        FailRequest(c.nFailing);
+        ASSERT_TRUE(OpenBytes(data));
+        CBlockList::SetAllocFailureHook({});
+        EXPECT_EQ(SpansOf(Doc()), c.want);
+        EXPECT_EQ(Doc().m_nRecords, c.want.size());
+        EXPECT_FALSE(Doc().HitRecordCap());
+        ASSERT_EQ(m_host.m_messages.size(), 1u);
+        EXPECT_EQ(m_host.m_messages[0].text, kNoMemory);
+        EXPECT_EQ(m_host.m_openDocuments, std::vector<CTervikDoc*>{&Doc()});
+        EXPECT_EQ(m_host.m_status, "Bereit");
+    }
+}
+
+TEST_F(TervikDocNoMemory, NoRoomForTheFirstRecordRefusesTheOpen) {
+    FailRequest(1);
+    EXPECT_FALSE(OpenBytes("eins\nzwei\n"));
+    ASSERT_EQ(m_host.m_messages.size(), 1u);
+    EXPECT_EQ(m_host.m_messages[0].text, kNoMemory);
+    EXPECT_TRUE(m_host.m_openDocuments.empty());
+    EXPECT_EQ(m_host.m_status, "Bereit");
+}
+
+// F5 stops the same way, and the next F5 goes on exactly where it stopped.
+TEST_F(TervikDocNoMemory, RefreshStopsAndTheNextRefreshGoesOn) {
+    auto lines = [](int nFrom, int nTo) {
+        std::string s;
+        for (int i = nFrom; i < nTo; ++i)
+            s += "Satz " + std::to_string(i) + "\r\n";
+        return s;
+    };
+    const std::string path = Write(lines(0, 3000));
+    ASSERT_TRUE(Open(path));
+    const std::string data = lines(0, 9000);
+    Write(data);
+    const Spans all = CutLines(data, 0, 32768);
+    FailRequest(1); // the third block
+    Doc().OnRefresh();
+    CBlockList::SetAllocFailureHook({});
+    EXPECT_EQ(SpansOf(Doc()), Spans(all.begin(), all.begin() + 2 * kPerBlock));
+    ASSERT_EQ(m_host.m_messages.size(), 1u);
+    EXPECT_EQ(m_host.m_messages[0].text, kNoMemory);
+    Doc().OnRefresh();
+    EXPECT_EQ(SpansOf(Doc()), all);
+    EXPECT_EQ(Doc().m_nFileSize, static_cast<int64_t>(data.size()));
+    EXPECT_EQ(m_host.m_messages.size(), 1u);
+    EXPECT_EQ(TextOf(Doc(), 8999), "Satz 8999");
+}
+
+// The digest thread without memory leaves no digest; the document is whole.
+TEST_F(TervikDocNoMemory, DigestWithoutMemoryIsEmpty) {
+    CDigestWorker::SetAllocFailureHook([] { return true; });
+    ASSERT_TRUE(OpenBytes("abc\ndef\n"));
+    EXPECT_STREQ(Doc().GetDigest(), "");
+    EXPECT_TRUE(Doc().IsDigestReady());
+    EXPECT_EQ(SpansOf(Doc()), (Spans{{0, 3}, {4, 3}}));
+    EXPECT_TRUE(m_host.m_messages.empty());
 }
 
 // ============================================================ files beyond 4 GiB

@@ -210,6 +210,24 @@ TEST_F(ShellTest, BarStateAndWindowPositionSurviveARestart) {
     EXPECT_TRUE(Frame().MainToolBar()->isHidden());
 }
 
+// "In Farbe drucken" outlives the program: toggled through its menu item, stored
+// at close, read again at the next start.
+TEST_F(ShellTest, PrintInColourIsKeptAcrossARestart) {
+    for (const int nWant : {1, 0}) {
+        SCOPED_TRACE(nWant);
+        ASSERT_TRUE(Start());
+        EXPECT_EQ(Frame().UpdateCommand(ID_PRINT_COLOR).m_nCheck, 1 - nWant);
+        QAction* pAction = Frame().Action(ID_PRINT_COLOR);
+        ASSERT_NE(pAction, nullptr);
+        pAction->trigger();
+        EXPECT_EQ(Frame().UpdateCommand(ID_PRINT_COLOR).m_nCheck, nWant);
+        Stop();
+        EXPECT_EQ(Settings().GetProfileInt("Settings", "PrintColor", -1), nWant);
+    }
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(Frame().UpdateCommand(ID_PRINT_COLOR).m_nCheck, 0);
+}
+
 TEST_F(ShellTest, WindowPositionWithANegativeTopIsIgnored) {
     {
         CProfile ini = Settings();

@@ -180,6 +180,7 @@ CMainFrame::CMainFrame(CSettings& settings, QWidget* pParent)
 CMainFrame::~CMainFrame() {
     m_settings.WriteSelectTextList(EncodeHistory(m_selectTextHistory));
     m_searchHistory.Save(m_settings);
+    m_settings.WritePrintColor(m_bPrintColour);
     // Document windows still open go while this window is whole; they call back.
     for (QMdiSubWindow* pSub : m_pMdiArea->subWindowList())
         delete pSub;

@@ -8,12 +8,17 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileSystemModel>
 #include <QFocusEvent>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QListView>
 #include <QLocale>
 #include <QSpinBox>
+#include <QSplitter>
+#include <QTreeView>
 #include <algorithm>
 #include <limits>
 
@@ -142,6 +147,33 @@ CViewerFileDialog::CViewerFileDialog(QWidget* pParent, bool bShareWrite, int nLa
         pDialogGrid->addWidget(pPanel, pDialogGrid->rowCount(), 0, 1, pDialogGrid->columnCount());
     else if (layout())
         layout()->addWidget(pPanel);
+
+    // Sizes, types and dates show whole: their columns grow to what a folder shows
+    // once it is read (never shrink below what the user made them), and the dialog
+    // starts wide enough to leave the names room as well.
+    if (auto* pTree = findChild<QTreeView*>("treeView")) {
+        auto fit = [pTree] {
+            QHeaderView* pHeader = pTree->header();
+            const QAbstractItemView* pView = pTree; // where the size hint is public
+            for (int c = 1; c < pHeader->count(); ++c) {
+                const int nWant =
+                    std::max(pView->sizeHintForColumn(c), pHeader->sectionSizeHint(c));
+                if (pHeader->sectionSize(c) < nWant) pHeader->resizeSection(c, nWant);
+            }
+        };
+        if (auto* pModel = findChild<QFileSystemModel*>())
+            connect(pModel, &QFileSystemModel::directoryLoaded, pTree, fit, Qt::QueuedConnection);
+    }
+    // The places on the left show their names whole as well.
+    auto* pSplitter = findChild<QSplitter*>("splitter");
+    auto* pSidebar = findChild<QListView*>("sidebar");
+    if (pSplitter && pSidebar && pSplitter->count() == 2) {
+        const QAbstractItemView* pView = pSidebar;
+        const int nWant = pView->sizeHintForColumn(0) + 2 * pSidebar->frameWidth() + 8;
+        const QList<int> sizes = pSplitter->sizes();
+        if (sizes.value(0) < nWant) pSplitter->setSizes({nWant, std::max(1, sizes.value(1))});
+    }
+    resize(std::max(width(), 900), std::max(height(), 540));
 }
 
 void CViewerFileDialog::done(int nResult) {

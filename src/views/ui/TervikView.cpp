@@ -19,13 +19,17 @@
 
 #include "platform/CodePage.h"
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QGlyphRun>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <chrono>
+#include <climits>
+#include <cstdlib>
 #include <filesystem>
 #include <vector>
 
@@ -90,8 +94,38 @@ CTervikView::~CTervikView() {
     m_doc.RemoveView(this);
 }
 
+namespace {
+
+// The family drawn with: the chosen one when it is installed, else the system's
+// fixed-pitch font (the default "Courier" is missing on most desktops). The
+// setting keeps its name until the user chooses a font.
+QString DisplayFamily(const QString& name) {
+    if (!name.isEmpty() && QFontDatabase::hasFamily(name)) return name;
+    // The system font may be an alias such as "monospace"; the family it stands for.
+    return QFontInfo(QFontDatabase::systemFont(QFontDatabase::FixedFont)).family();
+}
+
+// The family's upright style nearest to normal weight, so that a dialog does not
+// preselect an italic or oblique face; empty when the family lists no styles.
+QString UprightStyle(const QString& family) {
+    QString best;
+    int nBest = INT_MAX;
+    for (const QString& style : QFontDatabase::styles(family)) {
+        // italic() says no to an oblique face; the font made from it tells.
+        if (QFontDatabase::font(family, style, 10).style() != QFont::StyleNormal) continue;
+        const int nDistance = std::abs(QFontDatabase::weight(family, style) - QFont::Normal);
+        if (nDistance < nBest) {
+            nBest = nDistance;
+            best = style;
+        }
+    }
+    return best;
+}
+
+} // namespace
+
 void CTervikView::ApplyFont() {
-    QFont font(m_fontName);
+    QFont font(DisplayFamily(m_fontName));
     font.setPointSizeF(m_nFontSize10 / 10.0);
     font.setStyleHint(QFont::TypeWriter);
     setFont(font);
@@ -401,8 +435,12 @@ void CTervikView::OnUpdateViewDump(CCmdUI& ui) {
 }
 
 void CTervikView::OnViewFont() {
+    // The dialog opens on the family drawn with, upright, at the size set.
+    const QString family = QFontInfo(font()).family();
+    QFont current(family);
+    current.setPointSizeF(m_nFontSize10 / 10.0);
+    if (const QString style = UprightStyle(family); !style.isEmpty()) current.setStyleName(style);
     bool bOk = false;
-    QFont current = font();
     const QFont chosen = QFontDialog::getFont(&bOk, current, this, QString::fromUtf8("Schriftart"),
                                               QFontDialog::MonospacedFonts);
     if (bOk) SetFontChoice(chosen.family(), static_cast<int>(chosen.pointSizeF() * 10 + 0.5));

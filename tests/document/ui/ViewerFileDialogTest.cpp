@@ -9,9 +9,15 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QFileSystemModel>
 #include <QFocusEvent>
+#include <QHeaderView>
+#include <QListView>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTest>
+#include <QTreeView>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -137,6 +143,43 @@ TEST_F(ViewerFileDialogTest, AcceptGivesFilesAndValues) {
     EXPECT_EQ(dlg->SelectedFilterIndex(), 4);
     EXPECT_EQ(dlg->Values(), (OpenDialogValues{true, 32768, 100, 1}));
     EXPECT_EQ(m_settings.FixRecSize(), 32768);
+}
+
+// Sizes, types, dates and their headings show whole once the folder is read.
+TEST_F(ViewerFileDialogTest, ColumnsFitWhatTheFolderShows) {
+    m_dir.Write("klein.txt", "hallo\n");
+    std::filesystem::resize_file(m_dir.Write("gross.log", ""), 123456789);
+    std::filesystem::create_directory(m_dir.Path() / "Unterordner");
+    auto dlg = Make(true, false, 80, 4);
+    auto* pModel = dlg->findChild<QFileSystemModel*>();
+    auto* pTree = dlg->findChild<QTreeView*>("treeView");
+    ASSERT_NE(pModel, nullptr);
+    ASSERT_NE(pTree, nullptr);
+    QSignalSpy loaded(pModel, &QFileSystemModel::directoryLoaded);
+    dlg->show();
+    const QString folder = QString::fromStdString(m_dir.Path().string());
+    auto read = [&] {
+        for (const QList<QVariant>& args : loaded)
+            if (args.value(0).toString() == folder) return true;
+        return false;
+    };
+    for (int i = 0; i < 100 && !read(); ++i)
+        loaded.wait(50);
+    ASSERT_TRUE(read());
+    QApplication::processEvents();
+    EXPECT_EQ(pTree->model()->rowCount(pTree->rootIndex()), 3);
+    const QHeaderView* pHeader = pTree->header();
+    const QAbstractItemView* pView = pTree;
+    for (int c = 1; c <= 3; ++c) {
+        SCOPED_TRACE(pHeader->model()->headerData(c, Qt::Horizontal).toString().toStdString());
+        EXPECT_GE(pHeader->sectionSize(c), pView->sizeHintForColumn(c));
+        EXPECT_GE(pHeader->sectionSize(c), pHeader->sectionSizeHint(c));
+    }
+    auto* pSidebar = dlg->findChild<QListView*>("sidebar");
+    ASSERT_NE(pSidebar, nullptr);
+    EXPECT_GE(pSidebar->viewport()->width(),
+              static_cast<const QAbstractItemView*>(pSidebar)->sizeHintForColumn(0));
+    test::SaveScreenshot(*dlg, "open-dialog-columns");
 }
 
 TEST_F(ViewerFileDialogTest, TypedZeroSurvivesLeavingTheField) {

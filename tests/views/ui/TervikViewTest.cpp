@@ -10,6 +10,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontDatabase>
+#include <QFontDialog>
+#include <QFontInfo>
 #include <QImage>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -264,6 +267,34 @@ TEST_F(ViewTest, FontChoiceKeepsTenthsButStoresWholePoints) {
     CProfile ini = Settings();
     EXPECT_EQ(ini.GetProfileInt("Settings", "FontSize", 0), 20);
     EXPECT_EQ(ini.GetProfileString("Settings", "FontName", ""), "DejaVu Sans Mono");
+}
+
+// A font that is not installed: the view draws with the system's fixed-pitch font,
+// the font dialog opens on that font, upright, and the setting keeps its name.
+TEST_F(ViewTest, MissingFontFallsBackToTheSystemFixedFont) {
+    Settings().WriteProfileString("Settings", "FontName", "NoSuchFontXyz");
+    OpenOne(Log("font.log", 5));
+    const QFontInfo info(m_pView->font());
+    EXPECT_EQ(m_pView->font().family(), info.family()); // asked for, not substituted
+    EXPECT_TRUE(QFontDatabase::hasFamily(info.family())) << info.family().toStdString();
+    EXPECT_EQ(info.family(),
+              QFontInfo(QFontDatabase::systemFont(QFontDatabase::FixedFont)).family());
+    EXPECT_TRUE(info.fixedPitch());
+    EXPECT_FALSE(info.italic());
+    bool bShown = false;
+    QTimer::singleShot(0, [&] {
+        auto* pDlg = qobject_cast<QFontDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(pDlg, nullptr);
+        bShown = true;
+        EXPECT_EQ(pDlg->currentFont().family(), info.family());
+        EXPECT_FALSE(pDlg->currentFont().italic());
+        EXPECT_EQ(pDlg->currentFont().weight(), QFont::Normal);
+        pDlg->reject();
+    });
+    Frame().Action(ID_VIEW_FONT)->trigger();
+    EXPECT_TRUE(bShown);
+    Stop();
+    EXPECT_EQ(Settings().GetProfileString("Settings", "FontName", ""), "NoSuchFontXyz");
 }
 
 TEST_F(ViewTest, ScreenshotsOfTheDisplays) {
