@@ -195,19 +195,17 @@ void CTervikApp::ActivateDocument(CTervikDoc& doc) {
     if (!m_pMainFrame) return;
     QMdiArea* pArea = m_pMainFrame->MdiArea();
     // The active window when it shows the document, else its first one.
-    QMdiSubWindow* pFound = nullptr;
-    if (auto* pActive = qobject_cast<CChildFrame*>(pArea->activeSubWindow());
-        pActive && &pActive->GetDocument() == &doc)
-        pFound = pActive;
+    auto shows = [&doc](QMdiSubWindow* pSub) {
+        auto* pFrame = qobject_cast<CChildFrame*>(pSub);
+        return pFrame && &pFrame->GetDocument() == &doc ? pFrame : nullptr;
+    };
+    CChildFrame* pFound = shows(pArea->activeSubWindow());
     for (QMdiSubWindow* pSub : pArea->subWindowList())
-        if (auto* pFrame = qobject_cast<CChildFrame*>(pSub);
-            !pFound && pFrame && &pFrame->GetDocument() == &doc)
-            pFound = pFrame;
+        if (!pFound) pFound = shows(pSub);
     if (!pFound) return;
     if (pFound->isMinimized()) pFound->showNormal();
     pArea->setActiveSubWindow(pFound);
-    if (auto* pFrame = static_cast<CChildFrame*>(pFound); pFrame->ActiveView())
-        pFrame->ActiveView()->setFocus();
+    if (CTervikView* pView = pFound->ActiveView()) pView->setFocus();
 }
 
 CChildFrame* CTervikApp::CreateFrame(CTervikDoc& doc) {
