@@ -9,6 +9,7 @@
 #include "document/ui/ViewerFileDialog.h"
 #include "framework/CommandIds.h"
 #include "framework/ui/QtText.h"
+#include "platform/SysPaths.h"
 #include "ui/ShellFixture.h"
 
 #include <QApplication>
@@ -74,13 +75,15 @@ TEST_F(OpenDocumentTest, CommandLineNameOpensExactlyThatFile) {
     std::filesystem::create_directory(m_dir.Path() / "sub");
     const QString oldCwd = QDir::currentPath();
     QDir::setCurrent(QString::fromStdString(m_dir.Path().string()));
+    // Relative names are made absolute against the current folder as the system names it.
+    const std::string folder = ResolvedPath(m_dir.Path().string()) + "/";
     for (const auto& c : cases) {
         ASSERT_TRUE(Start({QString::fromUtf8(c.arg)})) << c.arg;
         ASSERT_EQ(m_app->Documents().size(), 1u) << c.arg;
         const CTervikDoc& doc = *m_app->Documents().front();
-        EXPECT_EQ(doc.GetPathName(), m_dir.File(c.name)) << c.arg;
+        EXPECT_EQ(doc.GetPathName(), folder + c.name) << c.arg;
         EXPECT_EQ(doc.m_nRecords, c.nRecords) << c.arg;
-        EXPECT_EQ(m_app->RecentFiles().front(), m_dir.File(c.name)) << c.arg;
+        EXPECT_EQ(m_app->RecentFiles().front(), folder + c.name) << c.arg;
         Stop();
     }
     QDir::setCurrent(oldCwd);
