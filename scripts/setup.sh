@@ -23,7 +23,13 @@ done
 [[ ${#missing[@]} -eq 0 ]] && exit 0
 
 SUDO=()
-[[ $(id -u) -ne 0 ]] && SUDO=(sudo)
+if [[ $(id -u) -ne 0 ]]; then
+  if ! command -v sudo >/dev/null 2>&1; then
+    echo "Es fehlen Debian-Pakete und sudo ist nicht vorhanden; bitte als root ausführen: apt-get update && apt-get install -y --no-install-recommends ${missing[*]}" >&2
+    exit 1
+  fi
+  SUDO=(sudo)
+fi
 echo "Installiere fehlende Pakete: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 "${SUDO[@]}" apt-get update -qq

@@ -120,7 +120,7 @@ std::string ProcessingErrorText(const std::string& path, uint32_t nCode) {
     // The system's text ends with a line break, which SystemErrorText removes.
     std::string text = SystemErrorText(nCode);
     if (!text.empty()) text += '\n';
-    return FormatString(IDS_PROCESSING_ERROR, path.c_str(), text.c_str(), nCode);
+    return FormatString(IDS_PROCESSING_ERROR, PathToAnsi(path).c_str(), text.c_str(), nCode);
 }
 
 } // namespace tervik

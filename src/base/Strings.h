@@ -66,8 +66,8 @@ std::string StrFormatV(const char* pszFormat, va_list args);
 // Formats the text of an id.
 std::string FormatString(unsigned nId, ...);
 
-// The message of a failed file operation: the file's name, the system's text for the
-// error code and the code.
+// The message of a failed file operation: the file's name (a native path, shown in
+// cp1252), the system's text for the error code and the code.
 std::string ProcessingErrorText(const std::string& path, uint32_t nCode);
 
 } // namespace tervik

@@ -173,9 +173,11 @@ bool CTervikDoc::OnOpenDocument(const std::string& path) {
     const OpenOptions options = m_host.CurrentOpenOptions();
     m_nMaxRecSize = settings.MaxRecSize();
 
+    // The path in the cp1252 texts below.
+    const std::string name = PathToAnsi(path);
     OpenState st;
     st.savedStatus = m_host.GetStatusText();
-    m_host.SetStatusText(FormatString(IDS_READING_FILE, ShortPath(path).c_str()));
+    m_host.SetStatusText(FormatString(IDS_READING_FILE, ShortPath(name).c_str()));
     m_host.SetPositionIndicator(1, 0, 1, 0);
     m_host.RepaintStatusBar();
 
@@ -186,7 +188,7 @@ bool CTervikDoc::OnOpenDocument(const std::string& path) {
     if (!m_pRecords) return FailOpen(st, LoadString(IDS_NO_MEMORY));
 
     if (path.size() > kMaxPathLength || path.find('\0') != std::string::npos)
-        return FailOpen(st, FormatString(IDS_PATH_TOO_LONG, ShortPath(path).c_str()));
+        return FailOpen(st, FormatString(IDS_PATH_TOO_LONG, ShortPath(name).c_str()));
     m_szFileName = path;
 
     m_nFixedSize = options.m_nFixRecSize;
@@ -195,20 +197,20 @@ bool CTervikDoc::OnOpenDocument(const std::string& path) {
     bool bShareWrite = options.m_bShareWrite;
     if (!m_hFile.OpenRead(path, bShareWrite)) {
         const uint32_t nCode = m_hFile.LastError();
-        const std::string text = FormatString(IDS_CANNOT_OPEN, path.c_str()) + CauseText(nCode);
+        const std::string text = FormatString(IDS_CANNOT_OPEN, name.c_str()) + CauseText(nCode);
         if (nCode != kErrSharingViolation || bShareWrite) return FailOpen(st, text);
         if (m_host.MessageBox(text + LoadString(IDS_ASK_SHARE_WRITE), MB_YESNO | MB_ICONQUESTION) !=
             IDYES)
             return FailOpen(st, {});
         bShareWrite = true;
         if (!m_hFile.OpenRead(path, bShareWrite))
-            return FailOpen(st, FormatString(IDS_CANNOT_OPEN, path.c_str()) +
+            return FailOpen(st, FormatString(IDS_CANNOT_OPEN, name.c_str()) +
                                     CauseText(m_hFile.LastError()));
     }
 
     m_nFileSize = m_hFile.Size();
     if (m_nFileSize < 0)
-        return FailOpen(st, FormatString(IDS_CANNOT_READ, path.c_str()) +
+        return FailOpen(st, FormatString(IDS_CANNOT_READ, name.c_str()) +
                                 CauseText(m_hFile.LastError()));
 
     if (m_nFileSize >= 1000000) {
@@ -229,9 +231,9 @@ bool CTervikDoc::OnOpenDocument(const std::string& path) {
     m_nBufferOffset = 0;
     const int64_t nFirst = m_hFile.ReadAt(m_pBuffer.get(), kDocBufferSize, 0);
     if (nFirst < 0)
-        return FailOpen(st, FormatString(IDS_CANNOT_READ, path.c_str()) +
+        return FailOpen(st, FormatString(IDS_CANNOT_READ, name.c_str()) +
                                 CauseText(m_hFile.LastError()));
-    if (nFirst == 0) return FailOpen(st, FormatString(IDS_FILE_EMPTY, path.c_str()));
+    if (nFirst == 0) return FailOpen(st, FormatString(IDS_FILE_EMPTY, name.c_str()));
     m_nBufferLen = static_cast<size_t>(nFirst);
     // The size may have changed between the two calls; what was read counts.
     m_nFileSize = std::max<int64_t>(m_nFileSize, nFirst);
@@ -276,7 +278,7 @@ bool CTervikDoc::OnOpenDocument(const std::string& path) {
     m_host.EndBusy();
 
     if (nExitCode != 0)
-        return FailOpen(st, FormatString(IDS_CANNOT_READ, path.c_str()) + CauseText(nExitCode));
+        return FailOpen(st, FormatString(IDS_CANNOT_READ, name.c_str()) + CauseText(nExitCode));
     // Not even the first record found room: as if the table could not be created.
     if (m_bOutOfMemory && m_pRecords->Count() == 0) return FailOpen(st, LoadString(IDS_NO_MEMORY));
     // The digest follows on its own thread; the cut did not wait for it and the
@@ -294,7 +296,7 @@ bool CTervikDoc::OnOpenDocument(const std::string& path) {
     if (st.bProgressBar) m_host.RemoveProgressBar();
     m_host.AddOpenDocument(this);
     if (m_bRecordCapHit)
-        m_host.MessageBox(FormatString(IDS_RECORD_LIMIT_REACHED, path.c_str(), m_nRecords),
+        m_host.MessageBox(FormatString(IDS_RECORD_LIMIT_REACHED, name.c_str(), m_nRecords),
                           MB_OK | MB_ICONEXCLAMATION);
     if (m_bOutOfMemory) m_host.MessageBox(LoadString(IDS_NO_MEMORY), MB_OK | MB_ICONEXCLAMATION);
     return true;

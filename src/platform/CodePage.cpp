@@ -285,6 +285,14 @@ std::string Cp1252ToUtf8(std::string_view cp1252) {
     return out;
 }
 
+std::string PathToAnsi(std::string_view path) {
+#ifdef _WIN32
+    return std::string(path); // the A functions' paths are ANSI already
+#else
+    return Utf8ToCp1252(path);
+#endif
+}
+
 uint8_t ToUpper1252(uint8_t b) {
     return kUpperTable[b];
 }

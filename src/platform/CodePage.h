@@ -42,6 +42,10 @@ std::string Utf8ToCp1252(std::string_view utf8);
 // cp1252 -> UTF-8, for the edges where text leaves the program (terminal, Qt).
 std::string Cp1252ToUtf8(std::string_view cp1252);
 
+// A file path (native bytes: UTF-8 here) as cp1252 text, for the messages that name
+// it; characters without a cp1252 byte become kDefaultChar.
+std::string PathToAnsi(std::string_view path);
+
 // Case tables of cp1252 (letters with a partner inside cp1252 only).
 uint8_t ToUpper1252(uint8_t b);
 uint8_t ToLower1252(uint8_t b);

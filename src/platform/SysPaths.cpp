@@ -55,21 +55,71 @@ std::string IniPathBeside(std::string_view programPath) {
 std::string SettingsFilePath(std::string_view programPath, std::string_view explicitPath) {
     if (!explicitPath.empty()) return std::string(explicitPath);
     if (!programPath.empty()) {
-        std::string folder(FolderPart(programPath));
-        if (folder.empty()) folder = ".";
-        if (IsWritableDirectory(folder)) return IniPathBeside(programPath);
+        std::string beside = IniPathBeside(programPath);
+        if (FileExists(beside)) return beside;
     }
     std::string config;
-    if (auto xdg = GetEnv("XDG_CONFIG_HOME"); xdg && !xdg->empty())
+    // A relative XDG_CONFIG_HOME is invalid and ignored, as the XDG rules say.
+    if (auto xdg = GetEnv("XDG_CONFIG_HOME"); xdg && !xdg->empty() && xdg->front() == '/')
         config = *xdg;
     else if (auto home = GetEnv("HOME"); home && !home->empty())
         config = *home + "/.config";
     else
         config = "/tmp";
     if (!IsPathSeparator(config.back())) config += kPathSeparator;
-    config += "tervik";
-    MakeDirectories(config);
-    return config + kPathSeparator + "tervik.ini";
+    return config + "tervik" + kPathSeparator + "tervik.ini";
+}
+
+namespace {
+// The separators the system itself knows: on POSIX a backslash belongs to the name.
+bool IsNativeSeparator(char c) {
+#ifdef _WIN32
+    return IsPathSeparator(c);
+#else
+    return c == '/';
+#endif
+}
+} // namespace
+
+std::string AbsolutePath(std::string_view path) {
+    std::string full;
+    if (path.empty() || !IsNativeSeparator(path.front())) {
+        std::vector<char> buf(4096);
+        while (!::getcwd(buf.data(), buf.size())) {
+            if (errno != ERANGE || buf.size() >= (size_t{1} << 20)) return std::string(path);
+            buf.resize(buf.size() * 2);
+        }
+        full = buf.data();
+        full += kPathSeparator;
+    }
+    full.append(path);
+    // Drop empty and "." segments; the leading separator stays.
+    std::string result(1, kPathSeparator);
+    size_t i = 0;
+    while (i < full.size()) {
+        size_t j = i;
+        while (j < full.size() && !IsNativeSeparator(full[j]))
+            ++j;
+        const std::string_view segment(full.data() + i, j - i);
+        if (!segment.empty() && segment != ".") {
+            if (!IsNativeSeparator(result.back())) result += kPathSeparator;
+            result.append(segment);
+        }
+        i = j + 1;
+    }
+    return result;
+}
+
+std::string ResolvedPath(const std::string& path) {
+    char* pszReal = ::realpath(path.c_str(), nullptr);
+    if (!pszReal) return {};
+    std::string result(pszReal);
+    std::free(pszReal);
+    return result;
+}
+
+std::string ExactFileName(const std::string& path) {
+    return path;
 }
 
 bool IsDirectory(const std::string& path) {

@@ -35,9 +35,23 @@ std::string_view NamePart(std::string_view path);
 std::string IniPathBeside(std::string_view programPath);
 
 // Where the settings live: an explicit path (the --ini option) wins; then the file
-// beside the program when that folder is writable; else the user's configuration
-// folder ($XDG_CONFIG_HOME or ~/.config, then "tervik/tervik.ini").
+// beside the program when it already exists there (a portable installation); else
+// the user's configuration folder ($XDG_CONFIG_HOME or ~/.config, then
+// "tervik/tervik.ini"). Creates nothing: the caller that writes makes the folder.
 std::string SettingsFilePath(std::string_view programPath, std::string_view explicitPath = {});
+
+// The path made absolute against the current folder, otherwise as written: symbolic
+// links stay, "." segments and doubled separators go. ".." stays, because after a
+// link to a folder it does not name the lexical parent.
+std::string AbsolutePath(std::string_view path);
+
+// The path with every symbolic link, "." and ".." resolved (realpath): the form in
+// which two names of one file compare equal. Empty when the file cannot be reached.
+std::string ResolvedPath(const std::string& path);
+
+// The name under which the file system knows an existing file. POSIX names are exact
+// and case-sensitive, so that is the name as given; never a pattern match.
+std::string ExactFileName(const std::string& path);
 
 bool IsDirectory(const std::string& path);
 bool IsWritableDirectory(const std::string& path);

@@ -16,6 +16,18 @@ TEST(StringTable, TextsArriveInTheProgramCodePage) {
     EXPECT_EQ(LoadString(99999), "");
 }
 
+TEST(StringTable, ProcessingErrorNamesAPathInTheProgramCodePage) {
+    // Paths are UTF-8; "ü" becomes the cp1252 byte FC, what cp1252 lacks a "?".
+    const std::string text = ProcessingErrorText("/tmp/M\xC3\xBC"
+                                                 "ll \xE6\x97\xA5.txt",
+                                                 28);
+    EXPECT_EQ(text.rfind("Verarbeitungsfehler in Datei '/tmp/M\xFC"
+                         "ll ?.txt'\n",
+                         0),
+              0u)
+        << text;
+}
+
 TEST(StringTable, FormattingHandlesLongArguments) {
     const std::string longPath(10000, 'p');
     EXPECT_EQ(FormatString(IDS_FILE_EMPTY, longPath.c_str()).size(), longPath.size() + 21);

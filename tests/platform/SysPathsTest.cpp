@@ -2,7 +2,9 @@
 #include "support/TempDir.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sys/stat.h>
 
 namespace tervik {
@@ -42,25 +44,96 @@ TEST(SysPaths, IniPathReplacesTheLastExtensionOfTheName) {
         EXPECT_EQ(IniPathBeside(c.program), c.ini) << c.program;
 }
 
+// Sets an environment variable for one scope.
+class CEnvVar {
+public:
+    CEnvVar(const char* pszName, const char* pszValue) : m_name(pszName) {
+        if (const char* pszOld = std::getenv(pszName)) m_old = pszOld;
+        if (pszValue)
+            ::setenv(pszName, pszValue, 1);
+        else
+            ::unsetenv(pszName);
+    }
+    ~CEnvVar() {
+        if (m_old)
+            ::setenv(m_name.c_str(), m_old->c_str(), 1);
+        else
+            ::unsetenv(m_name.c_str());
+    }
+
+private:
+    std::string m_name;
+    std::optional<std::string> m_old;
+};
+
 TEST(SysPaths, SettingsFileLocation) {
     test::CTempDir dir;
-    // An explicit file wins.
-    EXPECT_EQ(SettingsFilePath("/x/tervik", "/y/my.ini"), "/y/my.ini");
-    // Beside a program in a writable folder.
-    const std::string program = dir.File("tervik");
-    EXPECT_EQ(SettingsFilePath(program), program + ".ini");
-    // Otherwise below the user's configuration folder.
     const std::string config = dir.File("config");
-    const char* pszOld = std::getenv("XDG_CONFIG_HOME");
-    const std::string old = pszOld ? pszOld : "";
-    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-    const std::string path = SettingsFilePath(dir.File("missing-folder/tervik"));
-    EXPECT_EQ(path, config + "/tervik/tervik.ini");
-    EXPECT_TRUE(IsDirectory(config + "/tervik"));
-    if (pszOld)
-        ::setenv("XDG_CONFIG_HOME", old.c_str(), 1);
-    else
-        ::unsetenv("XDG_CONFIG_HOME");
+    const std::string home = dir.File("home");
+    const std::string program = dir.File("tervik");
+    const std::string portable = dir.File("portable/tervik");
+    MakeDirectories(dir.File("portable"));
+    dir.Write("portable/tervik.ini", "");
+    struct Case {
+        const char* what;
+        std::string program, explicitPath;
+        const char* xdg;
+        std::string expected;
+    } cases[] = {
+        {"--ini wins", portable, "/y/my.ini", config.c_str(), "/y/my.ini"},
+        {"portable installation", portable, "", config.c_str(), portable + ".ini"},
+        // A writable program folder without the file is no reason to write there.
+        {"beside the program only when present", program, "", config.c_str(),
+         config + "/tervik/tervik.ini"},
+        {"without XDG_CONFIG_HOME", program, "", nullptr, home + "/.config/tervik/tervik.ini"},
+        {"a relative XDG_CONFIG_HOME is ignored", program, "", "rel/cfg",
+         home + "/.config/tervik/tervik.ini"},
+        {"unknown program", "", "", config.c_str(), config + "/tervik/tervik.ini"},
+    };
+    CEnvVar homeVar("HOME", home.c_str());
+    for (const auto& c : cases) {
+        CEnvVar xdgVar("XDG_CONFIG_HOME", c.xdg);
+        EXPECT_EQ(SettingsFilePath(c.program, c.explicitPath), c.expected) << c.what;
+    }
+    // Asking creates nothing.
+    EXPECT_FALSE(IsDirectory(config));
+    EXPECT_FALSE(IsDirectory(home));
+}
+
+TEST(SysPaths, AbsolutePathKeepsTheNameAsGiven) {
+    test::CTempDir dir;
+    const std::string cwd = ResolvedPath(dir.Path().string());
+    const std::filesystem::path old = std::filesystem::current_path();
+    std::filesystem::current_path(cwd);
+    struct Case {
+        const char* path;
+        std::string expected;
+    } cases[] = {
+        {"a.log", cwd + "/a.log"},
+        {"./sub//a.log", cwd + "/sub/a.log"},
+        {"../x/[y]*?.log", cwd + "/../x/[y]*?.log"},   // ".." stays: a link may precede it
+        {"back\\slash.log", cwd + "/back\\slash.log"}, // part of a POSIX name
+        {"/var//log/./syslog", "/var/log/syslog"},
+        {"/", "/"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(AbsolutePath(c.path), c.expected) << c.path;
+    std::filesystem::current_path(old);
+}
+
+TEST(SysPaths, ResolvedPathIsOneNamePerFile) {
+    test::CTempDir dir;
+    const std::string target = dir.Write("Server.log", "x");
+    dir.Write("server.log", "y");
+    MakeDirectories(dir.File("sub"));
+    std::filesystem::create_symlink("Server.log", dir.File("current.log"));
+    const std::string real = ResolvedPath(target);
+    ASSERT_FALSE(real.empty());
+    EXPECT_EQ(ResolvedPath(dir.File("current.log")), real);
+    EXPECT_EQ(ResolvedPath(dir.File("sub/../Server.log")), real);
+    EXPECT_EQ(ResolvedPath(dir.File("./Server.log")), real);
+    EXPECT_NE(ResolvedPath(dir.File("server.log")), real); // case-sensitive names
+    EXPECT_EQ(ResolvedPath(dir.File("missing.log")), "");
 }
 
 TEST(SysPaths, ProgramPathIsThisTest) {

@@ -112,7 +112,8 @@ TEST_F(ShellTest, ProgressBarOnlyForLargeFilesInAWideStatusBar) {
         for (size_t i = 100; i < data.size(); i += 100)
             data[i] = '\n';
         pApp->m_shown.clear();
-        ASSERT_NE(pApp->OpenDocumentFile(m_dir.Write("big.log", data)), nullptr);
+        const std::string name = "big" + std::to_string(c.nBytes) + ".log"; // a new document each
+        ASSERT_NE(pApp->OpenDocumentFile(m_dir.Write(name, data)), nullptr);
         EXPECT_EQ(pApp->m_shown.size(), c.bBar ? 1u : 0u)
             << c.nBytes << " bytes, " << c.nWidth << " pixels";
         for (const PixelRect& rc : pApp->m_shown)

@@ -19,8 +19,6 @@
 #include "search/ScriptPlayback.h"
 #include "views/ui/TervikView.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QMdiArea>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -67,6 +65,11 @@ bool CTervikApp::InitInstance(const QStringList& args) {
 
     // 2./3. The settings file, the recent-file list.
     m_szIniPath = SettingsFilePath(ProgramPath(), iniOverride);
+    if (iniOverride.empty()) {
+        // The configuration folder of a first start; its absence would lose every setting.
+        const std::string_view folder = FolderPart(m_szIniPath);
+        if (folder.size() > 1) MakeDirectories(std::string(folder.substr(0, folder.size() - 1)));
+    }
     m_pProfile = std::make_unique<CProfile>(m_szIniPath);
     m_pSettings = std::make_unique<CSettings>(*m_pProfile);
     m_recentFiles = m_pSettings->ReadRecentFiles();
@@ -147,13 +150,9 @@ COLORREF CTervikApp::ReadColorSetting(const char* pszKey, std::string_view defau
 }
 
 std::string CTervikApp::NormalizeFileName(const std::string& path) {
-    QFileInfo info(QString::fromLocal8Bit(path.c_str()));
-    if (!info.exists()) return path;
-    // The folder part stays as given; the name is the one the file system has.
-    const QString actual =
-        info.dir().entryList({info.fileName()}, QDir::Files | QDir::Hidden).value(0);
-    if (actual.isEmpty()) return path;
-    return std::string(FolderPart(path)) + actual.toLocal8Bit().toStdString();
+    // Looked up, never matched as a pattern: '[', '*' and '?' are ordinary characters
+    // of a name, and a name differing only in case is another file.
+    return FileExists(path) ? ExactFileName(path) : path;
 }
 
 bool CTervikApp::IsWorkspaceFile(const std::string& path) {
@@ -166,18 +165,47 @@ bool CTervikApp::IsWorkspaceFile(const std::string& path) {
 // ------------------------------------------------------------------ documents
 
 CTervikDoc* CTervikApp::OpenDocumentFile(const std::string& path) {
-    const std::string full = QFileInfo(QString::fromLocal8Bit(path.c_str()))
-                                 .absoluteFilePath()
-                                 .toLocal8Bit()
-                                 .toStdString();
+    // The name as the user gave it stays for titles and the recent list (a link such
+    // as current.log keeps its name); the resolved form tells whether it is open.
+    const std::string full = AbsolutePath(path);
+    std::string key = ResolvedPath(full);
+    if (key.empty()) key = full;
+    if (CTervikDoc* pOpen = FindOpenDocument(key)) {
+        ActivateDocument(*pOpen);
+        return pOpen;
+    }
     auto* pDoc = new CTervikDoc(*this);
     if (!pDoc->OnOpenDocument(full)) {
         delete pDoc;
         return nullptr;
     }
+    m_openKeys[pDoc] = key;
     AddToRecentFileList(full);
     CreateFrame(*pDoc);
     return pDoc;
+}
+
+CTervikDoc* CTervikApp::FindOpenDocument(const std::string& resolvedPath) const {
+    for (const auto& [pDoc, key] : m_openKeys)
+        if (key == resolvedPath) return pDoc;
+    return nullptr;
+}
+
+void CTervikApp::ActivateDocument(CTervikDoc& doc) {
+    if (!m_pMainFrame) return;
+    QMdiArea* pArea = m_pMainFrame->MdiArea();
+    // The active window when it shows the document, else its first one.
+    auto shows = [&doc](QMdiSubWindow* pSub) {
+        auto* pFrame = qobject_cast<CChildFrame*>(pSub);
+        return pFrame && &pFrame->GetDocument() == &doc ? pFrame : nullptr;
+    };
+    CChildFrame* pFound = shows(pArea->activeSubWindow());
+    for (QMdiSubWindow* pSub : pArea->subWindowList())
+        if (!pFound) pFound = shows(pSub);
+    if (!pFound) return;
+    if (pFound->isMinimized()) pFound->showNormal();
+    pArea->setActiveSubWindow(pFound);
+    if (CTervikView* pView = pFound->ActiveView()) pView->setFocus();
 }
 
 CChildFrame* CTervikApp::CreateFrame(CTervikDoc& doc) {
@@ -218,6 +246,7 @@ void CTervikApp::AddDocument(CTervikDoc* pDoc) {
 
 void CTervikApp::RemoveDocument(CTervikDoc* pDoc) {
     std::erase(m_documents, pDoc);
+    m_openKeys.erase(pDoc);
     if (m_documents.empty()) {
         if (m_pMainFrame) {
             m_pMainFrame->ClearPositionIndicator();

@@ -13,6 +13,7 @@
 
 #include <QObject>
 #include <QStringList>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,6 +40,8 @@ public:
 
     // --- documents ---
     // The document template: a document, its frame and view; null when the open failed.
+    // A file that is already open (under any name that resolves to it) is not read
+    // again: its window is activated and its document returned.
     CTervikDoc* OpenDocumentFile(const std::string& path);
     CChildFrame* CreateFrame(CTervikDoc& doc);
     const std::vector<CTervikDoc*>& Documents() const { return m_documents; }
@@ -66,7 +69,8 @@ public:
     // A colour key of "Settings", written back in normal form.
     COLORREF ReadColorSetting(const char* pszKey, std::string_view defaultText);
     std::string GetTempFolder();
-    // The file name as the system knows it, the folder part as given.
+    // The file name as the system knows it, the folder part as given; a name that
+    // does not exist stays as it is.
     static std::string NormalizeFileName(const std::string& path);
     // A name whose extension is "tervik" (any case) is a workspace.
     static bool IsWorkspaceFile(const std::string& path);
@@ -117,6 +121,8 @@ private:
     void LoadWorkspace(const std::string& path);
     void LoadAddOn(const std::string& /*path*/) {}
     void DeleteTempFiles();
+    CTervikDoc* FindOpenDocument(const std::string& resolvedPath) const;
+    void ActivateDocument(CTervikDoc& doc);
 
     static CTervikApp* s_pInstance;
     std::unique_ptr<CProfile> m_pProfile;
@@ -124,6 +130,8 @@ private:
     ColorSettings m_colours;
     std::unique_ptr<CMainFrame> m_pMainFrame;
     std::vector<CTervikDoc*> m_documents;
+    // The resolved path of every opened document, for finding it again.
+    std::map<CTervikDoc*, std::string> m_openKeys;
     std::vector<std::string> m_recentFiles;
     // The open script recording; recording is on while it is open.
     CSysFile m_recording;
