@@ -67,6 +67,14 @@ constexpr StringEntry kStrings[] = {
     {IDS_NO_DISPLAY, "Keine grafische Anzeige vorhanden (DISPLAY ist nicht gesetzt)."},
     {IDS_PROCESSING_ERROR, "Verarbeitungsfehler in Datei '%s'\n\n%sFehlercode %u\n"},
     {IDS_ASK_DELETE_FILE, "\nSoll die Datei wieder gelöschet werden ?"},
+    {IDS_FOLLOW_PROMPT, "Liest laufend nach, was an die Datei angehängt wird\nDatei verfolgen"},
+    {IDS_FILE_SHORTER, "Die Datei ist kürzer geworden; es wurde nichts hinzugefügt. "
+                       "\"Datei verfolgen\" (Strg+F5) liest sie neu ein."},
+    {IDS_FILE_REPLACED, "Die Datei wurde durch eine neue ersetzt; es wurde nichts hinzugefügt. "
+                        "\"Datei verfolgen\" (Strg+F5) liest die neue Datei ein."},
+    {IDS_FILE_RELOADED, "Die Datei wurde gekürzt oder ersetzt und neu eingelesen; die "
+                        "Selektionen der alten Datei sind verworfen."},
+    {IDS_FOLLOW_RESTART, "Die Datei \"%s\" wurde gekürzt oder ersetzt; sie wird von vorn gelesen."},
 };
 
 const std::unordered_map<unsigned, std::string>& Table() {

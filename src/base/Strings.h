@@ -54,6 +54,12 @@ enum StringId : unsigned {
     IDS_NO_DISPLAY,
     IDS_PROCESSING_ERROR,
     IDS_ASK_DELETE_FILE,
+    // Growing, truncated and replaced files.
+    IDS_FOLLOW_PROMPT,
+    IDS_FILE_SHORTER,
+    IDS_FILE_REPLACED,
+    IDS_FILE_RELOADED,
+    IDS_FOLLOW_RESTART,
 };
 
 // The text for an id in cp1252; empty when the id is unknown.

@@ -16,6 +16,7 @@
 #include <cstring>
 #include <deque>
 #include <new>
+#include <optional>
 #include <unistd.h>
 
 namespace tervik {
@@ -160,7 +161,7 @@ void CTervikDoc::ReleaseAll() {
 }
 
 bool CTervikDoc::FailOpen(OpenState& st, const std::string& message) {
-    if (!message.empty()) m_host.MessageBox(message, MB_OK | MB_ICONEXCLAMATION);
+    if (!message.empty() && !m_bReopening) m_host.MessageBox(message, MB_OK | MB_ICONEXCLAMATION);
     if (st.bProgressBar) m_host.RemoveProgressBar();
     m_host.SetStatusText(st.savedStatus);
     m_host.RepaintStatusBar();
@@ -170,7 +171,9 @@ bool CTervikDoc::FailOpen(OpenState& st, const std::string& message) {
 
 bool CTervikDoc::OnOpenDocument(const std::string& path) {
     CSettings& settings = m_host.Settings();
-    const OpenOptions options = m_host.CurrentOpenOptions();
+    // A reopen reads with the options of the first open.
+    const OpenOptions options = m_bReopening ? m_openOptions : m_host.CurrentOpenOptions();
+    m_openOptions = options;
     m_nMaxRecSize = settings.MaxRecSize();
 
     // The path in the cp1252 texts below.
@@ -203,6 +206,7 @@ bool CTervikDoc::OnOpenDocument(const std::string& path) {
             IDYES)
             return FailOpen(st, {});
         bShareWrite = true;
+        m_openOptions.m_bShareWrite = true;
         if (!m_hFile.OpenRead(path, bShareWrite))
             return FailOpen(st, FormatString(IDS_CANNOT_OPEN, name.c_str()) +
                                     CauseText(m_hFile.LastError()));
@@ -228,6 +232,7 @@ bool CTervikDoc::OnOpenDocument(const std::string& path) {
 
     m_nRecords = 0;
     m_nMaxLength = 0;
+    m_nCutEnd = -1;
     m_nBufferOffset = 0;
     const int64_t nFirst = m_hFile.ReadAt(m_pBuffer.get(), kDocBufferSize, 0);
     if (nFirst < 0)
@@ -276,6 +281,10 @@ bool CTervikDoc::OnOpenDocument(const std::string& path) {
     }
     worker.join();
     m_host.EndBusy();
+    // The known part: what the cut reached at the end of the file, when the file grew
+    // while it was cut; a cut that stopped early leaves the size taken at open, where
+    // a refresh goes on.
+    if (m_nCutEnd > m_nFileSize) m_nFileSize = m_nCutEnd;
 
     if (nExitCode != 0)
         return FailOpen(st, FormatString(IDS_CANNOT_READ, name.c_str()) + CauseText(nExitCode));
@@ -294,7 +303,7 @@ bool CTervikDoc::OnOpenDocument(const std::string& path) {
     m_host.SetStatusText(st.savedStatus);
     m_host.RepaintStatusBar();
     if (st.bProgressBar) m_host.RemoveProgressBar();
-    m_host.AddOpenDocument(this);
+    if (!m_bReopening) m_host.AddOpenDocument(this);
     if (m_bRecordCapHit)
         m_host.MessageBox(FormatString(IDS_RECORD_LIMIT_REACHED, name.c_str(), m_nRecords),
                           MB_OK | MB_ICONEXCLAMATION);
@@ -370,6 +379,7 @@ uint32_t CTervikDoc::ReadRecordsThread(size_t nFirstBlock, uint32_t nLimit, bool
             }
             if (n == 0) {
                 cutter.Finish();
+                m_nCutEnd = static_cast<int64_t>(nPos);
                 break;
             }
             pData = pInto;
@@ -771,112 +781,141 @@ void CTervikDoc::UpdateAllViews(IDocumentView* pSender, unsigned nHint) {
 
 namespace tervik {
 
-namespace {
-// Length of a line end at the start of p in the file's encoding, 0 when none.
-size_t LeadingLineEnd(const uint8_t* p, size_t n, CutEncoding enc) {
-    auto is = [&](std::initializer_list<uint8_t> seq) {
-        return n >= seq.size() && std::equal(seq.begin(), seq.end(), p);
-    };
-    switch (enc) {
-    case CutEncoding::SingleByte:
-        return is({0x0A}) ? 1 : is({0x0D, 0x0A}) ? 2 : 0;
-    case CutEncoding::Utf16Le:
-        return is({0x0A, 0}) ? 2 : is({0x0D, 0, 0x0A, 0}) ? 4 : 0;
-    case CutEncoding::Utf16Be:
-        return is({0, 0x0A}) ? 2 : is({0, 0x0D, 0, 0x0A}) ? 4 : 0;
-    }
-    return 0;
-}
-} // namespace
-
 void CTervikDoc::OnRefresh() {
-    if (!m_pRecords || !m_pBuffer || !m_hFile.IsOpen()) return;
+    Extend();
+    // Read through the open handle, a truncated or replaced file gives nothing new;
+    // the user learns why.
+    switch (CheckFileChange()) {
+    case FileChange::Shorter:
+        m_host.SetStatusText(LoadString(IDS_FILE_SHORTER));
+        break;
+    case FileChange::Replaced:
+        m_host.SetStatusText(LoadString(IDS_FILE_REPLACED));
+        break;
+    case FileChange::None:
+        break;
+    }
+}
+
+bool CTervikDoc::LastRecordComplete() const {
+    if (!m_pRecords || m_pRecords->Count() == 0) return true;
+    const RecordEntry* pLast = m_pRecords->AtAs<RecordEntry>(m_pRecords->Count() - 1);
+    if (m_nFixedSize != 0)
+        return pLast->m_nLength >= std::min(m_nFixedSize, std::max<uint32_t>(1, m_nMaxRecSize));
+    // A record that ends where the known part ends has no line end (yet).
+    return pLast->m_nOffset + pLast->m_nLength < static_cast<uint64_t>(m_nFileSize);
+}
+
+bool CTervikDoc::Extend() {
+    if (!m_pRecords || !m_pBuffer || !m_hFile.IsOpen()) return false;
+    const uint64_t nOldEnd = static_cast<uint64_t>(std::max<int64_t>(0, m_nFileSize));
+    if (!LoadWindow(m_nFileSize)) return false; // nothing new (or the file shrank)
+    m_nBufferOffset = -1;
+    m_nBufferLen = 0;
+
+    // A last record without its line end (or short of its fixed length) is cut again
+    // together with the data that continues it: writers flush in blocks, not at line
+    // ends, and one line must not become two records. Its number and colour stay.
     const uint32_t nBefore = m_pRecords->Count();
-    const RecordEntry* pLast = nBefore ? m_pRecords->AtAs<RecordEntry>(nBefore - 1) : nullptr;
-    const uint64_t nOldEnd = static_cast<uint64_t>(m_nFileSize);
-
-    if (!LoadWindow(m_nFileSize)) return; // nothing new (or the file shrank: nothing to do either)
-    size_t nBlock = m_nBufferLen;
-    m_nFileSize += static_cast<int64_t>(nBlock);
-    const uint8_t* p = m_pBuffer.get();
-    bool bChanged = false;
-
-    const CutEncoding enc = EncodingOf(*this);
     uint64_t nStart = nOldEnd;
-    if (m_nFixedSize != 0) {
-        // An incomplete last record is completed first.
-        const uint32_t nFull = std::min(m_nFixedSize, std::max<uint32_t>(1, m_nMaxRecSize));
-        if (pLast && pLast->m_nLength < nFull) {
-            RecordEntry* pGrow = m_pRecords->AtAs<RecordEntry>(nBefore - 1);
-            const size_t nAdd = std::min<size_t>(nFull - pGrow->m_nLength, nBlock);
-            if (std::memchr(p, 0x09, nAdd)) pGrow->m_nFlags &= ~RF_NO_TAB;
-            pGrow->m_nLength += static_cast<uint32_t>(nAdd);
-            m_nMaxLength = std::max(m_nMaxLength, pGrow->m_nLength);
-            p += nAdd;
-            nBlock -= nAdd;
-            nStart += nAdd;
-            bChanged = true;
-        }
-    } else if (pLast && pLast->m_nOffset + pLast->m_nLength == nOldEnd) {
-        // The unterminated last line gets its line end; what follows is a new record.
-        size_t nEnd = LeadingLineEnd(p, nBlock, enc);
-        bool bCrLf = nEnd == (enc == CutEncoding::SingleByte ? 2u : 4u);
-        if (nEnd != 0 && !bCrLf) {
-            // A CR that ended the old data belongs to this line end.
-            const uint32_t nUnit = enc == CutEncoding::SingleByte ? 1 : 2;
-            uint8_t tail[2] = {};
-            if (pLast->m_nLength >= nUnit && ReadBytes(tail, nUnit, nOldEnd - nUnit) == nUnit &&
-                (enc == CutEncoding::SingleByte ? tail[0] == 0x0D
-                 : enc == CutEncoding::Utf16Le  ? tail[0] == 0x0D && tail[1] == 0
-                                                : tail[0] == 0 && tail[1] == 0x0D)) {
-                m_pRecords->AtAs<RecordEntry>(nBefore - 1)->m_nLength -= nUnit;
-                bCrLf = true;
-                bChanged = true;
-            }
-            if (!LoadWindow(static_cast<int64_t>(nOldEnd))) nEnd = nBlock = 0;
-            p = m_pBuffer.get();
-        }
-        if (nEnd != 0 && m_nLineEnd == 0) m_nLineEnd = bCrLf ? 2 : 1;
-        p += nEnd;
-        nBlock -= nEnd;
-        nStart += nEnd;
+    std::optional<RecordEntry> recut;
+    if (nBefore != 0 && !LastRecordComplete()) {
+        recut = *m_pRecords->AtAs<RecordEntry>(nBefore - 1);
+        nStart = recut->m_nOffset;
+        m_pRecords->Remove(nBefore - 1, 1);
     }
 
     CutParams params;
     params.m_nFixedSize = m_nFixedSize;
     params.m_nMaxRecSize = m_nMaxRecSize;
-    params.m_eEncoding = enc;
+    params.m_eEncoding = EncodingOf(*this);
     CTableSink sink(*m_pRecords, m_nRecordsRead, m_nRecordCap);
     CRecordCutter cutter(params, sink, nStart);
-    uint64_t nPos = static_cast<uint64_t>(m_nFileSize);
-    for (bool bGoing = cutter.Feed(p, nBlock); bGoing;) {
-        const int64_t n =
-            m_hFile.ReadAt(m_pBuffer.get(), kDocBufferSize, static_cast<int64_t>(nPos));
-        m_nBufferOffset = -1;
-        m_nBufferLen = 0;
-        if (n <= 0) {
-            cutter.Finish(); // a failed read ends the data like the end of the file
-            break;
+    uint64_t nPos = nStart;
+    bool bAll = true; // the data ended, not the table
+    try {
+        for (;;) {
+            const int64_t n =
+                m_hFile.ReadAt(m_pBuffer.get(), kDocBufferSize, static_cast<int64_t>(nPos));
+            if (n <= 0) {
+                cutter.Finish(); // a failed read ends the data like the end of the file
+                break;
+            }
+            nPos += static_cast<uint64_t>(n);
+            if (!cutter.Feed(m_pBuffer.get(), static_cast<size_t>(n))) {
+                bAll = false;
+                break;
+            }
         }
-        nPos += static_cast<uint64_t>(n);
-        m_nFileSize = static_cast<int64_t>(nPos);
-        bGoing = cutter.Feed(m_pBuffer.get(), static_cast<size_t>(n));
+    } catch (const std::bad_alloc&) {
+        bAll = false;
     }
     m_nBufferOffset = -1;
     m_nBufferLen = 0;
+    const bool bNoMemory = sink.NoMemory() || (!bAll && !cutter.StoppedBySink());
     if (cutter.StoppedBySink() && !sink.NoMemory()) m_bRecordCapHit = true;
-    if (m_nLineEnd == 0) m_nLineEnd = cutter.LineEnd();
-    m_nMaxLength = std::max(m_nMaxLength, cutter.MaxLength());
-    m_nRecords = m_pRecords->Count();
-    if (sink.NoMemory() && m_nRecords != 0) {
-        // The known content ends with the last record stored, so that the next
-        // refresh goes on from there (its line end, if any, comes first then).
-        const RecordEntry* pEnd = m_pRecords->AtAs<RecordEntry>(m_nRecords - 1);
+
+    uint32_t nCount = m_pRecords->Count();
+    if (recut) {
+        if (nCount < nBefore) {
+            // Not even the old record found room again: it comes back as it was.
+            m_pRecords->Append(&*recut);
+            nCount = m_pRecords->Count();
+        } else {
+            RecordEntry* pFirst = m_pRecords->AtAs<RecordEntry>(nBefore - 1);
+            pFirst->m_nFlags |= recut->m_nFlags & RF_COLOUR_MASK;
+        }
+    }
+    if (bAll) {
+        m_nFileSize = static_cast<int64_t>(std::max(nPos, nOldEnd));
+    } else if (nCount != 0) {
+        // The known part ends with the last record stored, so that the next refresh
+        // goes on from there.
+        const RecordEntry* pEnd = m_pRecords->AtAs<RecordEntry>(nCount - 1);
         m_nFileSize =
             static_cast<int64_t>(std::max<uint64_t>(nOldEnd, pEnd->m_nOffset + pEnd->m_nLength));
     }
-    if (bChanged || m_nRecords != nBefore) UpdateAllViews(nullptr, HINT_RECORDS_APPENDED);
-    if (sink.NoMemory()) m_host.MessageBox(LoadString(IDS_NO_MEMORY), MB_OK | MB_ICONEXCLAMATION);
+    if (m_nLineEnd == 0) m_nLineEnd = cutter.LineEnd();
+    m_nMaxLength = std::max(m_nMaxLength, cutter.MaxLength());
+    m_nRecords = nCount;
+    const bool bChanged = static_cast<uint64_t>(m_nFileSize) > nOldEnd || nCount != nBefore;
+    if (bChanged) UpdateAllViews(nullptr, HINT_RECORDS_APPENDED);
+    if (bNoMemory) m_host.MessageBox(LoadString(IDS_NO_MEMORY), MB_OK | MB_ICONEXCLAMATION);
+    return bChanged;
+}
+
+FileChange CTervikDoc::CheckFileChange() {
+    FileIdentity open, now;
+    if (!m_hFile.IsOpen() || !m_hFile.Identity(open)) return FileChange::None;
+    if (PathIdentity(m_szFileName, now) && !(now == open)) return FileChange::Replaced;
+    const int64_t nSize = m_hFile.Size();
+    if (nSize >= 0 && nSize < m_nFileSize) return FileChange::Shorter;
+    return FileChange::None;
+}
+
+bool CTervikDoc::Reopen() {
+    const std::string path = m_szFileName;
+    ReleaseAll();
+    m_nRecords = 0;
+    m_nSelected = 0;
+    m_nMaxLength = 0;
+    m_nLineEnd = 0;
+    m_nFileSize = 0;
+    m_bBomUtf16Le = m_bBomUtf16Be = m_bBomUtf8 = 0;
+    m_bUtf16 = m_bUtf8 = 0;
+    m_szDigest[0] = '\0';
+    m_bRecordCapHit = false;
+    m_bOutOfMemory = false;
+    m_bReopening = true;
+    const bool bOk = OnOpenDocument(path);
+    m_bReopening = false;
+    if (!bOk) {
+        m_nRecords = 0;
+        m_nFileSize = 0;
+    }
+    m_szFileName = path;
+    UpdateAllViews(nullptr, HINT_RELOADED);
+    return bOk;
 }
 
 } // namespace tervik

@@ -19,6 +19,13 @@
 
 namespace tervik {
 
+// What became of the file behind an open document since it was read.
+enum class FileChange {
+    None,     // the same file, as long as it was or longer
+    Shorter,  // the same file, shorter than the known part (truncated)
+    Replaced, // the path names another file now (rotated, rewritten)
+};
+
 class CCmdUI;
 class CDigestWorker;
 struct SelectCriteria;
@@ -92,8 +99,23 @@ public:
     void OnUpdateOem(CCmdUI& ui);
     void OnUpdateEbcdic(CCmdUI& ui);
 
-    // Reads what was appended to the file since it was last read (F5).
+    // Reads what was appended to the file since it was last read (F5): Extend, then
+    // a status hint when the file became shorter or was replaced.
     void OnRefresh();
+    // Cuts what was appended since the last read into records; an unterminated last
+    // record grows with the data that continues it (its number stays). Tells the
+    // views (hint 32790) and answers true when anything was added or grew.
+    bool Extend();
+    // Whether the last record is complete: it has its line end (or its fixed length).
+    // An unterminated last record may still grow.
+    bool LastRecordComplete() const;
+    // Compares the open file with what the path names now, and its size with the
+    // known part. A missing path counts as no change (a rotation in progress).
+    FileChange CheckFileChange();
+    // Reads the path again from the start with the options of the first open, as a
+    // fresh document: selections go, the views are told with hint 33002. False (and
+    // the document without records) when the file cannot be read; no message box.
+    bool Reopen();
     // The document's commands: the character sets and refresh.
     bool OnCmdMsg(unsigned nId, CCmdUI* pUI) override;
 
@@ -144,6 +166,8 @@ public:
     uint32_t m_nMaxRecSize = 32768;
     int32_t m_bDeleteOnClose = 0;
     char m_szDigest[64] = {};
+    // The options the document was opened with (a reopen uses them again).
+    OpenOptions m_openOptions;
 
 private:
     struct OpenState;
@@ -166,6 +190,10 @@ private:
     bool m_bRecordCapHit = false;
     // The cut stopped early for lack of memory.
     bool m_bOutOfMemory = false;
+    // Where the first cut met the end of the file; -1 when it stopped before.
+    int64_t m_nCutEnd = -1;
+    // Reopen runs the open again: quietly, with the first open's options.
+    bool m_bReopening = false;
     std::unique_ptr<CDigestWorker> m_pDigest;
     // What the read thread read behind the first block, for the digest.
     uint64_t m_nDigestFrom = 0;

@@ -134,6 +134,8 @@ enum CommandId : unsigned {
     ID_VIEW_SEARCHBAR4 = 32898,
     ID_MARKED_SELECT = 32900,
     ID_MARKED_DESELECT = 32902,
+    // Our own commands, outside the ranges above.
+    ID_VIEW_FOLLOW = 33001, // "Datei &verfolgen", Ctrl+F5
 };
 
 // Hints a document sends its views with an update.
@@ -144,6 +146,8 @@ enum UpdateHint : unsigned {
     HINT_OEM = 32805,
     HINT_EBCDIC = 32814,
     HINT_BLOCK_MARKING = 32827,
+    // The document was read again from the start (the file was truncated or replaced).
+    HINT_RELOADED = 33002,
 };
 
 } // namespace tervik

@@ -136,6 +136,20 @@ void CSysFile::Close() {
     }
 }
 
+bool PathIdentity(const std::string& path, FileIdentity& id) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return false;
+    id = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+    return true;
+}
+
+bool CSysFile::Identity(FileIdentity& id) {
+    struct stat st {};
+    if (m_fd < 0 || ::fstat(m_fd, &st) != 0) return false;
+    id = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+    return true;
+}
+
 int64_t CSysFile::Size() {
     struct stat st {};
     if (m_fd < 0) {

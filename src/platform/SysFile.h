@@ -11,6 +11,16 @@
 
 namespace tervik {
 
+// Which file a handle or a path stands for: device and file number.
+struct FileIdentity {
+    uint64_t m_nDevice = 0;
+    uint64_t m_nFile = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// The identity of the file a path names now; false when there is none.
+bool PathIdentity(const std::string& path, FileIdentity& id);
+
 class CSysFile {
 public:
     CSysFile() = default;
@@ -30,6 +40,8 @@ public:
 
     // Size in bytes, -1 on failure.
     int64_t Size();
+    // The identity of the open file; false on failure.
+    bool Identity(FileIdentity& id);
     // Moves the file position; false on failure.
     bool Seek(int64_t nOffset);
     // Reads up to n bytes at the file position (retrying short reads until the end
