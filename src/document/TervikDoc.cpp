@@ -813,14 +813,17 @@ bool CTervikDoc::Extend() {
     m_nBufferOffset = -1;
     m_nBufferLen = 0;
 
-    // A last record without its line end (or short of its fixed length) is cut again
-    // together with the data that continues it: writers flush in blocks, not at line
-    // ends, and one line must not become two records. Its number and colour stay.
+    // A last record that ends with the known part (no line end, or a fixed-length
+    // record) is cut again together with the data that continues it: writers flush in blocks, not
+    // at line ends, and one line must not become two records. Its number and colour stay.
     const uint32_t nBefore = m_pRecords->Count();
     uint64_t nStart = nOldEnd;
     std::optional<RecordEntry> recut;
-    if (nBefore != 0 && !LastRecordComplete()) {
-        recut = *m_pRecords->AtAs<RecordEntry>(nBefore - 1);
+    const RecordEntry* pLast = nBefore ? m_pRecords->AtAs<RecordEntry>(nBefore - 1) : nullptr;
+    if (pLast && pLast->m_nOffset + pLast->m_nLength == nOldEnd) {
+        // (A complete fixed-length record is cut again, too: the end of the data
+        // left its flags as for a last record.)
+        recut = *pLast;
         nStart = recut->m_nOffset;
         m_pRecords->Remove(nBefore - 1, 1);
     }
