@@ -168,10 +168,18 @@ TEST_F(FollowModeTest, TruncatedReplacedAndEmptiedFilesAreReadAgain) {
         EXPECT_FALSE(pView->OnlySelected());
         EXPECT_FALSE(pView->m_textHit.m_bValid);
         EXPECT_EQ(pView->TopLine(), 0u);
-        // Painting and scrolling cope with what is there, nothing included.
+        // Painting, scrolling, searching and selecting cope with what is there,
+        // nothing included; what they leave behind goes with the next reread.
         pView->grab();
         Press(Qt::Key_End);
         Press(Qt::Key_PageDown);
+        pView->SearchForward("0");
+        ASSERT_TRUE(Frame().ExecuteCommand(ID_SELECT_INVERT));
+        ASSERT_TRUE(Frame().ExecuteCommand(ID_VIEW_DUMP));
+        pView->grab();
+        Press(Qt::Key_End);
+        pView->SearchForward("0");
+        ASSERT_TRUE(Frame().ExecuteCommand(ID_VIEW_TEXT));
     }
     EXPECT_TRUE(m_messages.empty()); // a reread asks nothing
     EXPECT_TRUE(Following());
