@@ -108,6 +108,13 @@ TEST_F(FollowModeTest, StrgF5FollowsTheFileAndViewsAtTheEndKeepShowingIt) {
                               m_pDoc->m_nRecords, static_cast<uint64_t>(m_pDoc->m_nFileSize)));
     EXPECT_TRUE(Frame().PositionText().contains("(240)")) << Frame().PositionText().toStdString();
     test::SaveScreenshot(Frame(), "follow-mode");
+    // A writer flushing in the middle of a line: the line grows, it is not split.
+    Append("halbe ");
+    ASSERT_TRUE(WaitFor([&] { return m_pDoc->m_nRecords == 241; }));
+    Append("Zeile\n");
+    ASSERT_TRUE(WaitFor([&] { return Text(240) == "halbe Zeile"; }));
+    EXPECT_EQ(m_pDoc->m_nRecords, 241u);
+    EXPECT_EQ(pEnd->TopLine(), nEndTop + 41);
 
     // The other window on the document shows the same state and switches it off.
     Frame().MdiArea()->setActiveSubWindow(pSecond);
@@ -119,7 +126,7 @@ TEST_F(FollowModeTest, StrgF5FollowsTheFileAndViewsAtTheEndKeepShowingIt) {
     EXPECT_FALSE(Following());
     Append(Lines("spaet", 0, 5));
     QTest::qWait(700); // longer than the poll
-    EXPECT_EQ(m_pDoc->m_nRecords, 240u);
+    EXPECT_EQ(m_pDoc->m_nRecords, 241u);
 }
 
 TEST_F(FollowModeTest, TruncatedReplacedAndEmptiedFilesAreReadAgain) {
