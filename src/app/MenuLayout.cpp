@@ -1,8 +1,11 @@
 #include "app/MenuLayout.h"
 
+#include "base/Strings.h"
 #include "framework/CommandIds.h"
+#include "platform/CodePage.h"
 
 #include <algorithm>
+#include <string>
 
 namespace tervik {
 
@@ -64,6 +67,7 @@ std::vector<MenuEntry> BuildMainMenuBar() {
                                 Cmd(ID_VIEW_FONT, "&Font auswählen ..."),
                                 Sep(),
                                 Cmd(ID_VIEW_REFRESH, "&Aktualisieren"),
+                                Cmd(ID_VIEW_FOLLOW, "Datei &verfolgen"),
                             });
 
     return {
@@ -327,6 +331,11 @@ const char* CommandPrompt(unsigned nId) {
     // The trailing newline: the entries have a status text but no tool tip.
     if (InRange(nId, ID_ADDON_FIRST, ID_ADDON_LAST))
         return "Führt die Funktion einer Erweiterungsbibliothek aus.\n";
+    if (nId == ID_VIEW_FOLLOW) {
+        // Our own command keeps its text in the string table.
+        static const std::string prompt = Cp1252ToUtf8(LoadString(IDS_FOLLOW_PROMPT));
+        return prompt.c_str();
+    }
     for (const CommandText& text : kPrompts) {
         if (text.m_nId == nId) return text.m_pszPrompt;
     }
@@ -351,6 +360,8 @@ const std::vector<AcceleratorEntry>& Accelerators() {
         {ID_SEARCH_FORWARD, "F3"},
         {ID_SEARCH_BACKWARD, "Ctrl+F3"},
         {ID_VIEW_REFRESH, "F5"},
+        // Our own command: refreshing without end.
+        {ID_VIEW_FOLLOW, "Ctrl+F5"},
         {ID_NEXT_PANE, "F6"},
         {ID_PREV_PANE, "Shift+F6"},
         {ID_FILE_OPEN, "Ctrl+O"},
@@ -435,6 +446,7 @@ const std::vector<unsigned>& AllCommandIds() {
             ID_VIEW_SEARCHBAR1,    ID_VIEW_SEARCHBAR2,
             ID_VIEW_SEARCHBAR3,    ID_VIEW_SEARCHBAR4,
             ID_MARKED_SELECT,      ID_MARKED_DESELECT,
+            ID_VIEW_FOLLOW,
         };
         for (unsigned n = ID_FILE_MRU_FILE1; n <= ID_FILE_MRU_FILE8; ++n)
             all.push_back(n);

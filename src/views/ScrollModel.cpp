@@ -318,6 +318,37 @@ int WheelLines(int nVisibleLines) {
     return std::max(nVisibleLines / 5, 1);
 }
 
+bool ShowsLastLine(const ScrollState& st, uint32_t nRecords, uint64_t nFileSize) {
+    const uint64_t nPage = PageStep(st);
+    if (st.m_eMode == DisplayMode::Dump)
+        return nFileSize == 0 || nFileSize - 1 < st.m_nDumpTop + nPage * DumpRowBytes(st);
+    if (st.m_bOnlySelected) return false;
+    return nRecords == 0 || nRecords - 1 < st.m_nTopLine + nPage;
+}
+
+bool ScrollToLastLine(ScrollState& st, uint32_t nRecords, uint64_t nFileSize) {
+    if (ShowsLastLine(st, nRecords, nFileSize)) return false;
+    const uint64_t nPage = PageStep(st);
+    if (st.m_eMode == DisplayMode::Dump) {
+        const uint64_t nRow = DumpRowBytes(st);
+        const uint64_t nRows = nFileSize / nRow + (nFileSize % nRow ? 1 : 0);
+        const uint64_t nTop = nRows > nPage ? (nRows - nPage) * nRow : 0;
+        if (nTop <= st.m_nDumpTop) return false;
+        st.m_nDumpTop = nTop;
+        return true;
+    }
+    if (st.m_bOnlySelected) return false;
+    const uint32_t nTop = nRecords > nPage ? static_cast<uint32_t>(nRecords - nPage) : 0;
+    if (nTop <= st.m_nTopLine) return false;
+    st.m_nTopLine = nTop;
+    return true;
+}
+
+bool FollowGrowth(ScrollState& st, uint32_t nOldRecords, uint64_t nOldSize, uint32_t nRecords,
+                  uint64_t nFileSize) {
+    return ShowsLastLine(st, nOldRecords, nOldSize) && ScrollToLastLine(st, nRecords, nFileSize);
+}
+
 ScrollResult VerticalScroll(ScrollState& st, const ScrollDocument& doc, ScrollCode code,
                             int nThumbPos, uint32_t& nTrackTop) {
     ScrollResult r = st.m_eMode == DisplayMode::Dump

@@ -92,6 +92,20 @@ ScrollResult VerticalScroll(ScrollState& st, const ScrollDocument& doc, ScrollCo
 ScrollResult HorizontalScroll(ScrollState& st, const ScrollDocument& doc, ScrollCode code,
                               int nThumbPos, int nClientWidth, int nCharWidth, bool bFixedPitch);
 
+// --- a growing file ---
+
+// Whether the last line (dump: the last row) of a document of nRecords records and
+// nFileSize bytes is on the screen, judged as the End key places it. With only
+// selected lines shown, new lines are not selected: never.
+bool ShowsLastLine(const ScrollState& st, uint32_t nRecords, uint64_t nFileSize);
+// Moves the view down just far enough that the last line shows, as the End key
+// does; never up. True when the top moved.
+bool ScrollToLastLine(ScrollState& st, uint32_t nRecords, uint64_t nFileSize);
+// After the document grew from nOldRecords records and nOldSize bytes: a view that
+// showed the end then shows it now; any other stays where it is. True when it moved.
+bool FollowGrowth(ScrollState& st, uint32_t nOldRecords, uint64_t nOldSize, uint32_t nRecords,
+                  uint64_t nFileSize);
+
 // --- go to line ---
 
 // A history entry as the combo box lists it: 1234567 -> "1234.567".

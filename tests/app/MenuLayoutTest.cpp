@@ -215,6 +215,13 @@ TEST(MenuStructure, SubmenusHoldTheirCommands) {
         ASSERT_NE(popup, nullptr);
         EXPECT_EQ(Ids(*popup), c.m_ids);
     }
+    // "Datei verfolgen" follows "Aktualisieren" at the end of "Ansicht".
+    const MenuEntry* view = FindPopup(MainMenuBar(), "&Ansicht");
+    ASSERT_NE(view, nullptr);
+    const std::vector<unsigned> viewIds = Ids(*view);
+    ASSERT_GE(viewIds.size(), 2u);
+    EXPECT_EQ(std::vector<unsigned>(viewIds.end() - 2, viewIds.end()),
+              (std::vector<unsigned>{ID_VIEW_REFRESH, ID_VIEW_FOLLOW}));
     const MenuEntry* help = FindPopup(MainMenuBar(), "&?");
     ASSERT_NE(help, nullptr);
     EXPECT_EQ(help->m_children.front().m_eKind, MenuEntry::Popup);
@@ -328,6 +335,8 @@ TEST(MenuAccelerators, TableKeysAsDocumented) {
         {"F3", ID_SEARCH_FORWARD},
         {"Ctrl+F3", ID_SEARCH_BACKWARD},
         {"F5", ID_VIEW_REFRESH},
+        // Our own.
+        {"Ctrl+F5", ID_VIEW_FOLLOW},
         {"F6", ID_NEXT_PANE},
         {"Shift+F6", ID_PREV_PANE},
         {"Ctrl+O", ID_FILE_OPEN},
@@ -338,7 +347,7 @@ TEST(MenuAccelerators, TableKeysAsDocumented) {
     std::map<std::string, unsigned> table;
     for (const AcceleratorEntry& accel : Accelerators())
         table[accel.m_pszKeys] = accel.m_nId;
-    EXPECT_EQ(table.size(), 22u);
+    EXPECT_EQ(table.size(), 23u);
     for (const Case& c : cases)
         EXPECT_EQ(table[c.m_pszKeys], c.m_nId) << c.m_pszKeys;
 }
@@ -376,6 +385,7 @@ TEST(MenuTexts, TextsAsTheUserKnowsThem) {
         {ID_VIEW_UNICODE, "&UniCode"},
         {ID_VIEW_OEM, "OEM &Zeichensatz"},
         {ID_VIEW_EBCDIC, "EBCDIC-037 (US-american)"},
+        {ID_VIEW_FOLLOW, "Datei &verfolgen"},
         {ID_VIEW_ONLY_SELECTED, "selektierte Zeilen anzeigen\tF9"},
         {ID_VIEW_GOTO_LINE, "&Gehe zu Zeile ..."},
         {ID_WINDOW_NEW, "Neues &Fenster"},
@@ -409,6 +419,7 @@ TEST(MenuTexts, StatusTexts) {
     };
     const Case cases[] = {
         {ID_VIEW_REFRESH, "Der Fensterinhalt wird aktualisiert."},
+        {ID_VIEW_FOLLOW, "Liest laufend nach, was an die Datei angehängt wird\nDatei verfolgen"},
         {ID_WORKSPACE_OPEN,
          "Ein gesicherter Tervik Arbeitsplatz wird geladen.\nArbeitsplatz öffnen"},
         {ID_WORKSPACE_CLOSE, "Den Arbeitsplatz und damit alle offenen Fenster schließen."},

@@ -252,7 +252,7 @@ TEST_F(WindowsAndBarsTest, ViewMenuDrawsEveryCheckBox) {
                                   ID_VIEW_SEARCHBAR2, ID_VIEW_SEARCHBAR3, ID_VIEW_SEARCHBAR4,
                                   ID_VIEW_TEXT,       ID_VIEW_HEX,        ID_VIEW_DUMP,
                                   ID_VIEW_UNICODE,    ID_VIEW_UNICODE_BE, ID_VIEW_UTF8,
-                                  ID_VIEW_OEM,        ID_VIEW_EBCDIC};
+                                  ID_VIEW_OEM,        ID_VIEW_EBCDIC,     ID_VIEW_FOLLOW};
     for (unsigned nId : kSwitches) {
         QAction* pAction = Frame().Action(nId);
         EXPECT_TRUE(pMenu->actions().contains(pAction)) << nId;

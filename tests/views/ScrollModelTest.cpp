@@ -358,6 +358,68 @@ TEST(ScrollHorizontal, NarrowWindowStillPages) {
     EXPECT_GT(st.m_nLeftColumn, 1);
 }
 
+// ------------------------------------------------------------------ a growing file
+
+// A view the End key placed keeps the end in sight as the document grows, landing
+// where End would place it now; a view elsewhere, or showing only selected lines,
+// stays where it is.
+TEST(ScrollGrowth, TheEndStaysInViewOnlyWhereItWas) {
+    uint32_t nNoTrack = kNoTrackTop;
+    // Records grow from nOld to nNew; a record is 16 bytes, so dump rows grow alike.
+    const struct {
+        const char* pszName;
+        DisplayMode eMode;
+        int nVisible;
+        uint32_t nOld;
+        uint32_t nNew;
+    } cases[] = {
+        {"text", DisplayMode::Text, 20, 100, 130},
+        {"text, one line", DisplayMode::Text, 1, 100, 101},
+        {"text fitting", DisplayMode::Text, 20, 5, 50},
+        {"hex", DisplayMode::Hex, 20, 100, 130},
+        {"hex, tiny", DisplayMode::Hex, 2, 10, 12},
+        {"dump", DisplayMode::Dump, 20, 100, 130},
+        {"dump, grow in a row", DisplayMode::Dump, 20, 100, 101},
+        {"from nothing", DisplayMode::Text, 20, 0, 50},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        const uint64_t nOldSize = 16ull * c.nOld, nNewSize = 16ull * c.nNew;
+        FakeDoc oldDoc(c.nOld, {}, nOldSize), newDoc(c.nNew, {}, nNewSize);
+        ScrollState atEnd = State(c.eMode, c.nVisible);
+        VerticalScroll(atEnd, oldDoc.doc, ScrollCode::Bottom, 0, nNoTrack);
+        ASSERT_TRUE(ShowsLastLine(atEnd, c.nOld, nOldSize));
+        ScrollState expected = State(c.eMode, c.nVisible);
+        VerticalScroll(expected, newDoc.doc, ScrollCode::Bottom, 0, nNoTrack);
+        FollowGrowth(atEnd, c.nOld, nOldSize, c.nNew, nNewSize);
+        EXPECT_EQ(atEnd.m_nTopLine, expected.m_nTopLine);
+        EXPECT_EQ(atEnd.m_nDumpTop, expected.m_nDumpTop);
+        EXPECT_TRUE(ShowsLastLine(atEnd, c.nNew, nNewSize));
+
+        // One line (row) further up the end is out of sight: nothing moves.
+        ScrollState above = State(c.eMode, c.nVisible);
+        VerticalScroll(above, oldDoc.doc, ScrollCode::Bottom, 0, nNoTrack);
+        const bool bRoom = above.m_nTopLine > 0 || above.m_nDumpTop > 0;
+        if (bRoom) {
+            VerticalScroll(above, oldDoc.doc, ScrollCode::LineUp, 0, nNoTrack);
+            const ScrollState before = above;
+            EXPECT_FALSE(ShowsLastLine(above, c.nOld, nOldSize));
+            EXPECT_FALSE(FollowGrowth(above, c.nOld, nOldSize, c.nNew, nNewSize));
+            EXPECT_EQ(above.m_nTopLine, before.m_nTopLine);
+            EXPECT_EQ(above.m_nDumpTop, before.m_nDumpTop);
+        }
+    }
+    // Only selected lines shown: the new lines are not selected and never pull.
+    ScrollState selected = State(DisplayMode::Text, 20, 0, true);
+    EXPECT_FALSE(ShowsLastLine(selected, 5, 80));
+    EXPECT_FALSE(FollowGrowth(selected, 5, 80, 500, 8000));
+    EXPECT_EQ(selected.m_nTopLine, 0u);
+    // A view below the end (after the file shrank) is never pulled up.
+    ScrollState below = State(DisplayMode::Text, 20, 90);
+    EXPECT_FALSE(FollowGrowth(below, 50, 800, 60, 960));
+    EXPECT_EQ(below.m_nTopLine, 90u);
+}
+
 // ------------------------------------------------------------------ go to line
 
 TEST(GotoText, FormatAndParse) {

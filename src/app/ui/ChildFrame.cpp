@@ -85,10 +85,19 @@ void CChildFrame::OnWindowSplit() {
     pView->setFocus();
 }
 
+void CChildFrame::OnViewFollow() {
+    CTervikApp::Instance()->ToggleFollow(m_doc);
+}
+
+void CChildFrame::OnUpdateViewFollow(CCmdUI& ui) {
+    ui.SetCheck(CTervikApp::Instance()->IsFollowing(m_doc) ? 1 : 0);
+}
+
 bool CChildFrame::OnCmdMsg(unsigned nId, CCmdUI* pUI) {
     static const CommandEntry<CChildFrame> kCommands[] = {
         {ID_WINDOW_SPLIT, &CChildFrame::OnWindowSplit, nullptr},
         {ID_FILE_CLOSE, &CChildFrame::OnFileClose, nullptr},
+        {ID_VIEW_FOLLOW, &CChildFrame::OnViewFollow, &CChildFrame::OnUpdateViewFollow},
     };
     return DispatchCommand(*this, kCommands, nId, pUI);
 }

@@ -31,6 +31,9 @@ public:
     // "&Teilen": a second pane below the first; again: back to one pane.
     void OnWindowSplit();
     void OnFileClose();
+    // Follow mode belongs to the document: every window on it shows the same check.
+    void OnViewFollow();
+    void OnUpdateViewFollow(CCmdUI& ui);
     bool OnCmdMsg(unsigned nId, CCmdUI* pUI) override;
 
 signals:

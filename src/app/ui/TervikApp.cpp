@@ -8,6 +8,7 @@
 #include "base/Strings.h"
 #include "base/TempFolder.h"
 #include "document/TervikDoc.h"
+#include "document/ui/FollowWatcher.h"
 #include "document/ui/ViewerFileDialog.h"
 #include "framework/CommandIds.h"
 #include "framework/ui/BusyPump.h"
@@ -43,6 +44,7 @@ CTervikApp::CTervikApp() {
 
 CTervikApp::~CTervikApp() {
     m_pMainFrame.reset();
+    m_follow.clear();
     for (CTervikDoc* pDoc : std::vector<CTervikDoc*>(m_documents))
         delete pDoc;
     if (s_pInstance == this) s_pInstance = nullptr;
@@ -226,8 +228,14 @@ void CTervikApp::FrameDestroyed(CChildFrame* pFrame) {
     CTervikDoc* pDoc = &pFrame->GetDocument();
     if (--g_frameCount[pDoc] > 0) return;
     g_frameCount.erase(pDoc);
+    m_follow.erase(pDoc);
     pDoc->OnCloseDocument();
     delete pDoc;
+}
+
+void CTervikApp::ToggleFollow(CTervikDoc& doc) {
+    if (m_follow.erase(&doc) != 0) return;
+    m_follow.emplace(&doc, std::make_unique<CFollowWatcher>(doc));
 }
 
 CTervikView* CTervikApp::FindViewById(uint64_t nId) const {

@@ -21,6 +21,7 @@
 namespace tervik {
 
 class CChildFrame;
+class CFollowWatcher;
 class CMainFrame;
 class CTervikDoc;
 class CTervikView;
@@ -49,6 +50,9 @@ public:
     CTervikView* FindViewById(uint64_t nId) const;
     void FrameCreated(CChildFrame* pFrame);
     void FrameDestroyed(CChildFrame* pFrame);
+    // "Datei verfolgen": per document, off at open; all its windows show the state.
+    void ToggleFollow(CTervikDoc& doc);
+    bool IsFollowing(const CTervikDoc& doc) const { return m_follow.count(&doc) != 0; }
 
     // --- commands ---
     void OnFileOpen();
@@ -132,6 +136,8 @@ private:
     std::vector<CTervikDoc*> m_documents;
     // The resolved path of every opened document, for finding it again.
     std::map<CTervikDoc*, std::string> m_openKeys;
+    // The documents in follow mode, each with its watcher.
+    std::map<const CTervikDoc*, std::unique_ptr<CFollowWatcher>> m_follow;
     std::vector<std::string> m_recentFiles;
     // The open script recording; recording is on while it is open.
     CSysFile m_recording;

@@ -88,6 +88,8 @@ CTervikView::CTervikView(CTervikDoc& doc, QWidget* pParent)
     ApplyFont();
     m_doc.AddView(this);
     m_nTrackTop = kNoTrackTop;
+    m_nKnownRecords = m_doc.m_nRecords;
+    m_nKnownSize = DocumentSize();
 }
 
 CTervikView::~CTervikView() {
@@ -365,9 +367,33 @@ void CTervikView::UpdateDumpBox() {
     }
 }
 
+uint64_t CTervikView::DocumentSize() const {
+    return static_cast<uint64_t>(std::max<int64_t>(0, m_doc.m_nFileSize));
+}
+
 void CTervikView::OnUpdate(IDocumentView*, unsigned nHint) {
+    // Whether the end was on the screen is judged by the document as this view last
+    // drew it: a view at the end follows a growing file, any other stays where it is.
+    const bool bShowedEnd = ShowsLastLine(m_st, m_nKnownRecords, m_nKnownSize);
+    if (nHint == HINT_RELOADED) {
+        // Another file now: positions, hits and the line filter of the old one mean
+        // nothing in it.
+        m_st.m_nTopLine = 0;
+        m_st.m_nDumpTop = 0;
+        m_st.m_nLeftColumn = 0;
+        m_st.m_bOnlySelected = false;
+        m_nTrackTop = kNoTrackTop;
+        m_textHit = {};
+        m_dumpHit = {};
+    }
+    if (nHint == HINT_RECORDS_APPENDED)
+        FollowGrowth(m_st, m_nKnownRecords, m_nKnownSize, m_doc.m_nRecords, DocumentSize());
+    else if (nHint == HINT_RELOADED && bShowedEnd)
+        ScrollToLastLine(m_st, m_doc.m_nRecords, DocumentSize());
+    m_nKnownRecords = m_doc.m_nRecords;
+    m_nKnownSize = DocumentSize();
     if (m_st.m_bOnlySelected && m_doc.m_nSelected == 0) m_st.m_bOnlySelected = false;
-    if (nHint == HINT_RECORDS_APPENDED) UpdateScrollRanges();
+    if (nHint == HINT_RECORDS_APPENDED || nHint == HINT_RELOADED) UpdateScrollRanges();
     viewport()->update();
     // The position pane shows the active view, whether it has the focus or not.
     if (CMainFrame* pFrame = Frame(); pFrame && pFrame->ActiveView() == this) ReportPosition();

@@ -117,6 +117,8 @@ private:
     void Search(const std::string& patternLine, bool bBackward);
     void OnBarAction(bool bHorizontal, int nAction);
     ScrollDocument DocumentForScroll() const;
+    // The known part of the file in bytes.
+    uint64_t DocumentSize() const;
     void PaintTextRows(class QPainter& painter);
     void PaintDumpRows(class QPainter& painter);
     // A span at column nColumn of nLength characters over a line shown from the
@@ -134,6 +136,9 @@ private:
     CTervikDoc& m_doc;
     ScrollState m_st{};
     uint32_t m_nTrackTop = 0;
+    // The document as this view last drew it: records and bytes.
+    uint32_t m_nKnownRecords = 0;
+    uint64_t m_nKnownSize = 0;
     int m_nLineHeight = 16;
     int m_nAscent = 12;
     int m_nCharWidth = 8;
