@@ -304,10 +304,15 @@ bool CTervikDoc::OnOpenDocument(const std::string& path) {
     m_host.RepaintStatusBar();
     if (st.bProgressBar) m_host.RemoveProgressBar();
     if (!m_bReopening) m_host.AddOpenDocument(this);
-    if (m_bRecordCapHit)
-        m_host.MessageBox(FormatString(IDS_RECORD_LIMIT_REACHED, name.c_str(), m_nRecords),
-                          MB_OK | MB_ICONEXCLAMATION);
-    if (m_bOutOfMemory) m_host.MessageBox(LoadString(IDS_NO_MEMORY), MB_OK | MB_ICONEXCLAMATION);
+    // A reopen while following runs without a box; the status bar says it instead.
+    const auto tell = [&](const std::string& text) {
+        if (m_bReopening)
+            m_host.SetStatusText(text);
+        else
+            m_host.MessageBox(text, MB_OK | MB_ICONEXCLAMATION);
+    };
+    if (m_bRecordCapHit) tell(FormatString(IDS_RECORD_LIMIT_REACHED, name.c_str(), m_nRecords));
+    if (m_bOutOfMemory) tell(LoadString(IDS_NO_MEMORY));
     return true;
 }
 
