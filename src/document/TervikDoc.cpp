@@ -819,9 +819,16 @@ bool CTervikDoc::Extend() {
     const uint32_t nBefore = m_pRecords->Count();
     uint64_t nStart = nOldEnd;
     std::optional<RecordEntry> recut;
+    bool bAfterCut = false;
     if (nBefore != 0 && !LastRecordComplete()) {
         recut = *m_pRecords->AtAs<RecordEntry>(nBefore - 1);
         nStart = recut->m_nOffset;
+        // No line end between it and the record before: that one was cut at the
+        // longest record size, and the first cut did not allow an empty record here.
+        if (nBefore >= 2) {
+            const RecordEntry* pPrev = m_pRecords->AtAs<RecordEntry>(nBefore - 2);
+            bAfterCut = pPrev->m_nOffset + pPrev->m_nLength == nStart;
+        }
         m_pRecords->Remove(nBefore - 1, 1);
     }
 
@@ -831,6 +838,7 @@ bool CTervikDoc::Extend() {
     params.m_eEncoding = EncodingOf(*this);
     CTableSink sink(*m_pRecords, m_nRecordsRead, m_nRecordCap);
     CRecordCutter cutter(params, sink, nStart);
+    if (bAfterCut) cutter.FollowCut();
     uint64_t nPos = nStart;
     bool bAll = true; // the data ended, not the table
     try {
