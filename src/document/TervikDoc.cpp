@@ -824,7 +824,8 @@ bool CTervikDoc::Extend() {
         recut = *m_pRecords->AtAs<RecordEntry>(nBefore - 1);
         nStart = recut->m_nOffset;
         // No line end between it and the record before: that one was cut at the
-        // longest record size, and the first cut did not allow an empty record here.
+        // longest record size, and the first cut did not allow an empty record here
+        // (a lone CR there vanishes once its LF comes).
         if (nBefore >= 2) {
             const RecordEntry* pPrev = m_pRecords->AtAs<RecordEntry>(nBefore - 2);
             bAfterCut = pPrev->m_nOffset + pPrev->m_nLength == nStart;
@@ -865,11 +866,11 @@ bool CTervikDoc::Extend() {
 
     uint32_t nCount = m_pRecords->Count();
     if (recut) {
-        if (nCount < nBefore) {
+        if (nCount < nBefore && !bAll) {
             // Not even the old record found room again: it comes back as it was.
             m_pRecords->Append(&*recut);
             nCount = m_pRecords->Count();
-        } else {
+        } else if (nCount >= nBefore) {
             RecordEntry* pFirst = m_pRecords->AtAs<RecordEntry>(nBefore - 1);
             pFirst->m_nFlags |= recut->m_nFlags & RF_COLOUR_MASK;
         }

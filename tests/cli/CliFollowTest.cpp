@@ -154,6 +154,7 @@ TEST_F(CliFollow, PiecesSplittingLineEndsAndCuts) {
         // The CR behind a cut is no record of its own once its LF comes.
         {{"AAAAAAAAAAAAAAAA\r", "\nB\n"}, {"--maxrec", "16"}},
         {{"AAAA", "\n\n", "B"}, {"--maxrec", "4"}},
+        {{"abc", "\r", "\n", "de"}, {"--maxrec", "3"}},
         {{"abcdef", "gh", "ij"}, {"--fixed", "4"}},
         {{"\xFF\xFE"
           "a\0\r"s,
