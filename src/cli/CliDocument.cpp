@@ -67,6 +67,23 @@ OpenArgs TakeOpenArgs(CArgs& args) {
     return o;
 }
 
+void ApplyCharsetArgs(const OpenArgs& open, CTervikDoc& doc) {
+    if (open.bUtf8) {
+        if (*open.bUtf8 && !doc.m_bBomUtf8)
+            PrintMessage(Utf8ToCp1252("Hinweis: Die Datei hat kein UTF-8-Kennzeichen (BOM); --utf8 "
+                                      "on bleibt ohne Wirkung."));
+        else
+            doc.m_bUtf8 = *open.bUtf8 ? 1 : 0;
+    }
+    if (open.bUtf16) {
+        if (*open.bUtf16 && !doc.m_bBomUtf16Le && !doc.m_bBomUtf16Be)
+            PrintMessage(Utf8ToCp1252("Hinweis: Die Datei hat kein UTF-16-Kennzeichen (BOM); "
+                                      "--utf16 on bleibt ohne Wirkung."));
+        else
+            doc.m_bUtf16 = *open.bUtf16 ? 1 : 0;
+    }
+}
+
 OpenedFile OpenFile(const OpenArgs& open, const std::string& path, int& nExit) {
     OpenedFile f;
     f.bTiming = open.bTiming;
@@ -87,21 +104,7 @@ OpenedFile OpenFile(const OpenArgs& open, const std::string& path, int& nExit) {
         return f;
     }
     f.PrintTiming("ready");
-    CTervikDoc& doc = *f.pDoc;
-    if (open.bUtf8) {
-        if (*open.bUtf8 && !doc.m_bBomUtf8)
-            PrintMessage(Utf8ToCp1252("Hinweis: Die Datei hat kein UTF-8-Kennzeichen (BOM); --utf8 "
-                                      "on bleibt ohne Wirkung."));
-        else
-            doc.m_bUtf8 = *open.bUtf8 ? 1 : 0;
-    }
-    if (open.bUtf16) {
-        if (*open.bUtf16 && !doc.m_bBomUtf16Le && !doc.m_bBomUtf16Be)
-            PrintMessage(Utf8ToCp1252("Hinweis: Die Datei hat kein UTF-16-Kennzeichen (BOM); "
-                                      "--utf16 on bleibt ohne Wirkung."));
-        else
-            doc.m_bUtf16 = *open.bUtf16 ? 1 : 0;
-    }
+    ApplyCharsetArgs(open, *f.pDoc);
     nExit = kExitOk;
     return f;
 }

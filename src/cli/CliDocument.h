@@ -67,6 +67,9 @@ OpenArgs TakeOpenArgs(CArgs& args);
 // Opens the file. On failure the document is empty and nExit holds the exit code.
 OpenedFile OpenFile(const OpenArgs& open, const std::string& path, int& nExit);
 
+// Switches the display flags as --utf8 and --utf16 ask (after an open or a reopen).
+void ApplyCharsetArgs(const OpenArgs& open, CTervikDoc& doc);
+
 // The usual start of a subcommand: its one FILE argument, then the open. The
 // document is empty when the answer (in nExit) is not kExitOk.
 OpenedFile OpenTheFile(CArgs& args, const OpenArgs& open, int& nExit);

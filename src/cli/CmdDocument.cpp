@@ -2,6 +2,7 @@
 
 #include "cli/CliDocument.h"
 #include "cli/Output.h"
+#include "cli/RecordText.h"
 #include "cli/Subcommands.h"
 #include "platform/CodePage.h"
 #include "views/DisplayText.h"
@@ -66,42 +67,49 @@ int RunRecords(CArgs& args) {
     return kExitOk;
 }
 
+TextFormat TakeTextFormat(CArgs& args) {
+    TextFormat format;
+    if (auto nSkip = args.TakeNumber("--skip", kMaxRecords))
+        format.nSkip = static_cast<uint32_t>(*nSkip);
+    format.bExpand = !args.TakeFlag("--no-expand");
+    format.bDisplay = args.TakeFlag("--display");
+    format.bEbcdic = args.TakeFlag("--ebcdic");
+    format.bOem = args.TakeFlag("--oem");
+    return format;
+}
+
+std::string_view CRecordText::Text(CTervikDoc& doc, uint32_t nRecord) {
+    const RecordEntry* e = doc.Record(nRecord);
+    // Room for every column: each byte may expand to a whole tab stop.
+    const size_t nRoom = static_cast<size_t>(std::max(1, doc.m_nTabSize)) *
+                             std::min<size_t>(e->m_nLength, kDocBufferSize) +
+                         1;
+    if (m_buf.size() < nRoom) m_buf.resize(nRoom);
+    const uint32_t n = doc.GetRecordText(nRecord, m_buf.data(), static_cast<uint32_t>(nRoom),
+                                         m_format.nSkip, m_format.bExpand, false);
+    if (m_format.bDisplay) {
+        auto* p = reinterpret_cast<uint8_t*>(m_buf.data());
+        ConvertForDisplay(p, n, m_format.bEbcdic, m_format.bOem);
+        MakePrintable(p, n);
+    }
+    return std::string_view(m_buf.data(), n);
+}
+
 int RunText(CArgs& args) {
     const OpenArgs open = TakeOpenArgs(args);
     const auto nFrom = args.TakeNumber("--from", kMaxRecords);
     const auto nCount = args.TakeNumber("--count", kMaxRecords);
-    const auto nSkip = args.TakeNumber("--skip", kMaxRecords);
-    const bool bNoExpand = args.TakeFlag("--no-expand");
-    const bool bDisplay = args.TakeFlag("--display");
-    const bool bEbcdic = args.TakeFlag("--ebcdic");
-    const bool bOem = args.TakeFlag("--oem");
+    const TextFormat format = TakeTextFormat(args);
     int nExit = kExitOk;
     OpenedFile f = OpenTheFile(args, open, nExit);
     if (!f.pDoc) return nExit;
     CTervikDoc& doc = *f.pDoc;
     const uint64_t nFirst = nFrom.value_or(0);
     const uint64_t nEnd = std::min<uint64_t>(doc.m_nRecords, nFirst + nCount.value_or(kMaxRecords));
-    std::vector<char> buf;
+    CRecordText text(format);
     COutput out;
-    for (uint64_t r = nFirst; r < nEnd; ++r) {
-        const auto nRecord = static_cast<uint32_t>(r);
-        const RecordEntry* e = doc.Record(nRecord);
-        // Room for every column: each byte may expand to a whole tab stop.
-        const size_t nRoom = static_cast<size_t>(std::max(1, doc.m_nTabSize)) *
-                                 std::min<size_t>(e->m_nLength, kDocBufferSize) +
-                             1;
-        if (buf.size() < nRoom) buf.resize(nRoom);
-        const uint32_t n =
-            doc.GetRecordText(nRecord, buf.data(), static_cast<uint32_t>(nRoom),
-                              static_cast<uint32_t>(nSkip.value_or(0)), !bNoExpand, false);
-        if (bDisplay) {
-            auto* p = reinterpret_cast<uint8_t*>(buf.data());
-            ConvertForDisplay(p, n, bEbcdic, bOem);
-            MakePrintable(p, n);
-        }
-        out.Put(std::string_view(buf.data(), n));
-        out.Put('\n');
-    }
+    for (uint64_t r = nFirst; r < nEnd; ++r)
+        text.Put(out, doc, static_cast<uint32_t>(r));
     return kExitOk;
 }
 

@@ -14,6 +14,7 @@ int RunDump(CArgs& args);
 int RunPattern(CArgs& args);
 int RunFind(CArgs& args);
 int RunSelect(CArgs& args);
+int RunFollow(CArgs& args);
 
 struct OpenedFile;
 // Plays a selection script on the opened file; false (after the message) when the

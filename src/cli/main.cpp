@@ -27,6 +27,10 @@ constexpr const char* kHelp =
     "  find LINE FILE     suchen\n"
     "  select SCRIPT FILE Selektionsskript abspielen\n"
     "  charfreq FILE      Zeichenhäufigkeit als CSV\n"
+    "  follow FILE        Zeilen wie text, dann jede neue Zeile, während die Datei wächst\n"
+    "                     (--from R, sonst die letzten 10; --interval MS, Vorgabe 250;\n"
+    "                     --idle-exit MS endet, wenn sie so lange nicht wächst;\n"
+    "                     Strg+C endet mit Exit-Code 130)\n"
     "\n"
     "Allgemeine Optionen: --ini PFAD (Einstellungsdatei), --timing (Zeiten auf stderr)\n"
     "Öffnen: --fixed N, --limit N, --from-end, --maxrec N, --tab N, --utf8 on|off, --utf16 on|off\n"
@@ -53,8 +57,9 @@ int main(int argc, char** argv) {
         int (*pfnRun)(CArgs&);
     };
     static constexpr Subcommand kSubcommands[] = {
-        {"info", RunInfo},       {"records", RunRecords}, {"text", RunText},     {"dump", RunDump},
-        {"pattern", RunPattern}, {"find", RunFind},       {"select", RunSelect},
+        {"info", RunInfo},     {"records", RunRecords}, {"text", RunText},
+        {"dump", RunDump},     {"pattern", RunPattern}, {"find", RunFind},
+        {"select", RunSelect}, {"follow", RunFollow},
     };
     for (const auto& sub : kSubcommands) {
         if (command == sub.pszName) {

@@ -57,6 +57,10 @@ public:
     CRecordCutter(const CutParams& params, IRecordSink& sink, uint64_t nStartOffset,
                   const std::atomic<bool>* pEscape = nullptr);
 
+    // The first byte fed follows a record that was cut, not one that ended with a
+    // line end: the record starting there is never empty (as after a cut).
+    void FollowCut() { m_bEmptyAllowed = m_params.m_nFixedSize != 0; }
+
     // Feeds the next n bytes of the file. False when cutting has stopped (limit,
     // Escape or a full sink); further calls change nothing.
     bool Feed(const uint8_t* p, size_t n);

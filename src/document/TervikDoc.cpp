@@ -824,12 +824,20 @@ bool CTervikDoc::Extend() {
     const uint32_t nBefore = m_pRecords->Count();
     uint64_t nStart = nOldEnd;
     std::optional<RecordEntry> recut;
+    bool bAfterCut = false;
     const RecordEntry* pLast = nBefore ? m_pRecords->AtAs<RecordEntry>(nBefore - 1) : nullptr;
     if (pLast && pLast->m_nOffset + pLast->m_nLength == nOldEnd) {
         // (A complete fixed-length record is cut again, too: the end of the data
         // left its flags as for a last record.)
         recut = *pLast;
         nStart = recut->m_nOffset;
+        // No line end between it and the record before: that one was cut at the
+        // longest record size, and the first cut did not allow an empty record here
+        // (a lone CR there vanishes once its LF comes).
+        if (nBefore >= 2) {
+            const RecordEntry* pPrev = m_pRecords->AtAs<RecordEntry>(nBefore - 2);
+            bAfterCut = pPrev->m_nOffset + pPrev->m_nLength == nStart;
+        }
         m_pRecords->Remove(nBefore - 1, 1);
     }
 
@@ -839,6 +847,7 @@ bool CTervikDoc::Extend() {
     params.m_eEncoding = EncodingOf(*this);
     CTableSink sink(*m_pRecords, m_nRecordsRead, m_nRecordCap);
     CRecordCutter cutter(params, sink, nStart);
+    if (bAfterCut) cutter.FollowCut();
     uint64_t nPos = nStart;
     bool bAll = true; // the data ended, not the table
     try {
@@ -865,13 +874,18 @@ bool CTervikDoc::Extend() {
 
     uint32_t nCount = m_pRecords->Count();
     if (recut) {
-        if (nCount < nBefore) {
+        if (nCount < nBefore && !bAll) {
             // Not even the old record found room again: it comes back as it was.
             m_pRecords->Append(&*recut);
             nCount = m_pRecords->Count();
-        } else {
+        } else if (nCount >= nBefore) {
             RecordEntry* pFirst = m_pRecords->AtAs<RecordEntry>(nBefore - 1);
             pFirst->m_nFlags |= recut->m_nFlags & RF_COLOUR_MASK;
+        } else if (recut->m_nFlags & RF_COLOUR_MASK) {
+            // A selected lone CR went into the line end before it: the index forgets it.
+            if (m_nSelected) --m_nSelected;
+            BeginBulkSelect();
+            EndBulkSelect();
         }
     }
     if (bAll) {
