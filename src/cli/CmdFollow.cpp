@@ -85,12 +85,12 @@ public:
     CPrinter(CTervikDoc& doc, const TextFormat& format) : m_doc(doc), m_text(format) {}
     uint32_t m_nNext = 0;
 
+    // Records a later refresh may still change wait (an open last line, and a
+    // record cut at the longest size right before it).
     void PrintComplete() {
-        uint32_t nEnd = m_doc.m_nRecords;
-        if (nEnd != 0 && !m_doc.LastRecordComplete()) {
-            --nEnd;
-            KeepPending(nEnd);
-        }
+        const uint32_t nEnd = m_doc.SettledRecords();
+        for (uint32_t r = nEnd; r < m_doc.m_nRecords; ++r)
+            KeepPending(r);
         PrintUpTo(nEnd);
     }
     void PrintAll() { PrintUpTo(m_doc.m_nRecords); }
@@ -99,27 +99,38 @@ public:
     // A fresh document: from its first record on.
     void Restart() {
         m_nNext = 0;
-        m_nPending = kMaxRecords;
+        m_pending.clear();
     }
 
 private:
     // The waiting record's text, taken while its bytes are there: a truncated file no
     // longer has them, yet they were part of the file.
+    struct Pending {
+        uint32_t nRecord;
+        RecordEntry entry;
+        std::string text;
+    };
     void KeepPending(uint32_t nRecord) {
-        if (IsPending(nRecord)) return;
-        m_nPending = nRecord;
-        m_pendingEntry = *m_doc.Record(nRecord);
-        m_pending = m_text.Text(m_doc, nRecord);
+        if (FindPending(nRecord)) return;
+        std::erase_if(m_pending, [&](const Pending& p) { return p.nRecord >= nRecord; });
+        Pending p;
+        p.nRecord = nRecord;
+        p.entry = *m_doc.Record(nRecord);
+        p.text = m_text.Text(m_doc, nRecord);
+        m_pending.push_back(std::move(p));
     }
-    bool IsPending(uint32_t nRecord) const {
+    const Pending* FindPending(uint32_t nRecord) const {
         const RecordEntry* e = m_doc.Record(nRecord);
-        return m_nPending == nRecord && m_pendingEntry.m_nOffset == e->m_nOffset &&
-               m_pendingEntry.m_nLength == e->m_nLength;
+        for (const Pending& p : m_pending)
+            if (e && p.nRecord == nRecord && p.entry.m_nOffset == e->m_nOffset &&
+                p.entry.m_nLength == e->m_nLength)
+                return &p;
+        return nullptr;
     }
     void PrintUpTo(uint32_t nEnd) {
         for (; m_nNext < nEnd; ++m_nNext) {
-            if (IsPending(m_nNext)) {
-                m_out.Put(m_pending);
+            if (const Pending* p = FindPending(m_nNext)) {
+                m_out.Put(p->text);
                 m_out.Put('\n');
             } else {
                 m_text.Put(m_out, m_doc, m_nNext);
@@ -133,9 +144,7 @@ private:
     CTervikDoc& m_doc;
     CRecordText m_text;
     COutput m_out;
-    uint32_t m_nPending = kMaxRecords;
-    RecordEntry m_pendingEntry{};
-    std::string m_pending;
+    std::vector<Pending> m_pending;
     bool m_bFailed = false;
 };
 

@@ -811,6 +811,19 @@ bool CTervikDoc::LastRecordComplete() const {
     return pLast->m_nOffset + pLast->m_nLength < static_cast<uint64_t>(m_nFileSize);
 }
 
+uint32_t CTervikDoc::SettledRecords() const {
+    const uint32_t n = m_pRecords ? m_pRecords->Count() : 0;
+    if (n == 0) return 0;
+    if (m_nFixedSize != 0) return LastRecordComplete() ? n : n - 1;
+    const auto endOf = [&](uint32_t i) {
+        const RecordEntry* e = m_pRecords->AtAs<RecordEntry>(i);
+        return e->m_nOffset + e->m_nLength;
+    };
+    if (endOf(n - 1) != static_cast<uint64_t>(m_nFileSize)) return n;
+    if (n >= 2 && endOf(n - 2) == m_pRecords->AtAs<RecordEntry>(n - 1)->m_nOffset) return n - 2;
+    return n - 1;
+}
+
 bool CTervikDoc::Extend() {
     if (!m_pRecords || !m_pBuffer || !m_hFile.IsOpen()) return false;
     const uint64_t nOldEnd = static_cast<uint64_t>(std::max<int64_t>(0, m_nFileSize));

@@ -109,6 +109,10 @@ public:
     // Whether the last record is complete: it has its line end (or its fixed length).
     // An unterminated last record may still grow.
     bool LastRecordComplete() const;
+    // The records a refresh never changes again: all but an open last record and a
+    // record cut at the longest size right before it (both are cut again with the
+    // data that continues them).
+    uint32_t SettledRecords() const;
     // Compares the open file with what the path names now, and its size with the
     // known part. A missing path counts as no change (a rotation in progress).
     FileChange CheckFileChange();

@@ -160,6 +160,9 @@ TEST_F(CliFollow, PiecesSplittingLineEndsAndCuts) {
           "a\0\r"s,
           "\0\n"s, "\0b\0\r\0"s, "\n\0"s},
          {}},
+        // Half a UTF-16 LF behind a record cut at the longest size: the cut is decided
+        // again once the LF is whole.
+        {{"\xFF\xFEx\0\n\0a\0\r\0\n"s, "\0b\0\n\0"s}, {"--maxrec", "4"}},
     };
     // All followers run at once; each piece goes to every file in turn.
     std::vector<test::RunningProcess> followers;
