@@ -13,6 +13,7 @@
 #include "search/ui/SearchBox.h"
 #include "search/ui/SearchDialog.h"
 #include "search/ui/SelectLinesDialog.h"
+#include "search/ui/TervikCalc.h"
 #include "views/DisplayText.h"
 #include "views/HexDump.h"
 #include "views/ui/GotoPosition.h"
@@ -706,6 +707,7 @@ bool CTervikView::OnCmdMsg(unsigned nId, CCmdUI* pUI) {
         {ID_VIEW_ONLY_SELECTED, &CTervikView::OnOnlySelected, &CTervikView::OnUpdateOnlySelected},
         {ID_VIEW_GOTO_LINE, &CTervikView::OnGotoLine, nullptr},
         {ID_SEARCH_DEFINE, &CTervikView::OnSearchDefine, nullptr},
+        {ID_CONVERSIONS, &CTervikView::OnConversions, nullptr},
         {ID_SELECT_LINES, &CTervikView::OnSelectLines, &CTervikView::OnUpdateSelectLines},
         {ID_SELECT_INVERT, &CTervikView::OnInvertSelection, &CTervikView::OnUpdateSelectLines},
         {ID_DESELECT_LINES, &CTervikView::OnDeselectLines, &CTervikView::OnUpdateNeedsSelection},
@@ -714,6 +716,12 @@ bool CTervikView::OnCmdMsg(unsigned nId, CCmdUI* pUI) {
         {ID_PREV_SELECTED, &CTervikView::OnPrevSelected, &CTervikView::OnUpdatePrevSelected},
     };
     return DispatchCommand(*this, kCommands, nId, pUI);
+}
+
+void CTervikView::OnConversions() {
+    const std::string marked; // the marking's text (its first line is enough) goes here
+    CTervikCalc dialog(marked, this);
+    dialog.exec();
 }
 
 // ------------------------------------------------------------------ painting

@@ -97,6 +97,8 @@ public:
     void SearchBackward(const std::string& patternLine);
     void OnSearchCommand(unsigned nId);
     void OnSearchDefine();
+    // "Was ist das? ...": the conversions dialog on the marked text.
+    void OnConversions();
     void OnUpdateSearchCommand(CCmdUI& ui);
 
 signals:
