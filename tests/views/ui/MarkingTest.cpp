@@ -56,6 +56,10 @@ protected:
 TEST_F(MarkingTest, DragCopiesStreamAndBlockText) {
     // cp1252 umlauts, a tab at column 0 (tab size 4).
     OpenOne(m_dir.Write("m.txt", "abcdef\nxyz \xE4\xF6\xFC\n0123456789\n\tT\nABCDEFG\n"));
+    // While the button is down the position pane shows the pointer's line and column.
+    QTest::mousePress(m_pView->viewport(), Qt::LeftButton, Qt::NoModifier, At(1, 2));
+    EXPECT_EQ(Frame().PositionText(), QString("Z 2(5), S 3"));
+    QTest::mouseRelease(m_pView->viewport(), Qt::LeftButton, Qt::NoModifier, At(1, 2));
     Drag(At(0, 3), At(1, 1));
     EXPECT_EQ(m_pView->MarkedTextSize(), 8u);
     EXPECT_EQ(Copy(), QString("def\r\nxy"));
