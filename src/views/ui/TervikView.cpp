@@ -88,6 +88,7 @@ CTervikView::CTervikView(CTervikDoc& doc, QWidget* pParent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     ApplyFont();
     m_doc.AddView(this);
+    connect(&m_markTimer, &QTimer::timeout, this, &CTervikView::OnMarkTimer);
     m_nTrackTop = kNoTrackTop;
     m_nKnownRecords = m_doc.m_nRecords;
     m_nKnownSize = DocumentSize();
@@ -291,6 +292,8 @@ void CTervikView::focusInEvent(QFocusEvent* pEvent) {
 }
 
 void CTervikView::keyPressEvent(QKeyEvent* pEvent) {
+    // Shift marks before the key scrolls.
+    MarkByKey(*pEvent);
     switch (pEvent->key()) {
     case Qt::Key_Up:
         OnVScroll(ScrollCode::LineUp, 0, true);
@@ -386,7 +389,11 @@ void CTervikView::OnUpdate(IDocumentView*, unsigned nHint) {
         m_nTrackTop = kNoTrackTop;
         m_textHit = {};
         m_dumpHit = {};
+        ClearMarking(m_mark);
     }
+    // Back in stream mode, marker columns beyond their line's end come back to it.
+    if (nHint == HINT_BLOCK_MARKING && !BlockMarking())
+        OnStreamModeSwitched(m_mark, DocumentForMark());
     if (nHint == HINT_RECORDS_APPENDED)
         FollowGrowth(m_st, m_nKnownRecords, m_nKnownSize, m_doc.m_nRecords, DocumentSize());
     else if (nHint == HINT_RELOADED && bShowedEnd)
@@ -714,6 +721,8 @@ bool CTervikView::OnCmdMsg(unsigned nId, CCmdUI* pUI) {
         {ID_EXPORT_SELECTED, &CTervikView::OnExportSelected, &CTervikView::OnUpdateNeedsSelection},
         {ID_NEXT_SELECTED, &CTervikView::OnNextSelected, &CTervikView::OnUpdateNextSelected},
         {ID_PREV_SELECTED, &CTervikView::OnPrevSelected, &CTervikView::OnUpdatePrevSelected},
+        {ID_EDIT_MARK_ALL, &CTervikView::OnMarkAll, nullptr},
+        {ID_MARK_CLEAR, &CTervikView::OnMarkClear, &CTervikView::OnUpdateMarkClear},
     };
     return DispatchCommand(*this, kCommands, nId, pUI);
 }
@@ -777,9 +786,25 @@ std::vector<SpanOverlay> CTervikView::BookmarkSpans(uint32_t) const {
     return {};
 }
 
-std::optional<std::pair<int, int>> CTervikView::MarkedColumns(uint32_t) const {
-    // Marking with the mouse and keys joins here.
-    return std::nullopt;
+void CTervikView::InvertCells(QPainter& painter, int y, std::string_view line, int64_t nFrom,
+                              int64_t nCount) {
+    nCount = std::min<int64_t>(nCount, static_cast<int64_t>(line.size()) - nFrom);
+    if (nFrom < 0 || nCount <= 0) return;
+    qreal x, w;
+    if (m_bFixedPitch && m_rawFont.isValid()) {
+        x = static_cast<qreal>(nFrom) * m_dAdvance;
+        w = static_cast<qreal>(nCount) * m_dAdvance;
+    } else {
+        const QFontMetricsF fm(font());
+        const QString whole = FromAnsi(line);
+        x = fm.horizontalAdvance(whole.left(static_cast<int>(nFrom)));
+        w = fm.horizontalAdvance(whole.mid(static_cast<int>(nFrom), static_cast<int>(nCount)));
+    }
+    painter.save();
+    painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    painter.fillRect(QRectF(x, y, w, m_nLineHeight), Qt::white);
+    painter.restore();
+    m_mark.m_bMarkingShown = true;
 }
 
 void CTervikView::PaintTextRows(QPainter& painter) {
@@ -793,6 +818,7 @@ void CTervikView::PaintTextRows(QPainter& painter) {
     uint8_t shown[kMaxColumns];
     std::string high, low;
     m_textHit.m_bShown = false;
+    m_mark.m_bMarkingShown = false;
     uint32_t r = m_st.m_nTopLine;
     int y = 0;
     for (int row = 0; row < nRows; ++row, y += nRowHeight) {
@@ -839,19 +865,11 @@ void CTervikView::PaintTextRows(QPainter& painter) {
                 DrawSpan(painter, y, line, m_textHit.m_nColumn, m_textHit.m_nLength,
                          ToQColor(colours.m_crSearchBackground)))
                 m_textHit.m_bShown = true;
-            if (const auto marked = MarkedColumns(r)) {
-                const int nFrom = std::max(0, marked->first - m_st.m_nLeftColumn);
-                const int nTo =
-                    std::min(static_cast<int>(line.size()), marked->second - m_st.m_nLeftColumn);
-                if (nTo > nFrom) {
-                    painter.save();
-                    painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-                    painter.fillRect(
-                        QRectF(nFrom * m_dAdvance, y, (nTo - nFrom) * m_dAdvance, m_nLineHeight),
-                        Qt::white);
-                    painter.restore();
-                }
-            }
+            // A line read to the limit may be longer; only its shown part matters.
+            const int64_t nLength = n < kMaxColumns ? m_st.m_nLeftColumn + int64_t{n} : INT32_MAX;
+            if (const auto marked = MarkedColumns(r, nLength))
+                if (const auto part = ShownPart(*marked, m_st.m_nLeftColumn))
+                    InvertCells(painter, y, line, part->first, part->second);
             if (bHex) {
                 BuildHexRows(reinterpret_cast<const uint8_t*>(raw),
                              reinterpret_cast<const uint8_t*>(hexBase.data()), n,
