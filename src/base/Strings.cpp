@@ -75,6 +75,8 @@ constexpr StringEntry kStrings[] = {
     {IDS_FILE_RELOADED, "Die Datei wurde gekürzt oder ersetzt und neu eingelesen; die "
                         "Selektionen der alten Datei sind verworfen."},
     {IDS_FOLLOW_RESTART, "Die Datei \"%s\" wurde gekürzt oder ersetzt; sie wird von vorn gelesen."},
+    {IDS_ASK_COPY_LARGE, "Die Markierung umfasst %s Bytes. Sollen sie wirklich in die "
+                         "Zwischenablage kopiert werden?"},
 };
 
 const std::unordered_map<unsigned, std::string>& Table() {

@@ -60,6 +60,8 @@ enum StringId : unsigned {
     IDS_FILE_REPLACED,
     IDS_FILE_RELOADED,
     IDS_FOLLOW_RESTART,
+    // Copying a very large marking.
+    IDS_ASK_COPY_LARGE,
 };
 
 // The text for an id in cp1252; empty when the id is unknown.
