@@ -7,11 +7,13 @@
 #include "framework/CommandTarget.h"
 #include "search/SearchEngine.h"
 #include "views/DisplayMode.h"
+#include "views/MarkModel.h"
 #include "views/ScrollModel.h"
 
 #include <QAbstractScrollArea>
 #include <QRawFont>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -99,6 +101,32 @@ public:
     void OnSearchDefine();
     void OnUpdateSearchCommand(CCmdUI& ui);
 
+    // --- context menu and manual line selection ---
+    enum class Pen { None, Select, Deselect };
+    Pen ActivePen() const { return m_ePen; }
+    // The colour index the select pen was loaded for.
+    int PenColour() const { return m_nPenColour; }
+    // The select pen takes the current selection colour when that changed.
+    void SyncPenColour();
+    // The position of the last right-click; the line may lie past the end.
+    int64_t ContextLine() const { return m_nContextLine; }
+    int64_t ContextColumn() const { return m_nContextColumn; }
+    // While set, the hook gets the right-button menu instead of it being shown
+    // (tests read and choose its items there).
+    using ContextMenuHook = std::function<void(class QMenu&)>;
+    static void SetContextMenuHook(ContextMenuHook hook);
+    void OnContextSelectBlue();
+    void OnContextSelectRed();
+    void OnContextSelectGreen();
+    void OnContextDeselect();
+    void OnHandSelect();
+    void OnUpdateHandSelect(CCmdUI& ui);
+    void OnHandDeselect();
+    void OnUpdateHandDeselect(CCmdUI& ui);
+    void OnMarkedSelect();
+    void OnMarkedDeselect();
+    void OnUpdateMarkedRange(CCmdUI& ui);
+
 signals:
     // The view became the one the user works with.
     void Activated(CTervikView* pView);
@@ -111,6 +139,8 @@ protected:
     void keyPressEvent(QKeyEvent* pEvent) override;
     void wheelEvent(QWheelEvent* pEvent) override;
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+    // The right button and the pens are served before the marking sees the mouse.
+    bool viewportEvent(QEvent* pEvent) override;
 
 private:
     void ApplyFont();
@@ -153,6 +183,33 @@ private:
     qreal m_dAdvance = 8;
     std::vector<quint32> m_runGlyphs;
     std::vector<QPointF> m_runPositions;
+
+    // Context menu and pens.
+    void OpenContextMenu(const QPoint& pt);
+    // Add-on commands join the context menu here once add-ons exist.
+    void AppendAddOnItems(class QMenu& menu);
+    // Selects the right-clicked line in colour index nColour.
+    void SelectContextLine(int nColour);
+    // The pen acts on the line under pt; bButtonDown for a press, false for a drag.
+    void PenAt(const QPoint& pt, bool bButtonDown);
+    void SetPen(Pen ePen);
+    // Deselects a line shown at client height y and repaints; false when it was
+    // not selected.
+    bool DeselectLine(uint32_t nRecord, int y);
+    // The colour index of a selected line, -1 when it is not selected.
+    int LineColourIndex(int64_t nRecord) const;
+    // Repaints the band of the record shown at client height y.
+    void RepaintLineBand(int y);
+    void SetMarkedRangeSelected(bool bSelect);
+    const MarkState& ContextMarking() const;
+    // Bytes a copy of the marking takes, its NUL included.
+    uint64_t ContextMarkedSize() const;
+    std::optional<MarkPos> HitAt(const QPoint& pt) const;
+    int64_t m_nContextLine = 0;
+    int64_t m_nContextColumn = 0;
+    QPoint m_ptContext;
+    Pen m_ePen = Pen::None;
+    int m_nPenColour = 0;
 };
 
 } // namespace tervik
