@@ -1,6 +1,6 @@
 // Paints one screen of 50 rows at 1,000 random positions of a large record table,
-// in text and hex display, and prints the median and worst time per paint, for a
-// table of 1 M and one of 100 M records (sparse files of 80-byte records).
+// in text and hex display and in text with everything marked, and prints the median and worst time
+// per paint, for a table of 1 M and one of 100 M records (sparse files of 80-byte records).
 //   tervik-bench-paint [FOLDER]
 #include "app/ui/ChildFrame.h"
 #include "app/ui/MainFrame.h"
@@ -70,8 +70,11 @@ void Measure(CTervikApp& app, const std::string& path, uint64_t nRecords) {
     QApplication::processEvents();
     std::mt19937_64 rng(42);
     QImage image(pView->viewport()->size(), QImage::Format_ARGB32_Premultiplied);
-    for (DisplayMode mode : {DisplayMode::Text, DisplayMode::Hex}) {
+    // The third case paints with every line on screen marked.
+    for (int nCase = 0; nCase < 3; ++nCase) {
+        const DisplayMode mode = nCase == 1 ? DisplayMode::Hex : DisplayMode::Text;
         pView->SetMode(mode);
+        if (nCase == 2) pView->OnMarkAll();
         std::vector<double> ms;
         for (int i = 0; i < 1000; ++i) {
             pView->SetTopLine(static_cast<uint32_t>(rng() % nRecords));
@@ -86,8 +89,10 @@ void Measure(CTervikApp& app, const std::string& path, uint64_t nRecords) {
         std::printf("%11llu Datensätze, %-4s: Median %.3f ms, schlechtester %.3f ms (Öffnen %.1f "
                     "s, %d Zeilen sichtbar)\n",
                     static_cast<unsigned long long>(nRecords),
-                    mode == DisplayMode::Text ? "Text" : "Hex", ms[ms.size() / 2], ms.back(),
-                    openSeconds, pView->VisibleLines());
+                    nCase == 2                  ? "mark"
+                    : mode == DisplayMode::Text ? "Text"
+                                                : "Hex",
+                    ms[ms.size() / 2], ms.back(), openSeconds, pView->VisibleLines());
     }
     pFrame->close();
     QApplication::processEvents();

@@ -403,14 +403,19 @@ void CMainFrame::OnFocusSearchBox() {
 }
 
 void CMainFrame::OnEditCopy() {
+    // A search field's own selection first, else the active view's marking.
     QComboBox* pBox = FocusedSearchBox();
     if (pBox && pBox->lineEdit() && pBox->lineEdit()->hasSelectedText())
         QApplication::clipboard()->setText(pBox->lineEdit()->selectedText());
+    else if (CTervikView* pView = ActiveView())
+        pView->CopyMarking();
 }
 
 void CMainFrame::OnUpdateEditCopy(CCmdUI& ui) {
-    ui.Enable(m_pSearchBox && m_pSearchBox->hasFocus() && m_pSearchBox->lineEdit() &&
-              m_pSearchBox->lineEdit()->hasSelectedText());
+    QComboBox* pBox = FocusedSearchBox();
+    CTervikView* pView = ActiveView();
+    ui.Enable((pBox && pBox->lineEdit() && pBox->lineEdit()->hasSelectedText()) ||
+              (pView && pView->HasMarking()));
 }
 
 void CMainFrame::OnEditCut() {

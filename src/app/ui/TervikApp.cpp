@@ -294,6 +294,7 @@ bool CTervikApp::OnCmdMsg(unsigned nId, CCmdUI* pUI) {
         {ID_FILE_PRINT_SETUP, &CTervikApp::OnFilePrintSetup, nullptr},
         {ID_SCRIPT_RECORD, &CTervikApp::OnScriptRecord, &CTervikApp::OnUpdateScriptRecord},
         {ID_SCRIPT_PLAY, &CTervikApp::OnScriptPlay, &CTervikApp::OnUpdateScriptPlay},
+        {ID_BLOCK_MARKING, &CTervikApp::OnBlockMarking, &CTervikApp::OnUpdateBlockMarking},
     };
     if (nId >= ID_FILE_MRU_FILE1 && nId <= ID_FILE_MRU_FILE8) {
         const int nIndex = static_cast<int>(nId - ID_FILE_MRU_FILE1);
@@ -345,6 +346,16 @@ void CTervikApp::OnUpdateScriptRecord(CCmdUI& ui) {
     const bool bOn = m_recording.IsOpen();
     ui.SetCheck(bOn ? 1 : 0);
     ui.SetText(bOn ? "Aufnehmen beenden" : "Aufnehmen starten...");
+}
+
+void CTervikApp::OnBlockMarking() {
+    m_bBlockMarking = !m_bBlockMarking;
+    for (CTervikDoc* pDoc : m_documents)
+        pDoc->UpdateAllViews(nullptr, HINT_BLOCK_MARKING);
+}
+
+void CTervikApp::OnUpdateBlockMarking(CCmdUI& ui) {
+    ui.SetCheck(m_bBlockMarking ? 1 : 0);
 }
 
 void CTervikApp::RecordScript(std::string_view statement) {

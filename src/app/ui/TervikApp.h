@@ -62,6 +62,9 @@ public:
     // Selection scripts: recording on and off, playback on the active view's document.
     void OnScriptRecord();
     void OnUpdateScriptRecord(CCmdUI& ui);
+    // "Markieren im Blockmodus": one flag for all views, which repaint with the hint.
+    void OnBlockMarking();
+    void OnUpdateBlockMarking(CCmdUI& ui);
     void OnScriptPlay();
     void OnUpdateScriptPlay(CCmdUI& ui);
     bool OnCmdMsg(unsigned nId, CCmdUI* pUI) override;

@@ -93,6 +93,7 @@ CTervikView::CTervikView(CTervikDoc& doc, QWidget* pParent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     ApplyFont();
     m_doc.AddView(this);
+    connect(&m_markTimer, &QTimer::timeout, this, &CTervikView::OnMarkTimer);
     m_nTrackTop = kNoTrackTop;
     m_nKnownRecords = m_doc.m_nRecords;
     m_nKnownSize = DocumentSize();
@@ -297,6 +298,8 @@ void CTervikView::focusInEvent(QFocusEvent* pEvent) {
 }
 
 void CTervikView::keyPressEvent(QKeyEvent* pEvent) {
+    // Shift marks before the key scrolls.
+    MarkByKey(*pEvent);
     switch (pEvent->key()) {
     case Qt::Key_Up:
         OnVScroll(ScrollCode::LineUp, 0, true);
@@ -392,7 +395,11 @@ void CTervikView::OnUpdate(IDocumentView*, unsigned nHint) {
         m_nTrackTop = kNoTrackTop;
         m_textHit = {};
         m_dumpHit = {};
+        ClearMarking(m_mark);
     }
+    // Back in stream mode, marker columns beyond their line's end come back to it.
+    if (nHint == HINT_BLOCK_MARKING && !BlockMarking())
+        OnStreamModeSwitched(m_mark, DocumentForMark());
     if (nHint == HINT_RECORDS_APPENDED)
         FollowGrowth(m_st, m_nKnownRecords, m_nKnownSize, m_doc.m_nRecords, DocumentSize());
     else if (nHint == HINT_RELOADED && bShowedEnd)
@@ -719,6 +726,8 @@ bool CTervikView::OnCmdMsg(unsigned nId, CCmdUI* pUI) {
         {ID_EXPORT_SELECTED, &CTervikView::OnExportSelected, &CTervikView::OnUpdateNeedsSelection},
         {ID_NEXT_SELECTED, &CTervikView::OnNextSelected, &CTervikView::OnUpdateNextSelected},
         {ID_PREV_SELECTED, &CTervikView::OnPrevSelected, &CTervikView::OnUpdatePrevSelected},
+        {ID_EDIT_MARK_ALL, &CTervikView::OnMarkAll, nullptr},
+        {ID_MARK_CLEAR, &CTervikView::OnMarkClear, &CTervikView::OnUpdateMarkClear},
         // Context menu and pens.
         {ID_CONTEXT_SELECT_BLUE, &CTervikView::OnContextSelectBlue, nullptr},
         {ID_CONTEXT_SELECT_RED, &CTervikView::OnContextSelectRed, nullptr},
@@ -730,6 +739,8 @@ bool CTervikView::OnCmdMsg(unsigned nId, CCmdUI* pUI) {
         {ID_HAND_DESELECT, &CTervikView::OnHandDeselect, &CTervikView::OnUpdateHandDeselect},
         {ID_MARKED_SELECT, &CTervikView::OnMarkedSelect, &CTervikView::OnUpdateMarkedRange},
         {ID_MARKED_DESELECT, &CTervikView::OnMarkedDeselect, &CTervikView::OnUpdateMarkedRange},
+        {ID_MARK_POINT_FIRST, &CTervikView::OnMarkPointFirst, nullptr},
+        {ID_MARK_POINT_SECOND, &CTervikView::OnMarkPointSecond, nullptr},
     };
     return DispatchCommand(*this, kCommands, nId, pUI);
 }
@@ -830,7 +841,7 @@ int CTervikView::LineColourIndex(int64_t nRecord) const {
 }
 
 void CTervikView::OpenContextMenu(const QPoint& pt) {
-    const std::optional<MarkPos> hit = HitAt(pt);
+    const std::optional<MarkPos> hit = ContextHit(pt);
     if (!hit) return;
     m_nContextLine = hit->m_nLine;
     m_nContextColumn = hit->m_nColumn;
@@ -878,7 +889,7 @@ void CTervikView::OpenContextMenu(const QPoint& pt) {
     }
 
     // How much is marked, and the two marker points.
-    const MarkState& mark = ContextMarking();
+    const MarkState& mark = Marking();
     if (!mark.m_bMarking) {
         remove(ID_EDIT_COPY);
         remove(ID_CONTEXT_MARKED_BYTES);
@@ -892,7 +903,7 @@ void CTervikView::OpenContextMenu(const QPoint& pt) {
         }
     } else {
         // The copy's size without its terminating NUL.
-        const uint64_t nSize = ContextMarkedSize();
+        const uint64_t nSize = MarkedTextSize();
         const uint64_t nMarked = nSize > 0 ? nSize - 1 : 0;
         QAction* pCount = items[ID_CONTEXT_MARKED_BYTES];
         pCount->setText(nMarked == 1 ? QString::fromUtf8(kOneByteMarked)
@@ -1036,7 +1047,7 @@ void CTervikView::OnUpdateHandDeselect(CCmdUI& ui) {
 }
 
 void CTervikView::PenAt(const QPoint& pt, bool bButtonDown) {
-    const std::optional<MarkPos> hit = HitAt(pt);
+    const std::optional<MarkPos> hit = HitTestPoint(pt);
     if (!hit || hit->m_nLine < 0 || hit->m_nLine >= m_doc.m_nRecords) return;
     const auto r = static_cast<uint32_t>(hit->m_nLine);
     if (m_ePen == Pen::Select) {
@@ -1060,7 +1071,7 @@ void CTervikView::PenAt(const QPoint& pt, bool bButtonDown) {
 }
 
 void CTervikView::SetMarkedRangeSelected(bool bSelect) {
-    const MarkState& mark = ContextMarking();
+    const MarkState& mark = Marking();
     if (!mark.m_bMarking || m_doc.m_nRecords == 0) return;
     const int64_t nLastRecord = m_doc.m_nRecords - 1;
     const auto nFirst = static_cast<uint32_t>(
@@ -1106,31 +1117,23 @@ void CTervikView::OnMarkedDeselect() {
     SetMarkedRangeSelected(false);
 }
 void CTervikView::OnUpdateMarkedRange(CCmdUI& ui) {
-    ui.Enable(ContextMarking().m_bMarking);
+    ui.Enable(Marking().m_bMarking);
 }
 
-const MarkState& CTervikView::ContextMarking() const {
-    // The view's marking joins here.
-    static const MarkState s_none;
-    return s_none;
+void CTervikView::OnMarkPointFirst() {
+    SetMarkPoint(false, {m_nContextLine, m_nContextColumn});
 }
 
-uint64_t CTervikView::ContextMarkedSize() const {
-    return 0;
+void CTervikView::OnMarkPointSecond() {
+    SetMarkPoint(true, {m_nContextLine, m_nContextColumn});
 }
 
-std::optional<MarkPos> CTervikView::HitAt(const QPoint& pt) const {
-    HitGeometry g;
-    g.nClientWidth = viewport()->width();
-    g.nClientHeight = viewport()->height();
-    g.nLineHeight = m_nLineHeight;
-    g.nCharWidth = m_nCharWidth;
-    g.bFixedPitch = true;
-    MarkDocument d;
-    d.nRecords = m_doc.m_nRecords;
-    CTervikDoc* pDoc = &m_doc;
-    d.next = [pDoc](uint32_t& n) { return pDoc->NextSelected(n); };
-    return HitTest(m_st, g, d, pt.x(), pt.y());
+std::optional<MarkPos> CTervikView::ContextHit(const QPoint& pt) const {
+    if (m_st.m_eMode != DisplayMode::Dump) return HitTestPoint(pt);
+    // The dump has no lines of its own: the rows count from the top line.
+    const HitGeometry g{viewport()->width(), viewport()->height(), m_nLineHeight, m_nCharWidth,
+                        true};
+    return HitTest(m_st, g, DocumentForMark(), pt.x(), pt.y());
 }
 
 // ------------------------------------------------------------------ painting
@@ -1186,9 +1189,25 @@ std::vector<SpanOverlay> CTervikView::BookmarkSpans(uint32_t) const {
     return {};
 }
 
-std::optional<std::pair<int, int>> CTervikView::MarkedColumns(uint32_t) const {
-    // Marking with the mouse and keys joins here.
-    return std::nullopt;
+void CTervikView::InvertCells(QPainter& painter, int y, std::string_view line, int64_t nFrom,
+                              int64_t nCount) {
+    nCount = std::min<int64_t>(nCount, static_cast<int64_t>(line.size()) - nFrom);
+    if (nFrom < 0 || nCount <= 0) return;
+    qreal x, w;
+    if (m_bFixedPitch && m_rawFont.isValid()) {
+        x = static_cast<qreal>(nFrom) * m_dAdvance;
+        w = static_cast<qreal>(nCount) * m_dAdvance;
+    } else {
+        const QFontMetricsF fm(font());
+        const QString whole = FromAnsi(line);
+        x = fm.horizontalAdvance(whole.left(static_cast<int>(nFrom)));
+        w = fm.horizontalAdvance(whole.mid(static_cast<int>(nFrom), static_cast<int>(nCount)));
+    }
+    painter.save();
+    painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    painter.fillRect(QRectF(x, y, w, m_nLineHeight), Qt::white);
+    painter.restore();
+    m_mark.m_bMarkingShown = true;
 }
 
 void CTervikView::PaintTextRows(QPainter& painter) {
@@ -1202,6 +1221,7 @@ void CTervikView::PaintTextRows(QPainter& painter) {
     uint8_t shown[kMaxColumns];
     std::string high, low;
     m_textHit.m_bShown = false;
+    m_mark.m_bMarkingShown = false;
     uint32_t r = m_st.m_nTopLine;
     int y = 0;
     for (int row = 0; row < nRows; ++row, y += nRowHeight) {
@@ -1248,19 +1268,11 @@ void CTervikView::PaintTextRows(QPainter& painter) {
                 DrawSpan(painter, y, line, m_textHit.m_nColumn, m_textHit.m_nLength,
                          ToQColor(colours.m_crSearchBackground)))
                 m_textHit.m_bShown = true;
-            if (const auto marked = MarkedColumns(r)) {
-                const int nFrom = std::max(0, marked->first - m_st.m_nLeftColumn);
-                const int nTo =
-                    std::min(static_cast<int>(line.size()), marked->second - m_st.m_nLeftColumn);
-                if (nTo > nFrom) {
-                    painter.save();
-                    painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-                    painter.fillRect(
-                        QRectF(nFrom * m_dAdvance, y, (nTo - nFrom) * m_dAdvance, m_nLineHeight),
-                        Qt::white);
-                    painter.restore();
-                }
-            }
+            // A line read to the limit may be longer; only its shown part matters.
+            const int64_t nLength = n < kMaxColumns ? m_st.m_nLeftColumn + int64_t{n} : INT32_MAX;
+            if (const auto marked = MarkedColumns(r, nLength))
+                if (const auto part = ShownPart(*marked, m_st.m_nLeftColumn))
+                    InvertCells(painter, y, line, part->first, part->second);
             if (bHex) {
                 BuildHexRows(reinterpret_cast<const uint8_t*>(raw),
                              reinterpret_cast<const uint8_t*>(hexBase.data()), n,

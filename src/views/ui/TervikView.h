@@ -12,6 +12,7 @@
 
 #include <QAbstractScrollArea>
 #include <QRawFont>
+#include <QTimer>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -101,6 +102,31 @@ public:
     void OnSearchDefine();
     void OnUpdateSearchCommand(CCmdUI& ui);
 
+    // --- marking (text and hex modes) ---
+    // Used by the context menu and the conversions dialog; positions are record
+    // numbers and 0-based display columns after tab expansion.
+    const MarkState& Marking() const { return m_mark; }
+    bool HasMarking() const { return m_mark.m_bMarking; }
+    // The marker pair ordered, first not after second; none without a marking.
+    std::optional<std::pair<MarkPos, MarkPos>> MarkedRange() const;
+    // The marked text as a copy takes it: cp1252, tabs as runs of tab characters,
+    // no OEM/EBCDIC display conversion, CR LF between lines. Empty without a
+    // marking or when memory cannot be had.
+    std::string MarkedText() const;
+    // Bytes of a copy with its terminating NUL (0 = nothing to copy); the
+    // context menu shows this minus 1 as the marked bytes.
+    uint64_t MarkedTextSize() const;
+    // The line and column under a viewport point; none outside the text area.
+    std::optional<MarkPos> HitTestPoint(const QPoint& pt) const;
+    // The marker point commands of the context menu at a hit position.
+    void SetMarkPoint(bool bSecond, const MarkPos& pos);
+    // Copies the marking to the clipboard (the main frame's copy command).
+    void CopyMarking();
+    // What marking reads of the document.
+    MarkDocument DocumentForMark() const;
+    void OnMarkAll();
+    void OnMarkClear();
+    void OnUpdateMarkClear(CCmdUI& ui);
     // --- context menu and manual line selection ---
     enum class Pen { None, Select, Deselect };
     Pen ActivePen() const { return m_ePen; }
@@ -126,6 +152,8 @@ public:
     void OnMarkedSelect();
     void OnMarkedDeselect();
     void OnUpdateMarkedRange(CCmdUI& ui);
+    void OnMarkPointFirst();
+    void OnMarkPointSecond();
 
 signals:
     // The view became the one the user works with.
@@ -138,6 +166,10 @@ protected:
     void focusInEvent(QFocusEvent* pEvent) override;
     void keyPressEvent(QKeyEvent* pEvent) override;
     void wheelEvent(QWheelEvent* pEvent) override;
+    void mousePressEvent(QMouseEvent* pEvent) override;
+    void mouseMoveEvent(QMouseEvent* pEvent) override;
+    void mouseReleaseEvent(QMouseEvent* pEvent) override;
+    void mouseDoubleClickEvent(QMouseEvent* pEvent) override;
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
     // The right button and the pens are served before the marking sees the mouse.
     bool viewportEvent(QEvent* pEvent) override;
@@ -156,12 +188,22 @@ private:
     bool DrawSpan(QPainter& painter, int y, std::string_view line, uint32_t nColumn,
                   uint32_t nLength, const QColor& back);
     std::vector<SpanOverlay> BookmarkSpans(uint32_t nRecord) const;
-    // The marked columns [first, last) of a record, none when it is not marked.
-    std::optional<std::pair<int, int>> MarkedColumns(uint32_t nRecord) const;
+    // The marked columns of a record of nLength columns, none when it is not marked.
+    std::optional<ColumnRange> MarkedColumns(uint32_t nRecord, int64_t nLength) const;
+    // Inverts characters nFrom..nFrom+nCount of a shown line (the marking).
+    void InvertCells(QPainter& painter, int y, std::string_view line, int64_t nFrom,
+                     int64_t nCount);
     // Draws characters nFrom..nFrom+nCount of a cp1252 line on a cell background,
     // placed as if the whole line were drawn from x = 0.
     void DrawCells(QPainter& painter, int y, std::string_view line, int nFrom, int nCount,
                    const QColor& back, const QColor& fore);
+
+    // Mouse marking: a move with the button down, and the edge scrolling.
+    void MarkMouseMove(QPoint pt);
+    void OnMarkTimer();
+    // Shift with a navigation key marks from the top line; true when handled.
+    void MarkByKey(const QKeyEvent& event);
+    bool BlockMarking() const;
 
     CTervikDoc& m_doc;
     ScrollState m_st{};
@@ -183,6 +225,10 @@ private:
     qreal m_dAdvance = 8;
     std::vector<quint32> m_runGlyphs;
     std::vector<QPointF> m_runPositions;
+    // The marking and its drag.
+    MarkState m_mark;
+    QTimer m_markTimer; // 2408: scrolls while a drag is at the edge
+    QPoint m_lastMousePos;
 
     // Context menu and pens.
     void OpenContextMenu(const QPoint& pt);
@@ -201,10 +247,8 @@ private:
     // Repaints the band of the record shown at client height y.
     void RepaintLineBand(int y);
     void SetMarkedRangeSelected(bool bSelect);
-    const MarkState& ContextMarking() const;
-    // Bytes a copy of the marking takes, its NUL included.
-    uint64_t ContextMarkedSize() const;
-    std::optional<MarkPos> HitAt(const QPoint& pt) const;
+    // The line and column of a right-click, in the dump too (from the top line).
+    std::optional<MarkPos> ContextHit(const QPoint& pt) const;
     int64_t m_nContextLine = 0;
     int64_t m_nContextColumn = 0;
     QPoint m_ptContext;

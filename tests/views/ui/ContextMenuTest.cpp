@@ -133,6 +133,9 @@ TEST_F(ContextMenuTest, LineItemsFollowTheClickedLinesColour) {
     // The hex display shows three rows per line: row 7 belongs to line 3.
     ASSERT_TRUE(Frame().ExecuteCommand(ID_VIEW_HEX));
     EXPECT_EQ(RightClick(Cell(7, 0)).front(), kHead.arg(3).arg(9).arg(1));
+    // The dump opens the menu too; its rows count from the top line.
+    ASSERT_TRUE(Frame().ExecuteCommand(ID_VIEW_DUMP));
+    EXPECT_EQ(RightClick(Cell(1, 0)).front(), kHead.arg(2).arg(9).arg(1));
 }
 
 TEST_F(ContextMenuTest, LineCommandsSelectRecolourAndDeselect) {
@@ -152,6 +155,40 @@ TEST_F(ContextMenuTest, LineCommandsSelectRecolourAndDeselect) {
     EXPECT_EQ(Colour(2), -1);
     EXPECT_EQ(m_pDoc->m_nSelected, 0u);
     EXPECT_FALSE(m_pView->OnlySelected());
+}
+
+TEST_F(ContextMenuTest, MarkerPointsAndTheMarkedByteCount) {
+    OpenOne(m_dir.Write("points.txt", "abcdef\r\nxyz\r\nline three here\r\n"));
+    // A marker point at line 3, column 7.
+    RightClick(Cell(2, 6), "Markierpunkt setzen");
+    EXPECT_EQ(
+        RightClick(Cell(0, 0)),
+        (QStringList{kHead.arg(1).arg(6).arg(1), "-", "selektiere Zeile blau",
+                     "selektiere Zeile rot", "selektiere Zeile grün", "-", "Markierpunkt löschen",
+                     "Markierpunkt (Z3, S7) ersetzen", "Markierpunkt setzen"}));
+    // The second point makes a marking; one byte from (3, 7) to (3, 7).
+    RightClick(Cell(2, 6), "Markierpunkt setzen");
+    QStringList items = RightClick(Cell(0, 0));
+    EXPECT_TRUE(items.contains("~1 Byte ist markiert")) << items.join('|').toStdString();
+    // The stream example: (0, 3) to (1, 1) over abcdef and xyz copies 8 bytes with the NUL.
+    RightClick(Cell(0, 3), "Markierpunkt (Z3, S7) ersetzen", 0);
+    RightClick(Cell(1, 1), "Markierpunkt (Z3, S7) ersetzen", 0);
+    items = RightClick(Cell(0, 0));
+    EXPECT_EQ(items.mid(6),
+              (QStringList{"~7 Bytes sind markiert", "&Kopieren\tStrg+C", "Markierung löschen",
+                           "Markierpunkt (Z1, S4) ersetzen", "Markierpunkt (Z2, S2) ersetzen"}));
+    // "Markierten Bereich" selects lines 1 and 2 in the current colour, then deselects them.
+    ASSERT_TRUE(Frame().ExecuteCommand(ID_MARKED_SELECT));
+    EXPECT_EQ(m_pDoc->m_nSelected, 2u);
+    EXPECT_EQ(Colour(0), 0);
+    EXPECT_EQ(Colour(1), 0);
+    EXPECT_EQ(Colour(2), -1);
+    ASSERT_TRUE(Frame().ExecuteCommand(ID_MARKED_DESELECT));
+    EXPECT_EQ(m_pDoc->m_nSelected, 0u);
+    // Dropping the marking leaves one "Markierpunkt setzen" again.
+    RightClick(Cell(0, 0), "Markierung löschen");
+    EXPECT_EQ(RightClick(Cell(0, 0)).mid(6), QStringList{"Markierpunkt setzen"});
+    EXPECT_FALSE(Frame().UpdateCommand(ID_MARKED_SELECT).m_bEnabled);
 }
 
 TEST_F(ContextMenuTest, SelectPenDragSelectsTenLinesAndRecolours) {

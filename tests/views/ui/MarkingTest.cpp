@@ -1,0 +1,160 @@
+#include "app/ui/ChildFrame.h"
+#include "document/TervikDoc.h"
+#include "framework/CommandIds.h"
+#include "ui/Screenshot.h"
+#include "ui/ShellFixture.h"
+#include "views/ui/TervikView.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QTest>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace tervik {
+namespace {
+
+class MarkingTest : public test::ShellTest {
+protected:
+    CTervikView* m_pView = nullptr;
+
+    void OpenOne(const std::string& path) {
+        ASSERT_TRUE(Start({QString::fromStdString(path)}));
+        auto* pFrame = qobject_cast<CChildFrame*>(Frame().MdiArea()->subWindowList().front());
+        ASSERT_NE(pFrame, nullptr);
+        pFrame->showNormal();
+        pFrame->resize(600, 300);
+        Settle();
+        m_pView = pFrame->ActiveView();
+        m_pView->setFocus();
+        Settle();
+        QApplication::clipboard()->setText("before");
+    }
+    // The middle of a character cell.
+    QPoint At(int nLine, int nColumn) const {
+        return {nColumn * m_pView->CharWidth() + m_pView->CharWidth() / 2,
+                nLine * m_pView->LineHeight() + m_pView->LineHeight() / 2};
+    }
+    void Drag(QPoint from, QPoint to) {
+        QWidget* pPort = m_pView->viewport();
+        QTest::mousePress(pPort, Qt::LeftButton, Qt::NoModifier, from);
+        QTest::mouseMove(pPort, (from + to) / 2);
+        QTest::mouseMove(pPort, to);
+        QTest::mouseRelease(pPort, Qt::LeftButton, Qt::NoModifier, to);
+    }
+    // Strg+C as the user presses it, to the widget with the focus.
+    QString Copy() {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::ControlModifier);
+        return QApplication::clipboard()->text();
+    }
+};
+
+TEST_F(MarkingTest, DragCopiesStreamAndBlockText) {
+    // cp1252 umlauts, a tab at column 0 (tab size 4).
+    OpenOne(m_dir.Write("m.txt", "abcdef\nxyz \xE4\xF6\xFC\n0123456789\n\tT\nABCDEFG\n"));
+    Drag(At(0, 3), At(1, 1));
+    EXPECT_EQ(m_pView->MarkedTextSize(), 8u);
+    EXPECT_EQ(Copy(), QString("def\r\nxy"));
+    // Upwards, over the umlauts: the clipboard has them as Unicode.
+    Drag(At(1, 6), At(0, 4));
+    EXPECT_EQ(Copy(), QString::fromUtf8("ef\r\nxyz äöü"));
+    test::SaveScreenshot(*m_pView, "marking-stream");
+    // Block mode, from (2, 5) to (4, 8): cut to each line's length.
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_BLOCK_MARKING));
+    EXPECT_EQ(Frame().UpdateCommand(ID_BLOCK_MARKING).m_nCheck, 1);
+    Drag(At(2, 5), At(4, 8));
+    EXPECT_EQ(Copy(), QString("5678\r\n\r\nFG"));
+    test::SaveScreenshot(*m_pView, "marking-block");
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_BLOCK_MARKING));
+    // A mode switch keeps the marking.
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_VIEW_HEX));
+    EXPECT_TRUE(m_pView->HasMarking());
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_VIEW_TEXT));
+    // A whole line with the tab: a run of four tab characters.
+    Drag(At(3, 0), At(3, 9));
+    EXPECT_EQ(Copy(), QString("\t\t\t\tT"));
+}
+
+TEST_F(MarkingTest, DoubleClickMarksWordOrLine) {
+    OpenOne(m_dir.Write("w.txt", "a=bc;d\n"));
+    QTest::mouseDClick(m_pView->viewport(), Qt::LeftButton, Qt::NoModifier, At(0, 2));
+    EXPECT_EQ(Copy(), QString("bc"));
+    QTest::mouseDClick(m_pView->viewport(), Qt::LeftButton, Qt::NoModifier, At(0, 1));
+    EXPECT_EQ(Copy(), QString("a=bc;d"));
+    // A click drops the marking; the copy command is disabled then.
+    QTest::mouseClick(m_pView->viewport(), Qt::LeftButton, Qt::NoModifier, At(0, 0));
+    EXPECT_FALSE(m_pView->HasMarking());
+    EXPECT_FALSE(Frame().UpdateCommand(ID_EDIT_COPY).m_bEnabled);
+}
+
+TEST_F(MarkingTest, DragBelowTheWindowScrollsAndExtends) {
+    OpenOne(Log("long.log", 400));
+    QWidget* pPort = m_pView->viewport();
+    const QPoint bottom(20, pPort->height() - 2);
+    QTest::mousePress(pPort, Qt::LeftButton, Qt::NoModifier, At(0, 1));
+    QTest::mouseMove(pPort, At(1, 1));
+    QTest::mouseMove(pPort, bottom);
+    QTest::qWait(550);
+    QTest::mouseRelease(pPort, Qt::LeftButton, Qt::NoModifier, bottom);
+    EXPECT_GE(m_pView->TopLine(), 3u);
+    const auto range = m_pView->MarkedRange();
+    ASSERT_TRUE(range);
+    EXPECT_EQ(range->first, (MarkPos{0, 1}));
+    EXPECT_GT(range->second.m_nLine, m_pView->VisibleLines());
+}
+
+TEST_F(MarkingTest, ShiftKeysMarkAllAndClear) {
+    std::string data;
+    for (int i = 0; i < 100; ++i)
+        data += "line " + std::to_string(i) + "\n";
+    OpenOne(m_dir.Write("k.txt", data));
+    // Each Shift step marks the top line before the view moves on.
+    QTest::keyClick(m_pView, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(m_pView, Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(Copy(), QString("line 0\r\nline 1"));
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_EDIT_MARK_ALL));
+    const QString all = Copy();
+    EXPECT_TRUE(all.startsWith("line 0\r\nline 1\r\n"));
+    EXPECT_TRUE(all.endsWith("line 98\r\nline 99"));
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_MARK_CLEAR));
+    EXPECT_FALSE(Frame().UpdateCommand(ID_MARK_CLEAR).m_bEnabled);
+    // Nothing marked: the clipboard stays as it was.
+    EXPECT_EQ(Copy(), all);
+    // The search field's own selection goes first.
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_EDIT_MARK_ALL));
+    QComboBox* pBox = Frame().SearchBox();
+    pBox->setFocus();
+    pBox->setEditText("Suchtext");
+    pBox->lineEdit()->selectAll();
+    EXPECT_EQ(Copy(), QString("Suchtext"));
+}
+
+TEST_F(MarkingTest, HugeMarkingAsksFirst) {
+    // 300 MB of holes in records of 4096 bytes; the answer is not "Ja".
+    const std::string path = m_dir.File("huge.dat");
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ASSERT_EQ(::ftruncate(fd, off_t{300} << 20), 0);
+    ::close(fd);
+    ASSERT_TRUE(Start());
+    const OpenDialogValues values{false, 4096, 0, 0};
+    m_app->m_openOptions.BeforeDialog();
+    m_app->m_openOptions.OnOk(values);
+    ASSERT_NE(m_app->OpenDocumentFile(path), nullptr);
+    m_app->m_openOptions.AfterDialog(true, values);
+    Settle();
+    m_pView = Frame().ActiveView();
+    ASSERT_NE(m_pView, nullptr);
+    m_pView->setFocus();
+    QApplication::clipboard()->setText("before");
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_EDIT_MARK_ALL));
+    EXPECT_EQ(Copy(), QString("before"));
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0], "Die Markierung umfasst 314.726.398 Bytes. Sollen sie wirklich in "
+                             "die Zwischenablage kopiert werden?");
+}
+
+} // namespace
+} // namespace tervik
