@@ -7,6 +7,7 @@
 #include "ui/ShellFixture.h"
 #include "views/ui/TervikView.h"
 
+#include <QClipboard>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenu>
@@ -177,6 +178,10 @@ TEST_F(ContextMenuTest, MarkerPointsAndTheMarkedByteCount) {
     EXPECT_EQ(items.mid(6),
               (QStringList{"~7 Bytes sind markiert", "&Kopieren\tStrg+C", "Markierung löschen",
                            "Markierpunkt (Z1, S4) ersetzen", "Markierpunkt (Z2, S2) ersetzen"}));
+    // Copy from the menu puts the marked text on the clipboard.
+    QApplication::clipboard()->clear();
+    RightClick(Cell(0, 0), "&Kopieren\tStrg+C");
+    EXPECT_EQ(QApplication::clipboard()->text(), QString("def\r\nxy"));
     // "Markierten Bereich" selects lines 1 and 2 in the current colour, then deselects them.
     ASSERT_TRUE(Frame().ExecuteCommand(ID_MARKED_SELECT));
     EXPECT_EQ(m_pDoc->m_nSelected, 2u);
@@ -250,6 +255,23 @@ TEST_F(ContextMenuTest, DeselectPenWithOnlySelectedLines) {
     EXPECT_FALSE(m_pView->OnlySelected());
     EXPECT_FALSE(Frame().UpdateCommand(ID_HAND_DESELECT).m_bEnabled);
     EXPECT_EQ(m_pView->ActivePen(), CTervikView::Pen::None);
+}
+
+TEST_F(ContextMenuTest, MarkedRangeOverAllLinesOfALargerFile) {
+    // Past the size where the index is rebuilt once instead of line by line.
+    OpenOne(Log("all.log", 20000));
+    Select(7, 2);
+    ASSERT_TRUE(Frame().ExecuteCommand(ID_EDIT_MARK_ALL));
+    ASSERT_TRUE(Frame().ExecuteCommand(ID_MARKED_SELECT));
+    EXPECT_EQ(m_pDoc->m_nSelected, 20000u);
+    EXPECT_EQ(Colour(7), 2); // a selected line keeps its colour
+    uint32_t n = 12344;
+    ASSERT_TRUE(m_pDoc->NextSelected(n));
+    EXPECT_EQ(n, 12345u);
+    ASSERT_TRUE(Frame().ExecuteCommand(ID_MARKED_DESELECT));
+    EXPECT_EQ(m_pDoc->m_nSelected, 0u);
+    n = 0;
+    EXPECT_FALSE(m_pDoc->NextSelected(n));
 }
 
 TEST_F(ContextMenuTest, ScreenshotOfTheMenuOnARedLine) {
