@@ -776,8 +776,7 @@ COLORREF MarkerColour(const ColorSettings& c, int nColour) {
 
 // A menu text holding printf directives for 32-bit numbers, filled with numbers
 // of any size ("%d" and "%u" become 64-bit unsigned).
-QString FormatMenuText(const char* pszFormat, std::initializer_list<unsigned long long> values) {
-    QString format = QString::fromUtf8(pszFormat);
+QString FormatMenuText(QString format, std::initializer_list<unsigned long long> values) {
     format.replace("%d", "%llu").replace("%u", "%llu");
     const QByteArray f = format.toUtf8();
     auto v = values.begin();
@@ -873,8 +872,9 @@ void CTervikView::OpenContextMenu(const QPoint& pt) {
             ? m_doc.GetRecordLength(static_cast<uint32_t>(m_nContextLine), false)
             : 0;
     QAction* pHeader = items[ID_CONTEXT_POSITION];
-    pHeader->setText(FormatMenuText("Zeile %d (%d Bytes), Spalte %d",
-                                    {Shown(m_nContextLine), nBytes, Shown(m_nContextColumn)}));
+    // The item's text is its format.
+    pHeader->setText(
+        FormatMenuText(pHeader->text(), {Shown(m_nContextLine), nBytes, Shown(m_nContextColumn)}));
     pHeader->setEnabled(false);
 
     // A line is offered the colours it does not have, and deselection when selected.
@@ -898,8 +898,9 @@ void CTervikView::OpenContextMenu(const QPoint& pt) {
             remove(ID_MARK_POINT_SECOND);
         } else {
             items[ID_MARK_CLEAR]->setText(QString::fromUtf8(kPointClear));
-            items[ID_MARK_POINT_FIRST]->setText(FormatMenuText(
-                kPointReplace, {Shown(mark.m_point.m_nLine), Shown(mark.m_point.m_nColumn)}));
+            items[ID_MARK_POINT_FIRST]->setText(
+                FormatMenuText(QString::fromUtf8(kPointReplace),
+                               {Shown(mark.m_point.m_nLine), Shown(mark.m_point.m_nColumn)}));
         }
     } else {
         // The copy's size without its terminating NUL.
@@ -907,12 +908,14 @@ void CTervikView::OpenContextMenu(const QPoint& pt) {
         const uint64_t nMarked = nSize > 0 ? nSize - 1 : 0;
         QAction* pCount = items[ID_CONTEXT_MARKED_BYTES];
         pCount->setText(nMarked == 1 ? QString::fromUtf8(kOneByteMarked)
-                                     : FormatMenuText("%u Bytes sind markiert", {nMarked}));
+                                     : FormatMenuText(pCount->text(), {nMarked}));
         pCount->setEnabled(false);
-        items[ID_MARK_POINT_FIRST]->setText(FormatMenuText(
-            kPointReplace, {Shown(mark.m_mark1.m_nLine), Shown(mark.m_mark1.m_nColumn)}));
-        items[ID_MARK_POINT_SECOND]->setText(FormatMenuText(
-            kPointReplace, {Shown(mark.m_mark2.m_nLine), Shown(mark.m_mark2.m_nColumn)}));
+        items[ID_MARK_POINT_FIRST]->setText(
+            FormatMenuText(QString::fromUtf8(kPointReplace),
+                           {Shown(mark.m_mark1.m_nLine), Shown(mark.m_mark1.m_nColumn)}));
+        items[ID_MARK_POINT_SECOND]->setText(
+            FormatMenuText(QString::fromUtf8(kPointReplace),
+                           {Shown(mark.m_mark2.m_nLine), Shown(mark.m_mark2.m_nColumn)}));
     }
     AppendAddOnItems(menu);
 
