@@ -17,7 +17,7 @@ uint32_t LineLength(const MarkDocument& doc, int64_t nLine) {
 }
 
 // Progress is reported every this many lines.
-constexpr uint64_t kProgressLines = 65536;
+constexpr uint64_t kProgressLines = 1024;
 
 // Walks the lines from l1 to l2 (only the selected ones when asked), calling
 // f(record, bFirstCopied); false when the progress callback stopped it.
@@ -80,7 +80,9 @@ std::optional<MarkPos> HitTest(const ScrollState& st, const HitGeometry& g, cons
     }
     const int64_t nLeft = st.m_nLeftColumn;
     if (g.bFixedPitch || !pMeasure) {
-        pos.m_nColumn = x / std::max(1, g.nCharWidth) + nLeft;
+        pos.m_nColumn = (g.dAdvance > 0 ? static_cast<int64_t>(x / g.dAdvance)
+                                        : x / std::max(1, g.nCharWidth)) +
+                        nLeft;
         return pos;
     }
     // Proportional: the first character whose right edge lies right of x.

@@ -77,6 +77,9 @@ struct HitGeometry {
     int nLineHeight = 1;
     int nCharWidth = 1;
     bool bFixedPitch = true;
+    // The exact glyph advance of a fixed-pitch font when the painter places glyphs
+    // by it (0 = nCharWidth); a rounded width drifts over long lines.
+    double dAdvance = 0;
 };
 
 // Characters of a line read from the left column when measuring a proportional font.

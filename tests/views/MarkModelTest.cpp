@@ -112,6 +112,12 @@ TEST(MarkHitTest, Table) {
          0, MarkPos{0, 3}},
     };
     FakeMeasure measure;
+    {
+        // A glyph advance of 7.8 pixels: column 100 starts at 780, not at 800.
+        ScrollState st;
+        HitGeometry g{1000, 80, 10, 8, true, 7.8};
+        EXPECT_EQ(HitTest(st, g, f.doc, 781, 0), (MarkPos{0, 100}));
+    }
     for (const Case& c : cases) {
         ScrollState st;
         st.m_eMode = c.eMode;
@@ -275,11 +281,9 @@ TEST(MarkCopy, LargeCopyQuestion) {
 TEST(MarkMaking, WordDoubleClick) {
     const std::string line = "a=bc;d";
     const auto word = WordAt(line, 2);
-    EXPECT_EQ(std::make_pair(word->m_nFirst, word->m_nLast),
-              Range(2, 3));
+    EXPECT_EQ(std::make_pair(word->m_nFirst, word->m_nLast), Range(2, 3));
     const auto delim = WordAt(line, 1);
-    EXPECT_EQ(std::make_pair(delim->m_nFirst, delim->m_nLast),
-              Range(0, 5));
+    EXPECT_EQ(std::make_pair(delim->m_nFirst, delim->m_nLast), Range(0, 5));
     EXPECT_EQ(WordAt(line, 6), std::nullopt);
     int nDelimiters = 0;
     for (int c = 0; c < 256; ++c)

@@ -113,8 +113,11 @@ MarkDocument CTervikView::DocumentForMark() const {
 
 std::optional<MarkPos> CTervikView::HitTestPoint(const QPoint& pt) const {
     if (m_st.m_eMode == DisplayMode::Dump) return std::nullopt;
-    const HitGeometry g{viewport()->width(), viewport()->height(), m_nLineHeight, m_nCharWidth,
-                        m_bFixedPitch};
+    // Glyphs are placed by the font's exact advance; the hit test follows them.
+    const HitGeometry g{
+        viewport()->width(), viewport()->height(),
+        m_nLineHeight,       m_nCharWidth,
+        m_bFixedPitch,       m_bFixedPitch && m_rawFont.isValid() ? m_dAdvance : 0.0};
     CViewMeasure measure(font(), m_doc);
     return HitTest(m_st, g, DocumentForMark(), pt.x(), pt.y(), &measure);
 }

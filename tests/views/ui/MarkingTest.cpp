@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QTest>
+#include <QTimer>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -68,7 +69,9 @@ TEST_F(MarkingTest, DragCopiesStreamAndBlockText) {
     Drag(At(2, 5), At(4, 8));
     EXPECT_EQ(Copy(), QString("5678\r\n\r\nFG"));
     test::SaveScreenshot(*m_pView, "marking-block");
+    // Back in stream mode the view hears of it: the end beyond its line comes back.
     EXPECT_TRUE(Frame().ExecuteCommand(ID_BLOCK_MARKING));
+    EXPECT_EQ(m_pView->MarkedRange()->second, (MarkPos{4, 6}));
     // A mode switch keeps the marking.
     EXPECT_TRUE(Frame().ExecuteCommand(ID_VIEW_HEX));
     EXPECT_TRUE(m_pView->HasMarking());
@@ -132,14 +135,14 @@ TEST_F(MarkingTest, ShiftKeysMarkAllAndClear) {
     EXPECT_EQ(Copy(), QString("Suchtext"));
 }
 
-TEST_F(MarkingTest, HugeMarkingAsksFirst) {
-    // 300 MB of holes in records of 4096 bytes; the answer is not "Ja".
+TEST_F(MarkingTest, HugeMarkingAsksFirstAndEscapeStops) {
+    // 300 MB of holes in records of 512 bytes; the first answer is not "Ja".
     const std::string path = m_dir.File("huge.dat");
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     ASSERT_EQ(::ftruncate(fd, off_t{300} << 20), 0);
     ::close(fd);
     ASSERT_TRUE(Start());
-    const OpenDialogValues values{false, 4096, 0, 0};
+    const OpenDialogValues values{false, 512, 0, 0};
     m_app->m_openOptions.BeforeDialog();
     m_app->m_openOptions.OnOk(values);
     ASSERT_NE(m_app->OpenDocumentFile(path), nullptr);
@@ -152,8 +155,15 @@ TEST_F(MarkingTest, HugeMarkingAsksFirst) {
     EXPECT_TRUE(Frame().ExecuteCommand(ID_EDIT_MARK_ALL));
     EXPECT_EQ(Copy(), QString("before"));
     ASSERT_EQ(m_messages.size(), 1u);
-    EXPECT_EQ(m_messages[0], "Die Markierung umfasst 314.726.398 Bytes. Sollen sie wirklich in "
+    EXPECT_EQ(m_messages[0], "Die Markierung umfasst 315.801.598 Bytes. Sollen sie wirklich in "
                              "die Zwischenablage kopiert werden?");
+    // "Ja", then Escape while the text is built: nothing is copied.
+    SetMessageBoxHook([](const std::string&, unsigned) {
+        QTimer::singleShot(0, [] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape); });
+        return IDYES;
+    });
+    EXPECT_EQ(Copy(), QString("before"));
+    EXPECT_TRUE(m_pView->HasMarking());
 }
 
 } // namespace
