@@ -1134,8 +1134,12 @@ void CTervikView::OnMarkPointSecond() {
 std::optional<MarkPos> CTervikView::ContextHit(const QPoint& pt) const {
     if (m_st.m_eMode != DisplayMode::Dump) return HitTestPoint(pt);
     // The dump has no lines of its own: the rows count from the top line.
-    const HitGeometry g{viewport()->width(), viewport()->height(), m_nLineHeight, m_nCharWidth,
-                        true};
+    const HitGeometry g{viewport()->width(),
+                        viewport()->height(),
+                        m_nLineHeight,
+                        m_nCharWidth,
+                        true,
+                        m_rawFont.isValid() ? m_dAdvance : 0.0};
     return HitTest(m_st, g, DocumentForMark(), pt.x(), pt.y());
 }
 
