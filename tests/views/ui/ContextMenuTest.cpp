@@ -232,6 +232,23 @@ TEST_F(ContextMenuTest, SelectPenDragSelectsTenLinesAndRecolours) {
     EXPECT_TRUE(Port()->cursor().pixmap().isNull());
 }
 
+TEST_F(ContextMenuTest, ActivationLoadsThePenOfTheColourChosenMeanwhile) {
+    OpenOne(Log("split.log", 60));
+    auto* pFrame = qobject_cast<CChildFrame*>(Frame().MdiArea()->subWindowList().front());
+    ASSERT_TRUE(Frame().ExecuteCommand(ID_HAND_SELECT));
+    ASSERT_TRUE(Frame().ExecuteCommand(ID_WINDOW_SPLIT));
+    ASSERT_EQ(pFrame->PaneCount(), 2);
+    CTervikView* pOther = pFrame->Pane(0) == m_pView ? pFrame->Pane(1) : pFrame->Pane(0);
+    QTest::mouseClick(pOther->viewport(), Qt::LeftButton, Qt::NoModifier, Cell(1, 1));
+    ASSERT_EQ(pFrame->ActiveView(), pOther);
+    ASSERT_TRUE(Frame().ExecuteCommand(ID_COLOR_GREEN));
+    EXPECT_EQ(m_pView->PenColour(), 0);
+    m_pView->setFocus();
+    EXPECT_EQ(m_pView->PenColour(), 2);
+    QTest::mouseClick(Port(), Qt::LeftButton, Qt::NoModifier, Cell(4, 1));
+    EXPECT_EQ(Colour(m_pView->TopLine() + 4), 2);
+}
+
 TEST_F(ContextMenuTest, DeselectPenWithOnlySelectedLines) {
     OpenOne(Log("only.log", 40));
     Select(5, 0);
