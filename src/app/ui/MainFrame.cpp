@@ -461,6 +461,8 @@ void CMainFrame::SetSelectColour(int nColour) {
         {ID_HAND_SELECT, 0}, {ID_HAND_SELECT_RED, 1}, {ID_HAND_SELECT_GREEN, 2}};
     for (const auto& [nId, nPenColour] : pens)
         if (QAction* pButton = ToolBarAction(nId)) pButton->setVisible(nPenColour == nColour);
+    // An active select pen takes the new colour at once.
+    if (CTervikView* pView = ActiveView()) pView->SyncPenColour();
     if (m_pColorBox && m_pColorBox->currentIndex() != nColour)
         m_pColorBox->setCurrentIndex(nColour);
 }

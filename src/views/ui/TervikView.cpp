@@ -1,5 +1,6 @@
 #include "views/ui/TervikView.h"
 
+#include "app/MenuLayout.h"
 #include "app/ui/MainFrame.h"
 #include "app/ui/TervikApp.h"
 #include "base/Settings.h"
@@ -9,6 +10,7 @@
 #include "framework/ui/MessageBox.h"
 #include "framework/ui/QtText.h"
 #include "search/ExportSelected.h"
+#include "search/RawScan.h"
 #include "search/SelectCriteria.h"
 #include "search/ui/SearchBox.h"
 #include "search/ui/SearchDialog.h"
@@ -25,13 +27,17 @@
 #include <QFontInfo>
 #include <QGlyphRun>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <chrono>
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <vector>
 
 namespace tervik {
@@ -286,6 +292,7 @@ void CTervikView::resizeEvent(QResizeEvent* pEvent) {
 
 void CTervikView::focusInEvent(QFocusEvent* pEvent) {
     QAbstractScrollArea::focusInEvent(pEvent);
+    SyncPenColour();
     emit Activated(this);
     UpdateDumpBox();
     ReportPosition();
@@ -723,14 +730,436 @@ bool CTervikView::OnCmdMsg(unsigned nId, CCmdUI* pUI) {
         {ID_PREV_SELECTED, &CTervikView::OnPrevSelected, &CTervikView::OnUpdatePrevSelected},
         {ID_EDIT_MARK_ALL, &CTervikView::OnMarkAll, nullptr},
         {ID_MARK_CLEAR, &CTervikView::OnMarkClear, &CTervikView::OnUpdateMarkClear},
+        // Context menu and pens.
+        {ID_CONTEXT_SELECT_BLUE, &CTervikView::OnContextSelectBlue, nullptr},
+        {ID_CONTEXT_SELECT_RED, &CTervikView::OnContextSelectRed, nullptr},
+        {ID_CONTEXT_SELECT_GREEN, &CTervikView::OnContextSelectGreen, nullptr},
+        {ID_CONTEXT_DESELECT, &CTervikView::OnContextDeselect, nullptr},
+        {ID_HAND_SELECT, &CTervikView::OnHandSelect, &CTervikView::OnUpdateHandSelect},
+        {ID_HAND_SELECT_GREEN, &CTervikView::OnHandSelect, &CTervikView::OnUpdateHandSelect},
+        {ID_HAND_SELECT_RED, &CTervikView::OnHandSelect, &CTervikView::OnUpdateHandSelect},
+        {ID_HAND_DESELECT, &CTervikView::OnHandDeselect, &CTervikView::OnUpdateHandDeselect},
+        {ID_MARKED_SELECT, &CTervikView::OnMarkedSelect, &CTervikView::OnUpdateMarkedRange},
+        {ID_MARKED_DESELECT, &CTervikView::OnMarkedDeselect, &CTervikView::OnUpdateMarkedRange},
+        {ID_MARK_POINT_FIRST, &CTervikView::OnMarkPointFirst, nullptr},
+        {ID_MARK_POINT_SECOND, &CTervikView::OnMarkPointSecond, nullptr},
     };
     return DispatchCommand(*this, kCommands, nId, pUI);
 }
 
 void CTervikView::OnConversions() {
-    const std::string marked; // the marking's text (its first line is enough) goes here
+    // Only the first marked line counts: a whole-file marking is not built for it.
+    std::string marked;
+    if (const auto range = MarkedRange(); range && m_st.m_eMode != DisplayMode::Dump) {
+        const auto nLine = static_cast<uint32_t>(range->first.m_nLine);
+        char line[kMaxColumns + 1];
+        const uint32_t n = m_doc.GetRecordText(nLine, line, kMaxColumns, 0, true, false);
+        if (const auto cols = MarkedColumns(nLine, n); cols && cols->m_nFirst < n) {
+            const auto nFirst = static_cast<size_t>(std::max<int64_t>(0, cols->m_nFirst));
+            const auto nLast = static_cast<size_t>(std::min<int64_t>(cols->m_nLast, n - 1));
+            if (nLast >= nFirst) marked.assign(line + nFirst, nLast - nFirst + 1);
+        }
+    }
     CTervikCalc dialog(marked, this);
     dialog.exec();
+}
+
+// ------------------------------------------------------------------ context menu, pens
+
+namespace {
+
+CTervikView::ContextMenuHook& ContextMenuHookSlot() {
+    static CTervikView::ContextMenuHook s_hook;
+    return s_hook;
+}
+
+// The pen cursors: blue, red, green by colour index, and the deselect pen. The
+// pen's tip is the hot spot.
+QCursor PenCursor(CTervikView::Pen ePen, int nColour) {
+    const char* psz = ePen == CTervikView::Pen::Deselect ? ":/cursors/pen-deselect.png"
+                      : nColour == 1                     ? ":/cursors/pen-red.png"
+                      : nColour == 2                     ? ":/cursors/pen-green.png"
+                                                         : ":/cursors/pen-blue.png";
+    return QCursor(QPixmap(QString::fromLatin1(psz)), 1, 30);
+}
+
+int CurrentSelectColour(CTervikDoc& doc) {
+    const int n = doc.Host().SelectColour();
+    return n >= 0 && n <= 2 ? n : 0;
+}
+
+// The marker colour of colour index nColour, as the document stores it.
+COLORREF MarkerColour(const ColorSettings& c, int nColour) {
+    return nColour == 1 ? c.m_crRedMarker : nColour == 2 ? c.m_crGreenMarker : c.m_crBlueMarker;
+}
+
+// A menu text holding printf directives for 32-bit numbers, filled with numbers
+// of any size ("%d" and "%u" become 64-bit unsigned).
+QString FormatMenuText(QString format, std::initializer_list<unsigned long long> values) {
+    format.replace("%d", "%llu").replace("%u", "%llu");
+    const QByteArray f = format.toUtf8();
+    auto v = values.begin();
+    auto next = [&] { return v != values.end() ? *v++ : 0ull; };
+    const unsigned long long a = next(), b = next(), c = next();
+    return QString::asprintf(f.constData(), a, b, c);
+}
+
+// A 0-based line or column as the user counts it.
+unsigned long long Shown(int64_t n) {
+    return static_cast<unsigned long long>(std::max<int64_t>(-1, n) + 1);
+}
+
+constexpr const char* kPointReplace = "Markierpunkt (Z%d, S%d) ersetzen";
+constexpr const char* kPointClear = "Markierpunkt löschen";
+constexpr const char* kOneByteMarked = "1 Byte ist markiert";
+
+} // namespace
+
+void CTervikView::SetContextMenuHook(ContextMenuHook hook) {
+    ContextMenuHookSlot() = std::move(hook);
+}
+
+bool CTervikView::viewportEvent(QEvent* pEvent) {
+    switch (pEvent->type()) {
+    case QEvent::MouseButtonRelease: {
+        auto* pMouse = static_cast<QMouseEvent*>(pEvent);
+        if (pMouse->button() != Qt::RightButton) break;
+        OpenContextMenu(pMouse->position().toPoint());
+        return true;
+    }
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+        // With a pen on, a press and a double-click are each one more pen stroke;
+        // the pens never mark text.
+        auto* pMouse = static_cast<QMouseEvent*>(pEvent);
+        if (m_ePen == Pen::None || pMouse->button() != Qt::LeftButton) break;
+        setFocus(Qt::MouseFocusReason);
+        PenAt(pMouse->position().toPoint(), true);
+        return true;
+    }
+    case QEvent::MouseMove: {
+        auto* pMouse = static_cast<QMouseEvent*>(pEvent);
+        if (m_ePen == Pen::None || !(pMouse->buttons() & Qt::LeftButton)) break;
+        PenAt(pMouse->position().toPoint(), false);
+        return true;
+    }
+    default:
+        break;
+    }
+    return QAbstractScrollArea::viewportEvent(pEvent);
+}
+
+int CTervikView::LineColourIndex(int64_t nRecord) const {
+    COLORREF crText = 0;
+    if (nRecord < 0 || nRecord >= m_doc.m_nRecords ||
+        !m_doc.IsLineSelected(static_cast<uint32_t>(nRecord), &crText, nullptr))
+        return -1;
+    const ColorSettings& c = m_doc.Host().Colours();
+    return crText == c.m_crGreenMarker ? 2 : crText == c.m_crRedMarker ? 1 : 0;
+}
+
+void CTervikView::OpenContextMenu(const QPoint& pt) {
+    const std::optional<MarkPos> hit = ContextHit(pt);
+    if (!hit) return;
+    m_nContextLine = hit->m_nLine;
+    m_nContextColumn = hit->m_nColumn;
+    m_ptContext = pt;
+
+    QMenu menu(this);
+    std::map<unsigned, QAction*> items;
+    for (const MenuEntry& e : ContextMenu()) {
+        if (e.m_eKind == MenuEntry::Separator) {
+            menu.addSeparator();
+            continue;
+        }
+        if (e.m_eKind != MenuEntry::Command) continue;
+        QAction* pAction = menu.addAction(QString::fromUtf8(e.m_pszText));
+        pAction->setData(e.m_nId);
+        items[e.m_nId] = pAction;
+    }
+    auto remove = [&](unsigned nId) {
+        if (const auto it = items.find(nId); it != items.end()) {
+            menu.removeAction(it->second);
+            delete it->second;
+            items.erase(it);
+        }
+    };
+
+    // Where the pointer is; a line past the end has no bytes.
+    const uint32_t nBytes =
+        m_nContextLine < m_doc.m_nRecords
+            ? m_doc.GetRecordLength(static_cast<uint32_t>(m_nContextLine), false)
+            : 0;
+    QAction* pHeader = items[ID_CONTEXT_POSITION];
+    // The item's text is its format.
+    pHeader->setText(
+        FormatMenuText(pHeader->text(), {Shown(m_nContextLine), nBytes, Shown(m_nContextColumn)}));
+    pHeader->setEnabled(false);
+
+    // A line is offered the colours it does not have, and deselection when selected.
+    const int nColour = LineColourIndex(m_nContextLine);
+    if (nColour < 0) {
+        remove(ID_CONTEXT_DESELECT);
+    } else {
+        remove(nColour == 2   ? ID_CONTEXT_SELECT_GREEN
+               : nColour == 1 ? ID_CONTEXT_SELECT_RED
+                              : ID_CONTEXT_SELECT_BLUE);
+        menu.insertSeparator(items[ID_CONTEXT_DESELECT]);
+    }
+
+    // How much is marked, and the two marker points.
+    const MarkState& mark = Marking();
+    if (!mark.m_bMarking) {
+        remove(ID_EDIT_COPY);
+        remove(ID_CONTEXT_MARKED_BYTES);
+        if (!mark.m_bMarkPoint) {
+            remove(ID_MARK_CLEAR);
+            remove(ID_MARK_POINT_SECOND);
+        } else {
+            items[ID_MARK_CLEAR]->setText(QString::fromUtf8(kPointClear));
+            items[ID_MARK_POINT_FIRST]->setText(
+                FormatMenuText(QString::fromUtf8(kPointReplace),
+                               {Shown(mark.m_point.m_nLine), Shown(mark.m_point.m_nColumn)}));
+        }
+    } else {
+        // The copy's size without its terminating NUL.
+        const uint64_t nSize = MarkedTextSize();
+        const uint64_t nMarked = nSize > 0 ? nSize - 1 : 0;
+        QAction* pCount = items[ID_CONTEXT_MARKED_BYTES];
+        pCount->setText(nMarked == 1 ? QString::fromUtf8(kOneByteMarked)
+                                     : FormatMenuText(pCount->text(), {nMarked}));
+        pCount->setEnabled(false);
+        items[ID_MARK_POINT_FIRST]->setText(
+            FormatMenuText(QString::fromUtf8(kPointReplace),
+                           {Shown(mark.m_mark1.m_nLine), Shown(mark.m_mark1.m_nColumn)}));
+        items[ID_MARK_POINT_SECOND]->setText(
+            FormatMenuText(QString::fromUtf8(kPointReplace),
+                           {Shown(mark.m_mark2.m_nLine), Shown(mark.m_mark2.m_nColumn)}));
+    }
+    AppendAddOnItems(menu);
+
+    // The view that was right-clicked runs the command; what it does not know goes
+    // the frame's way.
+    QPointer<CTervikView> pSelf = this;
+    connect(&menu, &QMenu::triggered, this, [pSelf](QAction* pAction) {
+        bool bOk = false;
+        const unsigned nId = pAction->data().toUInt(&bOk);
+        if (!pSelf || !bOk || !pAction->isEnabled()) return;
+        if (pSelf->OnCmdMsg(nId, nullptr)) return;
+        if (CMainFrame* pFrame = Frame()) pFrame->ExecuteCommand(nId);
+    });
+    if (ContextMenuHookSlot())
+        ContextMenuHookSlot()(menu);
+    else
+        menu.exec(viewport()->mapToGlobal(pt));
+}
+
+void CTervikView::AppendAddOnItems(QMenu&) {
+    // No add-ons yet: the menu ends after the marker items.
+}
+
+void CTervikView::SelectContextLine(int nColour) {
+    // A line past the end stays as it is.
+    if (m_nContextLine < 0 || m_nContextLine >= m_doc.m_nRecords) return;
+    const auto r = static_cast<uint32_t>(m_nContextLine);
+    const int nHas = LineColourIndex(r);
+    if (nHas == nColour) return;
+    const COLORREF colour = MarkerColour(m_doc.Host().Colours(), nColour);
+    if (nHas < 0) {
+        if (!m_doc.SetLineSelected(r, true, &colour)) return;
+        ++m_doc.m_nSelected;
+    } else if (!m_doc.ChangeLineColour(r, colour)) {
+        return;
+    }
+    RepaintLineBand(m_ptContext.y());
+    m_doc.UpdateAllViews(this, HINT_SELECTION);
+    ReportPosition();
+}
+
+void CTervikView::OnContextSelectBlue() {
+    SelectContextLine(0);
+}
+void CTervikView::OnContextSelectRed() {
+    SelectContextLine(1);
+}
+void CTervikView::OnContextSelectGreen() {
+    SelectContextLine(2);
+}
+
+void CTervikView::OnContextDeselect() {
+    if (m_nContextLine < 0 || m_nContextLine >= m_doc.m_nRecords) return;
+    if (!DeselectLine(static_cast<uint32_t>(m_nContextLine), m_ptContext.y())) return;
+    m_doc.UpdateAllViews(this, HINT_SELECTION);
+    ReportPosition();
+}
+
+bool CTervikView::DeselectLine(uint32_t r, int y) {
+    if (!m_doc.IsLineSelected(r, nullptr, nullptr)) return false;
+    m_doc.SetLineSelected(r, false, nullptr);
+    if (m_doc.m_nSelected > 0) --m_doc.m_nSelected;
+    if (!m_st.m_bOnlySelected) {
+        RepaintLineBand(y);
+        return true;
+    }
+    // The lines below move up; without any selected line all lines show again.
+    if (m_doc.m_nSelected == 0) {
+        m_st.m_bOnlySelected = false;
+    } else if (!m_doc.IsLineSelected(m_st.m_nTopLine, nullptr, nullptr)) {
+        // The top was this line: the next selected one takes its place, or the one
+        // before at the end.
+        uint32_t n = m_st.m_nTopLine;
+        if (m_doc.NextSelected(n) || m_doc.PrevSelected(n)) m_st.m_nTopLine = n;
+    }
+    UpdateScrollRanges();
+    viewport()->update();
+    return true;
+}
+
+void CTervikView::RepaintLineBand(int y) {
+    // In the hex display a record's band is its text row and its two hex rows.
+    const int nBand = m_st.m_eMode == DisplayMode::Hex ? 3 * m_nLineHeight : m_nLineHeight;
+    viewport()->update(QRect(0, std::max(0, y) / nBand * nBand, viewport()->width(), nBand));
+}
+
+void CTervikView::SetPen(Pen ePen) {
+    m_ePen = ePen;
+    if (ePen == Pen::None)
+        viewport()->unsetCursor();
+    else
+        viewport()->setCursor(PenCursor(ePen, m_nPenColour));
+}
+
+void CTervikView::SyncPenColour() {
+    if (m_ePen != Pen::Select) return;
+    const int nColour = CurrentSelectColour(m_doc);
+    if (nColour == m_nPenColour) return;
+    m_nPenColour = nColour;
+    SetPen(Pen::Select);
+}
+
+void CTervikView::OnHandSelect() {
+    if (m_ePen == Pen::Select) {
+        SetPen(Pen::None);
+        return;
+    }
+    m_nPenColour = CurrentSelectColour(m_doc);
+    SetPen(Pen::Select);
+}
+
+void CTervikView::OnUpdateHandSelect(CCmdUI& ui) {
+    if (m_st.m_eMode == DisplayMode::Dump) {
+        if (m_ePen == Pen::Select) SetPen(Pen::None);
+        ui.Enable(false);
+        return;
+    }
+    ui.SetCheck(m_ePen == Pen::Select ? 1 : 0);
+}
+
+void CTervikView::OnHandDeselect() {
+    SetPen(m_ePen == Pen::Deselect ? Pen::None : Pen::Deselect);
+}
+
+void CTervikView::OnUpdateHandDeselect(CCmdUI& ui) {
+    if (m_st.m_eMode == DisplayMode::Dump || m_doc.m_nSelected == 0) {
+        if (m_ePen == Pen::Deselect) SetPen(Pen::None);
+        ui.Enable(false);
+        return;
+    }
+    ui.SetCheck(m_ePen == Pen::Deselect ? 1 : 0);
+}
+
+void CTervikView::PenAt(const QPoint& pt, bool bButtonDown) {
+    const std::optional<MarkPos> hit = HitTestPoint(pt);
+    if (!hit || hit->m_nLine < 0 || hit->m_nLine >= m_doc.m_nRecords) return;
+    const auto r = static_cast<uint32_t>(hit->m_nLine);
+    if (m_ePen == Pen::Select) {
+        const int nHas = LineColourIndex(r);
+        if (nHas == m_nPenColour) return;
+        if (nHas >= 0) {
+            m_doc.ChangeLineColour(r, MarkerColour(m_doc.Host().Colours(), m_nPenColour));
+        } else {
+            if (!m_doc.SetLineSelected(r, true, nullptr)) return;
+            ++m_doc.m_nSelected;
+        }
+        RepaintLineBand(pt.y());
+    } else {
+        // Dragging the deselect pen over the selected lines alone would pull the
+        // next ones under the pointer; there it takes a click per line.
+        if (!bButtonDown && m_st.m_bOnlySelected) return;
+        if (!DeselectLine(r, pt.y())) return;
+    }
+    m_doc.UpdateAllViews(this, HINT_SELECTION);
+    ReportPosition();
+}
+
+void CTervikView::SetMarkedRangeSelected(bool bSelect) {
+    const MarkState& mark = Marking();
+    if (!mark.m_bMarking || m_doc.m_nRecords == 0) return;
+    const int64_t nLastRecord = m_doc.m_nRecords - 1;
+    const auto nFirst = static_cast<uint32_t>(
+        std::clamp<int64_t>(std::min(mark.m_mark1.m_nLine, mark.m_mark2.m_nLine), 0, nLastRecord));
+    const auto nLast = static_cast<uint32_t>(
+        std::clamp<int64_t>(std::max(mark.m_mark1.m_nLine, mark.m_mark2.m_nLine), 0, nLastRecord));
+    // A marking over millions of lines ("Alles Markieren") rebuilds the index once
+    // instead of inserting line by line.
+    constexpr uint32_t kBulkFrom = 4096;
+    const bool bBulk = nLast - nFirst >= kBulkFrom;
+    std::optional<CBusyGuard> busy;
+    if (bBulk) {
+        busy.emplace(m_doc.Host());
+        m_doc.BeginBulkSelect();
+    }
+    uint32_t nChanged = 0;
+    for (uint32_t r = nFirst;; ++r) {
+        if (bBulk && (r & 0xFFFF) == 0) m_doc.Host().ServeBusy();
+        if (m_doc.IsLineSelected(r, nullptr, nullptr) != bSelect) {
+            m_doc.SetLineSelected(r, bSelect, nullptr);
+            ++nChanged;
+        }
+        if (r == nLast) break;
+    }
+    if (bSelect)
+        m_doc.m_nSelected += nChanged;
+    else
+        m_doc.m_nSelected -= std::min(nChanged, m_doc.m_nSelected);
+    if (bBulk) m_doc.EndBulkSelect();
+    if (nChanged == 0) return;
+    if (m_st.m_bOnlySelected && m_doc.m_nSelected == 0) m_st.m_bOnlySelected = false;
+    UpdateScrollRanges();
+    viewport()->update();
+    ReportPosition();
+    // The other views show the new colours too.
+    m_doc.UpdateAllViews(this, HINT_SELECTION);
+}
+
+void CTervikView::OnMarkedSelect() {
+    SetMarkedRangeSelected(true);
+}
+void CTervikView::OnMarkedDeselect() {
+    SetMarkedRangeSelected(false);
+}
+void CTervikView::OnUpdateMarkedRange(CCmdUI& ui) {
+    ui.Enable(Marking().m_bMarking);
+}
+
+void CTervikView::OnMarkPointFirst() {
+    SetMarkPoint(false, {m_nContextLine, m_nContextColumn});
+}
+
+void CTervikView::OnMarkPointSecond() {
+    SetMarkPoint(true, {m_nContextLine, m_nContextColumn});
+}
+
+std::optional<MarkPos> CTervikView::ContextHit(const QPoint& pt) const {
+    if (m_st.m_eMode != DisplayMode::Dump) return HitTestPoint(pt);
+    // The dump has no lines of its own: the rows count from the top line.
+    const HitGeometry g{viewport()->width(),
+                        viewport()->height(),
+                        m_nLineHeight,
+                        m_nCharWidth,
+                        true,
+                        m_rawFont.isValid() ? m_dAdvance : 0.0};
+    return HitTest(m_st, g, DocumentForMark(), pt.x(), pt.y());
 }
 
 // ------------------------------------------------------------------ painting

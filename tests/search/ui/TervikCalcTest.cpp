@@ -1,10 +1,13 @@
 #include "search/ui/TervikCalc.h"
+#include "app/ui/ChildFrame.h"
 #include "framework/CommandIds.h"
 #include "ui/Screenshot.h"
 #include "ui/ShellFixture.h"
+#include "views/ui/TervikView.h"
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -88,6 +91,27 @@ TEST_F(TervikCalcCommand, TypedIntoThroughTheMenuCommand) {
     EXPECT_TRUE(Frame().ExecuteCommand(ID_CONVERSIONS));
     EXPECT_TRUE(bSeen);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+// A word double-clicked in the view is what the dialog opens on.
+TEST_F(TervikCalcCommand, OpensOnTheWordMarkedInTheView) {
+    ASSERT_TRUE(Start({QString::fromStdString(m_dir.Write("wert.log", "Wert 4711 ende\r\n"))}));
+    Settle();
+    auto* pFrame = qobject_cast<CChildFrame*>(Frame().MdiArea()->subWindowList().front());
+    ASSERT_NE(pFrame, nullptr);
+    CTervikView* pView = pFrame->ActiveView();
+    const QPoint word(pView->CharWidth() * 13 / 2, pView->LineHeight() / 2); // in "4711"
+    QTest::mouseDClick(pView->viewport(), Qt::LeftButton, Qt::NoModifier, word);
+    ASSERT_TRUE(pView->HasMarking());
+    QString hex;
+    QTimer::singleShot(0, [&] {
+        auto* pDlg = qobject_cast<CTervikCalc*>(QApplication::activeModalWidget());
+        ASSERT_NE(pDlg, nullptr);
+        hex = pDlg->Input(Calc::HexToDec)->text();
+        pDlg->reject();
+    });
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_CONVERSIONS));
+    EXPECT_EQ(hex, QString("4711"));
 }
 
 } // namespace
