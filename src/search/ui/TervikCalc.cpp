@@ -32,26 +32,26 @@ CTervikCalc::CTervikCalc(const std::string& marked, QWidget* pParent) : QDialog(
     auto* pLayout = new QVBoxLayout(this);
     auto* pGrid = new QGridLayout;
     for (int i = 0; i < kConverters; ++i) {
-        const RowSpec& spec = kRows[i];
+        const RowSpec& layout = kRows[i];
         Row& row = m_rows[i];
-        const QString name = QString::fromLatin1(spec.pszName);
+        const QString name = QString::fromLatin1(layout.pszName);
         row.m_pInput = new QLineEdit(this);
         row.m_pInput->setObjectName(name + "Input");
-        row.m_pInput->setMaxLength(spec.nMaxInput);
+        row.m_pInput->setMaxLength(layout.nMaxInput);
         row.m_pInput->setMinimumWidth(180);
-        row.m_pButton = new QPushButton(QString::fromUtf8(spec.pszButton), this);
+        row.m_pButton = new QPushButton(QString::fromUtf8(layout.pszButton), this);
         row.m_pButton->setObjectName(name + "Button");
         // Enter converts the row it is typed in; it must not close the dialog.
         row.m_pButton->setAutoDefault(false);
         pGrid->addWidget(row.m_pInput, i, 0);
         pGrid->addWidget(row.m_pButton, i, 1);
-        for (int j = 0; j < spec.nOutputs; ++j) {
+        for (int j = 0; j < layout.nOutputs; ++j) {
             auto* pOut = new QLineEdit(this);
             pOut->setObjectName(name + "Output" + QString::number(j + 1));
             pOut->setReadOnly(true);
             pOut->setFocusPolicy(Qt::ClickFocus); // Tab walks the inputs and buttons
             pOut->setMinimumWidth(200);
-            pGrid->addWidget(pOut, i, 2 + j, 1, spec.nOutputs == 1 ? 2 : 1);
+            pGrid->addWidget(pOut, i, 2 + j, 1, layout.nOutputs == 1 ? 2 : 1);
             row.m_pOutput[j] = pOut;
         }
         connect(row.m_pButton, &QPushButton::clicked, this, [this, i] { Convert(i); });
