@@ -66,6 +66,7 @@ constexpr StringEntry kStrings[] = {
                                "Es werden nur die ersten %u Zeilen angezeigt."},
     {IDS_NO_DISPLAY, "Keine grafische Anzeige vorhanden (DISPLAY ist nicht gesetzt)."},
     {IDS_PROCESSING_ERROR, "Verarbeitungsfehler in Datei '%s'\n\n%sFehlercode %u\n"},
+    {IDS_FILE_CHANGED, "Der Inhalt der Datei \"%s\"\nhat sich in der Zwischenzeit verändert. "},
     {IDS_ASK_DELETE_FILE, "\nSoll die Datei wieder gelöschet werden ?"},
     {IDS_FOLLOW_PROMPT, "Liest laufend nach, was an die Datei angehängt wird\nDatei verfolgen"},
     {IDS_FILE_SHORTER, "Die Datei ist kürzer geworden; es wurde nichts hinzugefügt. "

@@ -15,6 +15,7 @@ int RunPattern(CArgs& args);
 int RunFind(CArgs& args);
 int RunSelect(CArgs& args);
 int RunFollow(CArgs& args);
+int RunWorkspace(CArgs& args);
 
 struct OpenedFile;
 // Plays a selection script on the opened file; false (after the message) when the

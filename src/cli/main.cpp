@@ -31,6 +31,12 @@ constexpr const char* kHelp =
     "                     (--from R, sonst die letzten 10; --interval MS, Vorgabe 250;\n"
     "                     --idle-exit MS endet, wenn sie so lange nicht wächst;\n"
     "                     Strg+C endet mit Exit-Code 130)\n"
+    "  workspace show W.tervik\n"
+    "                     Arbeitsplatz probeweise laden: je Befehl eine Zeile\n"
+    "                     (open, window, select, bookmark, active)\n"
+    "  workspace new OUT.tervik FILE... [--select SCRIPT]\n"
+    "                     Arbeitsplatz schreiben: jede Datei in einem Fenster,\n"
+    "                     mit den Zeilen, die das Skript selektiert\n"
     "\n"
     "Allgemeine Optionen: --ini PFAD (Einstellungsdatei), --timing (Zeiten auf stderr)\n"
     "Öffnen: --fixed N, --limit N, --from-end, --maxrec N, --tab N, --utf8 on|off, --utf16 on|off\n"
@@ -59,7 +65,7 @@ int main(int argc, char** argv) {
     static constexpr Subcommand kSubcommands[] = {
         {"info", RunInfo},     {"records", RunRecords}, {"text", RunText},
         {"dump", RunDump},     {"pattern", RunPattern}, {"find", RunFind},
-        {"select", RunSelect}, {"follow", RunFollow},
+        {"select", RunSelect}, {"follow", RunFollow},   {"workspace", RunWorkspace},
     };
     for (const auto& sub : kSubcommands) {
         if (command == sub.pszName) {
