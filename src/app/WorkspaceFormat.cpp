@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <limits>
 
 namespace tervik {
 
@@ -37,11 +38,17 @@ template <typename T> std::optional<T> ParseUnsigned(std::string_view s) {
     return bOver ? std::numeric_limits<T>::max() : n;
 }
 
+// A signed 64-bit decimal (a dump offset may pass any smaller limit), saturating.
 std::optional<int64_t> ParseSigned(std::string_view s) {
-    size_t nPos = 0;
-    int64_t n = 0;
-    if (!ScanNumber(s, nPos, n)) return std::nullopt;
-    return n;
+    size_t i = 0;
+    while (i < s.size() && (s[i] == ' ' || s[i] == '\t'))
+        ++i;
+    const bool bMinus = i < s.size() && s[i] == '-';
+    if (i < s.size() && (s[i] == '-' || s[i] == '+')) ++i;
+    const auto n = ParseUnsigned<uint64_t>(s.substr(i));
+    if (!n || (i < s.size() && (s[i] == ' ' || s[i] == '+' || s[i] == '-'))) return std::nullopt;
+    if (bMinus) return *n > uint64_t(INT64_MAX) ? INT64_MIN : -static_cast<int64_t>(*n);
+    return *n > uint64_t(INT64_MAX) ? INT64_MAX : static_cast<int64_t>(*n);
 }
 
 int32_t Clamp32(int64_t n) {

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -227,6 +228,7 @@ int RunNew(const OpenArgs& open, const std::optional<std::string>& script,
         OpenedFile f = OpenFile(open, path, nExit);
         if (!f.pDoc) return nExit;
         if (script && !PlayScriptForCli(f, *script)) return kExitFailure;
+        const auto saveStart = std::chrono::steady_clock::now();
         CTervikDoc& doc = *f.pDoc;
         WsFileOpen fo;
         fo.m_path = MakeRelativePath(workspace, path);
@@ -244,6 +246,8 @@ int RunNew(const OpenArgs& open, const std::optional<std::string>& script,
         win.m_nMode = 0;
         text += WorkspaceWindowLine(win);
         AppendSelectRecordLines(doc, f.pHost->Colours(), text);
+        // What saving this document costs: the digest and the selected lines.
+        f.PrintTiming("save", saveStart);
     }
     text += WorkspaceActiveLine(1);
 
