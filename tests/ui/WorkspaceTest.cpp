@@ -273,6 +273,17 @@ TEST_F(WorkspaceTest, FailuresAreReported) {
     SaveAs(m_dir.File("nirgends/w.tervik"));
     ASSERT_EQ(m_messages.size(), 1u);
     EXPECT_EQ(m_messages[0].find("gel\xf6schet"), std::string::npos);
+    // A full disk after the file was created: the half-written file may be deleted.
+    const std::string full = m_dir.File("voll.tervik");
+    std::filesystem::create_symlink("/dev/full", full);
+    m_messages.clear();
+    m_nMessageAnswer = IDYES;
+    SaveAs(full);
+    m_nMessageAnswer = IDOK;
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_NE(m_messages[0].find("gel\xf6schet"), std::string::npos) << m_messages[0];
+    EXPECT_FALSE(std::filesystem::is_symlink(full));
+    EXPECT_TRUE(std::filesystem::exists("/dev/full"));
     // A workspace naming a file that is gone: its lines are skipped, the next file opens.
     m_messages.clear();
     Run(ID_WORKSPACE_CLOSE);
@@ -292,24 +303,31 @@ TEST_F(WorkspaceTest, FailuresAreReported) {
 }
 
 TEST_F(WorkspaceTest, AWorkspaceOnTheCommandLineIsLoadedAndKeepsItsWindowStates) {
-    // The last window closed maximized: a workspace's windows keep their own state.
+    // The last window closed maximized: a workspace's windows keep their own state,
+    // and one without a state is not maximized either.
     CProfile(m_ini).WriteProfileInt("Settings", "ChildWindowState", 3);
-    const std::string a = Log("a.log", 10);
-    const std::string ws = m_dir.Write(
-        "start.tervik", "FILE_OPEN \"./a.log\"\r\n"
-                        "WINDOWS ID=77,POSITION=(10,110,20,220),STATE=NORMAL,LINE=3,VIEW=dump\r\n"
-                        "WINDOWS ID=78,POSITION=(30,130,40,240),STATE=MAXIMIZED,POINT=(0,0)\r\n"
-                        "ACTIVE_VIEW ID=77\r\n");
+    Log("a.log", 10);
+    const std::string ws = m_dir.Write("start.tervik", "FILE_OPEN \"./a.log\"\r\n"
+                                                       "WINDOWS ID=77,LINE=3,VIEW=dump\r\n");
     ASSERT_TRUE(Start({QString::fromStdString(ws)}));
     Settle();
     EXPECT_EQ(m_app->m_workspace, ws);
-    ASSERT_EQ(Frames().size(), 2);
+    ASSERT_EQ(Frames().size(), 1);
     EXPECT_EQ(Frames()[0]->Pane(0)->m_nViewId, 77u);
     EXPECT_EQ(Frames()[0]->Pane(0)->Mode(), DisplayMode::Dump);
     EXPECT_EQ(Frames()[0]->Pane(0)->TopLine(), 3u);
-    EXPECT_EQ(Frames()[1]->NormalRect(), QRect(40, 30, 200, 100));
-    EXPECT_EQ(Frame().ActiveView()->m_nViewId, 77u);
+    EXPECT_FALSE(Frames()[0]->isMaximized());
     EXPECT_FALSE(m_app->m_bWorkspaceModified);
+
+    // A maximized window keeps its restored rectangle for later.
+    m_dir.Write("max.tervik",
+                "FILE_OPEN \"./a.log\"\r\n"
+                "WINDOWS ID=5,POSITION=(1,101,2,202),STATE=MAXIMIZED,POINT=(0,0)\r\n");
+    OpenWorkspace(m_dir.File("max.tervik"));
+    ASSERT_EQ(Frames().size(), 1);
+    EXPECT_TRUE(Frames()[0]->isMaximized());
+    Frames()[0]->showNormal();
+    EXPECT_EQ(Frames()[0]->geometry(), QRect(2, 1, 200, 100));
 }
 
 } // namespace
