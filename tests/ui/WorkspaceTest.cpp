@@ -122,6 +122,12 @@ TEST_F(WorkspaceTest, SavedStateComesBackAndSavesToTheSameBytes) {
     SaveAs(first);
     EXPECT_TRUE(m_messages.empty()) << m_messages.front();
     EXPECT_EQ(m_app->m_workspace, first);
+    // The save dialog starts in the active document's folder.
+    ASSERT_EQ(m_requests.size(), 1u);
+    EXPECT_TRUE(m_requests[0].m_bSave);
+    EXPECT_EQ(m_requests[0].m_folder, m_dir.Path().string());
+    EXPECT_EQ(m_requests[0].m_defaultExt, "tervik");
+    EXPECT_EQ(m_requests[0].m_filter, "Tervik Arbeitsplatz (*.tervik)|*.tervik||");
     EXPECT_FALSE(m_app->m_bWorkspaceModified);
     const auto selA = Selected(*pA);
     const auto selB = Selected(*pB);
