@@ -356,6 +356,9 @@ const std::vector<AcceleratorEntry>& Accelerators() {
         {ID_VIEW_GOTO_LINE, "Alt+G"},
         {ID_PREV_SELECTED, "F7"},
         {ID_NEXT_SELECTED, "F8"},
+        // Our own commands: stepping through the bookmarks of the document.
+        {ID_BOOKMARK_PREV, "Ctrl+F7"},
+        {ID_BOOKMARK_NEXT, "Ctrl+F8"},
         {ID_VIEW_ONLY_SELECTED, "F9"},
         {ID_SEARCH_FORWARD, "F3"},
         {ID_SEARCH_BACKWARD, "Ctrl+F3"},

@@ -63,11 +63,11 @@ void ApplySelectionRule(BookmarkButtons& b, int nSelected) {
     }
 }
 
-SpinRange ColumnRange(uint32_t nDisplayedLength) {
+SpinRange ColumnSpinRange(uint32_t nDisplayedLength) {
     return {1, std::max<uint32_t>(1, nDisplayedLength)};
 }
 
-SpinRange LengthRange(uint32_t nDisplayedLength, uint32_t nColumn) {
+SpinRange LengthSpinRange(uint32_t nDisplayedLength, uint32_t nColumn) {
     return {0, nDisplayedLength > nColumn ? nDisplayedLength - nColumn : 0};
 }
 

@@ -49,11 +49,12 @@ void ApplyNameRule(BookmarkButtons& b, std::string_view name,
 void ApplySelectionRule(BookmarkButtons& b, int nSelected);
 
 // The spin ranges of a line: column 1..displayed length (at least 1), length
-// 0..displayed length minus the column (1-based column).
+// 0..the characters from the 0-based column nColumn to the line's end, so that a
+// bookmark can cover the whole line.
 struct SpinRange {
     uint32_t m_nMin, m_nMax;
 };
-SpinRange ColumnRange(uint32_t nDisplayedLength);
-SpinRange LengthRange(uint32_t nDisplayedLength, uint32_t nColumn);
+SpinRange ColumnSpinRange(uint32_t nDisplayedLength);
+SpinRange LengthSpinRange(uint32_t nDisplayedLength, uint32_t nColumn);
 
 } // namespace tervik

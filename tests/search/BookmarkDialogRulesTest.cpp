@@ -56,9 +56,9 @@ TEST(BookmarkDialogRules, ButtonsFollowNameAndSelection) {
         EXPECT_EQ(b.m_bChange, c.expected.m_bChange) << c.name << c.nSelected;
         EXPECT_EQ(b.m_bGoTo, c.expected.m_bGoTo) << c.name << c.nSelected;
     }
-    EXPECT_EQ(LengthRange(10, 4).m_nMax, 6u);
-    EXPECT_EQ(LengthRange(3, 4).m_nMax, 0u);
-    EXPECT_EQ(ColumnRange(0).m_nMax, 1u);
+    EXPECT_EQ(LengthSpinRange(10, 4).m_nMax, 6u);
+    EXPECT_EQ(LengthSpinRange(3, 4).m_nMax, 0u);
+    EXPECT_EQ(ColumnSpinRange(0).m_nMax, 1u);
 }
 
 } // namespace

@@ -142,6 +142,8 @@ TEST_F(FollowModeTest, TruncatedReplacedAndEmptiedFilesAreReadAgain) {
     ASSERT_TRUE(pView->OnlySelected());
     Press(Qt::Key_F5, Qt::ControlModifier);
     ASSERT_TRUE(Following());
+    // A bookmark points into the old content.
+    ASSERT_NE(m_app->AddBookmark(m_pDoc, pView, m_pDoc->GetPathName(), "alt", 51, 1, 4), 0u);
 
     struct Step {
         const char* pszWhat;
@@ -172,6 +174,8 @@ TEST_F(FollowModeTest, TruncatedReplacedAndEmptiedFilesAreReadAgain) {
                    Frame().GetMessageText() == LoadString(IDS_FILE_RELOADED);
         }));
         EXPECT_EQ(m_pDoc->m_nSelected, 0u);
+        EXPECT_EQ(m_app->Bookmarks().Size(), 0u);
+        m_app->AddBookmark(m_pDoc, pView, m_pDoc->GetPathName(), "neu", 1, 1, 1);
         EXPECT_FALSE(pView->OnlySelected());
         EXPECT_FALSE(pView->m_textHit.m_bValid);
         EXPECT_EQ(pView->TopLine(), 0u);

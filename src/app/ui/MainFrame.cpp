@@ -271,6 +271,7 @@ void CMainFrame::SetDocumentMenus(bool bDocument) {
     m_pRecentMenu = nullptr;
     m_pRecentAnchor = nullptr;
     m_pWindowMenu = nullptr;
+    m_pBookmarkMenu = nullptr;
     CreateMenus();
 }
 
@@ -296,11 +297,13 @@ void CMainFrame::CreateMenus() {
                     if (QAction* pAction = Action(e.m_nId)) pMenu->addAction(pAction);
                     // The menu with "Neues Fenster" lists the document windows.
                     if (e.m_nId == ID_WINDOW_NEW) m_pWindowMenu = pMenu;
+                    if (e.m_nId == ID_BOOKMARK_LIST_FIRST) m_pBookmarkMenu = pMenu;
                     break;
                 }
             }
             // Update handlers decide what the user may choose when the menu opens.
             connect(pMenu, &QMenu::aboutToShow, this, [this, pMenu] {
+                if (pMenu == m_pBookmarkMenu) RefreshBookmarkList();
                 for (QAction* pAction : pMenu->actions()) {
                     bool bOk = false;
                     const unsigned nId = pAction->data().toUInt(&bOk);
@@ -344,6 +347,20 @@ void CMainFrame::RefreshRecentFiles() {
         connect(pAction, &QAction::triggered, this,
                 [i] { CTervikApp::Instance()->OnOpenRecentFile(static_cast<int>(i)); });
         m_pRecentMenu->insertAction(m_pRecentAnchor, pAction);
+    }
+}
+
+void CMainFrame::RefreshBookmarkList() {
+    if (!m_pBookmarkMenu) return;
+    // The entries' texts and states come from the update handler that runs next.
+    const size_t nCount = CTervikApp::Instance()->Bookmarks().Size();
+    for (unsigned nId = ID_BOOKMARK_LIST_FIRST + 1; nId <= ID_BOOKMARK_LIST_LAST; ++nId) {
+        QAction* pAction = Action(nId);
+        if (!pAction) continue;
+        const bool bWanted = nId - ID_BOOKMARK_LIST_FIRST < nCount;
+        const bool bThere = m_pBookmarkMenu->actions().contains(pAction);
+        if (bWanted && !bThere) m_pBookmarkMenu->addAction(pAction);
+        if (!bWanted && bThere) m_pBookmarkMenu->removeAction(pAction);
     }
 }
 

@@ -98,6 +98,8 @@ public:
     // "Orv's File-Viewer - name" of the active document.
     void UpdateFrameTitle();
     QMenu* WindowMenu() const { return m_pWindowMenu; }
+    // The menu ending with "Lesezeichen Liste" and the bookmark entries after it.
+    QMenu* BookmarkMenu() const { return m_pBookmarkMenu; }
 
     bool OnCmdMsg(unsigned nId, CCmdUI* pUI) override;
 
@@ -125,6 +127,8 @@ private:
     void CreateStatusBar();
     void UpdateToolBarButtons();
     void RefreshWindowList();
+    // One entry per bookmark, at most eight: 32829 ff. added or removed as needed.
+    void RefreshBookmarkList();
     void OnSubWindowActivated();
     QComboBox* InsertBox(QToolBar* pBar, QAction* pBefore, int nWidth, bool bEditable,
                          const char* pszName, QComboBox* pBox = nullptr);
@@ -176,6 +180,7 @@ private:
     QMenu* m_pRecentMenu = nullptr;
     QAction* m_pRecentAnchor = nullptr;
     QMenu* m_pWindowMenu = nullptr;
+    QMenu* m_pBookmarkMenu = nullptr;
     QToolBar* m_pToolBar = nullptr;
     std::map<unsigned, QAction*> m_penButtons;
     bool m_bSettingTitle = false;

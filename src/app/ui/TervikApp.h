@@ -10,6 +10,7 @@
 #include "framework/CommandTarget.h"
 #include "platform/Profile.h"
 #include "platform/SysFile.h"
+#include "search/BookmarkList.h"
 
 #include <QObject>
 #include <QStringList>
@@ -53,6 +54,29 @@ public:
     // "Datei verfolgen": per document, off at open; all its windows show the state.
     void ToggleFollow(CTervikDoc& doc);
     bool IsFollowing(const CTervikDoc& doc) const { return m_follow.count(&doc) != 0; }
+
+    // --- bookmarks ---
+    // All bookmarks of all open documents; workspaces read and refill it.
+    CBookmarkList& Bookmarks() { return m_bookmarks; }
+    // A bookmark on the open document whose path equals path exactly; line and
+    // column 1-based. It belongs to pView when that document is pDoc, and becomes
+    // the only active one. The new id, 0 when no open document has the path.
+    uint32_t AddBookmark(CTervikDoc* pDoc, CTervikView* pView, const std::string& path,
+                         const std::string& name, uint32_t nLine, uint32_t nColumn,
+                         uint32_t nLength);
+    bool RemoveBookmark(uint32_t nId);
+    void RemoveBookmarksOf(CTervikDoc* pDoc);
+    unsigned CountBookmarksOnLine(const CTervikDoc* pDoc, uint32_t nLine) const;
+    const Bookmark* BookmarkOnLine(const CTervikDoc* pDoc, uint32_t nLine, unsigned n) const;
+    // Shows the bookmark's line as the third row of its view (the document's first
+    // view when its own is gone) and makes it the active bookmark.
+    void GoToBookmark(uint32_t nId, CTervikDoc* pDoc, CTervikView* pView);
+    void EditBookmarks(CTervikDoc& doc, CTervikView& view);
+    // "Nächstes/Vorheriges Lesezeichen" in the active view; a beep at the end.
+    void OnBookmarkStep(bool bForward);
+    bool OnBookmarkCommand(unsigned nId, CCmdUI* pUI);
+    // Repaints every view of the document.
+    static void RepaintViews(CTervikDoc& doc);
 
     // --- commands ---
     void OnFileOpen();
@@ -165,6 +189,7 @@ private:
     // The open script recording; recording is on while it is open.
     CSysFile m_recording;
     std::string m_recordingPath;
+    CBookmarkList m_bookmarks;
 };
 
 } // namespace tervik

@@ -86,6 +86,7 @@ void CFollowWatcher::Check() {
 
 void CFollowWatcher::Reload() {
     m_doc.Reopen();
+    emit Reloaded();
     m_doc.Host().SetStatusText(LoadString(IDS_FILE_RELOADED));
     WatchPath();
 }

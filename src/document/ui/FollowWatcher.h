@@ -33,6 +33,11 @@ public:
     // run, a dialog, a menu, a mouse drag) the look is put off to the next tick.
     void Check();
 
+signals:
+    // The file was read again from the start: what referred to the old content
+    // (bookmarks) no longer fits.
+    void Reloaded();
+
 private:
     void OnFileEvent();
     bool MustWait() const;

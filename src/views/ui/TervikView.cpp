@@ -1222,9 +1222,15 @@ bool CTervikView::DrawSpan(QPainter& painter, int y, std::string_view line, uint
     return true;
 }
 
-std::vector<SpanOverlay> CTervikView::BookmarkSpans(uint32_t) const {
-    // The bookmark list joins here once bookmarks exist.
-    return {};
+std::vector<SpanOverlay> CTervikView::BookmarkSpans(uint32_t nRecord) const {
+    std::vector<SpanOverlay> spans;
+    const CTervikApp* pApp = CTervikApp::Instance();
+    if (!pApp) return spans;
+    const unsigned nCount = pApp->CountBookmarksOnLine(&m_doc, nRecord);
+    for (unsigned n = 0; n < nCount; ++n)
+        if (const Bookmark* p = pApp->BookmarkOnLine(&m_doc, nRecord, n))
+            spans.push_back({p->m_nColumn, p->m_nLength, p->IsActive()});
+    return spans;
 }
 
 void CTervikView::InvertCells(QPainter& painter, int y, std::string_view line, int64_t nFrom,
