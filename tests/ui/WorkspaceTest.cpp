@@ -17,6 +17,7 @@
 #include <QTest>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 namespace tervik {
 namespace {
@@ -117,6 +118,9 @@ TEST_F(WorkspaceTest, SavedStateComesBackAndSavesToTheSameBytes) {
     const uint32_t nTopA = pFrameA->Pane(0)->TopLine();
     ASSERT_NE(nTopA, 0u);
     const uint64_t nLowerB = pFrameB->Pane(1)->m_nViewId;
+    // Bookmarks: one on a's view (active, a quote in its name), one on b without a view.
+    m_app->Bookmarks().Add(pA, nActive, "Start \"hier\"", 7, 2, 5, 1);
+    m_app->Bookmarks().Add(pB, 0, "zweites", 1, 0, 3, 0);
     const int nUpperB = pFrameB->RowHeight(0);
     const std::string first = m_dir.File("w.tervik");
     SaveAs(first);
@@ -159,6 +163,15 @@ TEST_F(WorkspaceTest, SavedStateComesBackAndSavesToTheSameBytes) {
     EXPECT_EQ(pB2->RowHeight(0), nUpperB + 2);
     ASSERT_NE(Frame().ActiveView(), nullptr);
     EXPECT_EQ(Frame().ActiveView()->m_nViewId, nActive);
+    const std::vector<Bookmark>& marks = m_app->Bookmarks().All();
+    ASSERT_EQ(marks.size(), 2u);
+    EXPECT_EQ(marks[0].m_pDoc, m_app->Documents()[0]);
+    EXPECT_EQ(marks[0].m_name, "Start \"hier\"");
+    EXPECT_EQ(marks[0].m_nViewId, nActive);
+    EXPECT_EQ(std::tie(marks[0].m_nLine, marks[0].m_nColumn, marks[0].m_nLength, marks[0].m_nFlags),
+              std::make_tuple(7u, 2u, 5u, 1u));
+    EXPECT_EQ(marks[1].m_pDoc, m_app->Documents()[1]);
+    EXPECT_EQ(marks[1].m_nViewId, 0u);
 
     // Written again (the split row given back its stored height): the same bytes.
     pB2->Splitter()->setSizes({nUpperB, pB2->RowHeight(0) + pB2->RowHeight(1) - nUpperB});

@@ -197,7 +197,18 @@ bool CTervikApp::SaveWorkspace() {
                         nPanes > 1 ? std::optional<int64_t>(pFrame->RowHeight(k)) : std::nullopt));
         }
         AppendSelectRecordLines(*pDoc, m_colours, text);
-        // BOOKMARK lines: written once the bookmark list is there.
+        for (const Bookmark& b : m_bookmarks.All()) {
+            if (b.m_pDoc != pDoc) continue;
+            WsBookmark wb;
+            wb.m_text = b.m_name;
+            wb.m_nLine = b.m_nLine;
+            wb.m_nColumn = b.m_nColumn;
+            wb.m_nLen = b.m_nLength;
+            // A bookmark whose window has closed belongs to no view.
+            wb.m_nViewId = b.m_nViewId && FindViewById(b.m_nViewId) ? b.m_nViewId : 0;
+            wb.m_nFlag = b.m_nFlags;
+            text += WorkspaceBookmarkLine(wb);
+        }
         if (!out.Put(text)) {
             bOk = false;
             break;
@@ -326,9 +337,14 @@ void CTervikApp::LoadWorkspace() {
         case WorkspaceLine::kSelectRecord:
             if (pDoc) ApplySelectRecord(*pDoc, cmd.m_select);
             break;
-        case WorkspaceLine::kBookmark:
-            // Bookmarks: restored once the bookmark list is there.
+        case WorkspaceLine::kBookmark: {
+            if (!pDoc || !cmd.m_bookmark.IsComplete()) break;
+            const WsBookmark& b = cmd.m_bookmark;
+            const uint64_t nViewId = b.m_nViewId && FindViewById(b.m_nViewId) ? b.m_nViewId : 0;
+            m_bookmarks.Add(pDoc, nViewId, *b.m_text, *b.m_nLine, *b.m_nColumn, *b.m_nLen,
+                            b.m_nFlag);
             break;
+        }
         case WorkspaceLine::kActiveView:
             if (cmd.m_nActiveId)
                 if (CTervikView* pView = FindViewById(*cmd.m_nActiveId))
