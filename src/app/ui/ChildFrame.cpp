@@ -2,13 +2,16 @@
 
 #include "app/ui/MainFrame.h"
 #include "app/ui/TervikApp.h"
+#include "document/TervikDoc.h"
 #include "framework/CommandIds.h"
 #include "views/ui/TervikView.h"
 
 #include <QCloseEvent>
+#include <QLayout>
 #include <QMdiArea>
 #include <QSplitter>
 #include <QStyle>
+#include <algorithm>
 
 namespace tervik {
 
@@ -20,11 +23,13 @@ CChildFrame::CChildFrame(CTervikDoc& doc, QWidget* pParent) : QMdiSubWindow(pPar
     setWidget(m_pSplitter);
     AddPane();
     setWindowTitle(DocumentName());
+    ViewsChanged();
     CTervikApp::Instance()->FrameCreated(this);
 }
 
 CChildFrame::~CChildFrame() {
     // The views leave their document before the last frame may delete it.
+    ViewsChanged();
     delete m_pSplitter;
     m_pSplitter = nullptr;
     m_pActive = nullptr;
@@ -77,12 +82,81 @@ void CChildFrame::OnWindowSplit() {
         CTervikView* pLower = Pane(1);
         if (m_pActive == pLower) m_pActive = Pane(0);
         delete pLower;
+        ViewsChanged();
         return;
     }
     CTervikView* pView = AddPane();
     const int h = m_pSplitter->height();
     m_pSplitter->setSizes({h / 2, h - h / 2});
     pView->setFocus();
+    ViewsChanged();
+}
+
+void CChildFrame::ViewsChanged() {
+    CTervikApp* pApp = CTervikApp::Instance();
+    // Windows on add-on output do not belong in a workspace.
+    if (pApp && pApp->IsWorkspaceOpen() && !m_doc.m_bDeleteOnClose) pApp->SetWorkspaceModified();
+}
+
+void CChildFrame::ActivatePane(CTervikView* pView) {
+    if (!pView) return;
+    m_pActive = pView;
+    pView->setFocus();
+    emit ViewActivated(pView);
+}
+
+bool CChildFrame::SplitRows(int nUpperHeight) {
+    if (PaneCount() >= 2) return false;
+    // The splitter gets its size from a placement just applied.
+    if (layout()) layout()->activate();
+    CTervikView* pView = AddPane();
+    // The rows share the height less the handle between them.
+    const int h = m_pSplitter->height() - m_pSplitter->handleWidth();
+    const int nUpper = std::clamp(nUpperHeight, 10, std::max(10, h - 10));
+    m_pSplitter->setSizes({nUpper, std::max(10, h - nUpper)});
+    ActivatePane(pView);
+    ViewsChanged();
+    return true;
+}
+
+int CChildFrame::RowHeight(int nRow) const {
+    const QList<int> sizes = m_pSplitter->sizes();
+    return nRow >= 0 && nRow < sizes.size() ? sizes[nRow] : 0;
+}
+
+void CChildFrame::RememberNormalRect() {
+    if (!isMaximized() && !isMinimized() && isVisible()) m_rcNormal = geometry();
+}
+
+void CChildFrame::moveEvent(QMoveEvent* pEvent) {
+    QMdiSubWindow::moveEvent(pEvent);
+    RememberNormalRect();
+}
+
+void CChildFrame::resizeEvent(QResizeEvent* pEvent) {
+    QMdiSubWindow::resizeEvent(pEvent);
+    RememberNormalRect();
+}
+
+QRect CChildFrame::NormalRect() const {
+    if (!isMaximized() && !isMinimized()) return geometry();
+    return m_rcNormal.isNull() ? geometry() : m_rcNormal;
+}
+
+int CChildFrame::ShowState() const {
+    return isMinimized() ? 2 : isMaximized() ? 3 : 1;
+}
+
+void CChildFrame::ApplyPlacement(const QRect& rcNormal, int nShowState) {
+    if (isMaximized() || isMinimized()) showNormal();
+    if (rcNormal.width() > 0 && rcNormal.height() > 0) setGeometry(rcNormal);
+    m_rcNormal = geometry();
+    if (nShowState == 3)
+        showMaximized();
+    else if (nShowState == 2)
+        showMinimized();
+    else
+        show();
 }
 
 void CChildFrame::OnViewFollow() {

@@ -5,6 +5,7 @@
 #include "framework/CommandTarget.h"
 
 #include <QMdiSubWindow>
+#include <QRect>
 
 class QSplitter;
 
@@ -27,6 +28,21 @@ public:
     int PaneCount() const;
     CTervikView* Pane(int nIndex) const;
     QSplitter* Splitter() const { return m_pSplitter; }
+    // Makes a pane the active one and gives it the keyboard focus.
+    void ActivatePane(CTervikView* pView);
+    // Splits into two rows, the upper nUpperHeight pixels high, and activates the
+    // lower pane; false when the window is split already.
+    bool SplitRows(int nUpperHeight);
+    // Height of a splitter row in pixels.
+    int RowHeight(int nRow) const;
+
+    // The window's place for workspaces: the restored rectangle in the document
+    // area's coordinates, the show state (1 normal, 2 minimized, 3 maximized) and,
+    // when maximized or minimized, where it is.
+    QRect NormalRect() const;
+    int ShowState() const;
+    // Applies a stored place: the restored rectangle, then the state.
+    void ApplyPlacement(const QRect& rcNormal, int nShowState);
 
     // "&Teilen": a second pane below the first; again: back to one pane.
     void OnWindowSplit();
@@ -42,13 +58,20 @@ signals:
 protected:
     void closeEvent(QCloseEvent* pEvent) override;
     void showEvent(QShowEvent* pEvent) override;
+    void moveEvent(QMoveEvent* pEvent) override;
+    void resizeEvent(QResizeEvent* pEvent) override;
 
 private:
     CTervikView* AddPane();
+    void RememberNormalRect();
+    // A view opened or closed changes an open workspace.
+    void ViewsChanged();
 
     CTervikDoc& m_doc;
     QSplitter* m_pSplitter = nullptr;
     CTervikView* m_pActive = nullptr;
+    // The last rectangle the window had while neither maximized nor minimized.
+    QRect m_rcNormal;
 };
 
 } // namespace tervik

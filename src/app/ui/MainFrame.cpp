@@ -1055,6 +1055,7 @@ void CMainFrame::HideDumpBox() {
 
 void CMainFrame::closeEvent(QCloseEvent* pEvent) {
     // Workspace and recording end first; then the layout is stored, unless minimized.
+    CTervikApp::Instance()->CloseWorkspace();
     if (!isMinimized()) SaveBarState();
     SaveWindowPosition();
     m_pMdiArea->closeAllSubWindows();

@@ -113,7 +113,7 @@ bool CTervikApp::InitInstance(const QStringList& args) {
         if (bWorkspace) {
             m_workspace = file;
             m_bWorkspaceModified = false;
-            LoadWorkspace(file);
+            LoadWorkspace();
         } else if (!OpenDocumentFile(file)) {
             return false;
         }
@@ -128,10 +128,6 @@ bool CTervikApp::InitInstance(const QStringList& args) {
 void CTervikApp::ExitInstance() {
     m_pSettings->WriteRecentFiles(m_recentFiles);
     DeleteTempFiles();
-}
-
-void CTervikApp::LoadWorkspace(const std::string&) {
-    // The workspace loader is not there yet; the window stays empty.
 }
 
 void CTervikApp::DeleteTempFiles() {
@@ -269,8 +265,12 @@ void CTervikApp::RemoveDocument(CTervikDoc* pDoc) {
             m_pMainFrame->ClearPositionIndicator();
             m_pMainFrame->SetDocumentMenus(false);
         }
-        m_workspace.clear();
-        m_bWorkspaceModified = false;
+        // A file of a workspace being loaded that cannot be opened leaves the
+        // workspace open for the rest of the file.
+        if (!m_bLoadingWorkspace) {
+            m_workspace.clear();
+            m_bWorkspaceModified = false;
+        }
     }
 }
 
@@ -304,6 +304,10 @@ bool CTervikApp::OnCmdMsg(unsigned nId, CCmdUI* pUI) {
         {ID_SCRIPT_RECORD, &CTervikApp::OnScriptRecord, &CTervikApp::OnUpdateScriptRecord},
         {ID_SCRIPT_PLAY, &CTervikApp::OnScriptPlay, &CTervikApp::OnUpdateScriptPlay},
         {ID_BLOCK_MARKING, &CTervikApp::OnBlockMarking, &CTervikApp::OnUpdateBlockMarking},
+        {ID_WORKSPACE_OPEN, &CTervikApp::OnWorkspaceOpen, nullptr},
+        {ID_WORKSPACE_SAVE, &CTervikApp::OnWorkspaceSave, &CTervikApp::OnUpdateWorkspaceCommand},
+        {ID_WORKSPACE_SAVE_AS, &CTervikApp::OnWorkspaceSaveAs, nullptr},
+        {ID_WORKSPACE_CLOSE, &CTervikApp::OnWorkspaceClose, &CTervikApp::OnUpdateWorkspaceCommand},
     };
     if (nId == ID_BOOKMARK_EDIT || nId == ID_BOOKMARK_NEXT || nId == ID_BOOKMARK_PREV ||
         (nId >= ID_BOOKMARK_LIST_FIRST && nId <= ID_BOOKMARK_LIST_LAST))

@@ -91,6 +91,22 @@ public:
     void OnUpdateBlockMarking(CCmdUI& ui);
     void OnScriptPlay();
     void OnUpdateScriptPlay(CCmdUI& ui);
+    // The workspace commands: open, save, save as, close.
+    void OnWorkspaceOpen();
+    void OnWorkspaceSave();
+    void OnWorkspaceSaveAs();
+    void OnWorkspaceClose();
+    // Save and close need an open workspace.
+    void OnUpdateWorkspaceCommand(CCmdUI& ui);
+
+    // --- workspace ---
+    // Reads the workspace m_workspace names and rebuilds what it holds.
+    void LoadWorkspace();
+    // Writes the open documents and windows to m_workspace; false when the file
+    // could not be written (the user has been told).
+    bool SaveWorkspace();
+    // Asks to save a changed workspace, closes every document and forgets it.
+    void CloseWorkspace();
     bool OnCmdMsg(unsigned nId, CCmdUI* pUI) override;
 
     // --- recent files ---
@@ -149,11 +165,15 @@ private:
     // handshake, the workspace loader and the add-on loader.
     bool CheckUpdateFolder() { return false; }
     bool HandOverToFirstCopy(const std::string& /*file*/) { return false; }
-    void LoadWorkspace(const std::string& path);
     void LoadAddOn(const std::string& /*path*/) {}
     void DeleteTempFiles();
     CTervikDoc* FindOpenDocument(const std::string& resolvedPath) const;
     void ActivateDocument(CTervikDoc& doc);
+    // Shows the failure of a workspace file; a half-written one may be deleted.
+    void ReportWorkspaceError(uint32_t nCode, bool bCreated);
+    // Digests still being computed after a load are compared when they are ready.
+    void CheckDigestsLater();
+    std::vector<std::pair<CTervikDoc*, std::string>> m_pendingDigests;
 
     static CTervikApp* s_pInstance;
     std::unique_ptr<CProfile> m_pProfile;

@@ -447,6 +447,18 @@ void CTervikView::SetTopLine(uint32_t nLine) {
     ReportPosition();
 }
 
+void CTervikView::RestoreState(DisplayMode eMode, uint32_t nTopLine, int nLeftColumn,
+                               uint64_t nDumpTop, bool bOnlySelected) {
+    m_st.m_eMode = eMode;
+    m_st.m_nTopLine = std::min(nTopLine, m_doc.m_nRecords ? m_doc.m_nRecords - 1 : 0);
+    m_st.m_nLeftColumn = std::max(0, nLeftColumn);
+    const uint64_t nSize = DocumentSize();
+    m_st.m_nDumpTop = AlignDown(std::min(nDumpTop, nSize), DumpRowBytes(m_st));
+    // The selected lines may come after the window; the next update checks the filter.
+    m_st.m_bOnlySelected = bOnlySelected;
+    m_nTrackTop = kNoTrackTop;
+}
+
 void CTervikView::SetFontChoice(const QString& name, int nSize10) {
     m_fontName = name.left(31);
     m_nFontSize10 = std::max(10, nSize10);

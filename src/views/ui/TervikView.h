@@ -57,6 +57,10 @@ public:
     void SetMode(DisplayMode eMode);
     void SetDumpColumns(int nGroups);
     void SetTopLine(uint32_t nLine);
+    // A workspace puts back the place, the mode and the line filter; positions
+    // beyond the document are brought inside it.
+    void RestoreState(DisplayMode eMode, uint32_t nTopLine, int nLeftColumn, uint64_t nDumpTop,
+                      bool bOnlySelected);
     void SetFontChoice(const QString& name, int nSize10);
     // Scrolling as the bars, keys and wheel do; bPropagate lets synchronous
     // scrolling move the other views.
