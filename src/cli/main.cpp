@@ -26,7 +26,8 @@ constexpr const char* kHelp =
     "  pattern LINE       Suchmuster zerlegen\n"
     "  find LINE FILE     suchen\n"
     "  select SCRIPT FILE Selektionsskript abspielen\n"
-    "  charfreq FILE      Zeichenhäufigkeit als CSV\n"
+    "  charfreq FILE      Zeichenhäufigkeit als CSV (CR LF) auf stdout\n"
+    "                     (--out PFAD schreibt sie in diese Datei)\n"
     "  follow FILE        Zeilen wie text, dann jede neue Zeile, während die Datei wächst\n"
     "                     (--from R, sonst die letzten 10; --interval MS, Vorgabe 250;\n"
     "                     --idle-exit MS endet, wenn sie so lange nicht wächst;\n"
@@ -63,9 +64,10 @@ int main(int argc, char** argv) {
         int (*pfnRun)(CArgs&);
     };
     static constexpr Subcommand kSubcommands[] = {
-        {"info", RunInfo},     {"records", RunRecords}, {"text", RunText},
-        {"dump", RunDump},     {"pattern", RunPattern}, {"find", RunFind},
-        {"select", RunSelect}, {"follow", RunFollow},   {"workspace", RunWorkspace},
+        {"info", RunInfo},         {"records", RunRecords}, {"text", RunText},
+        {"dump", RunDump},         {"pattern", RunPattern}, {"find", RunFind},
+        {"select", RunSelect},     {"follow", RunFollow},   {"workspace", RunWorkspace},
+        {"charfreq", RunCharfreq},
     };
     for (const auto& sub : kSubcommands) {
         if (command == sub.pszName) {

@@ -734,6 +734,7 @@ bool CTervikView::OnCmdMsg(unsigned nId, CCmdUI* pUI) {
         {ID_VIEW_GOTO_LINE, &CTervikView::OnGotoLine, nullptr},
         {ID_SEARCH_DEFINE, &CTervikView::OnSearchDefine, nullptr},
         {ID_CONVERSIONS, &CTervikView::OnConversions, nullptr},
+        {ID_CHAR_FREQUENCY, &CTervikView::OnCharFrequency, nullptr},
         {ID_SELECT_LINES, &CTervikView::OnSelectLines, &CTervikView::OnUpdateSelectLines},
         {ID_SELECT_INVERT, &CTervikView::OnInvertSelection, &CTervikView::OnUpdateSelectLines},
         {ID_DESELECT_LINES, &CTervikView::OnDeselectLines, &CTervikView::OnUpdateNeedsSelection},

@@ -106,6 +106,12 @@ public:
     void OnSearchDefine();
     // "Was ist das? ...": the conversions dialog on the marked text.
     void OnConversions();
+    // Counts the file's bytes into a CSV in the temporary folder and opens it.
+    void OnCharFrequency();
+    // While set, the hook gets the path of a file to open with its desktop program
+    // instead of xdg-open (tests start no program).
+    using OpenFileHook = std::function<void(const std::string& path)>;
+    static void SetOpenFileHook(OpenFileHook hook);
     void OnUpdateSearchCommand(CCmdUI& ui);
 
     // --- marking (text and hex modes) ---

@@ -1,0 +1,36 @@
+#pragma once
+
+// Character frequency: how often each byte value occurs in a file, as a CSV of 256
+// lines for a spreadsheet program.
+
+#include <cstddef>
+#include <cstdint>
+#include <ctime>
+#include <string>
+
+namespace tervik {
+
+class CTervikDoc;
+
+using ByteCounts = uint64_t[256];
+
+// Adds the bytes of the block to the counters.
+void CountBytes(const unsigned char* p, size_t n, ByteCounts& counts);
+
+// The CSV text: one line "value;0xhh;\"name\";count" with CR LF per byte value.
+std::string CharFrequencyCsv(const ByteCounts& counts);
+
+// "<folder>Tervik_<file name>_YYYYMMDD_hhmmss.csv"; the folder ends in a separator.
+std::string CharFrequencyFileName(const std::string& tempFolder, const std::string& docPath,
+                                  const std::tm& local);
+
+// Counts the bytes of the document's file with a read position of its own, serving
+// the window meanwhile (without abort) and showing progress on big files. Answers 0,
+// or the system error code of the open or a read (the counts are then incomplete).
+uint32_t CountFileBytes(CTervikDoc& doc, ByteCounts& counts);
+
+// Counts the document's file and writes the CSV to csvPath (replacing a file there).
+// Answers 0 or the system error code.
+uint32_t WriteCharFrequency(CTervikDoc& doc, const std::string& csvPath);
+
+} // namespace tervik

@@ -1,0 +1,49 @@
+// The character-frequency command: the CSV goes to the temporary folder and opens in
+// the desktop's program for it (the spreadsheet).
+
+#include "app/ui/TervikApp.h"
+#include "base/Strings.h"
+#include "framework/MessageBoxTypes.h"
+#include "search/CharFrequency.h"
+#include "views/ui/TervikView.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QStringList>
+#include <ctime>
+
+namespace tervik {
+
+namespace {
+CTervikView::OpenFileHook& OpenFileHookSlot() {
+    static CTervikView::OpenFileHook s_hook;
+    return s_hook;
+}
+} // namespace
+
+void CTervikView::SetOpenFileHook(OpenFileHook hook) {
+    OpenFileHookSlot() = std::move(hook);
+}
+
+void CTervikView::OnCharFrequency() {
+    CTervikApp* pApp = CTervikApp::Instance();
+    if (!pApp) return;
+    const std::string folder = pApp->GetTempFolder();
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    const std::string path = CharFrequencyFileName(folder, m_doc.GetPathName(), local);
+    if (const uint32_t nError = WriteCharFrequency(m_doc, path)) {
+        m_doc.Host().MessageBox(ProcessingErrorText(path, nError), MB_OK | MB_ICONHAND);
+        return;
+    }
+    if (OpenFileHookSlot()) {
+        OpenFileHookSlot()(path);
+        return;
+    }
+    // A program that cannot be started is the desktop's business.
+    QProcess::startDetached(QStringLiteral("xdg-open"),
+                            QStringList{QFile::decodeName(path.c_str())});
+}
+
+} // namespace tervik

@@ -1,0 +1,106 @@
+#include "search/CharFrequency.h"
+
+#include "../document/FakeDocumentHost.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+namespace tervik {
+namespace {
+
+using test::CDocFixture;
+
+std::string Line(const std::string& csv, int v) {
+    size_t nStart = 0;
+    for (int i = 0; i < v; ++i)
+        nStart = csv.find("\r\n", nStart) + 2;
+    return csv.substr(nStart, csv.find("\r\n", nStart) - nStart);
+}
+
+class CharFrequencyTest : public CDocFixture {
+protected:
+    std::string CsvOf(std::string_view bytes) {
+        EXPECT_TRUE(OpenBytes(bytes));
+        ByteCounts counts = {};
+        EXPECT_EQ(CountFileBytes(Doc(), counts), 0u);
+        return CharFrequencyCsv(counts);
+    }
+};
+
+TEST_F(CharFrequencyTest, CsvLinesNamesAndCounts) {
+    // An empty file does not open as a document; its counts are all 0.
+    const ByteCounts zero = {};
+    const std::string empty = CharFrequencyCsv(zero);
+    const std::string ab = CsvOf("AB");
+    struct Case {
+        const std::string& csv;
+        int nValue;
+        std::string want;
+    } cases[] = {
+        {empty, 0, "0;0x00;\"NUL\";0"},     {empty, 1, "1;0x01;\"SOH\";0"},
+        {empty, 2, "2;0x02;\"STX\";0"},     {empty, 9, "9;0x09;\"HT\";0"},
+        {empty, 15, "15;0x0f;\"SI\";0"},    {empty, 16, "16;0x10;\"\x10\";0"},
+        {empty, 31, "31;0x1f;\"\x1f\";0"},  {empty, 34, "34;0x22;\"\"\"\";0"},
+        {empty, 127, "127;0x7f;\"DEL\";0"}, {empty, 255, "255;0xff;\"\xff\";0"},
+        {ab, 64, "64;0x40;\"@\";0"},        {ab, 65, "65;0x41;\"A\";1"},
+        {ab, 66, "66;0x42;\"B\";1"},        {ab, 67, "67;0x43;\"C\";0"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Line(c.csv, c.nValue), c.want) << c.nValue;
+    // 256 lines, each ended by CR LF, none else.
+    size_t nLines = 0;
+    for (size_t i = 0; (i = empty.find("\r\n", i)) != std::string::npos; i += 2)
+        ++nLines;
+    EXPECT_EQ(nLines, 256u);
+    EXPECT_EQ(empty.substr(empty.size() - 2), "\r\n");
+}
+
+TEST_F(CharFrequencyTest, CountsMatchAByteWiseCountOnRandomData) {
+    std::mt19937 rng(15);
+    for (size_t nSize : {size_t{1}, size_t{15}, size_t{17}, size_t{65537}, size_t{3} << 20}) {
+        std::string bytes(nSize, '\0');
+        // Skewed values, so runs of equal bytes occur.
+        for (char& c : bytes)
+            c = static_cast<char>(rng() % 7 == 0 ? rng() : rng() % 4);
+        ByteCounts want = {};
+        for (unsigned char c : bytes)
+            ++want[c];
+        ByteCounts got = {};
+        CountBytes(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), got);
+        for (int v = 0; v < 256; ++v)
+            ASSERT_EQ(got[v], want[v]) << nSize << " " << v;
+        // The file count adds over its blocks the same.
+        ASSERT_TRUE(OpenBytes(bytes));
+        ByteCounts file = {};
+        ASSERT_EQ(CountFileBytes(Doc(), file), 0u);
+        for (int v = 0; v < 256; ++v)
+            ASSERT_EQ(file[v], want[v]) << nSize << " " << v;
+    }
+}
+
+TEST_F(CharFrequencyTest, FileNameHasFolderNameAndTimeStamp) {
+    std::tm t{};
+    t.tm_year = 126;
+    t.tm_mon = 0;
+    t.tm_mday = 5;
+    t.tm_hour = 7;
+    t.tm_min = 3;
+    t.tm_sec = 9;
+    EXPECT_EQ(CharFrequencyFileName("/tmp/x/", "/var/log/app.log", t),
+              "/tmp/x/Tervik_app.log_20260105_070309.csv");
+}
+
+TEST_F(CharFrequencyTest, WriteReplacesAnExistingFile) {
+    ASSERT_TRUE(OpenBytes("AB"));
+    const std::string out = m_dir.Write("out.csv", std::string(20000, 'x'));
+    ASSERT_EQ(WriteCharFrequency(Doc(), out), 0u);
+    ByteCounts counts = {};
+    counts['A'] = counts['B'] = 1;
+    EXPECT_EQ(test::ReadWholeFile(out), CharFrequencyCsv(counts));
+}
+
+} // namespace
+} // namespace tervik
