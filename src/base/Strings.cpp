@@ -78,6 +78,11 @@ constexpr StringEntry kStrings[] = {
     {IDS_FOLLOW_RESTART, "Die Datei \"%s\" wurde gekürzt oder ersetzt; sie wird von vorn gelesen."},
     {IDS_ASK_COPY_LARGE, "Die Markierung umfasst %s Bytes. Sollen sie wirklich in die "
                          "Zwischenablage kopiert werden?"},
+    {IDS_ADDON_LOAD_FAILED, "Bibliothek \"%s\" kann nicht geladen werden, Fehlercode=%u\n%s"},
+    {IDS_ADDON_NO_REGISTER,
+     "Bibliothek \"%s\" hat keine Funktion \"TervikRegisterAddOn\" implementiert."},
+    {IDS_ADDON_NOT_IMPLEMENTED, "Das Interface ist leider noch nicht implementiert!"},
+    {IDS_ADDON_OUTPUT_TOO_LONG, "Der Pfad der Ausgabedatei ist zu lang:\n%s"},
 };
 
 const std::unordered_map<unsigned, std::string>& Table() {

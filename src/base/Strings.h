@@ -62,6 +62,11 @@ enum StringId : unsigned {
     IDS_FOLLOW_RESTART,
     // Copying a very large marking.
     IDS_ASK_COPY_LARGE,
+    // Add-on libraries.
+    IDS_ADDON_LOAD_FAILED,
+    IDS_ADDON_NO_REGISTER,
+    IDS_ADDON_NOT_IMPLEMENTED,
+    IDS_ADDON_OUTPUT_TOO_LONG,
 };
 
 // The text for an id in cp1252; empty when the id is unknown.

@@ -8,13 +8,13 @@
 
 namespace tervik::cli {
 
-namespace {
-
 std::string DefaultIniPath() {
     // The viewer's settings file: the viewer lives beside this tool.
     const std::string program = ProgramPath();
     return SettingsFilePath(std::string(FolderPart(program)) + "tervik");
 }
+
+namespace {
 
 std::optional<bool> TakeOnOff(CArgs& args, std::string_view name) {
     auto value = args.TakeValue(name);

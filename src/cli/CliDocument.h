@@ -64,6 +64,9 @@ struct OpenArgs {
 // --utf16 from args; a bad value is noted as the args' error.
 OpenArgs TakeOpenArgs(CArgs& args);
 
+// The viewer's settings file, used when --ini is not given.
+std::string DefaultIniPath();
+
 // Opens the file. On failure the document is empty and nExit holds the exit code.
 OpenedFile OpenFile(const OpenArgs& open, const std::string& path, int& nExit);
 

@@ -17,6 +17,7 @@ int RunSelect(CArgs& args);
 int RunFollow(CArgs& args);
 int RunWorkspace(CArgs& args);
 int RunCharfreq(CArgs& args);
+int RunAddOn(CArgs& args);
 
 struct OpenedFile;
 // Plays a selection script on the opened file; false (after the message) when the

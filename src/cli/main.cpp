@@ -38,6 +38,10 @@ constexpr const char* kHelp =
     "  workspace new OUT.tervik FILE... [--select SCRIPT]\n"
     "                     Arbeitsplatz schreiben: jede Datei in einem Fenster,\n"
     "                     mit den Zeilen, die das Skript selektiert\n"
+    "  addon LIB FILE [--list] [--item N] [--marked TEXT --points L1,C1,L2,C2] [--out PFAD]\n"
+    "                     Erweiterungsbibliothek laden: --list zeigt ihre Menüeinträge,\n"
+    "                     --item N führt den Eintrag N auf FILE aus (Ausgabe in PFAD, sonst\n"
+    "                     Tervik_* im Temp-Ordner; das Beenden des Viewers löscht diese)\n"
     "\n"
     "Allgemeine Optionen: --ini PFAD (Einstellungsdatei), --timing (Zeiten auf stderr)\n"
     "Öffnen: --fixed N, --limit N, --from-end, --maxrec N, --tab N, --utf8 on|off, --utf16 on|off\n"
@@ -67,7 +71,7 @@ int main(int argc, char** argv) {
         {"info", RunInfo},         {"records", RunRecords}, {"text", RunText},
         {"dump", RunDump},         {"pattern", RunPattern}, {"find", RunFind},
         {"select", RunSelect},     {"follow", RunFollow},   {"workspace", RunWorkspace},
-        {"charfreq", RunCharfreq},
+        {"charfreq", RunCharfreq}, {"addon", RunAddOn},
     };
     for (const auto& sub : kSubcommands) {
         if (command == sub.pszName) {
