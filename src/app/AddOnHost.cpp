@@ -1,8 +1,10 @@
 #include "app/AddOnHost.h"
 
+#include "base/SettingKeys.h"
 #include "base/Strings.h"
 #include "document/TervikDoc.h"
 #include "platform/CodePage.h"
+#include "platform/Profile.h"
 #include "platform/SysError.h"
 #include "platform/SysLibrary.h"
 
@@ -180,6 +182,30 @@ CAddOnHost::LoadStatus CAddOnHost::LoadAddOn(const std::string& path,
     CActiveScope scope(this);
     const int32_t bOk = pRegister(settings.c_str(), &table);
     return bOk ? LoadStatus::Registered : LoadStatus::Refused;
+}
+
+CAddOnHost::LoadStatus CAddOnHost::RegisterAddOn(CProfile& profile, const std::string& path,
+                                                 const std::string& settingsPath,
+                                                 std::string& message) {
+    const LoadStatus status = LoadAddOn(path, settingsPath, message);
+    if (status == LoadStatus::Registered)
+        profile.WriteProfileString(kSectionExtensionList, path, "1");
+    return status;
+}
+
+std::vector<std::string> CAddOnHost::LoadExtensionList(CProfile& profile,
+                                                       const std::string& settingsPath) {
+    std::vector<std::string> messages;
+    size_t nUsed = 1; // the empty name that ends the list
+    for (const std::string& name : profile.GetKeyNames(kSectionExtensionList)) {
+        nUsed += name.size() + 1;
+        if (nUsed > 4096) break;
+        if (profile.GetProfileString(kSectionExtensionList, name, "0") != "1") continue;
+        std::string message;
+        LoadAddOn(name, settingsPath, message);
+        if (!message.empty()) messages.push_back(message);
+    }
+    return messages;
 }
 
 std::vector<AddOnMenuEntry> CAddOnHost::WalkMenu() {

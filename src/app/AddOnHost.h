@@ -15,6 +15,7 @@
 
 namespace tervik {
 
+class CProfile;
 class CTervikDoc;
 
 inline constexpr uint32_t kAddOnFirstId = 32849;
@@ -98,6 +99,15 @@ public:
     // answered false but stays loaded with its items. The two failures set message.
     LoadStatus LoadAddOn(const std::string& path, const std::string& settingsPath,
                          std::string& message);
+
+    // The register command: loads the library and, when it agrees, writes "1" under
+    // its path in section "ExtensionList" so that it is loaded at every start.
+    LoadStatus RegisterAddOn(CProfile& profile, const std::string& path,
+                             const std::string& settingsPath, std::string& message);
+    // Start-up: loads every library of section "ExtensionList" whose value is exactly
+    // "1", in file order (the names as far as 4096 bytes hold them, each with its
+    // NUL), without writing anything. Answers the messages of failed loads in order.
+    std::vector<std::string> LoadExtensionList(CProfile& profile, const std::string& settingsPath);
 
     const std::vector<std::unique_ptr<AddOnRecord>>& Records() const { return m_records; }
     bool HasAddOns() const { return !m_records.empty(); }

@@ -3,6 +3,8 @@
 
 #include "app/AddOnHost.h"
 #include "base/Strings.h"
+#include "platform/Profile.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -298,6 +300,35 @@ TEST_F(AddOnHostTest, HostFunctionsOutsideACallDoNothing) {
     EXPECT_EQ(pKept->AddItem("spät", 1, ITEM_FILE, 0), 0);
     EXPECT_EQ(pKept->AddPopup("spät"), 0);
     EXPECT_TRUE(host.Records()[0]->items.empty());
+}
+
+TEST_F(AddOnHostTest, ExtensionListLoadsValueOneInFileOrderAndRegisterWrites) {
+    test::CTempDir dir;
+    const std::string ini = dir.Write("t.ini", "[ExtensionList]\n/b.so=1\n/off.so=0\n"
+                                               "/gone.so=1\n/a.so=1\n/yes.so=ja\n");
+    CProfile profile(ini);
+    Lib("/a.so");
+    Lib("/b.so");
+    Lib("/off.so");
+    Lib("/new.so");
+    Lib("/refuses.so");
+    g_register = [](const AddOnHostTable* t) { return t->AddItem("E", 1, ITEM_FILE, OUT_VIEW); };
+    CAddOnHost host(loader);
+    const auto messages = host.LoadExtensionList(profile, ini);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("\"/gone.so\" kann nicht geladen werden"), std::string::npos);
+    ASSERT_EQ(host.Records().size(), 2u);
+    EXPECT_EQ(host.Records()[0]->path, "/b.so");
+    EXPECT_EQ(host.Records()[1]->path, "/a.so");
+    std::string msg;
+    EXPECT_EQ(host.RegisterAddOn(profile, "/new.so", ini, msg), CAddOnHost::LoadStatus::Registered);
+    g_register = [](const AddOnHostTable*) { return 0; };
+    EXPECT_EQ(host.RegisterAddOn(profile, "/refuses.so", ini, msg),
+              CAddOnHost::LoadStatus::Refused);
+    CProfile reread(ini);
+    EXPECT_EQ(reread.GetProfileString("ExtensionList", "/new.so"), "1");
+    EXPECT_FALSE(reread.HasKey("ExtensionList", "/refuses.so"));
+    EXPECT_EQ(host.Records().size(), 4u); // the refusing library stays loaded
 }
 
 TEST(AddOnTemporaryName, FollowsTheTempPattern) {
