@@ -121,8 +121,8 @@ bool CTervikApp::InitInstance(const QStringList& args) {
     }
 
     // 15. Add-ons marked for loading.
-    for (const auto& [path, bLoad] : m_pSettings->ExtensionList())
-        if (bLoad) LoadAddOn(path, false);
+    for (const std::string& message : AddOns().LoadExtensionList(*m_pProfile, m_szIniPath))
+        TervikMessageBox(message, MB_OK, m_pMainFrame.get());
     return true;
 }
 

@@ -67,11 +67,11 @@ void CTervikApp::UnloadAddOns() {
 
 bool CTervikApp::LoadAddOn(const std::string& path, bool bRegister) {
     std::string message;
-    const CAddOnHost::LoadStatus status = AddOns().LoadAddOn(path, m_szIniPath, message);
+    const CAddOnHost::LoadStatus status =
+        bRegister && m_pProfile ? AddOns().RegisterAddOn(*m_pProfile, path, m_szIniPath, message)
+                                : AddOns().LoadAddOn(path, m_szIniPath, message);
     switch (status) {
     case CAddOnHost::LoadStatus::Registered:
-        if (bRegister && m_pProfile)
-            m_pProfile->WriteProfileString(kSectionExtensionList, path, "1");
         return true;
     case CAddOnHost::LoadStatus::Refused:
         return true;
