@@ -304,6 +304,11 @@ void CMainFrame::CreateMenus() {
             // Update handlers decide what the user may choose when the menu opens.
             connect(pMenu, &QMenu::aboutToShow, this, [this, pMenu] {
                 if (pMenu == m_pBookmarkMenu) RefreshBookmarkList();
+                // The update of "AddOn registrieren..." builds the add-on entries.
+                if (CTervikApp* pApp = CTervikApp::Instance();
+                    pApp && Action(ID_ADDON_REGISTER) &&
+                    pMenu->actions().contains(Action(ID_ADDON_REGISTER)))
+                    pApp->BuildAddOnMenu(*pMenu);
                 for (QAction* pAction : pMenu->actions()) {
                     bool bOk = false;
                     const unsigned nId = pAction->data().toUInt(&bOk);

@@ -1,5 +1,6 @@
 #include "app/ui/TervikApp.h"
 
+#include "app/AddOnHost.h"
 #include "app/ui/ChildFrame.h"
 #include "app/ui/ColorBox.h"
 #include "app/ui/MainFrame.h"
@@ -120,13 +121,14 @@ bool CTervikApp::InitInstance(const QStringList& args) {
     }
 
     // 15. Add-ons marked for loading.
-    for (const auto& [path, bLoad] : m_pSettings->ExtensionList())
-        if (bLoad) LoadAddOn(path);
+    for (const std::string& message : AddOns().LoadExtensionList(*m_pProfile, m_szIniPath))
+        TervikMessageBox(message, MB_OK, m_pMainFrame.get());
     return true;
 }
 
 void CTervikApp::ExitInstance() {
     m_pSettings->WriteRecentFiles(m_recentFiles);
+    UnloadAddOns();
     DeleteTempFiles();
 }
 
@@ -164,7 +166,7 @@ bool CTervikApp::IsWorkspaceFile(const std::string& path) {
 
 // ------------------------------------------------------------------ documents
 
-CTervikDoc* CTervikApp::OpenDocumentFile(const std::string& path) {
+CTervikDoc* CTervikApp::OpenDocumentFile(const std::string& path, bool bRecent) {
     // The name as the user gave it stays for titles and the recent list (a link such
     // as current.log keeps its name); the resolved form tells whether it is open.
     const std::string full = AbsolutePath(path);
@@ -180,7 +182,7 @@ CTervikDoc* CTervikApp::OpenDocumentFile(const std::string& path) {
         return nullptr;
     }
     m_openKeys[pDoc] = key;
-    AddToRecentFileList(full);
+    if (bRecent) AddToRecentFileList(full);
     CreateFrame(*pDoc);
     return pDoc;
 }
@@ -320,6 +322,7 @@ bool CTervikApp::OnCmdMsg(unsigned nId, CCmdUI* pUI) {
             OnOpenRecentFile(nIndex);
         return true;
     }
+    if (OnAddOnCommand(nId, pUI)) return true;
     return DispatchCommand(*this, kCommands, nId, pUI);
 }
 

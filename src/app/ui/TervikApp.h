@@ -14,6 +14,7 @@
 
 #include <QObject>
 #include <QStringList>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -21,6 +22,7 @@
 
 namespace tervik {
 
+class CAddOnHost;
 class CChildFrame;
 class CFollowWatcher;
 class CMainFrame;
@@ -44,7 +46,8 @@ public:
     // The document template: a document, its frame and view; null when the open failed.
     // A file that is already open (under any name that resolves to it) is not read
     // again: its window is activated and its document returned.
-    CTervikDoc* OpenDocumentFile(const std::string& path);
+    // bRecent false keeps the file out of the recent-file list.
+    CTervikDoc* OpenDocumentFile(const std::string& path, bool bRecent = true);
     CChildFrame* CreateFrame(CTervikDoc& doc);
     const std::vector<CTervikDoc*>& Documents() const { return m_documents; }
     CMainFrame* MainFrame() const { return m_pMainFrame.get(); }
@@ -109,6 +112,23 @@ public:
     void CloseWorkspace();
     bool OnCmdMsg(unsigned nId, CCmdUI* pUI) override;
 
+    // --- add-ons ---
+    // Loads a library and lets it add its entries; bRegister writes it into
+    // "ExtensionList" when it registered. False after a message.
+    bool LoadAddOn(const std::string& path, bool bRegister);
+    // Puts the entries before "AddOn registrieren..." of a document's menu, once.
+    void BuildAddOnMenu(class QMenu& menu);
+    // The same entries at the end of a view's context menu.
+    void AppendAddOnItems(class QMenu& menu);
+    void UpdateAddOnCommand(CCmdUI& ui, unsigned nId);
+    void DispatchAddOnCommand(unsigned nId);
+    void OnAddOnRegister();
+    CAddOnHost& AddOns();
+    // Opens a file with the desktop's program for it; tests answer instead.
+    using ShellOpenHook = std::function<void(const std::string&)>;
+    static void SetShellOpenHook(ShellOpenHook hook);
+    static void ShellOpen(const std::string& path);
+
     // --- recent files ---
     void AddToRecentFileList(const std::string& path);
     const std::vector<std::string>& RecentFiles() const { return m_recentFiles; }
@@ -165,7 +185,8 @@ private:
     // handshake, the workspace loader and the add-on loader.
     bool CheckUpdateFolder() { return false; }
     bool HandOverToFirstCopy(const std::string& /*file*/) { return false; }
-    void LoadAddOn(const std::string& /*path*/) {}
+    bool OnAddOnCommand(unsigned nId, CCmdUI* pUI);
+    void UnloadAddOns();
     void DeleteTempFiles();
     CTervikDoc* FindOpenDocument(const std::string& resolvedPath) const;
     void ActivateDocument(CTervikDoc& doc);
@@ -190,6 +211,7 @@ private:
     CSysFile m_recording;
     std::string m_recordingPath;
     CBookmarkList m_bookmarks;
+    std::unique_ptr<CAddOnHost> m_pAddOns;
 };
 
 } // namespace tervik

@@ -967,8 +967,8 @@ void CTervikView::OpenContextMenu(const QPoint& pt) {
         menu.exec(viewport()->mapToGlobal(pt));
 }
 
-void CTervikView::AppendAddOnItems(QMenu&) {
-    // No add-ons yet: the menu ends after the marker items.
+void CTervikView::AppendAddOnItems(QMenu& menu) {
+    if (CTervikApp* pApp = CTervikApp::Instance()) pApp->AppendAddOnItems(menu);
 }
 
 void CTervikView::SelectContextLine(int nColour) {
