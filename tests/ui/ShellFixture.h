@@ -3,6 +3,7 @@
 // A started application on a settings file of its own, with message boxes
 // answered by the test.
 
+#include "app/ui/ChildFrame.h"
 #include "app/ui/MainFrame.h"
 #include "app/ui/TervikApp.h"
 #include "framework/ui/MessageBox.h"
@@ -10,7 +11,9 @@
 #include "support/TempDir.h"
 
 #include <QApplication>
+#include <QMdiArea>
 #include <QStringList>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -49,6 +52,14 @@ protected:
         m_app.reset();
     }
     CMainFrame& Frame() { return *m_app->MainFrame(); }
+    // Starts on one file with the main window active, as keys and shortcuts need it;
+    // answers the file's document window (null when that failed).
+    CChildFrame* StartActive(const std::string& path) {
+        if (!Start({QString::fromStdString(path)})) return nullptr;
+        Frame().activateWindow();
+        if (!QTest::qWaitForWindowActive(&Frame())) return nullptr;
+        return qobject_cast<CChildFrame*>(Frame().MdiArea()->subWindowList().value(0));
+    }
     // Lets closed windows go, as the event loop would.
     static void Settle() {
         QApplication::processEvents();

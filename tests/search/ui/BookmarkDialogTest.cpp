@@ -29,10 +29,7 @@ protected:
     CTervikDoc* m_pDoc = nullptr;
 
     void OpenOne(const std::string& path) {
-        ASSERT_TRUE(Start({QString::fromStdString(path)}));
-        Frame().activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&Frame()));
-        auto* pFrame = qobject_cast<CChildFrame*>(Frame().MdiArea()->subWindowList().front());
+        CChildFrame* pFrame = StartActive(path);
         ASSERT_NE(pFrame, nullptr);
         pFrame->showNormal();
         pFrame->resize(640, 320);
