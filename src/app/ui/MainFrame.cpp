@@ -24,6 +24,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QIcon>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QProgressBar>
@@ -168,7 +169,7 @@ CMainFrame::CMainFrame(CSettings& settings, QWidget* pParent)
     // active document window.
     connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::OnSubWindowActivated);
     resize(1280, 860);
-    setWindowIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/tervik.svg")));
 
     // Toolbar buttons follow their commands' state when the program is idle.
     m_pIdleTimer = new QTimer(this);
