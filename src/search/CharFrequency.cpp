@@ -2,14 +2,19 @@
 
 #include "document/DocumentHost.h"
 #include "document/TervikDoc.h"
+#include "framework/Completion.h"
 #include "platform/SysFile.h"
 #include "search/RawScan.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <new>
+#include <system_error>
+#include <thread>
 
 namespace tervik {
 
@@ -28,22 +33,23 @@ const char* const kControlNames[16] = {"NUL", "SOH", "STX", "ETX", "EOT", "ENQ",
 
 void CountBytes(const unsigned char* p, size_t n, ByteCounts& counts) {
     // Four tables: consecutive equal bytes do not wait on the same counter. 32-bit
-    // counters are safe for one call's slices of at most 4 GB each.
+    // counters are safe for one call's slices of at most 1 GB each.
     constexpr size_t kSlice = size_t{1} << 30;
     while (n > 0) {
         const size_t nSlice = n < kSlice ? n : kSlice;
         uint32_t t[4][256] = {};
         size_t i = 0;
-        for (; i + 16 <= nSlice; i += 16) {
-            uint64_t a, b;
+        for (; i + 8 <= nSlice; i += 8) {
+            uint64_t a;
             std::memcpy(&a, p + i, 8);
-            std::memcpy(&b, p + i + 8, 8);
-            for (int k = 0; k < 8; k += 2) {
-                ++t[0][(a >> (8 * k)) & 0xFF];
-                ++t[1][(a >> (8 * k + 8)) & 0xFF];
-                ++t[2][(b >> (8 * k)) & 0xFF];
-                ++t[3][(b >> (8 * k + 8)) & 0xFF];
-            }
+            ++t[0][a & 0xFF];
+            ++t[1][(a >> 8) & 0xFF];
+            ++t[2][(a >> 16) & 0xFF];
+            ++t[3][(a >> 24) & 0xFF];
+            ++t[0][(a >> 32) & 0xFF];
+            ++t[1][(a >> 40) & 0xFF];
+            ++t[2][(a >> 48) & 0xFF];
+            ++t[3][a >> 56];
         }
         for (; i < nSlice; ++i)
             ++t[0][p[i]];
@@ -84,14 +90,46 @@ std::string CharFrequencyFileName(const std::string& tempFolder, const std::stri
     return tempFolder + "Tervik_" + name + stamp;
 }
 
-uint32_t CountFileBytes(CTervikDoc& doc, ByteCounts& counts) {
+namespace {
+
+// Counts the bytes from nFrom to nTo (-1: to the end of the file, so a growing file
+// is counted as far as it is at the moment) with a read position of its own.
+// Answers 0 or the system error code.
+uint32_t CountRange(const std::string& path, int64_t nFrom, int64_t nTo, ByteCounts& counts,
+                    std::atomic<int64_t>& nDone, const std::function<void()>& serve) {
     std::unique_ptr<unsigned char[]> buf(new (std::nothrow) unsigned char[kBlock]);
     if (!buf) return ENOMEM;
     CSysFile file;
-    if (!file.OpenRead(doc.GetPathName(), true)) return file.LastError();
+    if (!file.OpenRead(path, true)) return file.LastError();
+    if (nFrom > 0 && !file.Seek(nFrom)) return file.LastError();
+    int64_t nPos = nFrom;
+    while (nTo < 0 || nPos < nTo) {
+        size_t nWant = kBlock;
+        if (nTo >= 0 && nTo - nPos < static_cast<int64_t>(nWant))
+            nWant = static_cast<size_t>(nTo - nPos);
+        const int64_t n = file.Read(buf.get(), nWant);
+        if (n < 0) return file.LastError();
+        if (n == 0) break;
+        CountBytes(buf.get(), static_cast<size_t>(n), counts);
+        nPos += n;
+        nDone.fetch_add(n, std::memory_order_relaxed);
+        if (serve) serve();
+    }
+    return 0;
+}
+
+} // namespace
+
+uint32_t CountFileBytes(CTervikDoc& doc, ByteCounts& counts, int64_t nSplitFrom) {
+    const std::string& path = doc.GetPathName();
     IDocumentHost& host = doc.Host();
+    int64_t nSize = -1;
+    {
+        CSysFile probe;
+        if (!probe.OpenRead(path, true)) return probe.LastError();
+        nSize = probe.Size();
+    }
     CBusyGuard busy(host);
-    const int64_t nSize = file.Size();
     bool bBar = false;
     if (nSize >= kProgressFrom) {
         PixelRect rc;
@@ -100,21 +138,46 @@ uint32_t CountFileBytes(CTervikDoc& doc, ByteCounts& counts) {
             bBar = true;
         }
     }
-    uint32_t nError = 0;
-    int64_t nDone = 0;
-    for (;;) {
-        const int64_t n = file.Read(buf.get(), kBlock);
-        if (n < 0) {
-            nError = file.LastError();
-            break;
-        }
-        if (n == 0) break;
-        CountBytes(buf.get(), static_cast<size_t>(n), counts);
-        nDone += n;
-        // No abort, but the window stays painted.
+    std::atomic<int64_t> nDone{0};
+    // No abort, but the window stays painted and the bar moves.
+    const auto serve = [&] {
         host.ServeBusy();
-        if (bBar)
-            host.SetProgress(static_cast<int>(nDone * 1000 / (nSize > nDone ? nSize : nDone)));
+        if (bBar) {
+            const int64_t n = nDone.load(std::memory_order_relaxed);
+            host.SetProgress(static_cast<int>(n * 1000 / (nSize > n ? nSize : n)));
+        }
+    };
+
+    // Counting runs at about a third of the speed of reading from the cache: a big
+    // file is counted in two halves at once, the second on a thread of its own.
+    int64_t nHalf = -1;
+    if (nSplitFrom >= 0 && nSize >= nSplitFrom && nSize >= 2 &&
+        std::thread::hardware_concurrency() > 1)
+        nHalf = nSize / 2;
+    ByteCounts second = {};
+    uint32_t nSecondError = 0;
+    CCompletion secondDone;
+    std::thread worker;
+    if (nHalf > 0) {
+        try {
+            worker = std::thread([&] {
+                nSecondError = CountRange(path, nHalf, -1, second, nDone, {});
+                secondDone.Set();
+            });
+        } catch (const std::system_error&) {
+            nHalf = -1; // no thread: one pass counts it all
+        }
+    }
+    uint32_t nError = CountRange(path, 0, nHalf, counts, nDone, serve);
+    if (worker.joinable()) {
+        while (!secondDone.IsSet()) {
+            host.WaitBusy(secondDone, 50);
+            serve();
+        }
+        worker.join();
+        for (int v = 0; v < 256; ++v)
+            counts[v] += second[v];
+        if (nError == 0) nError = nSecondError;
     }
     if (bBar) host.RemoveProgressBar();
     return nError;

@@ -25,9 +25,11 @@ std::string CharFrequencyFileName(const std::string& tempFolder, const std::stri
                                   const std::tm& local);
 
 // Counts the bytes of the document's file with a read position of its own, serving
-// the window meanwhile (without abort) and showing progress on big files. Answers 0,
+// the window meanwhile (without abort) and showing progress on big files. A file of
+// nSplitFrom bytes or more is counted in two halves at once (-1: never). Answers 0,
 // or the system error code of the open or a read (the counts are then incomplete).
-uint32_t CountFileBytes(CTervikDoc& doc, ByteCounts& counts);
+inline constexpr int64_t kCountSplitFrom = int64_t{32} << 20;
+uint32_t CountFileBytes(CTervikDoc& doc, ByteCounts& counts, int64_t nSplitFrom = kCountSplitFrom);
 
 // Counts the document's file and writes the CSV to csvPath (replacing a file there).
 // Answers 0 or the system error code.

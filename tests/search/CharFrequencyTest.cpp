@@ -1,10 +1,13 @@
 #include "search/CharFrequency.h"
 
 #include "../document/FakeDocumentHost.h"
+#include "platform/SysFile.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <filesystem>
 #include <random>
 #include <vector>
 
@@ -72,12 +75,31 @@ TEST_F(CharFrequencyTest, CountsMatchAByteWiseCountOnRandomData) {
         CountBytes(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), got);
         for (int v = 0; v < 256; ++v)
             ASSERT_EQ(got[v], want[v]) << nSize << " " << v;
-        // The file count adds over its blocks the same.
+        // The file count adds over its blocks the same, in one pass and in two
+        // halves at once.
         ASSERT_TRUE(OpenBytes(bytes));
-        ByteCounts file = {};
-        ASSERT_EQ(CountFileBytes(Doc(), file), 0u);
-        for (int v = 0; v < 256; ++v)
-            ASSERT_EQ(file[v], want[v]) << nSize << " " << v;
+        for (int64_t nSplitFrom : {int64_t{-1}, int64_t{0}}) {
+            ByteCounts file = {};
+            ASSERT_EQ(CountFileBytes(Doc(), file, nSplitFrom), 0u);
+            for (int v = 0; v < 256; ++v)
+                ASSERT_EQ(file[v], want[v]) << nSize << " " << nSplitFrom << " " << v;
+        }
+    }
+}
+
+TEST_F(CharFrequencyTest, AFailedReadInEitherHalfIsReportedAndWritesNoCsv) {
+    constexpr int64_t kSize = int64_t{3} << 20;
+    const std::string bytes(static_cast<size_t>(kSize), 'x');
+    ASSERT_TRUE(OpenBytes(bytes));
+    const std::string out = (m_dir.Path() / "fail.csv").string();
+    for (int64_t nFailAt : {int64_t{0}, kSize / 2}) {
+        CSysFile::SetReadFailureHook(
+            [nFailAt](int64_t nOffset) -> uint32_t { return nOffset >= nFailAt ? EIO : 0; });
+        ByteCounts counts = {};
+        EXPECT_EQ(CountFileBytes(Doc(), counts, 0), static_cast<uint32_t>(EIO)) << nFailAt;
+        EXPECT_EQ(WriteCharFrequency(Doc(), out), static_cast<uint32_t>(EIO)) << nFailAt;
+        CSysFile::SetReadFailureHook(nullptr);
+        EXPECT_FALSE(std::filesystem::exists(out)) << nFailAt;
     }
 }
 
