@@ -217,6 +217,44 @@ TEST_F(AddOnTest, OutputOpensAsATemporaryDocumentOutsideTheWorkspace) {
     EXPECT_FALSE(std::filesystem::exists(outPath));
 }
 
+TEST_F(AddOnTest, OutputForTheDesktopOrAskedForOpensNoDocument) {
+    const std::string file = Log("o.log", 4);
+    Register(TERVIK_UI_ADDON_OUTPUTS);
+    ASSERT_TRUE(Start({QString::fromStdString(file)}));
+    QMenu* pExtras = Extras();
+    Items(*pExtras);
+    const int nWindows = static_cast<int>(Frame().MdiArea()->subWindowList().size());
+
+    // Output 2: the temporary file goes to the desktop's program.
+    Find(*pExtras, "Mit Programm oeffnen")->trigger();
+    Settle();
+    ASSERT_TRUE(m_messages.empty()) << m_messages.front();
+    ASSERT_EQ(m_shellOpened.size(), 1u);
+    EXPECT_EQ(m_shellOpened[0].rfind(m_dir.File("temp/Tervik_o.log_"), 0), 0u) << m_shellOpened[0];
+    EXPECT_EQ(Read(m_shellOpened[0]).rfind("Funktion 1, erster Satz ", 0), 0u);
+    EXPECT_TRUE(m_requests.empty());
+
+    // Output 3 asks for the file; a cancelled dialog runs nothing.
+    QAction* pAsk = Find(*pExtras, "In Datei schreiben");
+    pAsk->trigger();
+    Settle();
+    ASSERT_EQ(m_requests.size(), 1u);
+    EXPECT_TRUE(m_requests[0].m_bSave);
+    EXPECT_EQ(m_requests[0].m_defaultExt, "txt");
+    EXPECT_EQ(m_shellOpened.size(), 1u);
+    EXPECT_TRUE(m_messages.empty());
+
+    // Chosen: written there, and neither opened nor shown (only 2 and 4 open).
+    const std::string chosen = m_dir.File("wahl.txt");
+    m_answers = {chosen};
+    pAsk->trigger();
+    Settle();
+    EXPECT_EQ(Read(chosen).rfind("Funktion 2, erster Satz ", 0), 0u);
+    EXPECT_EQ(m_shellOpened.size(), 1u);
+    EXPECT_TRUE(m_messages.empty());
+    EXPECT_EQ(Frame().MdiArea()->subWindowList().size(), nWindows);
+}
+
 TEST_F(AddOnTest, FailuresAreShown) {
     const std::string file = Log("f.log", 3);
     const std::string notALibrary = m_dir.Write("kaputt.so", "kein ELF");
