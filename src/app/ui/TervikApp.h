@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+class QPrinter;
+
 namespace tervik {
 
 class CAddOnHost;
@@ -85,6 +87,8 @@ public:
     void OnFileOpen();
     void OnAppAbout();
     void OnFilePrintSetup();
+    // The printer the setup chose; it stays chosen while the program runs.
+    QPrinter& Printer();
     void OnOpenRecentFile(int nIndex);
     // Selection scripts: recording on and off, playback on the active view's document.
     void OnScriptRecord();
@@ -212,6 +216,7 @@ private:
     std::string m_recordingPath;
     CBookmarkList m_bookmarks;
     std::unique_ptr<CAddOnHost> m_pAddOns;
+    std::unique_ptr<QPrinter> m_pPrinter;
 };
 
 } // namespace tervik
