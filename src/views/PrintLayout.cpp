@@ -1,5 +1,7 @@
 #include "views/PrintLayout.h"
 
+#include "document/TervikDoc.h"
+#include "views/DisplayText.h"
 #include "views/HexDump.h"
 
 #include <algorithm>
@@ -56,6 +58,29 @@ bool AppendRecordPieces(CBlockList& pieces, uint32_t nRecord, std::string_view t
         s += nTake;
     } while (s < text.size());
     return true;
+}
+
+PrintSource DocumentPrintSource(CTervikDoc& doc, bool bOnlySelected) {
+    PrintSource source;
+    source.nRecords = doc.m_nRecords;
+    source.bOnlySelected = bOnlySelected;
+    source.nSelected = doc.m_pSelected ? doc.m_pSelected->Count() : 0;
+    CTervikDoc* pDoc = &doc;
+    source.text = [pDoc](uint32_t r, char* p, uint32_t nMax) {
+        const uint32_t n = pDoc->GetRecordText(r, p, nMax, 0, true, false);
+        // Measured as printed.
+        auto* q = reinterpret_cast<uint8_t*>(p);
+        ConvertForDisplay(q, n, pDoc->m_bEbcdic != 0, pDoc->m_bOem != 0);
+        MakePrintable(q, n);
+        return n;
+    };
+    // The index of selected lines: a big log with a few selected lines is quick.
+    source.selected = [pDoc](uint32_t nIndex, uint32_t& nRecord) {
+        const uint32_t* p = pDoc->m_pSelected ? pDoc->m_pSelected->AtAs<uint32_t>(nIndex) : nullptr;
+        if (p) nRecord = *p;
+        return p != nullptr;
+    };
+    return source;
 }
 
 PieceBuild BuildPrintPieces(const PrintSource& source, int64_t nWidth, const IPrintMeasure& measure,

@@ -69,6 +69,11 @@ struct PrintSource {
     std::function<bool(int nPermille)> progress;
 };
 
+class CTervikDoc;
+// A document as the pieces read it: the display text after the character-set
+// conversion, and the selected records through the document's index of them.
+PrintSource DocumentPrintSource(CTervikDoc& doc, bool bOnlySelected);
+
 enum class PieceBuild { Ok, Cancelled, NoMemory };
 
 // At most this many characters of a record are printed.

@@ -8,9 +8,12 @@
 #include "views/ui/TervikView.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QTimer>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -282,6 +285,41 @@ TEST_F(PrintPreview, PageCounterMatchesThePrintout) {
     EXPECT_EQ(static_cast<int>(nPages), nPreviewPages);
     if (HavePoppler()) {
         EXPECT_EQ(PdfPages(pdf), nPreviewPages);
+    }
+    printer.setOutputFileName({});
+    printer.setOutputFormat(QPrinter::NativeFormat);
+}
+
+TEST_F(PrintPreview, EscapeStopsAPrintoutOfABigFile) {
+    // 1.3 million records of 80 bytes (a sparse file).
+    const std::string path = m_dir.File("gross.dat");
+    {
+        std::ofstream out(path, std::ios::binary);
+        out.seekp((std::streamoff{100} << 20) - 1);
+        out.put('x');
+    }
+    ASSERT_TRUE(Start());
+    const OpenDialogValues values{false, 80, 0, 0};
+    m_app->m_openOptions.BeforeDialog();
+    m_app->m_openOptions.OnOk(values);
+    ASSERT_NE(m_app->OpenDocumentFile(path), nullptr);
+    m_app->m_openOptions.AfterDialog(true, values);
+    Settle();
+    CTervikView* pView = Frame().ActiveView();
+    ASSERT_NE(pView, nullptr);
+    pView->setFocus();
+    const std::string pdf = m_dir.File("gross.pdf");
+    QPrinter& printer = m_app->Printer();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(pdf));
+    // Escape as soon as the printout runs: it stops before the first page.
+    QTimer::singleShot(0, [] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape); });
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_FILE_PRINT_DIRECT));
+    EXPECT_LT(timer.elapsed(), 5000);
+    if (HavePoppler()) {
+        EXPECT_LE(PdfPages(pdf), 0);
     }
     printer.setOutputFileName({});
     printer.setOutputFormat(QPrinter::NativeFormat);

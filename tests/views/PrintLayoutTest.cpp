@@ -1,5 +1,7 @@
 #include "views/PrintLayout.h"
 
+#include "../document/FakeDocumentHost.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -137,6 +139,39 @@ TEST(PrintPieces, EscapeStopsTheBuild) {
     EXPECT_EQ(BuildPrintPieces(source, 100, CFixedPitchMeasure(1), pieces), PieceBuild::Cancelled);
     EXPECT_EQ(nCalls, 2);
     EXPECT_LT(pieces->Count(), 10000u);
+}
+
+class PrintDocumentPieces : public test::CDocFixture {};
+
+// The selected lines come from the document's index; walking every record and
+// asking whether it is selected gives the same pieces.
+TEST_F(PrintDocumentPieces, SelectedIndexMatchesAWalkOverAllRecords) {
+    std::mt19937 rng(4711);
+    std::string file;
+    for (int i = 0; i < 3000; ++i)
+        file += std::string(rng() % 130, static_cast<char>('a' + i % 26)) +
+                (i % 7 == 0 ? "\tx" : "") + "\n";
+    ASSERT_TRUE(OpenBytes(file));
+    const CFixedPitchMeasure measure(1);
+    for (int round = 0; round < 4; ++round) {
+        for (int n = 0; n < 200; ++n) {
+            const uint32_t r = static_cast<uint32_t>(rng() % Doc().m_nRecords);
+            const bool bSelect = rng() % 3 != 0;
+            if (Doc().IsLineSelected(r, nullptr, nullptr) == bSelect) continue;
+            ASSERT_TRUE(Doc().SetLineSelected(r, bSelect, nullptr));
+            Doc().m_nSelected += bSelect ? 1 : static_cast<uint32_t>(-1);
+        }
+        std::unique_ptr<CBlockList> fast, all;
+        ASSERT_EQ(BuildPrintPieces(DocumentPrintSource(Doc(), true), 60, measure, fast),
+                  PieceBuild::Ok);
+        ASSERT_EQ(BuildPrintPieces(DocumentPrintSource(Doc(), false), 60, measure, all),
+                  PieceBuild::Ok);
+        std::vector<PrintPiece> reference;
+        for (const PrintPiece& p : Pieces(*all))
+            if (Doc().IsLineSelected(p.m_nRecord, nullptr, nullptr)) reference.push_back(p);
+        ASSERT_FALSE(reference.empty());
+        EXPECT_EQ(Pieces(*fast), reference) << round;
+    }
 }
 
 TEST(PrintPages, LinesSlotsAndPages) {

@@ -9,6 +9,7 @@
 #include "views/DisplayText.h"
 #include "views/HexDump.h"
 
+#include <QFile>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetricsF>
@@ -122,25 +123,7 @@ void CPrintJob::Begin(QPrinter& printer, QPainter& painter) {
 
 PieceBuild CPrintJob::BuildPieces() {
     if (m_request.m_eMode == DisplayMode::Dump || m_pPrintPieces) return PieceBuild::Ok;
-    PrintSource source;
-    source.nRecords = m_doc.m_nRecords;
-    source.bOnlySelected = m_request.m_bOnlySelected;
-    source.nSelected = m_doc.m_pSelected ? m_doc.m_pSelected->Count() : 0;
-    CTervikDoc* pDoc = &m_doc;
-    source.text = [pDoc](uint32_t r, char* p, uint32_t nMax) {
-        const uint32_t n = pDoc->GetRecordText(r, p, nMax, 0, true, false);
-        // Measured as printed.
-        auto* q = reinterpret_cast<uint8_t*>(p);
-        ConvertForDisplay(q, n, pDoc->m_bEbcdic != 0, pDoc->m_bOem != 0);
-        MakePrintable(q, n);
-        return n;
-    };
-    // The index of selected lines: a big log with a few selected lines is quick.
-    source.selected = [pDoc](uint32_t nIndex, uint32_t& nRecord) {
-        const uint32_t* p = pDoc->m_pSelected ? pDoc->m_pSelected->AtAs<uint32_t>(nIndex) : nullptr;
-        if (p) nRecord = *p;
-        return p != nullptr;
-    };
+    PrintSource source = DocumentPrintSource(m_doc, m_request.m_bOnlySelected);
     CPrintProgress progress(m_doc);
     source.progress = [&progress](int nPermille) { return progress.Step(nPermille); };
     const int64_t nWidth = static_cast<int64_t>(m_nRight) - 2 * m_nMarginX;
@@ -261,7 +244,15 @@ void CPrintJob::End() {
     m_pPrintFont.reset();
 }
 
-bool CPrintJob::Run(QPrinter& printer, uint32_t* pPages) {
+bool CPrintJob::Run(QPrinter& printer, uint32_t* pPages, bool bPreview) {
+    // A stopped PDF would be a torso that looks like a printout.
+    const auto abortJob = [&printer, bPreview](QPainter& painter) {
+        printer.abort();
+        painter.end();
+        if (!bPreview && printer.outputFormat() == QPrinter::PdfFormat &&
+            !printer.outputFileName().isEmpty())
+            QFile::remove(printer.outputFileName());
+    };
     QPainter painter;
     if (!painter.begin(&printer)) {
         // A PDF fails for its file; a printer for itself.
@@ -279,8 +270,7 @@ bool CPrintJob::Run(QPrinter& printer, uint32_t* pPages) {
             m_doc.Host().MessageBox(
                 ToAnsi(QStringLiteral("Für die Druckzeilen reicht der Speicher nicht.")),
                 MB_OK | MB_ICONHAND);
-        printer.abort();
-        painter.end();
+        abortJob(painter);
         End();
         return false;
     }
@@ -299,13 +289,15 @@ bool CPrintJob::Run(QPrinter& printer, uint32_t* pPages) {
             if (p > nFrom) printer.newPage();
             PrintPage(painter, p);
             if (EscapePressed(m_doc)) {
-                printer.abort();
                 bOk = false;
                 break;
             }
         }
     }
-    painter.end();
+    if (bOk)
+        painter.end();
+    else
+        abortJob(painter);
     End();
     return bOk;
 }

@@ -76,7 +76,7 @@ void CTervikView::OnFilePrintPreview() {
     // page counter is right from the first page on.
     connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [this, request](QPrinter* p) {
         CPrintJob job(m_doc, request);
-        job.Run(*p);
+        job.Run(*p, nullptr, true);
     });
     RunDialog(dialog);
 }
