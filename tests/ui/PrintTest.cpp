@@ -9,6 +9,7 @@
 
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QTimer>
@@ -263,6 +264,10 @@ TEST_F(PrintPreview, PageCounterMatchesThePrintout) {
     int nPreviewPages = -1;
     CTervikView::SetPrintDialogHook([&](QDialog& dialog) {
         dialog.show();
+        // The preview uses the printer the setup chose, kept by the application.
+        auto* pPreviewDialog = qobject_cast<QPrintPreviewDialog*>(&dialog);
+        ASSERT_NE(pPreviewDialog, nullptr);
+        EXPECT_EQ(pPreviewDialog->printer(), &printer);
         auto* pPreview = dialog.findChild<QPrintPreviewWidget*>();
         ASSERT_NE(pPreview, nullptr);
         QApplication::processEvents();

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -76,72 +75,27 @@ TEST(PrintPieces, ProportionalFitMatchesOneLessAtATime) {
     }
 }
 
-struct FakeDocument {
-    std::vector<std::string> records;
-    std::vector<uint32_t> selected;
-    PrintSource Source(bool bOnlySelected) const {
-        PrintSource s;
-        s.nRecords = static_cast<uint32_t>(records.size());
-        s.bOnlySelected = bOnlySelected;
-        s.nSelected = static_cast<uint32_t>(selected.size());
-        s.text = [this](uint32_t r, char* p, uint32_t nMax) {
-            const std::string& t = records.at(r);
-            const size_t n = std::min<size_t>(t.size(), nMax);
-            std::memcpy(p, t.data(), n);
-            return static_cast<uint32_t>(n);
-        };
-        s.selected = [this](uint32_t i, uint32_t& r) {
-            if (i >= selected.size()) return false;
-            r = selected[i];
-            return true;
-        };
-        return s;
-    }
-};
+class PrintDocumentPieces : public test::CDocFixture {};
 
-TEST(PrintPieces, WholeDocumentOrOnlySelectedLines) {
-    FakeDocument doc;
+TEST_F(PrintDocumentPieces, OnlySelectedLinesInOrder) {
+    std::string file;
     for (int i = 0; i < 10; ++i)
-        doc.records.push_back(std::string(static_cast<size_t>(i * 30), 'a'));
-    doc.selected = {2, 5, 9};
-    const CFixedPitchMeasure measure(1);
+        file += std::string(static_cast<size_t>(i * 30), 'a') + "\n";
+    ASSERT_TRUE(OpenBytes(file));
+    for (uint32_t r : {9u, 2u, 5u}) {
+        ASSERT_TRUE(Doc().SetLineSelected(r, true, nullptr));
+        ++Doc().m_nSelected;
+    }
     std::unique_ptr<CBlockList> pieces;
-
-    ASSERT_EQ(BuildPrintPieces(doc.Source(true), 100, measure, pieces), PieceBuild::Ok);
+    ASSERT_EQ(
+        BuildPrintPieces(DocumentPrintSource(Doc(), true), 100, CFixedPitchMeasure(1), pieces),
+        PieceBuild::Ok);
     const std::vector<PrintPiece> expected = {{2, 0, 60},  {5, 0, 100},   {5, 100, 50},
                                               {9, 0, 100}, {9, 100, 100}, {9, 200, 70}};
     EXPECT_EQ(Pieces(*pieces), expected);
     // Page numbers count printed pages: 6 lines at 4 a page.
     EXPECT_EQ(PrintPageCount(pieces->Count(), 4), 2u);
-
-    ASSERT_EQ(BuildPrintPieces(doc.Source(false), 100, measure, pieces), PieceBuild::Ok);
-    // 0..90 characters: one line each for 0..3, two for 4..6, three for 7..9.
-    EXPECT_EQ(pieces->Count(), 4u + 2 * 3 + 3 * 3);
-
-    // Only selected lines without a selection print nothing but the header.
-    doc.selected.clear();
-    ASSERT_EQ(BuildPrintPieces(doc.Source(true), 100, measure, pieces), PieceBuild::Ok);
-    EXPECT_EQ(pieces->Count(), 0u);
-    EXPECT_EQ(PrintPageCount(0, 40), 1u);
 }
-
-TEST(PrintPieces, EscapeStopsTheBuild) {
-    FakeDocument doc;
-    doc.records.assign(10000, "line");
-    PrintSource source = doc.Source(false);
-    int nCalls = 0;
-    source.progress = [&nCalls](int nPermille) {
-        EXPECT_GE(nPermille, 0);
-        EXPECT_LE(nPermille, 1000);
-        return ++nCalls < 2;
-    };
-    std::unique_ptr<CBlockList> pieces;
-    EXPECT_EQ(BuildPrintPieces(source, 100, CFixedPitchMeasure(1), pieces), PieceBuild::Cancelled);
-    EXPECT_EQ(nCalls, 2);
-    EXPECT_LT(pieces->Count(), 10000u);
-}
-
-class PrintDocumentPieces : public test::CDocFixture {};
 
 // The selected lines come from the document's index; walking every record and
 // asking whether it is selected gives the same pieces.
