@@ -1,12 +1,22 @@
 #include "app/ui/MainFrame.h"
+#include "app/ui/PrintPdf.h"
 #include "app/ui/TervikApp.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <string_view>
 
 int main(int argc, char** argv) {
+    // --help and --print-pdf show no window: without a display they still run.
+    bool bNoWindow = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        bNoWindow = bNoWindow || arg == "--help" || arg == "-h" || arg == "--print-pdf";
+    }
+    if (bNoWindow && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setApplicationName("Tervik");
     QApplication::setOrganizationName("Tervik");
@@ -18,8 +28,14 @@ int main(int argc, char** argv) {
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTranslator);
 
+    // They end here, before the application's start-up (second-copy hand-over,
+    // update check, main window, add-ons, settings written at exit).
+    const QStringList args = QApplication::arguments().mid(1);
+    if (tervik::IsPrintPdfCall(args)) return tervik::RunPrintPdf(args);
+    if (tervik::IsHelpCall(args)) return tervik::PrintViewerHelp();
+
     tervik::CTervikApp tervikApp;
-    if (!tervikApp.InitInstance(QApplication::arguments().mid(1))) return 1;
+    if (!tervikApp.InitInstance(args)) return 1;
     const int nResult = QApplication::exec();
     tervikApp.ExitInstance();
     return nResult;

@@ -411,9 +411,13 @@ void CTervikApp::OnUpdateScriptPlay(CCmdUI& ui) {
 }
 
 void CTervikApp::OnFilePrintSetup() {
-    QPrinter printer;
-    QPrintDialog dialog(&printer, m_pMainFrame.get());
+    QPrintDialog dialog(&Printer(), m_pMainFrame.get());
     dialog.exec();
+}
+
+QPrinter& CTervikApp::Printer() {
+    if (!m_pPrinter) m_pPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *m_pPrinter;
 }
 
 // ------------------------------------------------------------------ host

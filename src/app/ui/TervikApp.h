@@ -21,6 +21,8 @@
 #include <string>
 #include <vector>
 
+class QPrinter;
+
 namespace tervik {
 
 class CAddOnHost;
@@ -98,6 +100,8 @@ public:
     using MailHook = std::function<void(const QUrl&)>;
     static void SetMailHook(MailHook hook);
     void OnFilePrintSetup();
+    // The printer the setup chose; it stays chosen while the program runs.
+    QPrinter& Printer();
     void OnOpenRecentFile(int nIndex);
     // Selection scripts: recording on and off, playback on the active view's document.
     void OnScriptRecord();
@@ -226,6 +230,7 @@ private:
     std::string m_recordingPath;
     CBookmarkList m_bookmarks;
     std::unique_ptr<CAddOnHost> m_pAddOns;
+    std::unique_ptr<QPrinter> m_pPrinter;
 };
 
 } // namespace tervik

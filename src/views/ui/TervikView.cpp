@@ -756,6 +756,9 @@ bool CTervikView::OnCmdMsg(unsigned nId, CCmdUI* pUI) {
         {ID_MARKED_DESELECT, &CTervikView::OnMarkedDeselect, &CTervikView::OnUpdateMarkedRange},
         {ID_MARK_POINT_FIRST, &CTervikView::OnMarkPointFirst, nullptr},
         {ID_MARK_POINT_SECOND, &CTervikView::OnMarkPointSecond, nullptr},
+        {ID_FILE_PRINT, &CTervikView::OnFilePrint, nullptr},
+        {ID_FILE_PRINT_DIRECT, &CTervikView::OnFilePrintDirect, nullptr},
+        {ID_FILE_PRINT_PREVIEW, &CTervikView::OnFilePrintPreview, nullptr},
     };
     return DispatchCommand(*this, kCommands, nId, pUI);
 }

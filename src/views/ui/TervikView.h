@@ -9,6 +9,7 @@
 #include "views/DisplayMode.h"
 #include "views/MarkModel.h"
 #include "views/ScrollModel.h"
+#include "views/ui/PrintJob.h"
 
 #include <QAbstractScrollArea>
 #include <QRawFont>
@@ -20,6 +21,8 @@
 #include <string_view>
 #include <utility>
 #include <vector>
+
+class QDialog;
 
 namespace tervik {
 
@@ -166,6 +169,19 @@ public:
     void OnUpdateMarkedRange(CCmdUI& ui);
     void OnMarkPointFirst();
     void OnMarkPointSecond();
+    // --- printing ---
+    // The print dialog, printing without it, and the preview; the printer setup is
+    // the application's, kept while the program runs.
+    void OnFilePrint();
+    void OnFilePrintDirect();
+    void OnFilePrintPreview();
+    // What a print of this view asks for: its mode, its line filter, its font and
+    // the main frame's colour switch.
+    PrintRequest PrintRequestOf() const;
+    // While set, the hook gets the print and preview dialogs instead of them being
+    // run (tests look at them and close them).
+    using PrintDialogHook = std::function<void(QDialog&)>;
+    static void SetPrintDialogHook(PrintDialogHook hook);
 
 signals:
     // The view became the one the user works with.

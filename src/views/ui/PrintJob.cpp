@@ -1,0 +1,305 @@
+#include "views/ui/PrintJob.h"
+
+#include "base/Strings.h"
+#include "document/TervikDoc.h"
+#include "framework/MessageBoxTypes.h"
+#include "framework/ui/QtText.h"
+#include "platform/SysPaths.h"
+#include "search/RawScan.h"
+#include "views/DisplayText.h"
+#include "views/HexDump.h"
+
+#include <QFile>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPrinter>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+namespace tervik {
+
+namespace {
+
+// 15 mm and 10 mm, the left and top margins.
+constexpr double kMarginXmm = 15.0;
+constexpr double kMarginYmm = 10.0;
+// Width of the rule and the wrap marks in printer units.
+constexpr int kPenWidth = 6;
+
+QColor ToQColor(COLORREF c) {
+    return QColor(RedOf(c), GreenOf(c), BlueOf(c));
+}
+
+// Widths with the printer's font, for fonts whose characters differ in width.
+class CFontMeasure : public IPrintMeasure {
+public:
+    explicit CFontMeasure(const QFontMetricsF& fm) : m_fm(fm) {}
+    int64_t TextWidth(std::string_view text) const override {
+        return static_cast<int64_t>(std::ceil(m_fm.horizontalAdvance(FromAnsi(text))));
+    }
+
+private:
+    QFontMetricsF m_fm;
+};
+
+// Long work on the user-interface thread: the busy pump serves the window and
+// records Escape; a progress bar in the message pane.
+class CPrintProgress {
+public:
+    explicit CPrintProgress(CTervikDoc& doc) : m_doc(doc), m_busy(doc.Host()) {}
+    ~CPrintProgress() {
+        if (m_bBar) m_doc.Host().RemoveProgressBar();
+    }
+    // False when Escape was pressed.
+    bool Step(int nPermille) {
+        if (EscapePressed(m_doc)) return false;
+        IDocumentHost& host = m_doc.Host();
+        if (!m_bBar) {
+            PixelRect rc;
+            if (host.GetMessagePaneRect(rc)) {
+                if (auto bar = ProgressBarRect(host.GetStatusText().size(), rc)) {
+                    host.ShowProgressBar(*bar, 1000);
+                    m_bBar = true;
+                }
+            }
+        }
+        if (m_bBar) host.SetProgress(nPermille);
+        return true;
+    }
+
+private:
+    CTervikDoc& m_doc;
+    CBusyGuard m_busy;
+    bool m_bBar = false;
+};
+
+} // namespace
+
+CPrintJob::CPrintJob(CTervikDoc& doc, const PrintRequest& request)
+    : m_doc(doc), m_request(request), m_title(NamePart(doc.GetPathName())) {}
+
+CPrintJob::~CPrintJob() = default;
+
+void CPrintJob::Begin(QPrinter& printer, QPainter& painter) {
+    // The chosen family when it is installed, else the system's fixed-pitch font.
+    QString family = m_request.m_fontName;
+    if (family.isEmpty() || !QFontDatabase::hasFamily(family))
+        family = QFontInfo(QFontDatabase::systemFont(QFontDatabase::FixedFont)).family();
+    m_pPrintFont = std::make_unique<QFont>(family);
+    m_pPrintFont->setPointSizeF(std::max(1, m_request.m_nFontSize10) / 10.0);
+    m_pPrintFont->setStyleHint(QFont::TypeWriter);
+    m_pPrintPen = std::make_unique<QPen>(Qt::black, kPenWidth, Qt::SolidLine);
+    painter.setFont(*m_pPrintFont);
+    const QFontMetrics fm = painter.fontMetrics();
+    m_nLineHeight = std::max(1, fm.height() + std::max(0, fm.leading()));
+    m_nAscent = fm.ascent();
+    m_nMaxCharWidth = std::max(1, fm.maxWidth());
+    const QFontMetricsF fmf(painter.font(), &printer);
+    if (QFontInfo(painter.font()).fixedPitch())
+        m_pMeasure = std::make_unique<CFixedPitchMeasure>(fmf.horizontalAdvance(QLatin1Char('M')));
+    else
+        m_pMeasure = std::make_unique<CFontMeasure>(fmf);
+
+    // The margins are measured from the paper's edge; the painter starts at the
+    // printable area, so the printer's own offset is taken off.
+    const double dDpi = printer.resolution();
+    const QRect paper = printer.paperRect(QPrinter::DevicePixel).toRect();
+    const QRect page = printer.pageRect(QPrinter::DevicePixel).toRect();
+    const int nOffsetX = page.left() - paper.left();
+    const int nOffsetY = page.top() - paper.top();
+    m_nMarginX = std::max(0, static_cast<int>(kMarginXmm / 25.4 * dDpi + 0.5) - nOffsetX);
+    m_nMarginY = std::max(0, static_cast<int>(kMarginYmm / 25.4 * dDpi + 0.5) - nOffsetY);
+    m_nRight = printer.width();
+    m_nHeight = printer.height();
+    m_nLines = PrintLinesPerPage(m_nHeight, m_nMarginY, m_nLineHeight);
+    // The printer and its width do not change within a job: one row width for all pages.
+    m_nPrintDumpColumns = ChoosePrintDumpGroups(
+        *m_pMeasure, m_nRight, static_cast<uint64_t>(std::max<int64_t>(0, m_doc.m_nFileSize)));
+}
+
+PieceBuild CPrintJob::BuildPieces() {
+    if (m_request.m_eMode == DisplayMode::Dump || m_pPrintPieces) return PieceBuild::Ok;
+    PrintSource source = DocumentPrintSource(m_doc, m_request.m_bOnlySelected);
+    CPrintProgress progress(m_doc);
+    source.progress = [&progress](int nPermille) { return progress.Step(nPermille); };
+    const int64_t nWidth = static_cast<int64_t>(m_nRight) - 2 * m_nMarginX;
+    const PieceBuild result = BuildPrintPieces(source, nWidth, *m_pMeasure, m_pPrintPieces);
+    if (result != PieceBuild::Ok) m_pPrintPieces.reset();
+    return result;
+}
+
+uint32_t CPrintJob::PageCount() const {
+    const int nSlots = PrintSlotsPerPage(m_nLines, m_request.m_eMode);
+    if (m_request.m_eMode == DisplayMode::Dump)
+        return PrintPageCount(
+            PrintDumpRows(static_cast<uint64_t>(std::max<int64_t>(0, m_doc.m_nFileSize)),
+                          m_nPrintDumpColumns),
+            nSlots);
+    return PrintPageCount(m_pPrintPieces ? m_pPrintPieces->Count() : 0, nSlots);
+}
+
+void CPrintJob::PrintPage(QPainter& painter, uint32_t nPage) {
+    painter.save();
+    painter.setFont(*m_pPrintFont);
+    painter.setPen(Qt::black);
+    // Header: the title on the left, the page number ending a margin before the edge.
+    painter.drawText(m_nMarginX, m_nMarginY + m_nAscent, FromAnsi(m_title));
+    const QString page = FromAnsi(FormatString(IDS_PAGE, static_cast<int>(nPage)));
+    const int nPageWidth = painter.fontMetrics().horizontalAdvance(page);
+    painter.drawText(m_nRight - m_nMarginX - nPageWidth, m_nMarginY + m_nAscent, page);
+    painter.setPen(*m_pPrintPen);
+    const int yRule = m_nMarginY + m_nLineHeight + m_nLineHeight / 2;
+    painter.drawLine(m_nMarginX * 9 / 10, yRule, m_nRight - m_nMarginX * 9 / 10, yRule);
+    painter.setPen(Qt::black);
+    const int y = m_nMarginY + 3 * m_nLineHeight;
+    if (m_request.m_eMode == DisplayMode::Dump)
+        PrintDumpSlots(painter, nPage, y);
+    else
+        PrintTextSlots(painter, nPage, y);
+    painter.restore();
+}
+
+void CPrintJob::PrintTextSlots(QPainter& painter, uint32_t nPage, int y) {
+    if (!m_pPrintPieces) return;
+    const bool bHex = m_request.m_eMode == DisplayMode::Hex;
+    const int nSlots = PrintSlotsPerPage(m_nLines, m_request.m_eMode);
+    const int nSlotHeight = bHex ? 3 * m_nLineHeight : m_nLineHeight;
+    std::vector<char> raw(kPrintMaxChars);
+    std::vector<uint8_t> shown(kPrintMaxChars);
+    std::string high, low;
+    const uint64_t nFirst = static_cast<uint64_t>(nPage - 1) * static_cast<uint64_t>(nSlots);
+    for (int i = 0; i < nSlots; ++i, y += nSlotHeight) {
+        const uint64_t k = nFirst + static_cast<uint64_t>(i);
+        PrintPiece piece;
+        if (k >= m_pPrintPieces->Count() ||
+            m_pPrintPieces->Get(static_cast<uint32_t>(k), &piece) != kBlOk)
+            break;
+        if (piece.m_nCount == 0) continue;
+        uint32_t n = m_doc.GetRecordText(piece.m_nRecord, raw.data(),
+                                         std::min(piece.m_nCount, kPrintMaxChars), piece.m_nStart,
+                                         true, false);
+        n = std::min(n, piece.m_nCount);
+        // A record that cannot be read prints as an empty line.
+        if (n == 0) continue;
+        std::memcpy(shown.data(), raw.data(), n);
+        ConvertForDisplay(shown.data(), n, m_doc.m_bEbcdic != 0, m_doc.m_bOem != 0);
+        const std::string converted(reinterpret_cast<const char*>(shown.data()), n);
+        MakePrintable(shown.data(), n);
+        const QString text =
+            FromAnsi(std::string_view(reinterpret_cast<const char*>(shown.data()), n));
+        const int x = piece.m_nStart == 0 ? m_nMarginX : m_nMarginX + m_nMaxCharWidth / 4;
+        COLORREF crText = 0, crBack = 0;
+        if (m_request.m_bColour && m_doc.IsLineSelected(piece.m_nRecord, &crText, &crBack)) {
+            const int nWidth = painter.fontMetrics().horizontalAdvance(text);
+            painter.fillRect(QRect(x, y, nWidth, m_nLineHeight), ToQColor(crBack));
+            painter.setPen(ToQColor(crText));
+        }
+        painter.drawText(x, y + m_nAscent, text);
+        painter.setPen(Qt::black);
+        if (piece.m_nStart != 0) {
+            // The short mark under a continued line.
+            painter.setPen(*m_pPrintPen);
+            painter.drawLine(m_nMarginX, y + m_nLineHeight - 1, m_nMarginX + m_nMaxCharWidth / 2,
+                             y + m_nLineHeight - 1);
+            painter.setPen(Qt::black);
+        }
+        if (bHex) {
+            BuildHexRows(reinterpret_cast<const uint8_t*>(raw.data()),
+                         reinterpret_cast<const uint8_t*>(converted.data()), n, piece.m_nStart,
+                         static_cast<uint32_t>(std::max(1, m_doc.m_nTabSize)), high, low);
+            painter.drawText(x, y + m_nLineHeight + m_nAscent, FromAnsi(high));
+            painter.drawText(x, y + 2 * m_nLineHeight + m_nAscent, FromAnsi(low));
+        }
+    }
+}
+
+void CPrintJob::PrintDumpSlots(QPainter& painter, uint32_t nPage, int y) {
+    const uint64_t nRowBytes = static_cast<uint64_t>(DumpRowBytes(m_nPrintDumpColumns));
+    const uint64_t nRows = PrintDumpRows(
+        static_cast<uint64_t>(std::max<int64_t>(0, m_doc.m_nFileSize)), m_nPrintDumpColumns);
+    std::vector<uint8_t> bytes(nRowBytes);
+    const uint64_t nFirst = static_cast<uint64_t>(nPage - 1) * static_cast<uint64_t>(m_nLines);
+    for (int i = 0; i < m_nLines; ++i, y += m_nLineHeight) {
+        const uint64_t k = nFirst + static_cast<uint64_t>(i);
+        if (k >= nRows) break;
+        const uint32_t n =
+            m_doc.ReadBytes(bytes.data(), static_cast<uint32_t>(nRowBytes), k * nRowBytes);
+        if (n == 0) continue;
+        const std::string row =
+            BuildPrintDumpRow(k * nRowBytes, bytes.data(), n, m_nPrintDumpColumns);
+        const QString text = FromAnsi(row);
+        const int nWidth = painter.fontMetrics().horizontalAdvance(text);
+        painter.drawText(m_nRight / 2 - nWidth / 2, y + m_nAscent, text);
+    }
+}
+
+void CPrintJob::End() {
+    m_pPrintPieces.reset();
+    m_pMeasure.reset();
+    m_pPrintPen.reset();
+    m_pPrintFont.reset();
+}
+
+bool CPrintJob::Run(QPrinter& printer, uint32_t* pPages, bool bPreview) {
+    // A stopped PDF would be a torso that looks like a printout.
+    const auto abortJob = [&printer, bPreview](QPainter& painter) {
+        printer.abort();
+        painter.end();
+        if (!bPreview && printer.outputFormat() == QPrinter::PdfFormat &&
+            !printer.outputFileName().isEmpty())
+            QFile::remove(printer.outputFileName());
+    };
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        // A PDF fails for its file; a printer for itself.
+        const QString text = printer.outputFormat() == QPrinter::PdfFormat
+                                 ? QStringLiteral("Die Datei '%1' kann nicht geschrieben werden.")
+                                       .arg(printer.outputFileName())
+                                 : QStringLiteral("Der Drucker kann nicht benutzt werden.");
+        m_doc.Host().MessageBox(ToAnsi(text), MB_OK | MB_ICONHAND);
+        return false;
+    }
+    Begin(printer, painter);
+    const PieceBuild built = BuildPieces();
+    if (built != PieceBuild::Ok) {
+        if (built == PieceBuild::NoMemory)
+            m_doc.Host().MessageBox(
+                ToAnsi(QStringLiteral("Für die Druckzeilen reicht der Speicher nicht.")),
+                MB_OK | MB_ICONHAND);
+        abortJob(painter);
+        End();
+        return false;
+    }
+    const uint32_t nPages = PageCount();
+    if (pPages) *pPages = nPages;
+    uint32_t nFrom = 1, nTo = nPages;
+    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
+        nFrom = static_cast<uint32_t>(printer.fromPage());
+        nTo =
+            std::min(nPages, static_cast<uint32_t>(std::max(printer.toPage(), printer.fromPage())));
+    }
+    bool bOk = true;
+    {
+        CBusyGuard busy(m_doc.Host());
+        for (uint32_t p = nFrom; p <= nTo; ++p) {
+            if (p > nFrom) printer.newPage();
+            PrintPage(painter, p);
+            if (EscapePressed(m_doc)) {
+                bOk = false;
+                break;
+            }
+        }
+    }
+    if (bOk)
+        painter.end();
+    else
+        abortJob(painter);
+    End();
+    return bOk;
+}
+
+} // namespace tervik

@@ -1,0 +1,334 @@
+// Printing: "tervik --print-pdf" as a process, read back with pdfinfo and pdftotext,
+// and the preview of a view in the running viewer.
+
+#include "framework/CommandIds.h"
+#include "support/RunProcess.h"
+#include "ui/Screenshot.h"
+#include "ui/ShellFixture.h"
+#include "views/ui/TervikView.h"
+
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace tervik::test {
+namespace {
+
+// The full path of a program on PATH, empty when there is none.
+std::string Tool(const std::string& name) {
+    std::string path = RunProcess("/bin/sh", {"-c", "command -v " + name}).out;
+    while (!path.empty() && path.back() == '\n')
+        path.pop_back();
+    return path;
+}
+
+bool HavePoppler() {
+    return !Tool("pdftotext").empty() && !Tool("pdfinfo").empty() && !Tool("pdftoppm").empty();
+}
+
+int PdfPages(const std::string& pdf) {
+    const ProcessResult r = RunProcess(Tool("pdfinfo"), {pdf});
+    const size_t at = r.out.find("Pages:");
+    return at == std::string::npos ? -1 : std::atoi(r.out.c_str() + at + 6);
+}
+
+// The text of one page (0 = all), laid out as printed.
+std::string PdfText(const std::string& pdf, int nPage = 0) {
+    std::vector<std::string> args = {"-layout", "-enc", "UTF-8"};
+    if (nPage > 0) {
+        args.insert(args.end(), {"-f", std::to_string(nPage), "-l", std::to_string(nPage)});
+    }
+    args.insert(args.end(), {pdf, "-"});
+    return RunProcess(Tool("pdftotext"), args).out;
+}
+
+// The left edge (in points) of the first word of a "pdftotext -bbox" page that
+// contains what; -1 when there is none.
+double WordLeft(const std::string& boxes, const std::string& what) {
+    const size_t at = boxes.find(what);
+    if (at == std::string::npos) return -1;
+    const size_t x = boxes.rfind("xMin=\"", at);
+    return x == std::string::npos ? -1 : std::atof(boxes.c_str() + x + 6);
+}
+
+size_t Count(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+// Pixels of a page rendered at a low resolution that are clearly coloured (not grey).
+int ColouredPixels(const std::string& pdf, const std::string& prefix) {
+    RunProcess(Tool("pdftoppm"), {"-r", "40", "-f", "1", "-l", "1", pdf, prefix});
+    std::string ppm;
+    for (const auto& e :
+         std::filesystem::directory_iterator(std::filesystem::path(prefix).parent_path()))
+        if (e.path().string().rfind(prefix, 0) == 0 && e.path().extension() == ".ppm")
+            ppm = ReadWholeFile(e.path().string());
+    // P6, width, height, 255, then RGB bytes.
+    std::istringstream in(ppm);
+    std::string magic;
+    int w = 0, h = 0, nMax = 0;
+    in >> magic >> w >> h >> nMax;
+    if (magic != "P6" || w <= 0 || h <= 0) return -1;
+    const size_t nData = ppm.size() - static_cast<size_t>(3 * w * h);
+    int n = 0;
+    for (size_t i = nData; i + 2 < ppm.size(); i += 3) {
+        const int r = static_cast<uint8_t>(ppm[i]), g = static_cast<uint8_t>(ppm[i + 1]),
+                  b = static_cast<uint8_t>(ppm[i + 2]);
+        if (std::max({r, g, b}) - std::min({r, g, b}) > 60) ++n;
+    }
+    return n;
+}
+
+class PrintPdf : public ::testing::Test {
+protected:
+    CTempDir m_dir;
+    std::string m_ini = m_dir.File("tervik.ini");
+    std::string m_pdf = m_dir.File("out.pdf");
+
+    void SetUp() override {
+        if (!HavePoppler()) GTEST_SKIP() << "pdftotext/pdfinfo missing (scripts/setup.sh)";
+        // A settings file of its own; it must come out unchanged.
+        m_dir.Write("tervik.ini", "[Settings]\nTabSize=4\n");
+    }
+    ProcessResult Print(std::vector<std::string> args) {
+        args.insert(args.begin(), {"--print-pdf", m_pdf});
+        args.insert(args.end(), {"--ini", m_ini});
+        return RunProcess(TERVIK_VIEWER_PATH, args);
+    }
+};
+
+TEST_F(PrintPdf, TextPagesHeaderAndWrappedLine) {
+    std::string log;
+    for (int i = 0; i < 200; ++i)
+        log += "Zeile " + std::to_string(i) + (i == 3 ? " " + std::string(300, 'w') + "ENDE" : "") +
+               "\n";
+    const std::string file = m_dir.Write("drei.log", log);
+    const ProcessResult r = Print({file});
+    ASSERT_EQ(r.nExitCode, 0) << r.err;
+    const int nPages = PdfPages(m_pdf);
+    ASSERT_GE(nPages, 2);
+    // Every page has the title and its number; the lines appear once each, in order,
+    // and every page but the last is full.
+    size_t nLinesOnFirst = 0;
+    int nNext = 0;
+    for (int p = 1; p <= nPages; ++p) {
+        const std::string text = PdfText(m_pdf, p);
+        EXPECT_NE(text.find("drei.log"), std::string::npos) << p;
+        EXPECT_NE(text.find("Seite " + std::to_string(p)), std::string::npos) << p;
+        std::istringstream lines(text);
+        std::string line;
+        size_t nLines = 0;
+        while (std::getline(lines, line)) {
+            const size_t at = line.find("Zeile ");
+            if (line.find("Seite") != std::string::npos ||
+                line.find_first_not_of(" \f") == std::string::npos)
+                continue;
+            ++nLines;
+            if (at == std::string::npos) continue; // a continuation of line 3
+            EXPECT_EQ(std::atoi(line.c_str() + at + 6), nNext) << line;
+            ++nNext;
+        }
+        if (p == 1) nLinesOnFirst = nLines;
+        if (p < nPages) {
+            EXPECT_EQ(nLines, nLinesOnFirst) << p;
+        }
+    }
+    EXPECT_EQ(nNext, 200);
+    // The long line wraps: its end stands on a line of its own, indented.
+    const std::string all = PdfText(m_pdf);
+    const size_t at = all.find("ENDE");
+    ASSERT_NE(at, std::string::npos);
+    const size_t lineStart = all.rfind('\n', at) + 1;
+    const std::string endLine = all.substr(lineStart, all.find('\n', at) - lineStart);
+    EXPECT_EQ(endLine.find("Zeile"), std::string::npos) << endLine;
+    // Continuations stand a little right of the first line, less than a character.
+    const std::string boxes =
+        RunProcess(Tool("pdftotext"), {"-bbox", "-f", "1", "-l", "1", m_pdf, "-"}).out;
+    const double dFirst = WordLeft(boxes, ">Zeile<"), dEnd = WordLeft(boxes, "ENDE<");
+    EXPECT_GT(dEnd, dFirst + 0.5);
+    EXPECT_LT(dEnd, dFirst + 4);
+    EXPECT_EQ(Count(all, "w"), 300u);
+    EXPECT_EQ(ReadWholeFile(m_ini), "[Settings]\nTabSize=4\n");
+}
+
+TEST_F(PrintPdf, OnlySelectedLinesInColour) {
+    const std::string file = m_dir.Write("f.log", "a Fehler\nb gut\nc fehler\nd gut\n");
+    const std::string script = m_dir.Write("s.terviks", "SELECT LINE=*ALL,TEXT=\"fehler\"\n");
+    ProcessResult r = Print({"--only-selected", script, file, "--color", "--mode", "text"});
+    ASSERT_EQ(r.nExitCode, 0) << r.err;
+    EXPECT_EQ(PdfPages(m_pdf), 1);
+    std::string text = PdfText(m_pdf);
+    EXPECT_NE(text.find("a Fehler"), std::string::npos);
+    EXPECT_NE(text.find("c fehler"), std::string::npos);
+    EXPECT_EQ(text.find("gut"), std::string::npos);
+    EXPECT_GT(ColouredPixels(m_pdf, m_dir.File("colour")), 0);
+    // Without --color the same lines print in black.
+    r = Print({"--only-selected", script, file});
+    ASSERT_EQ(r.nExitCode, 0) << r.err;
+    EXPECT_EQ(ColouredPixels(m_pdf, m_dir.File("black")), 0);
+    EXPECT_EQ(PdfText(m_pdf), text);
+}
+
+TEST_F(PrintPdf, DumpAndHexRows) {
+    std::string bytes;
+    for (int i = 0; i < 40; ++i)
+        bytes += static_cast<char>('A' + i % 26);
+    const std::string file = m_dir.Write("b.bin", bytes);
+    ProcessResult r = Print({file, "--mode", "dump"});
+    ASSERT_EQ(r.nExitCode, 0) << r.err;
+    const std::string text = PdfText(m_pdf);
+    // A4 portrait is too narrow for 32 bytes a row: 16, offsets in hex and decimal;
+    // the last partial row is printed.
+    EXPECT_NE(text.find("00000000 (00000000)   41424344 45464748 494A4B4C 4D4E4F50   "
+                        ">ABCDEFGHIJKLMNOP<"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("00000010 (00000016)"), std::string::npos);
+    EXPECT_NE(text.find("00000020 (00000032)   4748494A 4B4C4D4E"), std::string::npos);
+    EXPECT_NE(text.find(">GHIJKLMN<"), std::string::npos);
+
+    r = Print({"--mode", "hex", m_dir.Write("h.txt", "AB\n")});
+    ASSERT_EQ(r.nExitCode, 0) << r.err;
+    const std::string hex = PdfText(m_pdf);
+    // The character row, then the high and the low digits under it.
+    EXPECT_NE(hex.find("AB\n"), std::string::npos) << hex;
+    EXPECT_NE(hex.find("44\n"), std::string::npos) << hex;
+    EXPECT_NE(hex.find("12\n"), std::string::npos) << hex;
+}
+
+TEST_F(PrintPdf, FailuresSayWhyAndWriteNothing) {
+    const std::string file = m_dir.Write("f.log", "x\n");
+    struct Case {
+        std::vector<std::string> args;
+        const char* message;
+    } cases[] = {
+        {{}, "Aufruf: tervik --print-pdf"},
+        {{m_dir.File("fehlt.log")}, "fehlt.log"},
+        {{file, "--mode", "bunt"}, "Unbekannte Darstellung"},
+        {{file, "--only-selected", m_dir.File("fehlt.terviks")}, "fehlt.terviks"},
+        {{file, "zweite.log"}, "Nur eine Datei"},
+        {{file, "--mode"}, "fehlt die Darstellung"},
+    };
+    for (const Case& c : cases) {
+        const ProcessResult r = Print(c.args);
+        EXPECT_EQ(r.nExitCode, 1) << c.message;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+        EXPECT_FALSE(std::filesystem::exists(m_pdf)) << c.message;
+    }
+    // A PDF that cannot be written.
+    const ProcessResult r = RunProcess(
+        TERVIK_VIEWER_PATH, {"--print-pdf", m_dir.File("kein/ordner.pdf"), file, "--ini", m_ini});
+    EXPECT_EQ(r.nExitCode, 1);
+    EXPECT_NE(r.err.find("kann nicht geschrieben werden"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadWholeFile(m_ini), "[Settings]\nTabSize=4\n");
+}
+
+TEST(ViewerHelp, ListsTheOptions) {
+    const ProcessResult r = RunProcess(TERVIK_VIEWER_PATH, {"--help"});
+    EXPECT_EQ(r.nExitCode, 0);
+    for (const char* option : {"--ini", "--print-pdf", "--mode", "--color", "--only-selected"})
+        EXPECT_NE(r.out.find(option), std::string::npos) << option;
+}
+
+class PrintPreview : public ShellTest {};
+
+TEST_F(PrintPreview, PageCounterMatchesThePrintout) {
+    std::string log;
+    for (int i = 0; i < 150; ++i)
+        log += "Zeile " + std::to_string(i) + (i == 2 ? " " + std::string(200, '#') : "") + "\n";
+    CChildFrame* pFrame = StartActive(m_dir.Write("vorschau.log", log));
+    ASSERT_NE(pFrame, nullptr);
+    auto* pView = qobject_cast<CTervikView*>(QApplication::focusWidget());
+    ASSERT_NE(pView, nullptr);
+    CTervikDoc& doc = pView->GetDocument();
+    for (uint32_t r : {1u, 2u, 5u}) {
+        const COLORREF colour = doc.Host().Colours().m_crRedMarker;
+        ASSERT_TRUE(doc.SetLineSelected(r, true, &colour));
+        ++doc.m_nSelected;
+    }
+    Frame().Action(ID_PRINT_COLOR)->trigger();
+
+    // The same job on a PDF printer with the preview's page layout.
+    QPrinter& printer = m_app->Printer();
+    const std::string pdf = m_dir.File("vorschau.pdf");
+    int nPreviewPages = -1;
+    CTervikView::SetPrintDialogHook([&](QDialog& dialog) {
+        dialog.show();
+        // The preview uses the printer the setup chose, kept by the application.
+        auto* pPreviewDialog = qobject_cast<QPrintPreviewDialog*>(&dialog);
+        ASSERT_NE(pPreviewDialog, nullptr);
+        EXPECT_EQ(pPreviewDialog->printer(), &printer);
+        auto* pPreview = dialog.findChild<QPrintPreviewWidget*>();
+        ASSERT_NE(pPreview, nullptr);
+        QApplication::processEvents();
+        nPreviewPages = pPreview->pageCount();
+        dialog.resize(900, 1000);
+        pPreview->fitInView();
+        QApplication::processEvents();
+        SaveScreenshot(dialog, "print_preview_text");
+        dialog.reject();
+    });
+    Frame().Action(ID_FILE_PRINT_PREVIEW)->trigger();
+    CTervikView::SetPrintDialogHook({});
+    EXPECT_GE(nPreviewPages, 2);
+
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(pdf));
+    CPrintJob job(doc, pView->PrintRequestOf());
+    uint32_t nPages = 0;
+    ASSERT_TRUE(job.Run(printer, &nPages));
+    EXPECT_EQ(static_cast<int>(nPages), nPreviewPages);
+    if (HavePoppler()) {
+        EXPECT_EQ(PdfPages(pdf), nPreviewPages);
+    }
+    printer.setOutputFileName({});
+    printer.setOutputFormat(QPrinter::NativeFormat);
+}
+
+TEST_F(PrintPreview, EscapeStopsAPrintoutOfABigFile) {
+    // 1.3 million records of 80 bytes (a sparse file).
+    const std::string path = m_dir.File("gross.dat");
+    {
+        std::ofstream out(path, std::ios::binary);
+        out.seekp((std::streamoff{100} << 20) - 1);
+        out.put('x');
+    }
+    ASSERT_TRUE(Start());
+    const OpenDialogValues values{false, 80, 0, 0};
+    m_app->m_openOptions.BeforeDialog();
+    m_app->m_openOptions.OnOk(values);
+    ASSERT_NE(m_app->OpenDocumentFile(path), nullptr);
+    m_app->m_openOptions.AfterDialog(true, values);
+    Settle();
+    CTervikView* pView = Frame().ActiveView();
+    ASSERT_NE(pView, nullptr);
+    pView->setFocus();
+    const std::string pdf = m_dir.File("gross.pdf");
+    QPrinter& printer = m_app->Printer();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(pdf));
+    // Escape as soon as the printout runs: it stops before the first page.
+    QTimer::singleShot(0, [] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape); });
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_FILE_PRINT_DIRECT));
+    EXPECT_LT(timer.elapsed(), 5000);
+    if (HavePoppler()) {
+        EXPECT_LE(PdfPages(pdf), 0);
+    }
+    printer.setOutputFileName({});
+    printer.setOutputFormat(QPrinter::NativeFormat);
+}
+
+} // namespace
+} // namespace tervik::test
