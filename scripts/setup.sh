@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the viewer need.
 # Idempotent and quiet when everything is already there.
+# --package adds the tools scripts/package.sh needs (dpkg-dev, lintian).
 set -euo pipefail
 
 PACKAGES=(
@@ -13,7 +14,12 @@ PACKAGES=(
   qt6-base-dev qt6-svg-dev libgl-dev qt6-translations-l10n fonts-dejavu-core fonts-liberation2
   # helpers the scripts and benchmarks call
   time coreutils grep xauth
+  # the checks of the installed tree (scripts/check-install.sh)
+  desktop-file-utils appstream shared-mime-info man-db
 )
+if [[ ${1:-} == --package ]]; then
+  PACKAGES+=(dpkg-dev lintian)
+fi
 
 missing=()
 for pkg in "${PACKAGES[@]}"; do
