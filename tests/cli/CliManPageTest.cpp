@@ -1,9 +1,12 @@
 // The manual page and the bash completion must not drift from "tervik-cli --help".
 
 #include "support/RunProcess.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <regex>
 #include <set>
@@ -91,6 +94,32 @@ TEST(CliManPage, SubcommandsAndOptionsMatchTheHelp) {
             EXPECT_TRUE(documented.count(option)) << doc.pszName << " lacks " << option;
     }
 }
+
+#ifdef TERVIK_VIEWER_PATH
+TEST(CliManPage, ViewerOptionsMatchItsHelp) {
+    // A viewer without --help would open its window instead: it runs offscreen, with a
+    // configuration folder of its own, and is ended after a short wait.
+    test::CTempDir config;
+    const char* pszOldConfig = std::getenv("XDG_CONFIG_HOME");
+    const std::string oldConfig = pszOldConfig ? pszOldConfig : "";
+    ::setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1);
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    auto viewer = test::StartProcess(TERVIK_VIEWER_PATH, {"--help"});
+    const auto help = test::WaitProcess(viewer, std::chrono::seconds(5));
+    if (pszOldConfig)
+        ::setenv("XDG_CONFIG_HOME", oldConfig.c_str(), 1);
+    else
+        ::unsetenv("XDG_CONFIG_HOME");
+    const std::string text = help.out + help.err;
+    if (help.nExitCode != 0 || text.find("--print-pdf") == std::string::npos)
+        GTEST_SKIP() << "this viewer has no --help yet";
+
+    const std::string manPage = PlainRoff(ReadSource("data/man/tervik.1"));
+    const std::set<std::string> documented = Options(manPage);
+    for (const auto& option : Options(text))
+        EXPECT_TRUE(documented.count(option)) << "tervik.1 lacks " << option;
+}
+#endif
 
 } // namespace
 } // namespace tervik
