@@ -8,7 +8,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build="${1:-${TERVIK_BUILD_DIR:-$root/build}}"
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
-prefix="$tmp/prefix"
+# Under usr/ of a root folder, so AppStream checks the tree as a system would have it.
+prefix="$tmp/root/usr"
 failures=0
 fail() {
   echo "FEHLER: $*" >&2
@@ -36,7 +37,8 @@ for file in "${expected[@]}"; do
 done
 
 desktop-file-validate "$prefix/share/applications/tervik.desktop" || fail "tervik.desktop"
-appstreamcli validate --no-net --pedantic "$prefix/share/metainfo/$app_id.metainfo.xml" >"$tmp/as.log" 2>&1 ||
+# The tree, not the file alone: the desktop entry named as launchable must be there too.
+appstreamcli validate-tree --no-net --pedantic "$tmp/root" >"$tmp/as.log" 2>&1 ||
   { cat "$tmp/as.log" >&2; fail "AppStream-Daten"; }
 
 # The MIME database built from our file alone knows both types by their globs, and the
