@@ -22,8 +22,8 @@ set(TERVIK_DATA_DIR ${CMAKE_BINARY_DIR}/data)
 set(TERVIK_DATA_FILES)
 
 # Manual pages: the version filled in, compressed as Debian wants them (man reads both).
+set(VERSION ${PROJECT_VERSION})
 foreach(page tervik tervik-cli)
-  set(VERSION ${PROJECT_VERSION})
   configure_file(data/man/${page}.1 ${TERVIK_DATA_DIR}/man/${page}.1 @ONLY)
   add_custom_command(OUTPUT ${TERVIK_DATA_DIR}/man/${page}.1.gz
     COMMAND gzip -9n -c ${page}.1 > ${page}.1.gz
