@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the viewer need.
 # Idempotent and quiet when everything is already there.
+# --package adds the tools scripts/package.sh needs (dpkg-dev, lintian).
 set -euo pipefail
 
 PACKAGES=(
@@ -15,7 +16,12 @@ PACKAGES=(
   poppler-utils
   # helpers the scripts and benchmarks call
   time coreutils grep xauth
+  # the checks of the installed tree (scripts/check-install.sh)
+  desktop-file-utils appstream shared-mime-info man-db
 )
+if [[ ${1:-} == --package ]]; then
+  PACKAGES+=(dpkg-dev lintian)
+fi
 
 missing=()
 for pkg in "${PACKAGES[@]}"; do

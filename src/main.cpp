@@ -20,6 +20,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Tervik");
     QApplication::setOrganizationName("Tervik");
+    // Lets the desktop match the window to tervik.desktop and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("tervik"));
 
     // Standard dialogs and buttons speak German like the rest of the program.
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
