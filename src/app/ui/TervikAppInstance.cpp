@@ -14,8 +14,12 @@
 
 #include <QApplication>
 #include <QEvent>
-#include <QSocketNotifier>
 #include <QTimer>
+#ifdef _WIN32
+#include <QWinEventNotifier>
+#else
+#include <QSocketNotifier>
+#endif
 
 namespace tervik {
 
@@ -35,16 +39,25 @@ public:
         m_retry.setSingleShot(true);
         connect(&m_retry, &QTimer::timeout, this, [this] { m_receive(false); });
         if (const intptr_t h = WakeHandle(); h >= 0) {
-            m_pNotifier = new QSocketNotifier(static_cast<qintptr>(h), QSocketNotifier::Read, this);
-            connect(m_pNotifier, &QSocketNotifier::activated, this, [this] {
+            auto woken = [this] {
                 ClearWake();
                 m_receive(true);
-            });
+            };
+#ifdef _WIN32
+            auto* pNotifier = new QWinEventNotifier(reinterpret_cast<Qt::HANDLE>(h), this);
+            connect(pNotifier, &QWinEventNotifier::activated, this, woken);
+#else
+            auto* pNotifier =
+                new QSocketNotifier(static_cast<qintptr>(h), QSocketNotifier::Read, this);
+            connect(pNotifier, &QSocketNotifier::activated, this, woken);
+#endif
         }
         mainWindow.installEventFilter(this);
     }
     // Busy with something else: look again a little later.
-    void RetryLater() { m_retry.start(250); }
+    void RetryLater() {
+        m_retry.start(250);
+    }
 
 protected:
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override {
@@ -56,7 +69,6 @@ protected:
 
 private:
     std::function<void(bool)> m_receive;
-    QSocketNotifier* m_pNotifier = nullptr;
     QTimer m_retry;
 };
 
