@@ -1,5 +1,5 @@
 // The single-instance block: its layout rules, and both sides of the hand-over with
-// real blocks, in threads and in a forked process for a crashed first copy.
+// real blocks in threads.
 
 #include "app/SingleInstance.h"
 
@@ -11,7 +11,6 @@
 #include <future>
 #include <gtest/gtest.h>
 #include <poll.h>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -156,28 +155,6 @@ TEST_F(SingleInstanceTest, AFirstCopyStillStartingIsWaitedForAndOneThatNeverGets
     InstanceBlock::InitOwner(holder.Data(), CurrentProcessId());
     EXPECT_EQ(second.get(), CSingleInstance::Result::HandedOver);
     EXPECT_EQ(InstanceBlock::TakeName(holder.Data()), "/y");
-}
-
-TEST_F(SingleInstanceTest, TheBlockOfACrashedFirstCopyIsTakenOverNeverObeyed) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        static CSingleInstance crashed;
-        ::_exit(crashed.Start(m_name, "") == CSingleInstance::Result::First ? 0 : 3);
-    }
-    int nStatus = 0;
-    ::waitpid(pid, &nStatus, 0);
-    ASSERT_EQ(WEXITSTATUS(nStatus), 0);
-    ASSERT_TRUE(CSharedBlock::Exists(m_name)); // left behind
-
-    CSingleInstance next;
-    const auto t0 = std::chrono::steady_clock::now();
-    EXPECT_EQ(next.Start(m_name, "/z"), CSingleInstance::Result::First);
-    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(500));
-    EXPECT_TRUE(next.IsHeld());
-    EXPECT_FALSE(next.TakeWaitingName());
-    // And the new first copy receives names.
-    EXPECT_EQ(CSingleInstance().Start(m_name, "/after"), CSingleInstance::Result::HandedOver);
-    EXPECT_EQ(next.TakeWaitingName(), "/after");
 }
 
 } // namespace

@@ -1,23 +1,20 @@
 // The update folder compared with the program's folder, the question's text, and the
-// updater started with its parts as separate arguments.
+// updater's command line.
 
 #include "app/UpdateCheck.h"
 
 #include "base/Strings.h"
 #include "support/TempDir.h"
 
-#include <chrono>
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <thread>
 
 namespace tervik {
 namespace {
 
 using test::CTempDir;
-using test::ReadWholeFile;
 
 // 2026-12-01 08:00:00 UTC and later moments.
 constexpr int64_t kDec1 = 1796112000;
@@ -109,30 +106,6 @@ TEST(UpdaterLaunch, PartsOfTheCommandLine) {
                                     "\"--ini \"a b\"\"");
     // A program path without a folder leaves the updater without one.
     EXPECT_EQ(MakeUpdaterLaunch("n", "tervik", "").m_program, "OrvAUpd");
-}
-
-TEST(UpdaterLaunch, StartsTheUpdaterWithSeparateArgumentsOrSaysWhyNot) {
-    CTempDir program;
-    const std::string out = program.File("args.txt");
-    const std::string updater = program.Write(
-        "OrvAUpd", "#!/bin/sh\nfor a in \"$@\"; do echo \"[$a]\"; done > \"$0.args\"\n");
-    std::filesystem::permissions(updater, std::filesystem::perms::owner_all);
-    const std::string programPath = program.File("tervik");
-    std::string failure;
-    ASSERT_TRUE(LaunchUpdater("/srv/upd/tervik", programPath, "--ini \"a b\" x.log", failure))
-        << failure;
-    const std::string expected =
-        "[/srv/upd/tervik]\n[" + programPath + "]\n[" + programPath + "]\n[--ini \"a b\" x.log]\n";
-    for (int i = 0; i < 400 && ReadWholeFile(updater + ".args") != expected; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    EXPECT_EQ(ReadWholeFile(updater + ".args"), expected);
-
-    // Missing: the system's code and the quoted command line.
-    std::filesystem::remove(updater);
-    EXPECT_FALSE(LaunchUpdater("/srv/upd/tervik", programPath, "x.log", failure));
-    EXPECT_EQ(failure, LoadString(IDS_UPDATE_FAILED) + "2\n\"" + program.File("OrvAUpd") +
-                           "\" \"/srv/upd/tervik\" \"" + programPath + "\" \"" + programPath +
-                           "\" \"x.log\"");
 }
 
 } // namespace

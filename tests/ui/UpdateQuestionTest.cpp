@@ -43,11 +43,7 @@ protected:
 
     void SetUp() override {
         test::ShellTest::SetUp();
-        SetMessageBoxHook([this](const std::string& text, unsigned nType) {
-            m_messages.push_back(text);
-            m_types.push_back(nType);
-            return nType == (MB_YESNO | MB_ICONQUESTION) ? m_nAnswer : IDOK;
-        });
+        AnswerBoxes();
         fs::create_directories(m_programFolder);
         fs::create_directories(m_updateFolder);
         SetTime(m_dir.Write("prog/tervik", "old"), kDec1);
@@ -59,6 +55,14 @@ protected:
     void TearDown() override {
         test::ShellTest::TearDown();
         CTervikApp::OverrideProgramPath("");
+    }
+    // The test answers the message boxes: m_nAnswer to the question, OK to others.
+    void AnswerBoxes() {
+        SetMessageBoxHook([this](const std::string& text, unsigned nType) {
+            m_messages.push_back(text);
+            m_types.push_back(nType);
+            return nType == (MB_YESNO | MB_ICONQUESTION) ? m_nAnswer : IDOK;
+        });
     }
     std::string Question() const {
         std::string text = LoadString(IDS_NEWER_VERSION);
@@ -73,19 +77,6 @@ protected:
         return updater + ".args";
     }
 };
-
-TEST_F(UpdateQuestionTest, NoStartsNormallyAndTheQuestionComesAgain) {
-    for (int nRun = 0; nRun < 2; ++nRun) {
-        m_messages.clear();
-        m_types.clear();
-        ASSERT_TRUE(Start());
-        ASSERT_EQ(m_messages.size(), 1u);
-        EXPECT_EQ(m_messages[0], Question());
-        EXPECT_EQ(m_types[0], unsigned(MB_YESNO | MB_ICONQUESTION));
-        EXPECT_TRUE(Frame().isVisible());
-        Stop();
-    }
-}
 
 TEST_F(UpdateQuestionTest, YesStartsTheUpdaterWithItsPartsAndEndsTheStart) {
     const std::string args = InstallUpdater();
@@ -116,7 +107,7 @@ TEST_F(UpdateQuestionTest, AMissingUpdaterIsReportedAndTheProgramStarts) {
     EXPECT_TRUE(Frame().isVisible());
 }
 
-TEST_F(UpdateQuestionTest, TheQuestionAsTheUserSeesIt) {
+TEST_F(UpdateQuestionTest, NoStartsNormallyAndTheQuestionComesAgain) {
     SetMessageBoxHook({});
     QString shown;
     // The box is modal: look at it from a timer, then answer No with a real click.
@@ -133,6 +124,15 @@ TEST_F(UpdateQuestionTest, TheQuestionAsTheUserSeesIt) {
     QTimer::singleShot(50, look);
     ASSERT_TRUE(Start());
     EXPECT_EQ(shown, FromAnsi(Question()));
+    EXPECT_TRUE(Frame().isVisible());
+    Stop();
+
+    // Asked again at the next start.
+    AnswerBoxes();
+    ASSERT_TRUE(Start());
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0], Question());
+    EXPECT_EQ(m_types[0], unsigned(MB_YESNO | MB_ICONQUESTION));
 }
 
 class TempFolderTest : public test::ShellTest {
