@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
     if (tervik::IsHelpCall(args)) return tervik::PrintViewerHelp();
 
     tervik::CTervikApp tervikApp;
-    if (!tervikApp.InitInstance(args)) return 1;
+    if (!tervikApp.InitInstance(args)) return tervikApp.EndedOnPurpose() ? 0 : 1;
     const int nResult = QApplication::exec();
     tervikApp.ExitInstance();
     return nResult;
