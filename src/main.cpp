@@ -1,11 +1,9 @@
 #include "app/ui/MainFrame.h"
 #include "app/ui/PrintPdf.h"
 #include "app/ui/TervikApp.h"
+#include "framework/ui/GermanUi.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 #include <string_view>
 
 int main(int argc, char** argv) {
@@ -23,12 +21,7 @@ int main(int argc, char** argv) {
     // Lets the desktop match the window to tervik.desktop and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("tervik"));
 
-    // Standard dialogs and buttons speak German like the rest of the program.
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    QTranslator qtTranslator;
-    if (qtTranslator.load(QLocale(QLocale::German), "qtbase", "_",
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTranslator);
+    tervik::UseGermanUi();
 
     // They end here, before the application's start-up (second-copy hand-over,
     // update check, main window, add-ons, settings written at exit).

@@ -1,3 +1,5 @@
+#include "framework/ui/GermanUi.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -5,6 +7,8 @@
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // The buttons of standard boxes read as the user sees them.
+    tervik::UseGermanUi();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
