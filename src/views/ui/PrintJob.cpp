@@ -5,6 +5,7 @@
 #include "framework/MessageBoxTypes.h"
 #include "framework/ui/QtText.h"
 #include "platform/SysPaths.h"
+#include "search/BusyProgress.h"
 #include "search/RawScan.h"
 #include "views/DisplayText.h"
 #include "views/HexDump.h"
@@ -44,37 +45,6 @@ public:
 
 private:
     QFontMetricsF m_fm;
-};
-
-// Long work on the user-interface thread: the busy pump serves the window and
-// records Escape; a progress bar in the message pane.
-class CPrintProgress {
-public:
-    explicit CPrintProgress(CTervikDoc& doc) : m_doc(doc), m_busy(doc.Host()) {}
-    ~CPrintProgress() {
-        if (m_bBar) m_doc.Host().RemoveProgressBar();
-    }
-    // False when Escape was pressed.
-    bool Step(int nPermille) {
-        if (EscapePressed(m_doc)) return false;
-        IDocumentHost& host = m_doc.Host();
-        if (!m_bBar) {
-            PixelRect rc;
-            if (host.GetMessagePaneRect(rc)) {
-                if (auto bar = ProgressBarRect(host.GetStatusText().size(), rc)) {
-                    host.ShowProgressBar(*bar, 1000);
-                    m_bBar = true;
-                }
-            }
-        }
-        if (m_bBar) host.SetProgress(nPermille);
-        return true;
-    }
-
-private:
-    CTervikDoc& m_doc;
-    CBusyGuard m_busy;
-    bool m_bBar = false;
 };
 
 } // namespace
@@ -124,7 +94,7 @@ void CPrintJob::Begin(QPrinter& printer, QPainter& painter) {
 PieceBuild CPrintJob::BuildPieces() {
     if (m_request.m_eMode == DisplayMode::Dump || m_pPrintPieces) return PieceBuild::Ok;
     PrintSource source = DocumentPrintSource(m_doc, m_request.m_bOnlySelected);
-    CPrintProgress progress(m_doc);
+    CBusyProgress progress(m_doc);
     source.progress = [&progress](int nPermille) { return progress.Step(nPermille); };
     const int64_t nWidth = static_cast<int64_t>(m_nRight) - 2 * m_nMarginX;
     const PieceBuild result = BuildPrintPieces(source, nWidth, *m_pMeasure, m_pPrintPieces);

@@ -5,6 +5,7 @@
 #include "app/ui/TervikApp.h"
 #include "framework/MessageBoxTypes.h"
 #include "framework/ui/QtText.h"
+#include "search/BusyProgress.h"
 #include "search/RawScan.h"
 #include "views/DisplayText.h"
 #include "views/ui/TervikView.h"
@@ -60,35 +61,6 @@ bool IsNavigationKey(int nKey) {
         return false;
     }
 }
-
-// Long work on the user-interface thread: the busy pump serves the window and
-// records Escape; a progress bar in the message pane once it lasts.
-class CCopyProgress {
-public:
-    explicit CCopyProgress(CTervikDoc& doc) : m_doc(doc), m_busy(doc.Host()) {}
-    ~CCopyProgress() {
-        if (m_bBar) m_doc.Host().RemoveProgressBar();
-    }
-    // False when Escape was pressed.
-    bool Step(uint64_t nDone, uint64_t nTotal) {
-        if (EscapePressed(m_doc)) return false;
-        IDocumentHost& host = m_doc.Host();
-        if (!m_bBar) {
-            PixelRect rc;
-            if (host.GetMessagePaneRect(rc)) {
-                host.ShowProgressBar(rc, 1000);
-                m_bBar = true;
-            }
-        }
-        if (m_bBar && nTotal) host.SetProgress(static_cast<int>(nDone * 1000 / nTotal));
-        return true;
-    }
-
-private:
-    CTervikDoc& m_doc;
-    CBusyGuard m_busy;
-    bool m_bBar = false;
-};
 
 } // namespace
 
@@ -176,7 +148,7 @@ void CTervikView::CopyMarking() {
     // Each long step on its own busy stretch: the question between them needs input.
     std::optional<uint64_t> nSize;
     {
-        CCopyProgress progress(m_doc);
+        CBusyProgress progress(m_doc);
         nSize = tervik::MarkedTextSize(
             m_mark, bBlock, m_st.m_bOnlySelected, d,
             [&](uint64_t n, uint64_t nAll) { return progress.Step(n, nAll); });
@@ -187,7 +159,7 @@ void CTervikView::CopyMarking() {
         return;
     std::string text;
     {
-        CCopyProgress progress(m_doc);
+        CBusyProgress progress(m_doc);
         if (BuildMarkedText(m_mark, bBlock, m_st.m_bOnlySelected, d, text, *nSize,
                             [&](uint64_t n, uint64_t nAll) { return progress.Step(n, nAll); }) !=
             BuildResult::Done)
