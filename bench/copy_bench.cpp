@@ -2,11 +2,8 @@
 // (log lines, every fourth with a tab), as the copy command does: the size first,
 // then the text. Prints the times and MB/s.
 //   tervik-bench-copy [FOLDER] [MEGABYTES]
-#include "base/Colour.h"
-#include "base/Settings.h"
-#include "document/DocumentHost.h"
+#include "BenchHost.h"
 #include "document/TervikDoc.h"
-#include "platform/Profile.h"
 #include "views/MarkModel.h"
 
 #include <chrono>
@@ -21,21 +18,7 @@ namespace {
 using namespace tervik;
 using Clock = std::chrono::steady_clock;
 
-class CBenchHost : public IDocumentHost {
-public:
-    CBenchHost() : m_settings(m_profile) { m_profile.SetReadOnly(true); }
-    CSettings& Settings() override { return m_settings; }
-    const ColorSettings& Colours() override { return m_colours; }
-    int MessageBox(const std::string& text, unsigned) override {
-        std::fprintf(stderr, "%s\n", text.c_str());
-        return 1;
-    }
-
-private:
-    CProfile m_profile;
-    CSettings m_settings;
-    ColorSettings m_colours;
-};
+using bench::CBenchHost;
 
 std::string WriteLog(const std::string& folder, size_t nBytes) {
     const std::string path = folder + "/copy-bench.log";

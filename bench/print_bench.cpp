@@ -2,11 +2,8 @@
 // on its first page: the system's fixed-pitch font on an A4 PDF printer at 600 dpi,
 // once with lines that fit and once with a smaller page width that wraps each in two.
 //   tervik-bench-print [FOLDER] [RECORDS]
-#include "base/Colour.h"
-#include "base/Settings.h"
-#include "document/DocumentHost.h"
+#include "BenchHost.h"
 #include "document/TervikDoc.h"
-#include "platform/Profile.h"
 #include "views/ui/PrintJob.h"
 
 #include <QApplication>
@@ -26,21 +23,7 @@ namespace {
 using namespace tervik;
 using Clock = std::chrono::steady_clock;
 
-class CBenchHost : public IDocumentHost {
-public:
-    CBenchHost() : m_settings(m_profile) { m_profile.SetReadOnly(true); }
-    CSettings& Settings() override { return m_settings; }
-    const ColorSettings& Colours() override { return m_colours; }
-    int MessageBox(const std::string& text, unsigned) override {
-        std::fprintf(stderr, "%s\n", text.c_str());
-        return 1;
-    }
-
-private:
-    CProfile m_profile;
-    CSettings m_settings;
-    ColorSettings m_colours;
-};
+using bench::CBenchHost;
 
 std::string WriteRecords(const std::string& folder, unsigned nRecords) {
     const std::string path = folder + "/print-bench.log";

@@ -4,11 +4,8 @@
 //   tervik-bench-refresh FILE [APPEND_BYTES] [RUNS]
 // Prints per run "refresh-ms: X append-bytes: N records: +R", then the median, the
 // slowest run and the sum.
-#include "base/Colour.h"
-#include "base/Settings.h"
-#include "document/DocumentHost.h"
+#include "BenchHost.h"
 #include "document/TervikDoc.h"
-#include "platform/Profile.h"
 
 #include <algorithm>
 #include <chrono>
@@ -22,26 +19,7 @@ namespace {
 
 using namespace tervik;
 
-class CBenchHost : public IDocumentHost {
-public:
-    CBenchHost() : m_settings(m_profile) { m_profile.SetReadOnly(true); }
-    CSettings& Settings() override { return m_settings; }
-    const ColorSettings& Colours() override { return m_colours; }
-    OpenOptions CurrentOpenOptions() override {
-        OpenOptions o;
-        o.m_bShareWrite = true;
-        return o;
-    }
-    int MessageBox(const std::string& text, unsigned) override {
-        std::fprintf(stderr, "%s\n", text.c_str());
-        return 1;
-    }
-
-private:
-    CProfile m_profile;
-    CSettings m_settings;
-    ColorSettings m_colours;
-};
+using bench::CBenchHost;
 
 // Log lines of about 60 to 120 bytes, LF-terminated, n bytes in all.
 std::string LogLines(size_t n, unsigned nSeed) {
@@ -69,7 +47,7 @@ int main(int argc, char** argv) {
     const size_t nAppend = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 1048576;
     const int nRuns = argc > 3 ? std::max(1, std::atoi(argv[3])) : 5;
 
-    CBenchHost host;
+    CBenchHost host(true);
     CTervikDoc doc(host);
     if (!doc.OnOpenDocument(path)) return 1;
     const int64_t nOriginal = doc.m_nFileSize;
