@@ -25,9 +25,13 @@ namespace {
 constexpr WsRect kNewWindowRect{0, 600, 0, 900};
 
 std::string AbsolutePath(const std::string& path) {
+    // Through char8_t: the path is UTF-8 on every system, not the ANSI code page.
     std::error_code ec;
-    const std::filesystem::path abs = std::filesystem::absolute(path, ec);
-    return ec ? path : abs.lexically_normal().string();
+    const std::filesystem::path abs = std::filesystem::absolute(
+        std::filesystem::path(std::u8string(path.begin(), path.end())), ec);
+    if (ec) return path;
+    const std::u8string text = abs.lexically_normal().u8string();
+    return std::string(text.begin(), text.end());
 }
 
 std::string Slashed(std::string path) {

@@ -2,10 +2,11 @@
 
 #include "document/DocumentHost.h"
 #include "document/TervikDoc.h"
+#include "platform/SysError.h"
 #include "platform/SysFile.h"
+#include "platform/SysPaths.h"
 #include "search/RawScan.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -86,7 +87,7 @@ std::string CharFrequencyFileName(const std::string& tempFolder, const std::stri
 
 uint32_t CountFileBytes(CTervikDoc& doc, ByteCounts& counts) {
     std::unique_ptr<unsigned char[]> buf(new (std::nothrow) unsigned char[kBlock]);
-    if (!buf) return ENOMEM;
+    if (!buf) return kErrNoMemory;
     CSysFile file;
     if (!file.OpenRead(doc.GetPathName(), true)) return file.LastError();
     IDocumentHost& host = doc.Host();
@@ -129,7 +130,7 @@ uint32_t WriteCharFrequency(CTervikDoc& doc, const std::string& csvPath) {
     if (!out.Write(csv.data(), csv.size())) {
         const uint32_t nError = out.LastError();
         out.Close();
-        std::remove(csvPath.c_str());
+        RemoveFile(csvPath);
         return nError;
     }
     out.Close();
