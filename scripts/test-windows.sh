@@ -26,6 +26,9 @@ wineserver=$(dirname "$wine")/wineserver
 [[ -x $wineserver ]] || wineserver=$(command -v wineserver || echo true)
 "$wineserver" -p 60 >/dev/null 2>&1 || true
 trap '"$wineserver" -k >/dev/null 2>&1 || true' EXIT
+# Wine's own background processes start with the first program; started here, they
+# do not hold the output pipes of the test runs open.
+"$wine" cmd /c exit </dev/null >/dev/null 2>&1 || true
 # The comparison with the Linux build needs its tervik-cli.
 if [[ -f "$root/build/build.ninja" ]]; then
   cmake --build "$root/build" --target tervik-cli >/dev/null

@@ -7,6 +7,7 @@
 #include "platform/Profile.h"
 #include "platform/SysError.h"
 #include "platform/SysLibrary.h"
+#include "platform/SysPaths.h"
 
 #include <cstdio>
 #include <cstring>
@@ -266,7 +267,8 @@ CAddOnHost::CommandState CAddOnHost::UpdateCommand(uint32_t nId, bool bMarking) 
 
 std::string CAddOnHost::TemporaryOutputName(const std::string& tempFolder,
                                             const std::string& docPath, const std::tm& now) {
-    const size_t nSlash = docPath.find_last_of('/');
+    // The system's separators: on POSIX a backslash belongs to the name.
+    const size_t nSlash = docPath.find_last_of(kPathSeparator == '\\' ? "\\/" : "/");
     const std::string name = nSlash == std::string::npos ? docPath : docPath.substr(nSlash + 1);
     return StrFormat("%sTervik_%s_%.4d%.2d%.2d_%.2d%.2d%.2d", tempFolder.c_str(), name.c_str(),
                      now.tm_year + 1900, now.tm_mon + 1, now.tm_mday, now.tm_hour, now.tm_min,

@@ -158,7 +158,10 @@ int RunFollow(CArgs& args) {
         Pause(interval);
     }
     int nExit = kExitOk;
-    OpenedFile f = OpenFile(open, path, nExit);
+    // The writer goes on writing while we follow (a share mode on Windows).
+    OpenArgs shared = open;
+    shared.options.m_bShareWrite = true;
+    OpenedFile f = OpenFile(shared, path, nExit);
     if (!f.pDoc) return nExit;
     CTervikDoc& doc = *f.pDoc;
     lastGrowth = Clock::now();

@@ -18,7 +18,9 @@
 #include <optional>
 #include <random>
 #include <string>
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -616,6 +618,44 @@ TEST_F(TervikDocMessages, SharingViolationAsksToAllowWriters) {
         }
     }
 }
+
+#ifdef _WIN32
+// The same question, reached through a real writer that holds the file open.
+TEST_F(TervikDocMessages, WriterWithoutSharingMakesTheRealSharingViolation) {
+    const std::string question = "\nSoll die Datei mit Schreiberlaubnis ge\xF6"
+                                 "ffnet werden ?";
+    struct Case {
+        const char* name;
+        DWORD nWriterShare; // what the writer lets others do
+        bool bOpens;        // after "Yes"
+        size_t nMessages;
+    } cases[] = {
+        {"a writer sharing reads: Yes opens with writers allowed", FILE_SHARE_READ, true, 1},
+        {"a writer sharing nothing: the retry fails too", 0, false, 2},
+    };
+    int nCase = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = Write("shared\n", "held" + std::to_string(nCase++));
+        HANDLE hWriter = CreateFileW(test::U8Path(path).c_str(), GENERIC_WRITE, c.nWriterShare,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(hWriter, INVALID_HANDLE_VALUE);
+        CFakeDocumentHost host;
+        host.m_options.m_bShareWrite = false;
+        host.AnswerNext(IDYES);
+        CTervikDoc doc(host);
+        EXPECT_EQ(doc.OnOpenDocument(path), c.bOpens);
+        ASSERT_EQ(host.m_messages.size(), c.nMessages);
+        EXPECT_TRUE(EndsWith(host.m_messages[0].text, "(Code=32)" + question))
+            << host.m_messages[0].text;
+        if (c.bOpens) {
+            EXPECT_EQ(doc.m_nRecords, 1u);
+        }
+        doc.OnCloseDocument();
+        CloseHandle(hWriter);
+    }
+}
+#endif
 
 // ============================================================ byte-order marks
 

@@ -16,6 +16,9 @@ std::string SystemErrorText(uint32_t nCode) {
     // The user's language; the system answers 0 for codes it has no text for.
     const DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                                    nullptr, nCode, 0, buf, 512, nullptr);
+    // Codes the program itself sets, for systems without a text for them.
+    if (n == 0 && nCode == 336) // ERROR_DIRECTORY_NOT_SUPPORTED
+        return "Der Vorgang wird f\xFCr ein Verzeichnis nicht unterst\xFCtzt.";
     std::string text;
     text.reserve(n);
     for (DWORD i = 0; i < n; ++i)

@@ -1,0 +1,192 @@
+// What only Windows can show: share modes, its paths, its settings location and
+// add-ons that export decorated names.
+#ifdef _WIN32
+
+#include "platform/SysError.h"
+#include "platform/SysFile.h"
+#include "platform/SysLibrary.h"
+#include "platform/SysPaths.h"
+#include "support/Env.h"
+#include "support/TempDir.h"
+
+#include <addon/tervik_addon.h>
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <winioctl.h>
+
+#include <filesystem>
+#include <optional>
+
+namespace tervik {
+namespace {
+
+HANDLE OpenWith(const std::string& path, DWORD nAccess, DWORD nShare) {
+    return CreateFileW(test::U8Path(path).c_str(), nAccess, nShare, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+TEST(Win32File, ShareModesDecideWhoMayOpen) {
+    test::CTempDir dir;
+    const std::string path = dir.Write("held.log", "line\n");
+    struct Case {
+        const char* what;
+        DWORD nAccess, nShare;    // the handle another program holds
+        bool bPlain, bShareWrite; // whether OpenRead(path, false / true) succeeds
+    } cases[] = {
+        {"a writer sharing reads", GENERIC_WRITE, FILE_SHARE_READ, false, true},
+        {"a writer sharing reads and writes", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+         false, true},
+        {"a writer sharing nothing", GENERIC_WRITE, 0, false, false},
+        {"another reader", GENERIC_READ, FILE_SHARE_READ, true, true},
+        {"another reader sharing writes", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, true,
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        HANDLE h = OpenWith(path, c.nAccess, c.nShare);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        for (const bool bShareWrite : {false, true}) {
+            CSysFile f;
+            const bool bWant = bShareWrite ? c.bShareWrite : c.bPlain;
+            EXPECT_EQ(f.OpenRead(path, bShareWrite), bWant) << "share-write " << bShareWrite;
+            if (!bWant) {
+                EXPECT_EQ(f.LastError(), kErrSharingViolation);
+            }
+        }
+        CloseHandle(h);
+    }
+    // Our own read handle keeps writers out unless it lets them in.
+    CSysFile reader;
+    ASSERT_TRUE(reader.OpenRead(path, false));
+    EXPECT_EQ(OpenWith(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE),
+              INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(reader.OpenRead(path, true));
+    HANDLE hWriter = OpenWith(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    EXPECT_NE(hWriter, INVALID_HANDLE_VALUE);
+    CloseHandle(hWriter);
+    EXPECT_EQ(CauseText(kErrSharingViolation).rfind("Ursache: ", 0), 0u);
+}
+
+TEST(Win32File, SeeksAndReadsBeyondFourGigabytes) {
+    test::CTempDir dir;
+    const std::string path = dir.File("sparse.bin");
+    {
+        HANDLE h = CreateFileW(test::U8Path(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        DWORD nDone = 0;
+        DeviceIoControl(h, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &nDone, nullptr);
+        LARGE_INTEGER at{};
+        at.QuadPart = (LONGLONG{5} << 30) + 3;
+        ASSERT_TRUE(SetFilePointerEx(h, at, nullptr, FILE_BEGIN));
+        DWORD n = 0;
+        ASSERT_TRUE(WriteFile(h, "END", 3, &n, nullptr));
+        CloseHandle(h);
+    }
+    CSysFile f;
+    ASSERT_TRUE(f.OpenRead(path, false));
+    EXPECT_EQ(f.Size(), (int64_t{5} << 30) + 6);
+    char buf[8] = {};
+    EXPECT_EQ(f.ReadAt(buf, 8, (int64_t{5} << 30) + 3), 3);
+    EXPECT_EQ(std::string(buf, 3), "END");
+    ASSERT_TRUE(f.Seek((int64_t{5} << 30) + 4));
+    EXPECT_EQ(f.Read(buf, 8), 2);
+    EXPECT_EQ(std::string(buf, 2), "ND");
+    EXPECT_EQ(f.ReadAt(buf, 8, int64_t{6} << 30), 0); // past the end: nothing, no failure
+}
+
+TEST(Win32File, FoldersAndDevicesAreRefusedWithATextForTheCause) {
+    test::CTempDir dir;
+    const std::string paths[] = {test::U8String(dir.Path()), "NUL", "CON"};
+    for (const std::string& path : paths) {
+        CSysFile f;
+        EXPECT_FALSE(f.OpenRead(path, false)) << path;
+        EXPECT_NE(f.LastError(), 0u) << path;
+        EXPECT_FALSE(SystemErrorText(f.LastError()).empty()) << path << " " << f.LastError();
+    }
+}
+
+TEST(Win32Paths, SettingsBesideTheProgramElseInAppData) {
+    test::CTempDir dir;
+    MakeDirectories(dir.File("portable"));
+    const std::string portable = dir.File("portable\\tervik.exe");
+    dir.Write("portable\\tervik.ini", "");
+    const std::string installed = dir.File("tervik.exe");
+    const std::string appData = dir.File("Roaming");
+    const std::optional<std::string> old = GetEnv("APPDATA");
+    test::SetEnvVar("APPDATA", appData.c_str());
+    EXPECT_EQ(SettingsFilePath(portable, "c:\\my.ini"), "c:\\my.ini");
+    EXPECT_EQ(SettingsFilePath(portable), dir.File("portable\\tervik.ini"));
+    EXPECT_EQ(SettingsFilePath(installed), appData + "\\tervik\\tervik.ini");
+    EXPECT_FALSE(IsDirectory(appData)); // asking creates nothing
+    test::SetEnvVar("APPDATA", old ? old->c_str() : nullptr);
+}
+
+TEST(Win32Paths, NamesIgnoreCaseAndTakeBothSeparators) {
+    test::CTempDir dir;
+    const std::string file = dir.Write("Server.log", "x");
+    ASSERT_TRUE(MakeDirectories(dir.File("a/b\\c")));
+    EXPECT_TRUE(IsDirectory(dir.File("a\\b\\c")));
+    const std::string real = ResolvedPath(file);
+    ASSERT_FALSE(real.empty());
+    EXPECT_EQ(ResolvedPath(dir.File("SERVER.LOG")), real);
+    EXPECT_EQ(ResolvedPath(dir.File("a/../Server.log")), real);
+    EXPECT_EQ(NamePart(ExactFileName(dir.File("sErVeR.lOg"))), "Server.log");
+    EXPECT_EQ(FileSizeOf(dir.File("server.log")), 1);
+    EXPECT_EQ(FileSizeOf(dir.File("a")), -1);
+
+    const std::filesystem::path old = std::filesystem::current_path();
+    std::filesystem::current_path(dir.Path());
+    const std::string cwd = test::U8String(std::filesystem::current_path());
+    EXPECT_EQ(AbsolutePath("x/./y.log"), cwd + "\\x\\y.log");
+    EXPECT_EQ(AbsolutePath("c:\\data\\\\z.log"), "c:\\data\\z.log");
+    std::filesystem::current_path(old);
+
+    // A name outside the ANSI code page goes through the UTF-16 calls unharmed.
+    const std::string wide = dir.Write("M\xC3\xBCll \xE6\x97\xA5.log", "abc");
+    EXPECT_TRUE(FileExists(wide));
+    CSysFile f;
+    ASSERT_TRUE(f.OpenRead(wide, false));
+    EXPECT_EQ(f.Size(), 3);
+    f.Close();
+    EXPECT_TRUE(RemoveFile(wide));
+    EXPECT_FALSE(FileExists(wide));
+}
+
+TEST(Win32Paths, ProgramPathIsThisTest) {
+    const std::string path = ProgramPath();
+    EXPECT_EQ(NamePart(path), "tervik_platform_tests.exe");
+    EXPECT_TRUE(FileExists(path));
+}
+
+int32_t TERVIK_ADDON_CALL AddItem(const char* text, int32_t, int32_t, int32_t) {
+    return text != nullptr;
+}
+int32_t TERVIK_ADDON_CALL AddPopup(const char*) {
+    return 1;
+}
+
+TEST(Win32Library, DecoratedNamesAreFoundWhenThePlainOnesAreMissing) {
+    uint32_t nError = 0;
+    std::string text;
+    void* h = CSysLibrary::Load(TERVIK_ADDON_DECORATED, nError, text);
+    ASSERT_NE(h, nullptr) << text;
+    EXPECT_EQ(CSysLibrary::Symbol(h, TERVIK_REGISTER_NAME), nullptr);
+    auto pRegister = reinterpret_cast<TervikRegisterAddOnFn>(
+        CSysLibrary::Symbol(h, TERVIK_REGISTER_NAME, TERVIK_REGISTER_DECORATED));
+    ASSERT_NE(pRegister, nullptr);
+    EXPECT_NE(CSysLibrary::Symbol(h, TERVIK_INTERFACE0_NAME, TERVIK_INTERFACE0_DECORATED), nullptr);
+    EXPECT_EQ(CSysLibrary::Symbol(h, TERVIK_INTERFACE1_NAME, TERVIK_INTERFACE1_DECORATED), nullptr);
+    const AddOnHostTable table = {&AddPopup, &AddItem};
+    EXPECT_EQ(pRegister("c:\\tervik.ini", &table), 1);
+    CSysLibrary::Unload(h);
+
+    EXPECT_EQ(CSysLibrary::Load("c:\\nicht\\da.dll", nError, text), nullptr);
+    EXPECT_EQ(nError, uint32_t{ERROR_MOD_NOT_FOUND});
+    EXPECT_FALSE(text.empty());
+}
+
+} // namespace
+} // namespace tervik
+
+#endif
