@@ -19,7 +19,8 @@ int main(int argc, char** argv) {
         QApplication::installTranslator(&qtTranslator);
 
     tervik::CTervikApp tervikApp;
-    if (!tervikApp.InitInstance(QApplication::arguments().mid(1))) return 1;
+    if (!tervikApp.InitInstance(QApplication::arguments().mid(1)))
+        return tervikApp.EndedOnPurpose() ? 0 : 1;
     const int nResult = QApplication::exec();
     tervikApp.ExitInstance();
     return nResult;

@@ -1,7 +1,9 @@
 #include "base/TempFolder.h"
 
 #include "base/SettingKeys.h"
+#include "platform/FileClaim.h"
 #include "platform/Profile.h"
+#include "platform/SysFolder.h"
 #include "platform/SysPaths.h"
 
 #include <cstring>
@@ -45,6 +47,18 @@ bool GetTempFolder(CProfile& profile, char* pszBuffer, size_t nSize) {
 std::string GetTempFolder(CProfile& profile) {
     char buf[512];
     return GetTempFolder(profile, buf, sizeof buf) ? std::string(buf) : std::string();
+}
+
+size_t DeleteTempFiles(const std::string& folder) {
+    if (folder.empty()) return 0;
+    size_t nRemoved = 0;
+    for (const FolderEntry& entry : ListFolder(folder)) {
+        if (entry.m_name.rfind("Tervik_", 0) != 0 || entry.m_bFolder) continue;
+        // Failures are no one's business at program end.
+        if (RemoveUnclaimedFile(WithSeparator(folder) + entry.m_name) == RemoveResult::Removed)
+            ++nRemoved;
+    }
+    return nRemoved;
 }
 
 } // namespace tervik

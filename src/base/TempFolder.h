@@ -18,4 +18,9 @@ bool GetTempFolder(CProfile& profile, char* pszBuffer, size_t nSize);
 // The same with a buffer of 512 characters; empty when it does not fit.
 std::string GetTempFolder(CProfile& profile);
 
+// Removes the generated files ("Tervik_*") of a folder at program end: regular files
+// of this user only, never through a symbolic link, never a folder, and none that a
+// running copy of the program still claims (CFileClaim). Answers how many went.
+size_t DeleteTempFiles(const std::string& folder);
+
 } // namespace tervik

@@ -61,6 +61,9 @@ bool CTervikApp::InitInstance(const QStringList& args) {
 
     // Arguments: "--ini PATH", then the first file name.
     std::string iniOverride, file;
+    m_arguments.clear();
+    for (const QString& arg : args)
+        m_arguments.push_back(arg.toStdString());
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == "--ini" && i + 1 < args.size())
             iniOverride = args[++i].toStdString();
@@ -81,7 +84,10 @@ bool CTervikApp::InitInstance(const QStringList& args) {
     if (m_recentFiles.size() > kRecentFiles) m_recentFiles.resize(kRecentFiles);
 
     // 4. A newer program version waiting in the update folder ends this start.
-    if (CheckUpdateFolder()) return false;
+    if (CheckUpdateFolder()) {
+        m_bEndedOnPurpose = true;
+        return false;
+    }
 
     // 5. The fixed length the open dialog offers, the colours.
     const int nLastFix = m_pSettings->FixRecSize();
@@ -89,11 +95,17 @@ bool CTervikApp::InitInstance(const QStringList& args) {
 
     // 6./7. A workspace never goes to a running copy.
     const bool bWorkspace = !file.empty() && IsWorkspaceFile(file);
-    if (!bWorkspace && m_pSettings->SingleMode() != 0 && HandOverToFirstCopy(file)) return false;
+    if (!bWorkspace && m_pSettings->SingleMode() != 0 && HandOverToFirstCopy(file)) {
+        m_bEndedOnPurpose = true;
+        return false;
+    }
 
     // 9. The main window.
     m_pMainFrame = std::make_unique<CMainFrame>(*m_pSettings);
     m_pMainFrame->RestoreWindowPosition();
+
+    // 10. Second copies may reach this one from now on.
+    StartReceivingFiles();
 
     // 11. Shown as it was left, except minimized.
     const int nState = m_pSettings->WindowState(1);
@@ -128,19 +140,9 @@ bool CTervikApp::InitInstance(const QStringList& args) {
 
 void CTervikApp::ExitInstance() {
     m_pSettings->WriteRecentFiles(m_recentFiles);
+    CloseInstanceBlock();
     UnloadAddOns();
     DeleteTempFiles();
-}
-
-void CTervikApp::DeleteTempFiles() {
-    const std::string folder = GetTempFolder();
-    if (folder.empty()) return;
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
-        const std::string name = entry.path().filename().string();
-        if (name.rfind("Tervik_", 0) == 0 && !entry.is_directory(ec))
-            std::filesystem::remove(entry.path(), ec);
-    }
 }
 
 std::string CTervikApp::GetTempFolder() {

@@ -3,11 +3,13 @@
 // The application object: start-up and shutdown, the settings, the open options,
 // every open document, and the host the documents talk to.
 
+#include "app/SingleInstance.h"
 #include "base/Colour.h"
 #include "base/Settings.h"
 #include "document/DocumentHost.h"
 #include "document/OpenDialogRules.h"
 #include "framework/CommandTarget.h"
+#include "platform/FileClaim.h"
 #include "platform/Profile.h"
 #include "platform/SysFile.h"
 #include "search/BookmarkList.h"
@@ -142,6 +144,26 @@ public:
     // A name whose extension is "tervik" (any case) is a workspace.
     static bool IsWorkspaceFile(const std::string& path);
 
+    // --- single instance, update, temporary files ---
+    // The start ended on purpose: the file went to the running copy, or the updater
+    // was started. The program then ends without an error.
+    bool EndedOnPurpose() const { return m_bEndedOnPurpose; }
+    // Starts "OrvAUpd" from the program's folder with the new program file, the
+    // program's path twice and this start's arguments; a message when it cannot.
+    bool LaunchUpdater(const std::string& newProgram, const std::string& programPath);
+    // Claims a file of the temporary folder before it is written: other copies'
+    // clean-up leaves it alone while this copy runs.
+    void ClaimTempFile(const std::string& path);
+    // Whether this copy holds the single-instance block and receives files.
+    bool HoldsInstanceBlock() const;
+    // The block's name: TERVIK_INSTANCE_NAME in the environment (tests give each run
+    // its own) or the program's fixed name.
+    static std::string InstanceBlockName();
+    // Tests put the program somewhere else (the update check compares its folder).
+    static void OverrideProgramPath(const std::string& path);
+    // The program's full path.
+    static std::string ProgramFile();
+
     // --- IDocumentHost ---
     CSettings& Settings() override { return *m_pSettings; }
     const ColorSettings& Colours() override { return m_colours; }
@@ -181,10 +203,16 @@ public:
     bool m_bBlockMarking = false;
 
 private:
-    // Seams that later work fills: the update-folder check, the second-copy
-    // handshake, the workspace loader and the add-on loader.
-    bool CheckUpdateFolder() { return false; }
-    bool HandOverToFirstCopy(const std::string& /*file*/) { return false; }
+    // Start-up: a newer version in the update folder (true: the updater runs);
+    // the hand-over to a running copy (true: this copy ends).
+    bool CheckUpdateFolder();
+    bool HandOverToFirstCopy(const std::string& file);
+    // The first copy: files from second copies arrive once the main window exists.
+    void StartReceivingFiles();
+    // Takes the waiting name and opens it; bWoken also brings the window forward.
+    void ReceiveFromSecondCopy(bool bWoken);
+    void BringMainWindowForward();
+    void CloseInstanceBlock();
     bool OnAddOnCommand(unsigned nId, CCmdUI* pUI);
     void UnloadAddOns();
     void DeleteTempFiles();
@@ -212,6 +240,14 @@ private:
     std::string m_recordingPath;
     CBookmarkList m_bookmarks;
     std::unique_ptr<CAddOnHost> m_pAddOns;
+    // m_hInstanceMap: held by the first copy from start-up to its end.
+    std::unique_ptr<CSingleInstance> m_pInstance;
+    std::unique_ptr<QObject> m_pInstanceWatch;
+    bool m_bRaisePending = false;
+    bool m_bEndedOnPurpose = false;
+    // This start's arguments, handed to the updater.
+    std::vector<std::string> m_arguments;
+    std::vector<CFileClaim> m_tempClaims;
 };
 
 } // namespace tervik

@@ -259,6 +259,8 @@ void CTervikApp::DispatchAddOnCommand(unsigned nId) {
         std::tm local{};
         localtime_r(&now, &local);
         output = CAddOnHost::TemporaryOutputName(GetTempFolder(), doc.m_szFileName, local);
+        // Before the library writes it: another copy ending meanwhile must not delete it.
+        ClaimTempFile(output);
     }
 
     AddOnResult result;

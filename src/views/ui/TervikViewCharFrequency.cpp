@@ -33,6 +33,8 @@ void CTervikView::OnCharFrequency() {
     std::tm local{};
     localtime_r(&now, &local);
     const std::string path = CharFrequencyFileName(folder, m_doc.GetPathName(), local);
+    // Ours until this copy ends, even while the spreadsheet still shows it.
+    pApp->ClaimTempFile(path);
     if (const uint32_t nError = WriteCharFrequency(m_doc, path)) {
         m_doc.Host().MessageBox(ProcessingErrorText(path, nError), MB_OK | MB_ICONHAND);
         return;

@@ -1,0 +1,134 @@
+#include "platform/Process.h"
+
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstddef>
+#include <cstring>
+#include <fcntl.h>
+#include <spawn.h>
+#include <string_view>
+#include <sys/socket.h>
+#include <sys/types.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace tervik {
+
+int CurrentProcessId() {
+    return static_cast<int>(::getpid());
+}
+
+bool IsProcessAlive(int nPid) {
+    if (nPid <= 0) return false;
+    if (::kill(static_cast<pid_t>(nPid), 0) != 0 && errno != EPERM) return false;
+    // kill(0) also answers for zombies; their state letter in /proc tells them apart.
+    const std::string stat = "/proc/" + std::to_string(nPid) + "/stat";
+    const int fd = ::open(stat.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return true; // no /proc: trust kill
+    char buf[512];
+    const ssize_t n = ::read(fd, buf, sizeof buf - 1);
+    ::close(fd);
+    if (n <= 0) return true;
+    buf[n] = '\0';
+    // "pid (name) S ...": the name may hold spaces and parentheses; the state
+    // follows the last ')'.
+    const std::string_view text(buf, static_cast<size_t>(n));
+    const size_t nClose = text.rfind(')');
+    if (nClose == std::string_view::npos || nClose + 2 >= text.size()) return true;
+    const char cState = text[nClose + 2];
+    return cState != 'Z' && cState != 'X';
+}
+
+bool SpawnDetached(const std::string& program, const std::vector<std::string>& args,
+                   uint32_t& nError) {
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& arg : args)
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+
+    // The new program starts with default signal handling and nothing blocked,
+    // whatever this process has set up.
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    sigset_t none, defaults;
+    sigemptyset(&none);
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGPIPE);
+    posix_spawnattr_setsigmask(&attr, &none);
+    posix_spawnattr_setsigdefault(&attr, &defaults);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    pid_t pid = 0;
+    const int nResult = ::posix_spawn(&pid, program.c_str(), nullptr, &attr, argv.data(), environ);
+    posix_spawnattr_destroy(&attr);
+    if (nResult != 0) {
+        nError = static_cast<uint32_t>(nResult);
+        return false;
+    }
+    return true;
+}
+
+namespace {
+// The listening socket; a connection is a wake-up.
+std::atomic<int> g_nListener{-1};
+
+// Abstract socket names need no file and vanish with the process. The user id keeps
+// other users' copies apart.
+socklen_t WakeAddress(int nPid, sockaddr_un& addr) {
+    addr = {};
+    addr.sun_family = AF_UNIX;
+    const std::string name =
+        "Tervik.wake." + std::to_string(::geteuid()) + "." + std::to_string(nPid);
+    std::memcpy(addr.sun_path + 1, name.data(), name.size());
+    return static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+}
+} // namespace
+
+bool ListenForWake() {
+    if (g_nListener >= 0) return true;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0) return false;
+    sockaddr_un addr;
+    const socklen_t nLen = WakeAddress(CurrentProcessId(), addr);
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), nLen) != 0 || ::listen(fd, 16) != 0) {
+        ::close(fd);
+        return false;
+    }
+    g_nListener = fd;
+    return true;
+}
+
+intptr_t WakeHandle() {
+    return g_nListener;
+}
+
+bool ClearWake() {
+    const int fd = g_nListener;
+    if (fd < 0) return false;
+    bool bAny = false;
+    for (;;) {
+        const int nConn = ::accept4(fd, nullptr, nullptr, SOCK_CLOEXEC);
+        if (nConn < 0) break;
+        ::close(nConn);
+        bAny = true;
+    }
+    return bAny;
+}
+
+bool WakeProcess(int nPid) {
+    if (nPid <= 0) return false;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0) return false;
+    sockaddr_un addr;
+    const socklen_t nLen = WakeAddress(nPid, addr);
+    // A full queue means wake-ups are already waiting to be seen.
+    const bool bOk = ::connect(fd, reinterpret_cast<sockaddr*>(&addr), nLen) == 0 ||
+                     errno == EAGAIN || errno == EINPROGRESS;
+    ::close(fd);
+    return bOk;
+}
+
+} // namespace tervik

@@ -1,0 +1,38 @@
+#pragma once
+
+// Processes: this one's id, whether another still runs, starting a program without
+// waiting for it, and waking a running copy of the program.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tervik {
+
+int CurrentProcessId();
+
+// True while a process with that id exists (a zombie counts as ended).
+bool IsProcessAlive(int nPid);
+
+// Starts program (a full path, not searched) with the arguments after the program's
+// own name, each passed as it is. The new process inherits no handles but the
+// standard ones and is not waited for. False with the system's code in nError when
+// it could not be started (a missing program included).
+bool SpawnDetached(const std::string& program, const std::vector<std::string>& args,
+                   uint32_t& nError);
+
+// Wake-ups between copies of the program, addressed by process id. POSIX: a local
+// (abstract) socket per process, a connection being the wake-up, so waking an id
+// that does not listen reaches nobody; Windows may use a named event per process.
+//
+// Starts listening, once per process; true when ready.
+bool ListenForWake();
+// What becomes ready when this process was woken: a file descriptor to watch for
+// reading (POSIX) or an event handle (Windows); -1 before ListenForWake.
+intptr_t WakeHandle();
+// Consumes the pending wake-ups; true when there was one.
+bool ClearWake();
+// Wakes a listening process; false when none listens under that id.
+bool WakeProcess(int nPid);
+
+} // namespace tervik
