@@ -169,6 +169,10 @@ std::string CSettings::TempPath() {
     return m_profile.GetProfileString(kSectionSettings, "TempPath", "");
 }
 
+std::string CSettings::FeedbackMail() {
+    return m_profile.GetProfileString(kSectionSettings, "FeedbackMail", kDefaultFeedbackMail);
+}
+
 ColorSettings CSettings::ReadColors(const ISystemColors& sys) {
     return ReadColorSettings(m_profile, sys);
 }

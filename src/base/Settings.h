@@ -54,6 +54,8 @@ inline constexpr int kDefaultTabSize = 4;
 inline constexpr int kMaxTabSize = 256;
 inline constexpr int kDefaultMaxRecSize = 32768;
 inline constexpr int kDefaultFontSize = 10;
+// A placeholder: the mails go nowhere until the setting names a real mailbox.
+inline constexpr const char* kDefaultFeedbackMail = "feedback@tervik.invalid";
 
 // Parses "(a,b,c,d)" / "(a,b)" into numbers; false when the text does not have
 // that form (blanks are allowed around numbers).
@@ -91,6 +93,8 @@ public:
     int FontSize();
     void WriteFont(const std::string& name, int nSize);
     std::string TempPath();
+    // Recipient of the feedback mails (cp1252), "feedback@tervik.invalid" when unset.
+    std::string FeedbackMail();
 
     // --- the eleven colours ---
     ColorSettings ReadColors(const ISystemColors& sys);

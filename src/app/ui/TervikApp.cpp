@@ -325,6 +325,7 @@ bool CTervikApp::OnCmdMsg(unsigned nId, CCmdUI* pUI) {
         return true;
     }
     if (OnAddOnCommand(nId, pUI)) return true;
+    if (OnHelpCommand(nId, pUI)) return true;
     return DispatchCommand(*this, kCommands, nId, pUI);
 }
 
@@ -409,10 +410,6 @@ void CTervikApp::OnScriptPlay() {
 
 void CTervikApp::OnUpdateScriptPlay(CCmdUI& ui) {
     ui.Enable(!m_recording.IsOpen());
-}
-
-void CTervikApp::OnAppAbout() {
-    TervikMessageBox(LoadString(IDS_MAIN_TITLE), MB_OK | MB_ICONINFORMATION, m_pMainFrame.get());
 }
 
 void CTervikApp::OnFilePrintSetup() {

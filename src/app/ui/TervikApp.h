@@ -16,6 +16,7 @@
 
 #include <QObject>
 #include <QStringList>
+#include <QUrl>
 #include <functional>
 #include <map>
 #include <memory>
@@ -86,6 +87,18 @@ public:
     // --- commands ---
     void OnFileOpen();
     void OnAppAbout();
+    // The help menu: the three feedback mails and the change history.
+    void OnMailPraise();
+    void OnMailSuggestion();
+    void OnMailError();
+    void OnChangeHistory();
+    void OnUpdateChangeHistory(CCmdUI& ui);
+    // Fills the machine's data into the body and hands subject and body to the
+    // desktop's mail client as a mailto: address; without one nothing happens.
+    void SendFeedbackMail(const std::string& subject, const std::string& body);
+    // Tests receive the address instead of the mail client.
+    using MailHook = std::function<void(const QUrl&)>;
+    static void SetMailHook(MailHook hook);
     void OnFilePrintSetup();
     void OnOpenRecentFile(int nIndex);
     // Selection scripts: recording on and off, playback on the active view's document.
@@ -214,6 +227,7 @@ private:
     void BringMainWindowForward();
     void CloseInstanceBlock();
     bool OnAddOnCommand(unsigned nId, CCmdUI* pUI);
+    bool OnHelpCommand(unsigned nId, CCmdUI* pUI);
     void UnloadAddOns();
     void DeleteTempFiles();
     CTervikDoc* FindOpenDocument(const std::string& resolvedPath) const;
