@@ -38,4 +38,8 @@ bool LocalTime(std::time_t t, std::tm& local) {
     return localtime_r(&t, &local) != nullptr;
 }
 
+bool UtcTime(std::time_t t, std::tm& utc) {
+    return gmtime_r(&t, &utc) != nullptr;
+}
+
 } // namespace tervik

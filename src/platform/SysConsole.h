@@ -24,7 +24,8 @@ void CatchInterrupt(std::atomic<bool>& bInterrupted);
 // Sleeps; a Ctrl+C caught above may end the sleep early.
 void SleepFor(std::chrono::milliseconds duration);
 
-// The local time of t; false when the system cannot tell.
+// The local time of t, and the same in UTC; false when the system cannot tell.
 bool LocalTime(std::time_t t, std::tm& local);
+bool UtcTime(std::time_t t, std::tm& utc);
 
 } // namespace tervik

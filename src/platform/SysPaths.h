@@ -27,6 +27,13 @@ inline constexpr const char* kTempFolderVariables[] = {"TEMP", "TMPDIR"};
 inline constexpr const char* kFallbackTempFolder = "/tmp/";
 #endif
 
+// What the name of a program file ends with.
+#ifdef _WIN32
+inline constexpr const char* kProgramSuffix = ".exe";
+#else
+inline constexpr const char* kProgramSuffix = "";
+#endif
+
 inline bool IsPathSeparator(char c) {
     return c == '/' || c == '\\';
 }

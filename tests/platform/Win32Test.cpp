@@ -2,10 +2,15 @@
 // add-ons that export decorated names.
 #ifdef _WIN32
 
+#include "platform/FileClaim.h"
+#include "platform/Process.h"
+#include "platform/SharedBlock.h"
 #include "platform/SysError.h"
 #include "platform/SysFile.h"
+#include "platform/SysFolder.h"
 #include "platform/SysLibrary.h"
 #include "platform/SysPaths.h"
+#include "platform/SystemInfo.h"
 #include "support/Env.h"
 #include "support/TempDir.h"
 
@@ -14,7 +19,11 @@
 #include <windows.h>
 #include <winioctl.h>
 
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <memory>
 #include <optional>
 
 namespace tervik {
@@ -184,6 +193,94 @@ TEST(Win32Library, DecoratedNamesAreFoundWhenThePlainOnesAreMissing) {
     EXPECT_EQ(CSysLibrary::Load("c:\\nicht\\da.dll", nError, text), nullptr);
     EXPECT_EQ(nError, uint32_t{ERROR_MOD_NOT_FOUND});
     EXPECT_FALSE(text.empty());
+}
+
+TEST(Win32SharedBlock, OwnerUntilItsHoldEndsThenTheGuestTakesOver) {
+    const std::string name = "tervik-test-block-" + std::to_string(CurrentProcessId());
+    EXPECT_FALSE(CSharedBlock::Exists(name));
+    auto owner = std::make_unique<CSharedBlock>();
+    ASSERT_EQ(owner->Attach(name), CSharedBlock::Role::Owner) << owner->LastError();
+    std::strcpy(owner->Data(), "CMainFrame:1");
+    EXPECT_TRUE(CSharedBlock::Exists(name));
+    CSharedBlock guest;
+    ASSERT_EQ(guest.Attach(name), CSharedBlock::Role::Guest);
+    EXPECT_STREQ(guest.Data(), "CMainFrame:1"); // one block, seen by both
+    std::strcpy(guest.Data() + 13, "c:\\a.log");
+    EXPECT_STREQ(owner->Data() + 13, "c:\\a.log");
+    EXPECT_FALSE(guest.TryTakeOver());
+    owner.reset(); // as when the owner's process ends, crashed or not
+    EXPECT_TRUE(guest.TryTakeOver());
+    EXPECT_EQ(guest.GetRole(), CSharedBlock::Role::Owner);
+    EXPECT_STREQ(guest.Data(), "CMainFrame:1"); // what the old owner left
+    guest.Close();
+    EXPECT_FALSE(CSharedBlock::Exists(name));
+}
+
+TEST(Win32Process, AliveSpawnAndWake) {
+    EXPECT_TRUE(IsProcessAlive(CurrentProcessId()));
+    EXPECT_FALSE(IsProcessAlive(0));
+    uint32_t nError = 0;
+    EXPECT_FALSE(SpawnDetached("c:\\nicht\\da.exe", {"a b"}, nError));
+    EXPECT_TRUE(nError == ERROR_FILE_NOT_FOUND || nError == ERROR_PATH_NOT_FOUND) << nError;
+
+    ASSERT_TRUE(SpawnDetached(TERVIK_CLI_PATH, {"pattern", "a \"b\" c"}, nError)) << nError;
+    ASSERT_TRUE(ListenForWake());
+    EXPECT_NE(WakeHandle(), -1);
+    EXPECT_FALSE(ClearWake());
+    EXPECT_TRUE(WakeProcess(CurrentProcessId()));
+    EXPECT_EQ(WaitForSingleObject(reinterpret_cast<HANDLE>(WakeHandle()), 2000), WAIT_OBJECT_0);
+    EXPECT_TRUE(WakeProcess(CurrentProcessId()));
+    EXPECT_TRUE(ClearWake());
+    EXPECT_FALSE(ClearWake());
+    EXPECT_FALSE(WakeProcess(0));
+}
+
+TEST(Win32FileClaim, ClaimedFilesStayUnclaimedOnesGo) {
+    test::CTempDir dir;
+    const std::string path = dir.File("Tervik_x.csv");
+    CFileClaim claim;
+    ASSERT_TRUE(claim.Claim(path)); // created empty
+    EXPECT_TRUE(FileExists(path));
+    EXPECT_EQ(RemoveUnclaimedFile(path), RemoveResult::InUse);
+    claim.Release();
+    EXPECT_EQ(RemoveUnclaimedFile(path), RemoveResult::Removed);
+    EXPECT_FALSE(FileExists(path));
+    MakeDirectories(dir.File("sub"));
+    EXPECT_EQ(RemoveUnclaimedFile(dir.File("sub")), RemoveResult::Skipped);
+    EXPECT_FALSE(claim.Claim(dir.File("sub")));
+}
+
+TEST(Win32Folder, ListsSortedWithKindAndTime) {
+    test::CTempDir dir;
+    dir.Write("b.txt", "x");
+    dir.Write("A.txt", "y");
+    MakeDirectories(dir.File("c"));
+    const std::vector<FolderEntry> entries = ListFolder(test::U8String(dir.Path()));
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].m_name, "A.txt");
+    EXPECT_EQ(entries[1].m_name, "b.txt");
+    EXPECT_EQ(entries[2].m_name, "c");
+    EXPECT_TRUE(entries[2].m_bFolder);
+    int64_t nTime = 0;
+    ASSERT_TRUE(GetFileWriteTime(dir.File("b.txt"), nTime));
+    const int64_t nNow = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                             std::chrono::system_clock::now().time_since_epoch())
+                             .count();
+    EXPECT_LT(std::llabs(nNow - nTime), int64_t{60} * 1000000000);
+    EXPECT_FALSE(GetFileWriteTime(dir.File("c"), nTime));
+    EXPECT_TRUE(ListFolder(dir.File("missing")).empty());
+}
+
+TEST(Win32SystemInfo, QueriesDescribeThisMachine) {
+    const OsVersion os = QueryOsVersion();
+    EXPECT_EQ(os.m_name, "Windows");
+    EXPECT_GE(os.m_nMajor, 5);
+    const MemoryStatus memory = QueryMemoryStatus();
+    EXPECT_GT(memory.m_nTotalPhysKB, 0u);
+    EXPECT_LE(memory.m_nLoadPercent, 100u);
+    const LocalDateTime now = QueryLocalTime();
+    EXPECT_GE(now.m_nYear, 2024);
+    EXPECT_TRUE(now.m_nMonth >= 1 && now.m_nMonth <= 12);
 }
 
 } // namespace

@@ -50,4 +50,8 @@ bool LocalTime(std::time_t t, std::tm& local) {
     return localtime_s(&local, &t) == 0;
 }
 
+bool UtcTime(std::time_t t, std::tm& utc) {
+    return gmtime_s(&utc, &t) == 0;
+}
+
 } // namespace tervik
