@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the viewer need.
 # Idempotent and quiet when everything is already there.
+# --windows adds the cross build for Windows and Wine to run its tests
+# (scripts/build-windows.sh, scripts/test-windows.sh).
 set -euo pipefail
 
 PACKAGES=(
@@ -14,6 +16,11 @@ PACKAGES=(
   # helpers the scripts and benchmarks call
   time coreutils grep xauth
 )
+if [[ ${1:-} == --windows ]]; then
+  # mingw-w64 with posix threads (std::thread), Wine to run the tests headless;
+  # GoogleTest comes from the googletest sources above.
+  PACKAGES+=(g++-mingw-w64-x86-64-posix wine64)
+fi
 
 missing=()
 for pkg in "${PACKAGES[@]}"; do

@@ -7,6 +7,7 @@
 #include "cli/Output.h"
 #include "cli/Subcommands.h"
 #include "platform/CodePage.h"
+#include "platform/SysPaths.h"
 
 #include <algorithm>
 #include <cctype>
@@ -236,6 +237,11 @@ int RunNew(const OpenArgs& open, const std::optional<std::string>& script,
         CTervikDoc& doc = *f.pDoc;
         WsFileOpen fo;
         fo.m_path = MakeRelativePath(workspace, path);
+        // The workspace is 8-bit text: a name it cannot hold is reported, not changed.
+        if (std::string text8; !PathToFileText(fo.m_path, text8)) {
+            PrintMessage(FormatString(IDS_PATH_NOT_ANSI, PathToAnsi(path).c_str()));
+            return kExitFailure;
+        }
         fo.m_md5 = doc.GetDigest();
         if (doc.m_nFixedSize != 0) fo.m_nRecSize = doc.m_nFixedSize;
         fo.m_nTab = doc.m_nTabSize;

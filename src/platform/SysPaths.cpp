@@ -105,6 +105,15 @@ bool IsWritableDirectory(const std::string& path) {
     return IsDirectory(path) && ::access(path.c_str(), W_OK | X_OK) == 0;
 }
 
+bool PathToFileText(std::string_view path, std::string& text) {
+    text.assign(path);
+    return true;
+}
+
+std::string FileTextToPath(std::string_view text) {
+    return std::string(text);
+}
+
 int64_t FileSizeOf(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;

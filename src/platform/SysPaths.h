@@ -72,6 +72,14 @@ std::string ResolvedPath(const std::string& path);
 // and case-sensitive, so that is the name as given; never a pattern match.
 std::string ExactFileName(const std::string& path);
 
+// A path as the 8-bit files and interfaces hold it (workspaces, scripts, the add-on
+// interface): the native bytes on POSIX; on Windows cp1252, as the Windows program
+// wrote them. False when the path has a character cp1252 cannot hold: the caller
+// reports it instead of writing a name that leads elsewhere.
+bool PathToFileText(std::string_view path, std::string& text);
+// The way back; cp1252 on Windows has a character for every byte.
+std::string FileTextToPath(std::string_view text);
+
 bool IsDirectory(const std::string& path);
 // Size of a regular file, -1 when the path names none.
 int64_t FileSizeOf(const std::string& path);

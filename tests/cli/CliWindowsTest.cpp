@@ -54,6 +54,27 @@ TEST_F(CliWindows, WorkspaceWithCrLfAndBackslashes) {
     EXPECT_NE(s.out.find("1 "), std::string::npos) << s.out;
 }
 
+TEST_F(CliWindows, WorkspaceNamesAreCp1252AndOthersAreRefused) {
+    m_dir.Write("M\xC3\xBCll.log", "x\r\n");
+    // Written by the Windows program: the name in cp1252.
+    const std::string ws = m_dir.Write("w.tervik", "FILE_OPEN \".\\M\xFCll.log\"\r\n");
+    auto r = Run({"workspace", "show", ws});
+    ASSERT_EQ(r.nExitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("M\xC3\xBCll.log\" ok"), std::string::npos) << r.out;
+    // And written so again.
+    const std::string out = m_dir.File("new.tervik");
+    r = Run({"workspace", "new", out, m_dir.File("M\xC3\xBCll.log")});
+    ASSERT_EQ(r.nExitCode, 0) << r.err;
+    EXPECT_EQ(test::ReadWholeFile(out).rfind("FILE_OPEN \".\\M\xFCll.log\"", 0), 0u);
+    // A name cp1252 cannot hold is reported, and no workspace is written.
+    const std::string other = m_dir.Write("\xE6\x97\xA5.log", "y\n");
+    const std::string refused = m_dir.File("refused.tervik");
+    r = Run({"workspace", "new", refused, other});
+    EXPECT_EQ(r.nExitCode, 1);
+    EXPECT_NE(r.err.find("ANSI-Zeichensatz"), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(test::U8Path(refused)));
+}
+
 TEST_F(CliWindows, AddOnWithDecoratedNamesRuns) {
     const std::string file = m_dir.Write("f.log", "erste\r\nzweite\r\n");
     auto r = Run({"addon", TERVIK_ADDON_DECORATED, file, "--list"});

@@ -162,6 +162,29 @@ TEST(Win32Paths, NamesIgnoreCaseAndTakeBothSeparators) {
     EXPECT_FALSE(FileExists(wide));
 }
 
+TEST(Win32Paths, EightBitFilesHoldNamesInCp1252) {
+    const struct {
+        const char* path;
+        bool bFits;
+        const char* text;
+    } cases[] = {
+        {"c:\\logs\\M\xC3\xBCll \xE2\x82\xAC.log", true, "c:\\logs\\M\xFCll \x80.log"},
+        {"plain.log", true, "plain.log"},
+        {"c:\\\xE6\x97\xA5.log", false, nullptr}, // no cp1252 character
+        {"\xC5\x81\xC3\xB3"
+         "d\xC5\xBA",
+         false, nullptr}, // Polish letters outside cp1252
+    };
+    for (const auto& c : cases) {
+        std::string text;
+        EXPECT_EQ(PathToFileText(c.path, text), c.bFits) << c.path;
+        if (c.bFits) {
+            EXPECT_EQ(text, c.text);
+            EXPECT_EQ(FileTextToPath(text), c.path);
+        }
+    }
+}
+
 TEST(Win32Paths, ProgramPathIsThisTest) {
     const std::string path = ProgramPath();
     EXPECT_EQ(NamePart(path), "tervik_platform_tests.exe");

@@ -1,5 +1,6 @@
 #include "platform/SysPaths.h"
 
+#include "platform/CodePage.h"
 #include "platform/win32/Wide.h"
 
 #include <windows.h>
@@ -90,6 +91,15 @@ std::string ExactFileName(const std::string& path) {
     if (h == INVALID_HANDLE_VALUE) return path;
     FindClose(h);
     return std::string(FolderPart(path)) + Narrow(data.cFileName);
+}
+
+bool PathToFileText(std::string_view path, std::string& text) {
+    text = Utf8ToCp1252(path);
+    return Cp1252ToUtf8(text) == path;
+}
+
+std::string FileTextToPath(std::string_view text) {
+    return Cp1252ToUtf8(text);
 }
 
 bool IsDirectory(const std::string& path) {
