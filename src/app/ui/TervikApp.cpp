@@ -28,7 +28,6 @@
 #include <QPrinter>
 #include <QStatusBar>
 #include <algorithm>
-#include <filesystem>
 #include <map>
 
 namespace tervik {
