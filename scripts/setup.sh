@@ -2,6 +2,8 @@
 # Installs the Debian packages the build, the tests and the viewer need.
 # Idempotent and quiet when everything is already there.
 # --package adds the tools scripts/package.sh needs (dpkg-dev, lintian).
+# --windows adds the cross build for Windows and Wine to run its tests
+# (scripts/build-windows.sh, scripts/test-windows.sh).
 set -euo pipefail
 
 PACKAGES=(
@@ -19,9 +21,15 @@ PACKAGES=(
   # the checks of the installed tree (scripts/check-install.sh)
   desktop-file-utils appstream shared-mime-info man-db
 )
-if [[ ${1:-} == --package ]]; then
-  PACKAGES+=(dpkg-dev lintian)
-fi
+for arg in "$@"; do
+  case "$arg" in
+    --package) PACKAGES+=(dpkg-dev lintian) ;;
+    # mingw-w64 with posix threads (std::thread), Wine to run the tests headless;
+    # GoogleTest comes from the googletest sources above.
+    --windows) PACKAGES+=(g++-mingw-w64-x86-64-posix wine64) ;;
+    *) echo "setup.sh: unbekannte Option $arg" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for pkg in "${PACKAGES[@]}"; do

@@ -7,6 +7,7 @@
 #include "platform/Profile.h"
 #include "platform/SysError.h"
 #include "platform/SysLibrary.h"
+#include "platform/SysPaths.h"
 
 #include <cstdio>
 #include <cstring>
@@ -152,6 +153,13 @@ CAddOnHost::LoadStatus CAddOnHost::LoadAddOn(const std::string& path,
                                              const std::string& settingsPath,
                                              std::string& message) {
     message.clear();
+    // The library gets the settings path as 8-bit text; a name that cannot be one is
+    // reported rather than handed over changed.
+    std::string settings;
+    if (!PathToFileText(settingsPath, settings)) {
+        message = FormatString(IDS_PATH_NOT_ANSI, PathToAnsi(settingsPath).c_str());
+        return LoadStatus::LoadFailed;
+    }
     uint32_t nError = 0;
     std::string loaderText;
     void* h = m_loader.Load(path, nError, loaderText);
@@ -178,7 +186,7 @@ CAddOnHost::LoadStatus CAddOnHost::LoadAddOn(const std::string& path,
     m_pCurrent = m_records.back().get();
 
     static const AddOnHostTable table = {&AddOnCallbacks::AddPopup, &AddOnCallbacks::AddItem};
-    const std::string settings = settingsPath; // stays valid whatever the library does
+    // settings stays valid whatever the library does.
     CActiveScope scope(this);
     const int32_t bOk = pRegister(settings.c_str(), &table);
     return bOk ? LoadStatus::Registered : LoadStatus::Refused;
@@ -266,7 +274,8 @@ CAddOnHost::CommandState CAddOnHost::UpdateCommand(uint32_t nId, bool bMarking) 
 
 std::string CAddOnHost::TemporaryOutputName(const std::string& tempFolder,
                                             const std::string& docPath, const std::tm& now) {
-    const size_t nSlash = docPath.find_last_of('/');
+    // The system's separators: on POSIX a backslash belongs to the name.
+    const size_t nSlash = docPath.find_last_of(kPathSeparator == '\\' ? "\\/" : "/");
     const std::string name = nSlash == std::string::npos ? docPath : docPath.substr(nSlash + 1);
     return StrFormat("%sTervik_%s_%.4d%.2d%.2d_%.2d%.2d%.2d", tempFolder.c_str(), name.c_str(),
                      now.tm_year + 1900, now.tm_mon + 1, now.tm_mday, now.tm_hour, now.tm_min,
@@ -282,7 +291,12 @@ AddOnResult CAddOnHost::Dispatch(uint32_t nId, IAddOnSource& source, const std::
         result.message = LoadString(IDS_ADDON_NOT_IMPLEMENTED);
         return result;
     }
-    if (outputPath.size() >= kAddOnPathSize) {
+    std::string output;
+    if (!PathToFileText(outputPath, output)) {
+        result.message = FormatString(IDS_PATH_NOT_ANSI, PathToAnsi(outputPath).c_str());
+        return result;
+    }
+    if (output.size() >= kAddOnPathSize) {
         result.message = FormatString(IDS_ADDON_OUTPUT_TOO_LONG, PathToAnsi(outputPath).c_str());
         return result;
     }
@@ -290,7 +304,7 @@ AddOnResult CAddOnHost::Dispatch(uint32_t nId, IAddOnSource& source, const std::
     // filled to the end without a terminator is still read within bounds.
     char szOutput[kAddOnPathSize + 1] = {};
     char szMessage[kAddOnMessageSize + 1] = {};
-    std::memcpy(szOutput, outputPath.data(), outputPath.size());
+    std::memcpy(szOutput, output.data(), output.size());
     int32_t points[4] = {0, 0, 0, 0};
     if (pPoints) std::memcpy(points, pPoints, sizeof(points));
     static const AddOnCallTable calls = {&AddOnCallbacks::Reserved, &AddOnCallbacks::GetLineLength,
@@ -325,7 +339,7 @@ AddOnResult CAddOnHost::Dispatch(uint32_t nId, IAddOnSource& source, const std::
     szOutput[kAddOnPathSize] = '\0';
     szMessage[kAddOnMessageSize] = '\0';
     result.bOk = bOk;
-    result.outputPath = szOutput;
+    result.outputPath = FileTextToPath(szOutput);
     if (!bOk) {
         result.message =
             szMessage[0] ? std::string(szMessage) : LoadString(IDS_ADDON_NOT_IMPLEMENTED);

@@ -3,6 +3,7 @@
 #include "base/Strings.h"
 #include "platform/CodePage.h"
 #include "platform/Process.h"
+#include "platform/SysConsole.h"
 #include "platform/SysFolder.h"
 #include "platform/SysPaths.h"
 
@@ -28,7 +29,7 @@ int64_t Seconds(int64_t nNanoseconds) {
 std::string TimeText(int64_t nSeconds) {
     const std::time_t t = static_cast<std::time_t>(nSeconds);
     std::tm utc{};
-    gmtime_r(&t, &utc);
+    UtcTime(t, utc);
     return StrFormat("%d.%d.%d %.2d:%.2d:%.2d", utc.tm_mday, utc.tm_mon + 1, utc.tm_year + 1900,
                      utc.tm_hour, utc.tm_min, utc.tm_sec);
 }
@@ -90,7 +91,7 @@ std::string JoinArguments(const std::vector<std::string>& args) {
 UpdaterLaunch MakeUpdaterLaunch(const std::string& newProgram, const std::string& programPath,
                                 const std::string& arguments) {
     UpdaterLaunch launch;
-    launch.m_program = std::string(FolderPart(programPath)) + kUpdaterName;
+    launch.m_program = std::string(FolderPart(programPath)) + kUpdaterName + kProgramSuffix;
     launch.m_args = {newProgram, programPath, programPath, arguments};
     launch.m_commandLine = Quoted(launch.m_program);
     for (const std::string& part : launch.m_args)

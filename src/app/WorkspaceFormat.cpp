@@ -2,6 +2,7 @@
 
 #include "document/RecordEntry.h"
 #include "document/TervikDoc.h"
+#include "platform/SysPaths.h"
 #include "search/SelectionScript.h"
 
 #include <algorithm>
@@ -127,8 +128,8 @@ WorkspaceLine ParseWorkspaceLine(std::string_view line) {
         if (rest.front() == '"') {
             const size_t nEnd = rest.find('"', 1);
             out.m_bHasPath = true;
-            out.m_fileOpen.m_path =
-                rest.substr(1, nEnd == std::string::npos ? std::string::npos : nEnd - 1);
+            out.m_fileOpen.m_path = FileTextToPath(
+                rest.substr(1, nEnd == std::string::npos ? std::string::npos : nEnd - 1));
             rest.erase(0, nEnd == std::string::npos ? rest.size() : nEnd + 1);
         }
         if (Take(rest, "MD5", v)) out.m_fileOpen.m_md5 = v;
@@ -183,7 +184,10 @@ WorkspaceLine ParseWorkspaceLine(std::string_view line) {
 }
 
 std::string WorkspaceFileOpenLine(const WsFileOpen& f) {
-    std::string s = "FILE_OPEN \"" + f.m_path + "\",MD5=" + f.m_md5;
+    // Writers refuse a name the file cannot hold before (PathToFileText tells).
+    std::string path;
+    PathToFileText(f.m_path, path);
+    std::string s = "FILE_OPEN \"" + path + "\",MD5=" + f.m_md5;
     if (f.m_nRecSize) {
         s += ",RECSIZE=";
         AppendNumber(s, *f.m_nRecSize);

@@ -83,6 +83,8 @@ constexpr StringEntry kStrings[] = {
      "Bibliothek \"%s\" hat keine Funktion \"TervikRegisterAddOn\" implementiert."},
     {IDS_ADDON_NOT_IMPLEMENTED, "Das Interface ist leider noch nicht implementiert!"},
     {IDS_ADDON_OUTPUT_TOO_LONG, "Der Pfad der Ausgabedatei ist zu lang:\n%s"},
+    {IDS_PATH_NOT_ANSI, "Der Name \"%s\" enthält Zeichen, die der ANSI-Zeichensatz nicht "
+                        "darstellen kann."},
 };
 
 const std::unordered_map<unsigned, std::string>& Table() {

@@ -67,6 +67,8 @@ enum StringId : unsigned {
     IDS_ADDON_NO_REGISTER,
     IDS_ADDON_NOT_IMPLEMENTED,
     IDS_ADDON_OUTPUT_TOO_LONG,
+    // A name the 8-bit files and the add-on interface cannot hold (Windows).
+    IDS_PATH_NOT_ANSI,
 };
 
 // The text for an id in cp1252; empty when the id is unknown.

@@ -25,7 +25,7 @@ std::string WithSeparator(std::string folder) {
 bool GetTempFolder(CProfile& profile, char* pszBuffer, size_t nSize) {
     std::string folder = profile.GetProfileString(kSectionSettings, "TempPath", "");
     if (folder.empty()) {
-        for (const char* pszVar : {"TEMP", "TMPDIR"}) {
+        for (const char* pszVar : kTempFolderVariables) {
             auto value = GetEnv(pszVar);
             if (value && !value->empty() && value->size() <= kMaxEnvFolder) {
                 folder = *value;
@@ -33,7 +33,7 @@ bool GetTempFolder(CProfile& profile, char* pszBuffer, size_t nSize) {
             }
         }
     }
-    if (folder.empty()) folder = "/tmp/";
+    if (folder.empty()) folder = kFallbackTempFolder;
     folder = WithSeparator(std::move(folder));
     if (pszBuffer == nullptr || nSize == 0) return false;
     if (folder.size() >= nSize) {

@@ -9,7 +9,8 @@ namespace tervik {
 
 class CProfile;
 
-// Setting TempPath, else $TEMP, else $TMPDIR, else "/tmp/", always ending in a
+// Setting TempPath, else $TEMP, else $TMPDIR, else "/tmp/" (on Windows: TempPath,
+// else %TEMP%, else "c:\temp\"; not GetTempPath, which asks TMP first), always ending in a
 // folder separator. True with the folder in the buffer when it fits there with its
 // terminating NUL; false with an empty buffer otherwise.
 bool GetTempFolder(CProfile& profile, char* pszBuffer, size_t nSize);

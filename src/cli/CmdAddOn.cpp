@@ -7,6 +7,7 @@
 #include "cli/CliDocument.h"
 #include "cli/Subcommands.h"
 #include "platform/CodePage.h"
+#include "platform/SysConsole.h"
 
 #include <cstdio>
 #include <ctime>
@@ -109,7 +110,7 @@ int RunAddOn(CArgs& args) {
         const std::string temp = GetTempFolder(f.pHost->Profile());
         const std::time_t now = std::time(nullptr);
         std::tm local{};
-        localtime_r(&now, &local);
+        LocalTime(now, local);
         output = CAddOnHost::TemporaryOutputName(temp, f.pDoc->GetPathName(), local);
     }
     const auto source = MakeDocumentSource(*f.pDoc);

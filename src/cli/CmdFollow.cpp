@@ -7,15 +7,13 @@
 #include "cli/RecordText.h"
 #include "cli/Subcommands.h"
 #include "platform/CodePage.h"
+#include "platform/SysConsole.h"
+#include "platform/SysPaths.h"
 
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
-#include <ctime>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -34,18 +32,6 @@ constexpr uint32_t kDefaultTail = 10;
 std::atomic<bool> g_bInterrupted{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
 
-extern "C" void OnInterrupt(int) {
-    g_bInterrupted.store(true, std::memory_order_relaxed);
-}
-
-void CatchInterrupt() {
-    struct sigaction sa {};
-    sa.sa_handler = OnInterrupt;
-    sigemptyset(&sa.sa_mask);
-    sa.sa_flags = 0; // no restart: a sleep ends at once
-    sigaction(SIGINT, &sa, nullptr);
-}
-
 bool Interrupted() {
     return g_bInterrupted.load(std::memory_order_relaxed);
 }
@@ -58,24 +44,18 @@ void Pause(Ms duration) {
         if (now >= until) return;
         // In short steps: a signal arriving just before the sleep is seen soon anyway.
         const auto step = std::min<Clock::duration>(until - now, Ms(50));
-        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(step).count();
-        timespec ts{static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
-        ::nanosleep(&ts, nullptr);
+        SleepFor(std::chrono::ceil<Ms>(step));
     }
 }
 
 // Whether the path names a file with content (a fresh log may still be empty; an
 // empty file cannot be opened).
 bool HasContent(const std::string& path) {
-    std::error_code ec;
-    const auto nSize = std::filesystem::file_size(path, ec);
-    return !ec && nSize > 0;
+    return FileSizeOf(path) > 0;
 }
 
 bool IsEmptyFile(const std::string& path) {
-    std::error_code ec;
-    return std::filesystem::is_regular_file(path, ec) &&
-           std::filesystem::file_size(path, ec) == 0 && !ec;
+    return FileSizeOf(path) == 0;
 }
 
 // Prints each record once, in order; a last record without its line end waits until
@@ -165,7 +145,7 @@ int RunFollow(CArgs& args) {
     const std::string& path = rest[0];
     const Ms interval(static_cast<Ms::rep>(nInterval.value_or(250)));
 
-    CatchInterrupt();
+    CatchInterrupt(g_bInterrupted);
     auto lastGrowth = Clock::now();
     const auto Idle = [&] {
         return nIdleExit && Clock::now() - lastGrowth >= Ms(static_cast<Ms::rep>(*nIdleExit));
@@ -178,7 +158,10 @@ int RunFollow(CArgs& args) {
         Pause(interval);
     }
     int nExit = kExitOk;
-    OpenedFile f = OpenFile(open, path, nExit);
+    // The writer goes on writing while we follow (a share mode on Windows).
+    OpenArgs shared = open;
+    shared.options.m_bShareWrite = true;
+    OpenedFile f = OpenFile(shared, path, nExit);
     if (!f.pDoc) return nExit;
     CTervikDoc& doc = *f.pDoc;
     lastGrowth = Clock::now();

@@ -7,6 +7,7 @@
 #include "cli/Output.h"
 #include "cli/Subcommands.h"
 #include "platform/CodePage.h"
+#include "platform/SysPaths.h"
 
 #include <algorithm>
 #include <cctype>
@@ -25,9 +26,13 @@ namespace {
 constexpr WsRect kNewWindowRect{0, 600, 0, 900};
 
 std::string AbsolutePath(const std::string& path) {
+    // Through char8_t: the path is UTF-8 on every system, not the ANSI code page.
     std::error_code ec;
-    const std::filesystem::path abs = std::filesystem::absolute(path, ec);
-    return ec ? path : abs.lexically_normal().string();
+    const std::filesystem::path abs = std::filesystem::absolute(
+        std::filesystem::path(std::u8string(path.begin(), path.end())), ec);
+    if (ec) return path;
+    const std::u8string text = abs.lexically_normal().u8string();
+    return std::string(text.begin(), text.end());
 }
 
 std::string Slashed(std::string path) {
@@ -232,6 +237,11 @@ int RunNew(const OpenArgs& open, const std::optional<std::string>& script,
         CTervikDoc& doc = *f.pDoc;
         WsFileOpen fo;
         fo.m_path = MakeRelativePath(workspace, path);
+        // The workspace is 8-bit text: a name it cannot hold is reported, not changed.
+        if (std::string text8; !PathToFileText(fo.m_path, text8)) {
+            PrintMessage(FormatString(IDS_PATH_NOT_ANSI, PathToAnsi(path).c_str()));
+            return kExitFailure;
+        }
         fo.m_md5 = doc.GetDigest();
         if (doc.m_nFixedSize != 0) fo.m_nRecSize = doc.m_nFixedSize;
         fo.m_nTab = doc.m_nTabSize;

@@ -4,6 +4,7 @@
 #include "cli/Cli.h"
 #include "cli/Subcommands.h"
 #include "platform/CodePage.h"
+#include "platform/SysConsole.h"
 
 #include <cstdio>
 #include <cstring>
@@ -52,7 +53,9 @@ constexpr const char* kHelp =
 
 int main(int argc, char** argv) {
     using namespace tervik::cli;
-    std::vector<std::string> args(argv + 1, argv + argc);
+    // Output is bytes: cp1252 text and LF line ends on every system.
+    tervik::SetBinaryOutput();
+    std::vector<std::string> args = tervik::ProgramArguments(argc, argv);
     if (args.empty()) return UsageError(tervik::Utf8ToCp1252("Es fehlt der Unterbefehl."));
     const std::string command = args.front();
     if (command == "--help" || command == "-h" || command == "help") {

@@ -1,12 +1,12 @@
 #include "document/BlockList.h"
 
+#include "platform/SysMemory.h"
+
 #include <algorithm>
 #include <cstring>
 #include <exception>
 #include <mutex>
 #include <new>
-#include <sys/mman.h>
-#include <unistd.h>
 
 #if defined(__SANITIZE_ADDRESS__)
 #define TERVIK_BLOCKLIST_ASAN 1
@@ -49,14 +49,6 @@ bool AllocationShouldFail() {
 
 size_t RoundUp(size_t n, size_t m) {
     return (n + m - 1) / m * m;
-}
-
-size_t PageSize() {
-    static const size_t n = [] {
-        long v = sysconf(_SC_PAGESIZE);
-        return v > 0 ? static_cast<size_t>(v) : size_t{4096};
-    }();
-    return n;
 }
 
 // Under AddressSanitizer the unused parts of the arena are poisoned so that stray
@@ -105,7 +97,7 @@ void CBlockList::Clear() {
         size_t nBytes = c->m_nBytes;
         // The shadow of an unmapped range must not stay poisoned for the next mapping.
         Unpoison(c, nBytes);
-        munmap(c, nBytes);
+        UnmapMemory(c, nBytes);
         c = pNext;
     }
     m_pChunks = nullptr;
@@ -127,20 +119,9 @@ bool CBlockList::MapChunk() {
     // Large chunks are whole, aligned 2 MB pages so that transparent huge pages can
     // back all of them: far fewer first-touch faults while a big file is read.
     bool bHuge = nBytes >= 2 * kHugePage;
-    nBytes = RoundUp(nBytes, bHuge ? kHugePage : PageSize());
-    size_t nMap = bHuge ? nBytes + kHugePage : nBytes;
-    void* p = mmap(nullptr, nMap, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (p == MAP_FAILED) return false;
-    auto* pBase = static_cast<unsigned char*>(p);
-    if (bHuge) {
-        auto nAddr = reinterpret_cast<uintptr_t>(pBase);
-        size_t nHead = RoundUp(nAddr, kHugePage) - nAddr;
-        if (nHead != 0) munmap(pBase, nHead);
-        size_t nTail = nMap - nHead - nBytes;
-        if (nTail != 0) munmap(pBase + nHead + nBytes, nTail);
-        pBase += nHead;
-        madvise(pBase, nBytes, MADV_HUGEPAGE); // only advice; works without it
-    }
+    nBytes = RoundUp(nBytes, bHuge ? kHugePage : MemoryPageSize());
+    auto* pBase = static_cast<unsigned char*>(MapMemory(nBytes, bHuge));
+    if (pBase == nullptr) return false;
     m_pChunks = new (pBase) Chunk{m_pChunks, nBytes};
     m_pArenaNext = pBase + kChunkHeader;
     m_pArenaEnd = pBase + nBytes;

@@ -17,7 +17,6 @@
 #include <deque>
 #include <new>
 #include <optional>
-#include <unistd.h>
 
 namespace tervik {
 

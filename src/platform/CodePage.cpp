@@ -286,11 +286,8 @@ std::string Cp1252ToUtf8(std::string_view cp1252) {
 }
 
 std::string PathToAnsi(std::string_view path) {
-#ifdef _WIN32
-    return std::string(path); // the A functions' paths are ANSI already
-#else
+    // Paths are UTF-8 inside the program on every system.
     return Utf8ToCp1252(path);
-#endif
 }
 
 uint8_t ToUpper1252(uint8_t b) {

@@ -1,13 +1,10 @@
 #include "platform/Profile.h"
 
+#include "platform/ProfileFile.h"
+#include "platform/SysError.h"
+
 #include <algorithm>
-#include <atomic>
-#include <cerrno>
 #include <climits>
-#include <cstdlib>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tervik {
 
@@ -94,43 +91,6 @@ int ParseInt(std::string_view s) {
     return static_cast<int>(bNegative ? -nValue : nValue);
 }
 
-int64_t StampOf(const struct stat& st) {
-    return static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 +
-           static_cast<int64_t>(st.st_mtim.tv_nsec);
-}
-
-uint32_t ErrnoCode() {
-    return static_cast<uint32_t>(errno);
-}
-
-// Folder part of a path, for the temporary file and the folder sync.
-std::string FolderOf(const std::string& path) {
-    const size_t nSlash = path.rfind('/');
-    if (nSlash == npos) return ".";
-    if (nSlash == 0) return "/";
-    return path.substr(0, nSlash);
-}
-
-bool WriteAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data.remove_prefix(static_cast<size_t>(n));
-    }
-    return true;
-}
-
-void SyncFolder(const std::string& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 } // namespace
 
 CProfile::CProfile(std::string path) : m_path(std::move(path)) {}
@@ -147,12 +107,10 @@ void CProfile::SetPath(std::string path) {
 // Reading
 
 void CProfile::Load() {
-    struct stat st {};
-    const bool bExists = ::stat(m_path.c_str(), &st) == 0;
+    ProfileFileStamp now;
+    const bool bExists = GetProfileFileStamp(m_path, now);
     if (m_bLoaded && m_nReadError == 0) {
-        const bool bSame = bExists ? (StampOf(st) == m_nStamp && st.st_size == m_nSize &&
-                                      static_cast<uint64_t>(st.st_ino) == m_nInode)
-                                   : m_nSize < 0;
+        const bool bSame = bExists ? now == m_stamp : m_stamp.m_nSize < 0;
         if (bSame) return;
     }
     Read();
@@ -165,48 +123,12 @@ void CProfile::Read() {
     m_lines.clear();
     m_bBom = false;
     m_eol = "\n";
-    m_nReadError = 0;
-    m_nStamp = -1;
-    m_nSize = -1;
-    m_nInode = 0;
-
-    // O_NONBLOCK so that a FIFO in place of the file cannot hang us.
-    const int fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        if (errno != ENOENT && errno != ENOTDIR) m_nReadError = ErrnoCode();
-        return;
-    }
-    struct stat st {};
+    m_stamp = {};
     std::string content;
-    if (::fstat(fd, &st) != 0) {
-        m_nReadError = ErrnoCode();
-    } else if (!S_ISREG(st.st_mode)) {
-        m_nReadError = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-    } else {
-        m_nStamp = StampOf(st);
-        m_nSize = st.st_size;
-        m_nInode = static_cast<uint64_t>(st.st_ino);
-        char buffer[65536];
-        for (;;) {
-            const ssize_t n = ::read(fd, buffer, sizeof buffer);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) {
-                m_nReadError = ErrnoCode();
-                break;
-            }
-            if (n == 0) break;
-            if (content.size() + static_cast<size_t>(n) > kMaxFileSize) {
-                m_nReadError = EFBIG;
-                break;
-            }
-            content.append(buffer, static_cast<size_t>(n));
-        }
-    }
-    ::close(fd);
+    m_nReadError = ReadProfileFile(m_path, kMaxFileSize, content, m_stamp);
     if (m_nReadError != 0) {
         // The stamp is left unset, so the next access tries again.
-        m_nStamp = -1;
-        m_nSize = -1;
+        m_stamp = {};
         return;
     }
     Parse(content);
@@ -445,7 +367,7 @@ bool CProfile::WriteProfileString(std::string_view section, std::string_view key
     section = Trim(section);
     key = Trim(key);
     if (!IsValidSection(section) || !IsValidKey(key)) {
-        m_nLastError = EINVAL;
+        m_nLastError = kErrInvalidParameter;
         return false;
     }
     PendingChange change{PendingChange::Kind::Write, std::string(section), std::string(key),
@@ -491,53 +413,10 @@ bool CProfile::Save() {
         content += line.text;
         content += m_eol;
     }
-    if (content.size() > kMaxFileSize) return fail(EFBIG);
+    if (content.size() > kMaxFileSize) return fail(kErrFileTooLarge);
 
-    // Through a symbolic link to the file it names, so the link stays.
-    std::string target = m_path;
-    struct stat st {};
-    if (::lstat(m_path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        if (char* pszReal = ::realpath(m_path.c_str(), nullptr)) {
-            target = pszReal;
-            std::free(pszReal);
-        }
-    }
-    const bool bHadFile = ::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-
-    // Written beside the file and renamed over it, so a crash never leaves half a file.
-    static std::atomic<unsigned> s_nCounter{0};
-    const std::string folder = FolderOf(target);
-    std::string temp;
-    int fd = -1;
-    for (int nTry = 0; nTry < 100 && fd < 0; ++nTry) {
-        temp = folder + "/.tervik-ini-" + std::to_string(::getpid()) + "-" +
-               std::to_string(s_nCounter++) + ".tmp";
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) break;
-    }
-    if (fd < 0) return fail(ErrnoCode());
-    if (bHadFile) {
-        ::fchmod(fd, st.st_mode & 07777);
-        if (::fchown(fd, st.st_uid, st.st_gid) != 0) {
-            // Only root may give the file away; others keep it as their own.
-        }
-    }
-    uint32_t nError = 0;
-    if (!WriteAll(fd, content)) nError = ErrnoCode();
-    if (nError == 0) ::fsync(fd);
-    if (::close(fd) != 0 && nError == 0) nError = ErrnoCode();
-    if (nError == 0 && ::rename(temp.c_str(), target.c_str()) != 0) nError = ErrnoCode();
-    if (nError != 0) {
-        ::unlink(temp.c_str());
+    if (const uint32_t nError = ReplaceProfileFile(m_path, content, m_stamp); nError != 0)
         return fail(nError);
-    }
-    SyncFolder(folder);
-
-    if (::stat(m_path.c_str(), &st) == 0) {
-        m_nStamp = StampOf(st);
-        m_nSize = st.st_size;
-        m_nInode = static_cast<uint64_t>(st.st_ino);
-    }
     m_nLastError = 0;
     return true;
 }

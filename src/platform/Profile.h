@@ -5,6 +5,8 @@
 // in one pair of double quotes reads without them; writing keeps the order of the
 // file and every line it does not change (comments and blank lines included).
 
+#include "platform/ProfileFile.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -110,9 +112,7 @@ private:
     // A UTF-8 byte order mark the file started with, written back.
     bool m_bBom = false;
     // Change detection so that a file changed by another program is read again.
-    int64_t m_nStamp = -1;
-    int64_t m_nSize = -1;
-    uint64_t m_nInode = 0;
+    ProfileFileStamp m_stamp;
 };
 
 } // namespace tervik

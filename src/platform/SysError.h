@@ -10,11 +10,17 @@ namespace tervik {
 #ifdef _WIN32
 inline constexpr uint32_t kErrSharingViolation = 32; // ERROR_SHARING_VIOLATION
 inline constexpr uint32_t kErrDiskFull = 112;        // ERROR_DISK_FULL
+inline constexpr uint32_t kErrNoMemory = 8;          // ERROR_NOT_ENOUGH_MEMORY
+inline constexpr uint32_t kErrFileTooLarge = 223;    // ERROR_FILE_TOO_LARGE
+inline constexpr uint32_t kErrInvalidParameter = 87; // ERROR_INVALID_PARAMETER
 #else
 // POSIX has no share modes; the sharing question is reached through an injected
 // open failure carrying this code (see CSysFile::SetOpenFailureHook).
 inline constexpr uint32_t kErrSharingViolation = 16; // EBUSY
 inline constexpr uint32_t kErrDiskFull = 28;         // ENOSPC
+inline constexpr uint32_t kErrNoMemory = 12;         // ENOMEM
+inline constexpr uint32_t kErrFileTooLarge = 27;     // EFBIG
+inline constexpr uint32_t kErrInvalidParameter = 22; // EINVAL
 #endif
 
 // The calling thread's last system error code.

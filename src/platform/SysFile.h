@@ -32,11 +32,21 @@ public:
 
     // Opens an existing file read-only. bShareWrite lets other processes write the
     // file meanwhile (a share mode on Windows; POSIX never locks). Folders are refused.
+    // On Windows a file another process holds open for writing without sharing it
+    // fails with kErrSharingViolation.
     bool OpenRead(const std::string& path, bool bShareWrite);
     // Creates or truncates a file for writing.
     bool Create(const std::string& path);
     void Close();
-    bool IsOpen() const { return m_fd >= 0; }
+#ifdef _WIN32
+    bool IsOpen() const {
+        return m_hFile != nullptr;
+    }
+#else
+    bool IsOpen() const {
+        return m_fd >= 0;
+    }
+#endif
 
     // Size in bytes, -1 on failure.
     int64_t Size();
@@ -53,7 +63,9 @@ public:
     bool Write(const void* pSrc, size_t n);
 
     // System error code of the last failed operation on this object.
-    uint32_t LastError() const { return m_nLastError; }
+    uint32_t LastError() const {
+        return m_nLastError;
+    }
 
     // Tests replace the open of a path: the hook answers 0 to let the open go on,
     // or an error code that the open then fails with. Empty function = no hook.
@@ -71,7 +83,11 @@ private:
     bool Fail();
     // True when a test hook makes the read at this offset fail.
     bool ReadFailsByHook(int64_t nOffset);
+#ifdef _WIN32
+    void* m_hFile = nullptr; // HANDLE; null when closed
+#else
     int m_fd = -1;
+#endif
     uint32_t m_nLastError = 0;
 };
 

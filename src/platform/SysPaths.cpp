@@ -26,32 +26,6 @@ std::optional<std::string> GetEnv(const char* pszName) {
     return std::string(p);
 }
 
-std::string_view FolderPart(std::string_view path) {
-    for (size_t i = path.size(); i > 0; --i) {
-        if (IsPathSeparator(path[i - 1])) return path.substr(0, i);
-    }
-    return {};
-}
-
-std::string_view NamePart(std::string_view path) {
-    return path.substr(FolderPart(path).size());
-}
-
-std::string IniPathBeside(std::string_view programPath) {
-    const std::string_view folder = FolderPart(programPath);
-    const std::string_view name = NamePart(programPath);
-    const size_t dot = name.rfind('.');
-    std::string result(folder);
-    if (dot == std::string_view::npos) {
-        result.append(name);
-        result.append(".ini");
-    } else {
-        result.append(name.substr(0, dot + 1));
-        result.append("ini");
-    }
-    return result;
-}
-
 std::string SettingsFilePath(std::string_view programPath, std::string_view explicitPath) {
     if (!explicitPath.empty()) return std::string(explicitPath);
     if (!programPath.empty()) {
@@ -129,6 +103,25 @@ bool IsDirectory(const std::string& path) {
 
 bool IsWritableDirectory(const std::string& path) {
     return IsDirectory(path) && ::access(path.c_str(), W_OK | X_OK) == 0;
+}
+
+bool PathToFileText(std::string_view path, std::string& text) {
+    text.assign(path);
+    return true;
+}
+
+std::string FileTextToPath(std::string_view text) {
+    return std::string(text);
+}
+
+int64_t FileSizeOf(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+    return static_cast<int64_t>(st.st_size);
+}
+
+bool RemoveFile(const std::string& path) {
+    return ::unlink(path.c_str()) == 0;
 }
 
 bool FileExists(const std::string& path) {

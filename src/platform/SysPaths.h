@@ -3,6 +3,7 @@
 // Paths and environment: where the program lives, where its settings file is, and
 // the small file-system queries the application needs.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,6 +15,23 @@ namespace tervik {
 inline constexpr char kPathSeparator = '\\';
 #else
 inline constexpr char kPathSeparator = '/';
+#endif
+
+// Where generated files go when the settings name no folder: the first of these
+// environment variables that is set, else the fixed folder.
+#ifdef _WIN32
+inline constexpr const char* kTempFolderVariables[] = {"TEMP"};
+inline constexpr const char* kFallbackTempFolder = "c:\\temp\\";
+#else
+inline constexpr const char* kTempFolderVariables[] = {"TEMP", "TMPDIR"};
+inline constexpr const char* kFallbackTempFolder = "/tmp/";
+#endif
+
+// What the name of a program file ends with.
+#ifdef _WIN32
+inline constexpr const char* kProgramSuffix = ".exe";
+#else
+inline constexpr const char* kProgramSuffix = "";
 #endif
 
 inline bool IsPathSeparator(char c) {
@@ -37,7 +55,8 @@ std::string IniPathBeside(std::string_view programPath);
 // Where the settings live: an explicit path (the --ini option) wins; then the file
 // beside the program when it already exists there (a portable installation); else
 // the user's configuration folder ($XDG_CONFIG_HOME or ~/.config, then
-// "tervik/tervik.ini"). Creates nothing: the caller that writes makes the folder.
+// "tervik/tervik.ini"; on Windows %APPDATA%\tervik\tervik.ini). Creates nothing: the caller that
+// writes makes the folder.
 std::string SettingsFilePath(std::string_view programPath, std::string_view explicitPath = {});
 
 // The path made absolute against the current folder, otherwise as written: symbolic
@@ -53,7 +72,19 @@ std::string ResolvedPath(const std::string& path);
 // and case-sensitive, so that is the name as given; never a pattern match.
 std::string ExactFileName(const std::string& path);
 
+// A path as the 8-bit files and interfaces hold it (workspaces, scripts, the add-on
+// interface): the native bytes on POSIX; on Windows cp1252, as the Windows program
+// wrote them. False when the path has a character cp1252 cannot hold: the caller
+// reports it instead of writing a name that leads elsewhere.
+bool PathToFileText(std::string_view path, std::string& text);
+// The way back; cp1252 on Windows has a character for every byte.
+std::string FileTextToPath(std::string_view text);
+
 bool IsDirectory(const std::string& path);
+// Size of a regular file, -1 when the path names none.
+int64_t FileSizeOf(const std::string& path);
+// Deletes a file; false when it is still there or was never there.
+bool RemoveFile(const std::string& path);
 bool IsWritableDirectory(const std::string& path);
 bool FileExists(const std::string& path);
 // Creates a folder and its parents; true when it exists afterwards.

@@ -3,11 +3,12 @@
 #include "document/DocumentHost.h"
 #include "document/TervikDoc.h"
 #include "framework/Completion.h"
+#include "platform/SysError.h"
 #include "platform/SysFile.h"
+#include "platform/SysPaths.h"
 #include "search/RawScan.h"
 
 #include <atomic>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -98,7 +99,7 @@ namespace {
 uint32_t CountRange(const std::string& path, int64_t nFrom, int64_t nTo, ByteCounts& counts,
                     std::atomic<int64_t>& nDone, const std::function<void()>& serve) {
     std::unique_ptr<unsigned char[]> buf(new (std::nothrow) unsigned char[kBlock]);
-    if (!buf) return ENOMEM;
+    if (!buf) return kErrNoMemory;
     CSysFile file;
     if (!file.OpenRead(path, true)) return file.LastError();
     if (nFrom > 0 && !file.Seek(nFrom)) return file.LastError();
@@ -192,7 +193,7 @@ uint32_t WriteCharFrequency(CTervikDoc& doc, const std::string& csvPath) {
     if (!out.Write(csv.data(), csv.size())) {
         const uint32_t nError = out.LastError();
         out.Close();
-        std::remove(csvPath.c_str());
+        RemoveFile(csvPath);
         return nError;
     }
     out.Close();

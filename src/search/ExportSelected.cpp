@@ -5,9 +5,9 @@
 #include "framework/MessageBoxTypes.h"
 #include "platform/SysError.h"
 #include "platform/SysFile.h"
+#include "platform/SysPaths.h"
 #include "search/RawScan.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <memory>
 #include <new>
@@ -30,7 +30,7 @@ ExportResult ExportSelectedLines(CTervikDoc& doc, const std::string& path) {
     }
     std::unique_ptr<char[]> buf(new (std::nothrow) char[kWriteChunk + kLineMax + 2]);
     if (!buf) {
-        result.m_nError = ENOMEM;
+        result.m_nError = kErrNoMemory;
         return result;
     }
     size_t nUsed = 0;
@@ -71,7 +71,7 @@ void ReportExportFailure(IDocumentHost& host, const std::string& path, const Exp
     std::string text = ProcessingErrorText(path, r.m_nError);
     if (r.m_nError == kErrDiskFull || r.m_nWritten > 0) {
         text += LoadString(IDS_ASK_DELETE_FILE);
-        if (host.MessageBox(text, MB_YESNO | MB_ICONHAND) == IDYES) std::remove(path.c_str());
+        if (host.MessageBox(text, MB_YESNO | MB_ICONHAND) == IDYES) RemoveFile(path);
         return;
     }
     host.MessageBox(text, MB_OK | MB_ICONHAND);

@@ -25,6 +25,18 @@ void PrepareBytes(CTervikDoc& doc, uint8_t* p, size_t n, uint32_t nFlags) {
     if (!(nFlags & SF_MATCH_CASE)) LowerBuffer1252(p, n);
 }
 
+// The last c among the first n bytes; memrchr where the C library has it.
+const void* FindLastByte(const unsigned char* p, unsigned char c, size_t n) {
+#ifdef __GLIBC__
+    return memrchr(p, c, n);
+#else
+    while (n-- > 0) {
+        if (p[n] == c) return p + n;
+    }
+    return nullptr;
+#endif
+}
+
 // Last start position <= nLast of the pattern in text; npos when none.
 size_t FindBackward(std::string_view text, std::string_view pat, size_t nLast) {
     if (pat.size() > text.size()) return std::string_view::npos;
@@ -33,7 +45,7 @@ size_t FindBackward(std::string_view text, std::string_view pat, size_t nLast) {
     const auto* base = reinterpret_cast<const unsigned char*>(text.data());
     for (size_t i = nLast + 1; i-- > 0;) {
         // Skip to the previous candidate byte without a compare per column.
-        const void* q = memrchr(base, first, i + 1);
+        const void* q = FindLastByte(base, first, i + 1);
         if (!q) return std::string_view::npos;
         i = static_cast<size_t>(static_cast<const unsigned char*>(q) - base);
         if (std::memcmp(base + i, pat.data(), pat.size()) == 0) return i;

@@ -10,7 +10,11 @@
 #include <cstring>
 #include <future>
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <poll.h>
+#endif
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -81,8 +85,13 @@ protected:
     void SetUp() override { CSharedBlock::Remove(m_name); }
     void TearDown() override { CSharedBlock::Remove(m_name); }
     static bool Woken(int nMs) {
+#ifdef _WIN32
+        const bool b = WaitForSingleObject(reinterpret_cast<HANDLE>(WakeHandle()),
+                                           static_cast<DWORD>(nMs)) == WAIT_OBJECT_0;
+#else
         pollfd p{static_cast<int>(WakeHandle()), POLLIN, 0};
         const bool b = ::poll(&p, 1, nMs) == 1;
+#endif
         ClearWake();
         return b;
     }

@@ -4,12 +4,20 @@
 #include "app/UpdateCheck.h"
 
 #include "base/Strings.h"
+#include "platform/SysPaths.h"
 #include "support/TempDir.h"
 
-#include <fcntl.h>
+#include <algorithm>
+
 #include <filesystem>
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <windows.h>
+#undef LoadString // ours, not the resource loader
+#else
+#include <fcntl.h>
 #include <sys/stat.h>
+#endif
 
 namespace tervik {
 namespace {
@@ -20,9 +28,21 @@ using test::CTempDir;
 constexpr int64_t kDec1 = 1796112000;
 
 void SetTime(const std::string& path, int64_t nSeconds, long nNanoseconds = 0) {
+#ifdef _WIN32
+    // FILETIME: 100 ns since 1601.
+    const uint64_t n = static_cast<uint64_t>(nSeconds + 11644473600LL) * 10000000u +
+                       static_cast<uint64_t>(nNanoseconds / 100);
+    const FILETIME ft{static_cast<DWORD>(n), static_cast<DWORD>(n >> 32)};
+    HANDLE h = CreateFileW(test::U8Path(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ,
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE) << path;
+    EXPECT_TRUE(SetFileTime(h, nullptr, &ft, &ft));
+    CloseHandle(h);
+#else
     const timespec times[2] = {{static_cast<time_t>(nSeconds), nNanoseconds},
                                {static_cast<time_t>(nSeconds), nNanoseconds}};
     ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0) << path;
+#endif
 }
 
 class UpdateCheckTest : public ::testing::Test {
@@ -80,9 +100,15 @@ TEST_F(UpdateCheckTest, ANameWithPercentIsShownAsItIs) {
     EXPECT_EQ(Check(), With(Question(), "100%s %d.txt") + "\n\n New:\t100%s %d.txt");
 }
 
+// Paths as the system writes them: with its own separator.
+std::string N(std::string path) {
+    std::replace(path.begin(), path.end(), '/', kPathSeparator);
+    return path;
+}
+
 TEST(UpdaterLaunch, PartsOfTheCommandLine) {
-    EXPECT_EQ(NewProgramFile("/srv/upd", "/opt/tervik/tervik"), "/srv/upd/tervik");
-    EXPECT_EQ(NewProgramFile("/srv/upd/", "/opt/tervik/tervik"), "/srv/upd/tervik");
+    EXPECT_EQ(NewProgramFile(N("/srv/upd"), N("/opt/tervik/tervik")), N("/srv/upd/tervik"));
+    EXPECT_EQ(NewProgramFile(N("/srv/upd/"), N("/opt/tervik/tervik")), N("/srv/upd/tervik"));
 
     const struct {
         std::vector<std::string> args;
@@ -97,15 +123,18 @@ TEST(UpdaterLaunch, PartsOfTheCommandLine) {
         EXPECT_EQ(JoinArguments(c.args), c.pszJoined);
 
     const UpdaterLaunch launch =
-        MakeUpdaterLaunch("/srv/upd/tervik", "/opt/tervik/tervik", "--ini \"a b\"");
-    EXPECT_EQ(launch.m_program, "/opt/tervik/OrvAUpd");
-    EXPECT_EQ(launch.m_args, (std::vector<std::string>{"/srv/upd/tervik", "/opt/tervik/tervik",
-                                                       "/opt/tervik/tervik", "--ini \"a b\""}));
-    EXPECT_EQ(launch.m_commandLine, "\"/opt/tervik/OrvAUpd\" \"/srv/upd/tervik\" "
-                                    "\"/opt/tervik/tervik\" \"/opt/tervik/tervik\" "
-                                    "\"--ini \"a b\"\"");
+        MakeUpdaterLaunch(N("/srv/upd/tervik"), N("/opt/tervik/tervik"), "--ini \"a b\"");
+    const std::string updater = N("/opt/tervik/OrvAUpd") + kProgramSuffix;
+    EXPECT_EQ(launch.m_program, updater);
+    EXPECT_EQ(launch.m_args,
+              (std::vector<std::string>{N("/srv/upd/tervik"), N("/opt/tervik/tervik"),
+                                        N("/opt/tervik/tervik"), "--ini \"a b\""}));
+    EXPECT_EQ(launch.m_commandLine, "\"" + updater + "\" \"" + N("/srv/upd/tervik") + "\" \"" +
+                                        N("/opt/tervik/tervik") + "\" \"" +
+                                        N("/opt/tervik/tervik") + "\" \"--ini \"a b\"\"");
     // A program path without a folder leaves the updater without one.
-    EXPECT_EQ(MakeUpdaterLaunch("n", "tervik", "").m_program, "OrvAUpd");
+    EXPECT_EQ(MakeUpdaterLaunch("n", "tervik", "").m_program,
+              std::string("OrvAUpd") + kProgramSuffix);
 }
 
 } // namespace

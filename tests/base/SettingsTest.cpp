@@ -1,6 +1,8 @@
 #include "base/Settings.h"
 #include "base/TempFolder.h"
 #include "platform/Profile.h"
+#include "platform/SysPaths.h"
+#include "support/Env.h"
 #include "support/TempDir.h"
 
 #include <cstdlib>
@@ -178,16 +180,24 @@ TEST(TempFolder, SettingThenEnvironmentThenTmp) {
     const std::string oldTemp = pszTemp ? pszTemp : "", oldTmpDir = pszTmpDir ? pszTmpDir : "";
 
     profile.WriteProfileString("Settings", "TempPath", "/data/tmp");
-    EXPECT_EQ(GetTempFolder(profile), "/data/tmp/");
+    EXPECT_EQ(GetTempFolder(profile), std::string("/data/tmp") + kPathSeparator);
     profile.WriteProfileString("Settings", "TempPath", "/data/tmp/");
     EXPECT_EQ(GetTempFolder(profile), "/data/tmp/");
     profile.WriteProfileString("Settings", "TempPath", "");
-    ::setenv("TEMP", "/from/temp", 1);
-    ::setenv("TMPDIR", "/from/tmpdir", 1);
+#ifdef _WIN32
+    // Windows: TEMP, then the fixed folder; TMP and TMPDIR count for nothing.
+    test::SetEnvVar("TEMP", "c:\\from\\temp");
+    test::SetEnvVar("TMPDIR", "c:\\from\\tmpdir");
+    EXPECT_EQ(GetTempFolder(profile), "c:\\from\\temp\\");
+    test::SetEnvVar("TEMP", nullptr);
+    EXPECT_EQ(GetTempFolder(profile), "c:\\temp\\");
+#else
+    test::SetEnvVar("TEMP", "/from/temp");
+    test::SetEnvVar("TMPDIR", "/from/tmpdir");
     EXPECT_EQ(GetTempFolder(profile), "/from/temp/");
-    ::unsetenv("TEMP");
+    test::SetEnvVar("TEMP", nullptr);
     EXPECT_EQ(GetTempFolder(profile), "/from/tmpdir/");
-    ::setenv("TMPDIR", "", 1);
+    test::SetEnvVar("TMPDIR", "");
     EXPECT_EQ(GetTempFolder(profile), "/tmp/");
 
     // Too small a buffer: false and an empty buffer.
@@ -197,15 +207,10 @@ TEST(TempFolder, SettingThenEnvironmentThenTmp) {
     char exact[6];
     EXPECT_TRUE(GetTempFolder(profile, exact, sizeof exact)); // "/tmp/" + NUL
     EXPECT_STREQ(exact, "/tmp/");
+#endif
 
-    if (pszTemp)
-        ::setenv("TEMP", oldTemp.c_str(), 1);
-    else
-        ::unsetenv("TEMP");
-    if (pszTmpDir)
-        ::setenv("TMPDIR", oldTmpDir.c_str(), 1);
-    else
-        ::unsetenv("TMPDIR");
+    test::SetEnvVar("TEMP", pszTemp ? oldTemp.c_str() : nullptr);
+    test::SetEnvVar("TMPDIR", pszTmpDir ? oldTmpDir.c_str() : nullptr);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "base/Strings.h"
+#include "platform/SysError.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +21,7 @@ TEST(StringTable, ProcessingErrorNamesAPathInTheProgramCodePage) {
     // Paths are UTF-8; "ü" becomes the cp1252 byte FC, what cp1252 lacks a "?".
     const std::string text = ProcessingErrorText("/tmp/M\xC3\xBC"
                                                  "ll \xE6\x97\xA5.txt",
-                                                 28);
+                                                 kErrDiskFull);
     EXPECT_EQ(text.rfind("Verarbeitungsfehler in Datei '/tmp/M\xFC"
                          "ll ?.txt'\n",
                          0),

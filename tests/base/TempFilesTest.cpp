@@ -13,6 +13,7 @@ namespace {
 using test::CTempDir;
 namespace fs = std::filesystem;
 
+#ifndef _WIN32 // symbolic links need privileges on Windows; Win32Test.cpp tests claims there
 TEST(TempFiles, OnlyGeneratedRegularFilesGoAndLinksAreNeverFollowed) {
     CTempDir outside, temp;
     const std::string victim = outside.Write("Tervik_precious", "mine");
@@ -38,6 +39,7 @@ TEST(TempFiles, OnlyGeneratedRegularFilesGoAndLinksAreNeverFollowed) {
     EXPECT_EQ(DeleteTempFiles(temp.Path().string() + "/"), 0u);
     EXPECT_EQ(DeleteTempFiles(""), 0u);
 }
+#endif
 
 } // namespace
 } // namespace tervik

@@ -3,12 +3,26 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace tervik {
 namespace {
 
 using test::RunCli;
+
+// A workspace names its files with the system's separator ("show" prints "/").
+std::string Native(std::string path) {
+#ifdef _WIN32
+    std::replace(path.begin(), path.end(), '/', '\\');
+#endif
+    return path;
+}
+
+std::string Slashed(std::string path) {
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
+}
 
 class CliWorkspace : public ::testing::Test {
 protected:
@@ -39,11 +53,14 @@ TEST_F(CliWorkspace, NewWritesAWorkspaceThatShowReadsAfterAMove) {
     const std::string window = ",POSITION=(0,600,0,900),STATE=NORMAL,LINE=0,ROW=0,DUMP=0,"
                                "VIEW=TEXT\r\n";
     EXPECT_EQ(test::ReadWholeFile(ws),
-              "FILE_OPEN \"./a.log\",MD5=c94477196c14b2e55ac8211c0de17ab0,TAB=4\r\n"
-              "WINDOWS ID=1" +
+              "FILE_OPEN \"" + Native("./a.log") +
+                  "\",MD5=c94477196c14b2e55ac8211c0de17ab0,TAB=4\r\n"
+                  "WINDOWS ID=1" +
                   window +
                   "SELECT_RECORD 0,COLOR=BLUE\r\nSELECT_RECORD 2,COLOR=BLUE\r\n"
-                  "FILE_OPEN \"./sub/b.log\",MD5=401b30e3b8b5d629635a5c613cdb7919,TAB=4\r\n"
+                  "FILE_OPEN \"" +
+                  Native("./sub/b.log") +
+                  "\",MD5=401b30e3b8b5d629635a5c613cdb7919,TAB=4\r\n"
                   "WINDOWS ID=2" +
                   window +
                   "SELECT_RECORD 0,COLOR=RED\r\n"
@@ -59,11 +76,12 @@ TEST_F(CliWorkspace, NewWritesAWorkspaceThatShowReadsAfterAMove) {
     ASSERT_EQ(s.nExitCode, 0) << s.err;
     const std::string shownWindow =
         " state=NORMAL line=0 row=0 dump=0 view=TEXT hide=off splitter=-\n";
-    EXPECT_EQ(s.out, "open \"" + m_dirPath + "/moved/a.log\" ok digest=same\n" + "window id=1" +
-                         shownWindow + "select 0 blue\nselect 2 blue\n" + "open \"" + m_dirPath +
-                         "/moved/sub/b.log\" ok digest=same\n" + "window id=2" + shownWindow +
-                         "select 0 red\n" + "open \"" + outside + "\" ok digest=same\n" +
-                         "window id=3" + shownWindow + "select 0 red\nactive 1\n");
+    EXPECT_EQ(s.out,
+              Slashed("open \"" + m_dirPath + "/moved/a.log\" ok digest=same\n" + "window id=1" +
+                      shownWindow + "select 0 blue\nselect 2 blue\n" + "open \"" + m_dirPath +
+                      "/moved/sub/b.log\" ok digest=same\n" + "window id=2" + shownWindow +
+                      "select 0 red\n" + "open \"" + outside + "\" ok digest=same\n" +
+                      "window id=3" + shownWindow + "select 0 red\nactive 1\n"));
     EXPECT_EQ(s.err, "");
 }
 
@@ -93,25 +111,25 @@ TEST_F(CliWorkspace, ShowActsAsTheLoader) {
     const auto r = Run({"show", ws});
     ASSERT_EQ(r.nExitCode, 0) << r.err;
     const std::string path = m_dirPath + "/a.log";
-    EXPECT_EQ(r.out, "open \"" + path +
-                         "\" ok digest=same\n"
-                         "window id=7 state=MAXIMIZED line=2 row=1 dump=6 view=HEX hide=on "
-                         "splitter=100\n"
-                         "window id=8 state=- line=- row=- dump=- view=- hide=off splitter=50\n"
-                         "select 1 green\n"
-                         "bookmark \"say \"hi\"\" line=1 column=0 len=2 view=8 flag=0\n"
-                         "bookmark dropped\n"
-                         "open \"" +
-                         path +
-                         "\" ok digest=changed\n"
-                         "select 1 red\n"
-                         "open \"" +
-                         m_dirPath +
-                         "/missing.log\" failed digest=-\n"
-                         "open \"" +
-                         path +
-                         "\" ok digest=-\n"
-                         "active 8\n");
+    EXPECT_EQ(r.out, Slashed("open \"" + path +
+                             "\" ok digest=same\n"
+                             "window id=7 state=MAXIMIZED line=2 row=1 dump=6 view=HEX hide=on "
+                             "splitter=100\n"
+                             "window id=8 state=- line=- row=- dump=- view=- hide=off splitter=50\n"
+                             "select 1 green\n"
+                             "bookmark \"say \"hi\"\" line=1 column=0 len=2 view=8 flag=0\n"
+                             "bookmark dropped\n"
+                             "open \"" +
+                             path +
+                             "\" ok digest=changed\n"
+                             "select 1 red\n"
+                             "open \"" +
+                             m_dirPath +
+                             "/missing.log\" failed digest=-\n"
+                             "open \"" +
+                             path +
+                             "\" ok digest=-\n"
+                             "active 8\n"));
     EXPECT_NE(r.err.find("in der Zwischenzeit"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("missing.log"), std::string::npos) << r.err;
 }

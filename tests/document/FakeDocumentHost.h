@@ -203,6 +203,14 @@ protected:
     CFakeDocumentHost m_host;
     std::unique_ptr<CTervikDoc> m_doc;
 
+#ifdef _WIN32
+    // The tests rewrite and extend files that a document holds open; Windows allows
+    // that only to a document that lets writers in. Sharing itself has its own tests.
+    CDocFixture() {
+        m_host.m_options.m_bShareWrite = true;
+    }
+#endif
+
     std::string Write(std::string_view bytes, std::string_view name = "data.txt") const {
         return m_dir.Write(name, bytes);
     }
@@ -214,8 +222,12 @@ protected:
         if (nCap != 0) m_doc->SetRecordCap(nCap);
         return m_doc->OnOpenDocument(path);
     }
-    bool OpenBytes(std::string_view bytes) { return Open(Write(bytes)); }
-    CTervikDoc& Doc() { return *m_doc; }
+    bool OpenBytes(std::string_view bytes) {
+        return Open(Write(bytes));
+    }
+    CTervikDoc& Doc() {
+        return *m_doc;
+    }
 };
 
 } // namespace tervik::test

@@ -103,6 +103,9 @@ protected:
     void UseKind(const Kind& kind) {
         m_host.m_options = {};
         m_host.m_options.m_nFixRecSize = kind.nFixed;
+#ifdef _WIN32
+        m_host.m_options.m_bShareWrite = true; // the test appends while the file is open
+#endif
         m_host.SetSetting("MaxRecSize", kind.maxRecSize ? kind.maxRecSize : "32768");
     }
     Table Fresh(const std::string& path) {

@@ -20,7 +20,11 @@ TEST(SysLibrary, LoadsLooksUpPlainThenDecoratedAndReportsFailures) {
 
     EXPECT_EQ(CSysLibrary::Load("/nicht/da.so", nError, text), nullptr);
     EXPECT_NE(nError, 0u);
-    EXPECT_NE(text.find("da.so"), std::string::npos) << text;
+#ifdef _WIN32
+    EXPECT_FALSE(text.empty()); // the system's text for the code
+#else
+    EXPECT_NE(text.find("da.so"), std::string::npos) << text; // the loader names the file
+#endif
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#ifndef _WIN32 // Linux: uname and /proc; Win32Test.cpp has the Windows side
 #include "platform/SystemInfo.h"
 
 #include <gtest/gtest.h>
@@ -87,3 +88,5 @@ TEST(SystemInfo, QueriesDescribeThisMachine) {
 
 } // namespace
 } // namespace tervik
+
+#endif

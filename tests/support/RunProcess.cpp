@@ -7,16 +7,25 @@
 #include <csignal>
 #include <utility>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 namespace tervik::test {
 
 RunningProcess::RunningProcess() = default;
 RunningProcess::RunningProcess(RunningProcess&& other) noexcept
-    : nPid(std::exchange(other.nPid, -1)), pDir(std::move(other.pDir)),
-      outPath(std::move(other.outPath)), errPath(std::move(other.errPath)) {}
+    : nPid(std::exchange(other.nPid, -1)),
+#ifdef _WIN32
+      hProcess(std::exchange(other.hProcess, nullptr)),
+#endif
+      pDir(std::move(other.pDir)), outPath(std::move(other.outPath)),
+      errPath(std::move(other.errPath)) {
+}
 
 RunningProcess::~RunningProcess() {
     // A test that failed early leaves no process behind.
@@ -27,6 +36,87 @@ std::string RunningProcess::OutSoFar() const {
     return ReadWholeFile(outPath);
 }
 
+#ifdef _WIN32
+namespace {
+std::wstring Wide(const std::string& utf8) {
+    return U8Path(utf8).wstring();
+}
+
+// One argument as the C runtime's command-line parser reads it back.
+std::wstring Quoted(const std::wstring& arg) {
+    if (!arg.empty() && arg.find_first_of(L" \t\n\v\"") == std::wstring::npos) return arg;
+    std::wstring out = L"\"";
+    size_t nSlashes = 0;
+    for (wchar_t c : arg) {
+        if (c == L'\\') {
+            ++nSlashes;
+            continue;
+        }
+        out.append(c == L'"' ? nSlashes * 2 + 1 : nSlashes, L'\\');
+        nSlashes = 0;
+        out += c;
+    }
+    out.append(nSlashes * 2, L'\\');
+    return out + L"\"";
+}
+
+HANDLE Inheritable(const std::wstring& path, DWORD nAccess, DWORD nCreate) {
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+    return CreateFileW(path.c_str(), nAccess, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, nCreate,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+} // namespace
+
+RunningProcess StartProcess(const std::string& program, const std::vector<std::string>& args) {
+    RunningProcess process;
+    process.pDir = std::make_unique<CTempDir>();
+    process.outPath = process.pDir->File("stdout");
+    process.errPath = process.pDir->File("stderr");
+    std::wstring line = Quoted(Wide(program));
+    for (const auto& a : args)
+        line += L" " + Quoted(Wide(a));
+    HANDLE hOut = Inheritable(Wide(process.outPath), GENERIC_WRITE, CREATE_ALWAYS);
+    HANDLE hErr = Inheritable(Wide(process.errPath), GENERIC_WRITE, CREATE_ALWAYS);
+    HANDLE hIn = Inheritable(L"NUL", GENERIC_READ, OPEN_EXISTING);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = hIn;
+    si.hStdOutput = hOut;
+    si.hStdError = hErr;
+    PROCESS_INFORMATION pi{};
+    const std::wstring app = Wide(program);
+    if (CreateProcessW(app.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si,
+                       &pi)) {
+        CloseHandle(pi.hThread);
+        process.hProcess = pi.hProcess;
+        process.nPid = static_cast<int>(pi.dwProcessId);
+    }
+    for (HANDLE h : {hOut, hErr, hIn})
+        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    return process;
+}
+
+ProcessResult WaitProcess(RunningProcess& process, std::chrono::milliseconds timeout) {
+    ProcessResult result;
+    if (!process.hProcess) return result;
+    HANDLE h = static_cast<HANDLE>(process.hProcess);
+    if (WaitForSingleObject(h, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) {
+        TerminateProcess(h, 137);
+        WaitForSingleObject(h, INFINITE);
+    }
+    DWORD nCode = 0;
+    GetExitCodeProcess(h, &nCode);
+    CloseHandle(h);
+    process.hProcess = nullptr;
+    process.nPid = -1;
+    result.nExitCode = static_cast<int>(nCode);
+    result.out = ReadWholeFile(process.outPath);
+    result.err = ReadWholeFile(process.errPath);
+    return result;
+}
+
+#else
 RunningProcess StartProcess(const std::string& program, const std::vector<std::string>& args) {
     RunningProcess process;
     process.pDir = std::make_unique<CTempDir>();
@@ -74,6 +164,8 @@ ProcessResult WaitProcess(RunningProcess& process, std::chrono::milliseconds tim
     result.err = ReadWholeFile(process.errPath);
     return result;
 }
+
+#endif
 
 ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args) {
     RunningProcess process = StartProcess(program, args);

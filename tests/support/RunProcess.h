@@ -21,6 +21,9 @@ struct RunningProcess {
     RunningProcess(RunningProcess&& other) noexcept;
     ~RunningProcess();
     int nPid = -1;
+#ifdef _WIN32
+    void* hProcess = nullptr;
+#endif
     std::unique_ptr<CTempDir> pDir;
     std::string outPath, errPath;
     // What it printed on stdout so far.

@@ -5,7 +5,12 @@
 #include <random>
 #include <sstream>
 #include <system_error>
+#ifdef _WIN32
+#include <process.h>
+#define getpid _getpid
+#else
 #include <unistd.h>
+#endif
 
 namespace tervik::test {
 
@@ -29,19 +34,28 @@ CTempDir::~CTempDir() {
     std::filesystem::remove_all(m_path, ec);
 }
 
+std::filesystem::path U8Path(std::string_view utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string U8String(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
 std::string CTempDir::File(std::string_view name) const {
-    return (m_path / name).string();
+    return U8String(m_path / U8Path(name));
 }
 
 std::string CTempDir::Write(std::string_view name, std::string_view bytes) const {
     const std::string path = File(name);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(U8Path(path), std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return path;
 }
 
 std::string ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(U8Path(path), std::ios::binary);
     std::ostringstream ss;
     ss << in.rdbuf();
     return ss.str();

@@ -24,6 +24,10 @@ private:
     std::filesystem::path m_path;
 };
 
+// Paths in the program are UTF-8 on every system; std::filesystem takes them so.
+std::filesystem::path U8Path(std::string_view utf8);
+std::string U8String(const std::filesystem::path& path);
+
 // Whole content of a file, empty when it cannot be read.
 std::string ReadWholeFile(const std::string& path);
 

@@ -11,7 +11,9 @@
 #include "framework/MessageBoxTypes.h"
 #include "framework/ui/BusyPump.h"
 #include "framework/ui/FileDialogs.h"
+#include "platform/CodePage.h"
 #include "platform/SysError.h"
+#include "platform/SysPaths.h"
 #include "views/ui/TervikView.h"
 
 #include <QGuiApplication>
@@ -142,7 +144,7 @@ void CTervikApp::ReportWorkspaceError(uint32_t nCode, bool bCreated) {
     std::string text = ProcessingErrorText(m_workspace, nCode);
     if (nCode == kErrDiskFull || bCreated) {
         text += LoadString(IDS_ASK_DELETE_FILE);
-        if (MessageBox(text, MB_YESNO | MB_ICONHAND) == IDYES) std::remove(m_workspace.c_str());
+        if (MessageBox(text, MB_YESNO | MB_ICONHAND) == IDYES) RemoveFile(m_workspace);
         return;
     }
     MessageBox(text, MB_OK | MB_ICONHAND);
@@ -152,6 +154,16 @@ void CTervikApp::ReportWorkspaceError(uint32_t nCode, bool bCreated) {
 
 bool CTervikApp::SaveWorkspace() {
     if (m_workspace.empty()) return false;
+    // The workspace is 8-bit text: a name it cannot hold is reported, not changed.
+    for (CTervikDoc* pDoc : m_documents) {
+        std::string text8;
+        if (!pDoc->m_bDeleteOnClose &&
+            !PathToFileText(MakeRelativePath(m_workspace, pDoc->GetPathName()), text8)) {
+            MessageBox(FormatString(IDS_PATH_NOT_ANSI, PathToAnsi(pDoc->GetPathName()).c_str()),
+                       MB_OK | MB_ICONHAND);
+            return false;
+        }
+    }
     CWaitCursor wait;
     CWorkspaceWriter out;
     if (!out.Create(m_workspace)) {
