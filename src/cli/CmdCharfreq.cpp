@@ -24,6 +24,8 @@ int RunCharfreq(CArgs& args) {
     int nExit = kExitOk;
     OpenedFile f = OpenFile(open, rest[0], nExit);
     if (!f.pDoc) return nExit;
+    // The count reads the whole file itself; the digest would only compete with it.
+    f.pDoc->DropDigest();
 
     const auto start = std::chrono::steady_clock::now();
     if (outPath) {

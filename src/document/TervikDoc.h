@@ -136,6 +136,9 @@ public:
     // The digest of the bytes read at open; waits for it to be complete.
     const char* GetDigest();
     bool IsDigestReady() const;
+    // For a caller that never asks for the digest: stops its thread, so the processor
+    // is free for the work at hand; the digest stays empty.
+    void DropDigest() { StopDigest(); }
     // The cut ended at the largest possible number of records.
     bool HitRecordCap() const { return m_bRecordCapHit; }
     // Tests lower the largest number of records to reach it cheaply.
