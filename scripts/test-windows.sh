@@ -34,4 +34,9 @@ if [[ -f "$root/build/build.ninja" ]]; then
   cmake --build "$root/build" --target tervik-cli >/dev/null
 fi
 cd "$build"
-ctest --output-on-failure -j"$(nproc)" "$@"
+# Now and then Wine starts a program without running it (no output at all). A test
+# that fails is run once more on its own; a real fault fails again.
+if ! ctest --output-on-failure -j"$(nproc)" "$@"; then
+  echo "Fehlgeschlagene Tests werden einmal einzeln wiederholt ..." >&2
+  ctest --output-on-failure --rerun-failed
+fi
