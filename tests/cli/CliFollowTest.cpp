@@ -56,6 +56,16 @@ bool WaitForOutput(const test::RunningProcess& p, const std::string& out) {
     return false;
 }
 
+// Waits until the follower has opened its file (`--timing` says so). Its idle time
+// counts from there: a test that starts several processes (slow under Wine and on a
+// loaded machine) must not let the first ones time out before the first piece comes.
+bool WaitUntilFollowing(const test::RunningProcess& p) {
+    for (auto until = std::chrono::steady_clock::now() + 30s;
+         std::chrono::steady_clock::now() < until; std::this_thread::sleep_for(5ms))
+        if (p.ErrSoFar().find("ready-ms:") != std::string::npos) return true;
+    return false;
+}
+
 // Log lines with LF and CR LF ends, tabs, empty and long lines, a stray CR, a
 // cp1252 letter; the last line at times without its end.
 std::string RandomLog(std::mt19937& rng, size_t nBytes) {
@@ -128,7 +138,7 @@ TEST_F(CliFollow, OutputEqualsTheFinalFileWhileAWriterAppendsPieces) {
         size_t nDone = c.bUtf16 ? 2 : 0;
         Append(path, bytes.substr(0, nDone));
         std::vector<std::string> options = c.options;
-        for (const char* o : {"--from", "0", "--idle-exit", "400"})
+        for (const char* o : {"--from", "0", "--idle-exit", "1500"})
             options.push_back(o);
         auto follower = Follow(path, options);
         while (nDone < bytes.size()) {
@@ -141,7 +151,7 @@ TEST_F(CliFollow, OutputEqualsTheFinalFileWhileAWriterAppendsPieces) {
             std::this_thread::sleep_for(rng() % 16 ? std::chrono::microseconds(rng() % 4000)
                                                    : std::chrono::microseconds(25000));
         }
-        const auto r = test::WaitProcess(follower, 10s);
+        const auto r = test::WaitProcess(follower, 20s);
         EXPECT_EQ(r.nExitCode, 0) << r.err;
         EXPECT_EQ(r.err, "");
         EXPECT_EQ(r.out, Text(path, c.options));
@@ -186,18 +196,20 @@ TEST_F(CliFollow, PiecesSplittingLineEndsAndCuts) {
     for (const Case& c : cases) {
         paths.push_back(m_dir.Write("p" + std::to_string(paths.size()), c.pieces[0]));
         std::vector<std::string> options = c.options;
-        for (const char* o : {"--from", "0", "--idle-exit", "300", "--no-expand"})
+        for (const char* o : {"--timing", "--from", "0", "--idle-exit", "1500", "--no-expand"})
             options.push_back(o);
         followers.push_back(Follow(paths.back(), options));
         nSteps = std::max(nSteps, c.pieces.size());
     }
+    for (const auto& f : followers)
+        ASSERT_TRUE(WaitUntilFollowing(f)) << f.ErrSoFar();
     for (size_t nStep = 1; nStep < nSteps; ++nStep) {
         std::this_thread::sleep_for(80ms);
         for (size_t i = 0; i < std::size(cases); ++i)
             if (nStep < cases[i].pieces.size()) Append(paths[i], cases[i].pieces[nStep]);
     }
     for (size_t i = 0; i < std::size(cases); ++i) {
-        const auto r = test::WaitProcess(followers[i], 5s);
+        const auto r = test::WaitProcess(followers[i], 20s);
         std::vector<std::string> options = cases[i].options;
         options.push_back("--no-expand");
         EXPECT_EQ(r.out, Text(paths[i], options)) << "case " << i;
@@ -221,7 +233,7 @@ TEST_F(CliFollow, TruncatedOrReplacedFileStartsOverWithAMessage) {
         Append(path, "old 1\nold 2\tx\r\n");
         // The unterminated last line is printed when the old file is left.
         Append(path, "old 3");
-        auto follower = Follow(path, {"--from", "0", "--idle-exit", "400", "--no-expand"});
+        auto follower = Follow(path, {"--from", "0", "--idle-exit", "1500", "--no-expand"});
         ASSERT_TRUE(WaitForOutput(follower, "old 1\nold 2\tx\n"));
         switch (c.change) {
         case Change::Rename:
@@ -239,7 +251,7 @@ TEST_F(CliFollow, TruncatedOrReplacedFileStartsOverWithAMessage) {
             Append(path, "new 1\r\nnew 2");
             break;
         }
-        const auto r = test::WaitProcess(follower, 10s);
+        const auto r = test::WaitProcess(follower, 20s);
         EXPECT_EQ(r.nExitCode, 0);
         EXPECT_EQ(r.out, "old 1\nold 2\tx\nold 3\nnew 1\nnew 2\n");
         EXPECT_NE(r.err.find(".log\" wurde gekürzt oder ersetzt; sie wird von vorn gelesen."),
@@ -294,10 +306,10 @@ TEST_F(CliFollow, StartRecordAndUsage) {
 
     // A start record beyond the end waits for it.
     const std::string shortLog = m_dir.Write("s.log", "a\nb\n");
-    auto follower = Follow(shortLog, {"--from", "3", "--idle-exit", "300"});
-    std::this_thread::sleep_for(60ms);
+    auto follower = Follow(shortLog, {"--timing", "--from", "3", "--idle-exit", "1500"});
+    ASSERT_TRUE(WaitUntilFollowing(follower));
     Append(shortLog, "c\nd\ne\n");
-    EXPECT_EQ(test::WaitProcess(follower, 5s).out, "d\ne\n");
+    EXPECT_EQ(test::WaitProcess(follower, 20s).out, "d\ne\n");
 
     // An empty file that never grows: nothing printed, a normal end.
     const auto empty = RunCli(WithIni({"follow", m_dir.Write("e.log", ""), "--idle-exit", "50"}));

@@ -36,6 +36,10 @@ std::string RunningProcess::OutSoFar() const {
     return ReadWholeFile(outPath);
 }
 
+std::string RunningProcess::ErrSoFar() const {
+    return ReadWholeFile(errPath);
+}
+
 #ifdef _WIN32
 namespace {
 std::wstring Wide(const std::string& utf8) {

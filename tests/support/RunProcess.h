@@ -26,8 +26,9 @@ struct RunningProcess {
 #endif
     std::unique_ptr<CTempDir> pDir;
     std::string outPath, errPath;
-    // What it printed on stdout so far.
+    // What it printed on stdout and stderr so far.
     std::string OutSoFar() const;
+    std::string ErrSoFar() const;
 };
 
 // Starts a program with arguments (no shell); stdin is /dev/null.
