@@ -32,16 +32,16 @@ protected:
     std::optional<Pos> Text(std::string_view pat, Pos from, bool bBackward = false,
                             bool bOnlySelected = false) {
         int64_t off = 0;
-        if (!FindNext(Doc(), pat, DisplayMode::Text, bBackward, bOnlySelected, from.line,
-                      from.column, off, m_text, m_dump))
+        if (FindNext(Doc(), pat, DisplayMode::Text, bBackward, bOnlySelected, from.line,
+                     from.column, off, m_text, m_dump) != FindResult::Found)
             return std::nullopt;
         return from;
     }
     std::optional<int64_t> Dump(std::string_view pat, int64_t from, bool bBackward = false) {
         uint32_t line = 0;
         int col = 0;
-        if (!FindNext(Doc(), pat, DisplayMode::Dump, bBackward, false, line, col, from, m_text,
-                      m_dump))
+        if (FindNext(Doc(), pat, DisplayMode::Dump, bBackward, false, line, col, from, m_text,
+                     m_dump) != FindResult::Found)
             return std::nullopt;
         return from;
     }
@@ -170,6 +170,15 @@ TEST_F(SearchEngineTest, EscapeStopsTheSearch) {
     EXPECT_EQ(Text("ab", {0, 0}), std::nullopt);
     EXPECT_EQ(Dump("ab", 0), std::nullopt);
     EXPECT_EQ(Dump("ab", 2, true), std::nullopt);
+    // Stopped, not "not found", in every direction and mode.
+    for (const DisplayMode mode : {DisplayMode::Text, DisplayMode::Dump})
+        for (const bool bBackward : {false, true}) {
+            uint32_t line = bBackward ? 1 : 0;
+            int col = 0;
+            int64_t off = bBackward ? 5 : 0;
+            EXPECT_EQ(FindNext(Doc(), "zz", mode, bBackward, false, line, col, off, m_text, m_dump),
+                      FindResult::Stopped);
+        }
     EXPECT_FALSE(m_text.m_bValid);
     EXPECT_FALSE(m_dump.m_bValid);
 }
