@@ -71,22 +71,33 @@ std::optional<LineHit> MatchLineWildcard(const char* line, size_t nLength, const
         if (!MatchWildcard(line, pat, '*', '/', nPos, nHitLength)) return std::nullopt;
         return LineHit{nPos, nHitLength};
     };
-    if (auto hit = tryAt(nStart)) return hit;
-    if (!bBackward || pat[0] != '*' || nStart <= 0) return std::nullopt;
-    // Lowering the column one by one until a match: with a leading star a match from a
-    // column implies one from every lower column, so the highest matching column below
-    // the start is found by bisection instead.
-    int hi = std::min(nStart - 1, nLen - 1);
-    if (hi < 0 || !tryAt(0)) return std::nullopt;
-    int lo = 0; // matches
+    if (!bBackward || pat[0] != '*') return tryAt(nStart);
+    // With a leading star the matcher reports the first hit at or after the column it
+    // is given, which may lie behind the start (the hit a repeated search came from).
+    // The hit wanted is the last one beginning at or before the start. A match from a
+    // column means one from every lower column, and the reported hit never moves left
+    // as the column grows, so the highest column whose hit begins early enough is
+    // found by bisection.
+    const int nLast = std::min(nStart, nLen - 1);
+    auto atOrBefore = [&](int nCol) -> std::optional<LineHit> {
+        auto hit = tryAt(nCol);
+        if (hit && hit->nColumn <= nLast) return hit;
+        return std::nullopt;
+    };
+    std::optional<LineHit> best = atOrBefore(0);
+    if (!best) return std::nullopt;
+    int lo = best->nColumn; // begins a hit
+    int hi = nLast;
     while (lo < hi) {
         const int mid = lo + (hi - lo + 1) / 2;
-        if (tryAt(mid))
-            lo = mid;
-        else
+        if (auto hit = atOrBefore(mid)) {
+            best = hit;
+            lo = hit->nColumn;
+        } else {
             hi = mid - 1;
+        }
     }
-    return tryAt(lo);
+    return best;
 }
 
 // A plain pattern over one prepared line.

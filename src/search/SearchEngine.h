@@ -70,8 +70,10 @@ enum class FindResult {
 
 // The engine. Searches from nLine/nColumn (text and hex) or nOffset (dump) in one
 // direction to the file's end or start and stops at the first hit: sets the hit and
-// the position to it (text: also the status message IDS_SEARCH_FOUND_LINE). Not found or stopped:
-// the hits unchanged. nDumpRowBytes only scales the progress shown in the position pane.
+// the position to it (text: also the status message IDS_SEARCH_FOUND_LINE). A backward
+// search only reports hits that begin at or before the start, so repeating it from each hit
+// gives the forward hits in reverse order. Not found or stopped: the hits unchanged.
+// nDumpRowBytes only scales the progress shown in the position pane.
 FindResult FindNext(CTervikDoc& doc, std::string_view patternLine, DisplayMode mode, bool bBackward,
                     bool bOnlySelected, uint32_t& nLine, int& nColumn, int64_t& nOffset,
                     TextHit& textHit, DumpHit& dumpHit, uint64_t nDumpRowBytes = 16);
