@@ -85,6 +85,7 @@ constexpr StringEntry kStrings[] = {
     {IDS_ADDON_OUTPUT_TOO_LONG, "Der Pfad der Ausgabedatei ist zu lang:\n%s"},
     {IDS_PATH_NOT_ANSI, "Der Name \"%s\" enthält Zeichen, die der ANSI-Zeichensatz nicht "
                         "darstellen kann."},
+    {IDS_SEARCH_STOPPED, "Die Suche wurde abgebrochen."},
 };
 
 const std::unordered_map<unsigned, std::string>& Table() {

@@ -69,6 +69,8 @@ enum StringId : unsigned {
     IDS_ADDON_OUTPUT_TOO_LONG,
     // A name the 8-bit files and the add-on interface cannot hold (Windows).
     IDS_PATH_NOT_ANSI,
+    // A search stopped with Escape.
+    IDS_SEARCH_STOPPED,
 };
 
 // The text for an id in cp1252; empty when the id is unknown.

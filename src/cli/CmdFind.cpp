@@ -71,8 +71,8 @@ int RunFind(CArgs& args) {
         uint32_t nLine = from->m_nLine;
         int nColumn = from->m_nColumn;
         int64_t nOffset = from->m_nOffset;
-        if (!FindNext(doc, patternLine, st.m_eMode, bBackward, onlySelected.has_value(), nLine,
-                      nColumn, nOffset, textHit, dumpHit))
+        if (FindNext(doc, patternLine, st.m_eMode, bBackward, onlySelected.has_value(), nLine,
+                     nColumn, nOffset, textHit, dumpHit) != FindResult::Found)
             break;
         bFoundAny = true;
         if (bDump) {

@@ -71,22 +71,33 @@ std::optional<LineHit> MatchLineWildcard(const char* line, size_t nLength, const
         if (!MatchWildcard(line, pat, '*', '/', nPos, nHitLength)) return std::nullopt;
         return LineHit{nPos, nHitLength};
     };
-    if (auto hit = tryAt(nStart)) return hit;
-    if (!bBackward || pat[0] != '*' || nStart <= 0) return std::nullopt;
-    // Lowering the column one by one until a match: with a leading star a match from a
-    // column implies one from every lower column, so the highest matching column below
-    // the start is found by bisection instead.
-    int hi = std::min(nStart - 1, nLen - 1);
-    if (hi < 0 || !tryAt(0)) return std::nullopt;
-    int lo = 0; // matches
+    if (!bBackward || pat[0] != '*') return tryAt(nStart);
+    // With a leading star the matcher reports the first hit at or after the column it
+    // is given, which may lie behind the start (the hit a repeated search came from).
+    // The hit wanted is the last one beginning at or before the start. A match from a
+    // column means one from every lower column, and the reported hit never moves left
+    // as the column grows, so the highest column whose hit begins early enough is
+    // found by bisection.
+    const int nLast = std::min(nStart, nLen - 1);
+    auto atOrBefore = [&](int nCol) -> std::optional<LineHit> {
+        auto hit = tryAt(nCol);
+        if (hit && hit->nColumn <= nLast) return hit;
+        return std::nullopt;
+    };
+    std::optional<LineHit> best = atOrBefore(0);
+    if (!best) return std::nullopt;
+    int lo = best->nColumn; // begins a hit
+    int hi = nLast;
     while (lo < hi) {
         const int mid = lo + (hi - lo + 1) / 2;
-        if (tryAt(mid))
-            lo = mid;
-        else
+        if (auto hit = atOrBefore(mid)) {
+            best = hit;
+            lo = hit->nColumn;
+        } else {
             hi = mid - 1;
+        }
     }
-    return tryAt(lo);
+    return best;
 }
 
 // A plain pattern over one prepared line.
@@ -100,8 +111,9 @@ std::optional<LineHit> MatchLinePlain(std::string_view line, std::string_view pa
     return LineHit{static_cast<int>(at), static_cast<int>(pat.size())};
 }
 
-bool FindText(CTervikDoc& doc, const SearchPattern& pattern, std::string_view pat, bool bBackward,
-              bool bOnlySelected, uint32_t& nLine, int& nColumn, TextHit& textHit, char* buf) {
+FindResult FindText(CTervikDoc& doc, const SearchPattern& pattern, std::string_view pat,
+                    bool bBackward, bool bOnlySelected, uint32_t& nLine, int& nColumn,
+                    TextHit& textHit, char* buf) {
     const bool bWildcard = (pattern.m_nFlags & SF_WILDCARDS) != 0;
     const int nFixed = FixedLength(pattern);
     const bool bAnchored = IsAnchoredWildcard(pattern);
@@ -119,10 +131,11 @@ bool FindText(CTervikDoc& doc, const SearchPattern& pattern, std::string_view pa
     for (bool bFirst = true;; bFirst = false) {
         if (skipper && nStart == 0) {
             const std::optional<uint32_t> next = skipper->Next(nCurrent, progress);
-            if (!next) return false;
+            // The scan ends early only for Escape or an unreadable file.
+            if (!next) return EscapePressed(doc) ? FindResult::Stopped : FindResult::NotFound;
             nCurrent = std::max(nCurrent, *next);
         }
-        if (EscapePressed(doc)) return false;
+        if (EscapePressed(doc)) return FindResult::Stopped;
         progress.Show(nCurrent);
         const uint32_t n = doc.GetRecordText(nCurrent, buf, kSearchWindow, 0, true, bBackward);
         PrepareBytes(doc, reinterpret_cast<uint8_t*>(buf), n, pattern.m_nFlags);
@@ -143,24 +156,24 @@ bool FindText(CTervikDoc& doc, const SearchPattern& pattern, std::string_view pa
                 IDS_SEARCH_FOUND_LINE,
                 static_cast<int>(std::min<uint64_t>(uint64_t{nCurrent} + 1, INT32_MAX)),
                 hit->nColumn + 1));
-            return true;
+            return FindResult::Found;
         }
         if (!bBackward) {
             uint32_t r = nCurrent;
             if (bOnlySelected) {
-                if (!doc.NextSelected(r)) return false;
+                if (!doc.NextSelected(r)) return FindResult::NotFound;
             } else {
-                if (r == UINT32_MAX) return false;
+                if (r == UINT32_MAX) return FindResult::NotFound;
                 ++r;
             }
-            if (r >= doc.m_nRecords) return false;
+            if (r >= doc.m_nRecords) return FindResult::NotFound;
             nCurrent = r;
             nStart = 0;
         } else {
-            if (nCurrent == 0) return false;
+            if (nCurrent == 0) return FindResult::NotFound;
             uint32_t r = nCurrent;
             if (bOnlySelected) {
-                if (!doc.PrevSelected(r)) return false;
+                if (!doc.PrevSelected(r)) return FindResult::NotFound;
             } else {
                 --r;
             }
@@ -169,8 +182,9 @@ bool FindText(CTervikDoc& doc, const SearchPattern& pattern, std::string_view pa
     }
 }
 
-bool FindDump(CTervikDoc& doc, const SearchPattern& pattern, std::string_view pat, bool bBackward,
-              int64_t& nOffset, DumpHit& dumpHit, uint64_t nRowBytes, uint8_t* buf) {
+FindResult FindDump(CTervikDoc& doc, const SearchPattern& pattern, std::string_view pat,
+                    bool bBackward, int64_t& nOffset, DumpHit& dumpHit, uint64_t nRowBytes,
+                    uint8_t* buf) {
     const int64_t nSize = doc.m_nFileSize;
     const auto m = static_cast<int64_t>(pat.size());
     const int64_t nRow = static_cast<int64_t>(std::max<uint64_t>(nRowBytes, 1));
@@ -180,13 +194,13 @@ bool FindDump(CTervikDoc& doc, const SearchPattern& pattern, std::string_view pa
         dumpHit.m_nOffset = at;
         dumpHit.m_nLength = static_cast<uint32_t>(m);
         nOffset = at;
-        return true;
+        return FindResult::Found;
     };
     const char* text = reinterpret_cast<const char*>(buf);
     if (!bBackward) {
         int64_t base = std::max<int64_t>(nOffset, 0); // file offset of buf[0]
-        if (base + m > nSize) return false;
-        if (EscapePressed(doc)) return false;
+        if (base + m > nSize) return FindResult::NotFound;
+        if (EscapePressed(doc)) return FindResult::Stopped;
         // Without a character-set conversion the bytes are compared as read, folded on
         // the fly; otherwise each window is converted first.
         const bool bRaw = !(pattern.m_nFlags & (SF_EBCDIC_TEXT | SF_OEM_TEXT));
@@ -202,8 +216,8 @@ bool FindDump(CTervikDoc& doc, const SearchPattern& pattern, std::string_view pa
             const size_t at = bRaw ? (hit ? *hit : std::string_view::npos)
                                    : std::string_view(text, len).find(pat, from);
             if (at != std::string_view::npos) return found(base + static_cast<int64_t>(at));
-            if (base + static_cast<int64_t>(len) >= nSize) return false;
-            if (EscapePressed(doc)) return false;
+            if (base + static_cast<int64_t>(len) >= nSize) return FindResult::NotFound;
+            if (EscapePressed(doc)) return FindResult::Stopped;
             // Keep the bytes a hit may still begin in; the next read fills up behind them.
             const size_t nKeep = std::min(len, pat.size() - 1);
             std::memmove(buf, buf + (len - nKeep), nKeep);
@@ -211,29 +225,29 @@ bool FindDump(CTervikDoc& doc, const SearchPattern& pattern, std::string_view pa
             const uint32_t nRead =
                 doc.ReadBytes(buf + nKeep, static_cast<uint32_t>(kSearchWindow - nKeep),
                               static_cast<uint64_t>(base) + nKeep);
-            if (nRead == 0) return false; // unreadable: no progress possible
+            if (nRead == 0) return FindResult::NotFound; // unreadable: no progress possible
             PrepareBytes(doc, buf + nKeep, nRead, nPrepFlags);
             len = nKeep + nRead;
             from = 0;
         }
     }
-    if (m > nSize) return false;
+    if (m > nSize) return FindResult::NotFound;
     int64_t nLast = std::min(nOffset, nSize - m); // the highest start still to try
     while (nLast >= 0) {
-        if (EscapePressed(doc)) return false;
+        if (EscapePressed(doc)) return FindResult::Stopped;
         progress.Show(static_cast<uint64_t>(nLast / nRow));
         const int64_t nEnd = nLast + m;
         const int64_t nBegin = std::max<int64_t>(0, nEnd - int64_t{kSearchWindow});
         const size_t len =
             doc.ReadBytes(buf, static_cast<uint32_t>(nEnd - nBegin), static_cast<uint64_t>(nBegin));
-        if (static_cast<int64_t>(len) != nEnd - nBegin) return false;
+        if (static_cast<int64_t>(len) != nEnd - nBegin) return FindResult::NotFound;
         PrepareBytes(doc, buf, len, pattern.m_nFlags);
         const size_t at =
             FindBackward(std::string_view(text, len), pat, static_cast<size_t>(nLast - nBegin));
         if (at != std::string_view::npos) return found(nBegin + static_cast<int64_t>(at));
         nLast = nBegin - 1;
     }
-    return false;
+    return FindResult::NotFound;
 }
 
 } // namespace
@@ -299,15 +313,15 @@ std::optional<SearchStart> ChooseSearchStart(CTervikDoc& doc, const ScrollState&
     return std::nullopt;
 }
 
-bool FindNext(CTervikDoc& doc, std::string_view patternLine, DisplayMode mode, bool bBackward,
-              bool bOnlySelected, uint32_t& nLine, int& nColumn, int64_t& nOffset, TextHit& textHit,
-              DumpHit& dumpHit, uint64_t nDumpRowBytes) {
+FindResult FindNext(CTervikDoc& doc, std::string_view patternLine, DisplayMode mode, bool bBackward,
+                    bool bOnlySelected, uint32_t& nLine, int& nColumn, int64_t& nOffset,
+                    TextHit& textHit, DumpHit& dumpHit, uint64_t nDumpRowBytes) {
     CBusyGuard busy(doc.Host());
     // One more byte than a line may hold: the wildcard matcher needs a NUL behind it.
     std::unique_ptr<char[]> buf(new (std::nothrow) char[kSearchWindow + 1]());
-    if (!buf) return false;
+    if (!buf) return FindResult::NotFound;
     SearchPattern pattern = DecodePattern(patternLine);
-    if (pattern.m_bytes.empty() || FixedLength(pattern) <= 0) return false;
+    if (pattern.m_bytes.empty() || FixedLength(pattern) <= 0) return FindResult::NotFound;
     // The pattern is folded once, the file's bytes as they are read.
     if (!(pattern.m_nFlags & SF_MATCH_CASE))
         LowerBuffer1252(reinterpret_cast<uint8_t*>(pattern.m_bytes.data()), pattern.m_bytes.size());

@@ -62,14 +62,21 @@ std::optional<SearchStart> ChooseSearchStart(CTervikDoc& doc, const ScrollState&
                                              const SearchPattern& pattern, bool bBackward,
                                              const TextHit& textHit, const DumpHit& dumpHit);
 
+enum class FindResult {
+    NotFound, // the file's end (start) was reached, or nothing to search
+    Found,
+    Stopped, // Escape was pressed
+};
+
 // The engine. Searches from nLine/nColumn (text and hex) or nOffset (dump) in one
 // direction to the file's end or start and stops at the first hit: sets the hit and
-// the position to it (text: also the status message IDS_SEARCH_FOUND_LINE) and answers
-// true. Not found, Escape pressed or nothing to search: false, the hits unchanged.
+// the position to it (text: also the status message IDS_SEARCH_FOUND_LINE). A backward
+// search only reports hits that begin at or before the start, so repeating it from each hit
+// gives the forward hits in reverse order. Not found or stopped: the hits unchanged.
 // nDumpRowBytes only scales the progress shown in the position pane.
-bool FindNext(CTervikDoc& doc, std::string_view patternLine, DisplayMode mode, bool bBackward,
-              bool bOnlySelected, uint32_t& nLine, int& nColumn, int64_t& nOffset, TextHit& textHit,
-              DumpHit& dumpHit, uint64_t nDumpRowBytes = 16);
+FindResult FindNext(CTervikDoc& doc, std::string_view patternLine, DisplayMode mode, bool bBackward,
+                    bool bOnlySelected, uint32_t& nLine, int& nColumn, int64_t& nOffset,
+                    TextHit& textHit, DumpHit& dumpHit, uint64_t nDumpRowBytes = 16);
 
 // Scrolls a text or hex hit into sight; true when the top line or the left column moved.
 // isColumnVisible is asked, with st.m_nLeftColumn already moved, whether the character

@@ -36,6 +36,9 @@ TEST_F(CliFind, HitsInEveryDirectionAndMode) {
         {{"%FLAGS(X)6161", "FILE", "--dump", "--all"}, "0 2\n1 2\n2 2\n6 2\n14 2\n"},
         {{"AB", "FILE"}, "2 4 2\n"},
         {{"%FLAGS(*)*b*", "FILE", "--all"}, "2 5 1\n"},
+        // Each backward step lands before the hit it came from.
+        {{"%FLAGS(*)*b*", "FILE", "--all", "--backward", "--line", "2", "--column", "7"},
+         "2 5 1\n"},
     };
     for (auto& c : cases) {
         for (auto& a : c.args)

@@ -5,6 +5,7 @@
 #include "document/FakeDocumentHost.h"
 #include "platform/CodePage.h"
 
+#include <algorithm>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <optional>
@@ -32,16 +33,16 @@ protected:
     std::optional<Pos> Text(std::string_view pat, Pos from, bool bBackward = false,
                             bool bOnlySelected = false) {
         int64_t off = 0;
-        if (!FindNext(Doc(), pat, DisplayMode::Text, bBackward, bOnlySelected, from.line,
-                      from.column, off, m_text, m_dump))
+        if (FindNext(Doc(), pat, DisplayMode::Text, bBackward, bOnlySelected, from.line,
+                     from.column, off, m_text, m_dump) != FindResult::Found)
             return std::nullopt;
         return from;
     }
     std::optional<int64_t> Dump(std::string_view pat, int64_t from, bool bBackward = false) {
         uint32_t line = 0;
         int col = 0;
-        if (!FindNext(Doc(), pat, DisplayMode::Dump, bBackward, false, line, col, from, m_text,
-                      m_dump))
+        if (FindNext(Doc(), pat, DisplayMode::Dump, bBackward, false, line, col, from, m_text,
+                     m_dump) != FindResult::Found)
             return std::nullopt;
         return from;
     }
@@ -170,6 +171,15 @@ TEST_F(SearchEngineTest, EscapeStopsTheSearch) {
     EXPECT_EQ(Text("ab", {0, 0}), std::nullopt);
     EXPECT_EQ(Dump("ab", 0), std::nullopt);
     EXPECT_EQ(Dump("ab", 2, true), std::nullopt);
+    // Stopped, not "not found", in every direction and mode.
+    for (const DisplayMode mode : {DisplayMode::Text, DisplayMode::Dump})
+        for (const bool bBackward : {false, true}) {
+            uint32_t line = bBackward ? 1 : 0;
+            int col = 0;
+            int64_t off = bBackward ? 5 : 0;
+            EXPECT_EQ(FindNext(Doc(), "zz", mode, bBackward, false, line, col, off, m_text, m_dump),
+                      FindResult::Stopped);
+        }
     EXPECT_FALSE(m_text.m_bValid);
     EXPECT_FALSE(m_dump.m_bValid);
 }
@@ -445,7 +455,10 @@ struct RefSearch {
                 const int len = static_cast<int>(std::strlen(line.c_str()));
                 for (int c = col;; --c) {
                     int pos = c, hitLen = 0;
-                    if (c < len && MatchWildcard(line.c_str(), wpat.c_str(), '*', '/', pos, hitLen))
+                    // Backward, a hit must begin at or before the start.
+                    if (c < len &&
+                        MatchWildcard(line.c_str(), wpat.c_str(), '*', '/', pos, hitLen) &&
+                        (!bBackward || pos <= col))
                         return Pos{static_cast<uint32_t>(r), pos};
                     if (!(bBackward && wpat[0] == '*' && c > 0)) break;
                 }
@@ -502,6 +515,86 @@ TEST_F(SearchEngineTest, AgreesWithPlainPerLineReference) {
         }
     }
     EXPECT_GT(nHits, 300); // the cases are no mere misses
+}
+
+// Repeating a backward search from each hit, started at the end of the last record,
+// gives exactly the forward hits in reverse order, and ends.
+TEST_F(SearchEngineTest, BackwardHitsAreTheForwardHitsReversed) {
+    std::mt19937 rng(5171);
+    auto pick = [&](std::string_view s) { return s[rng() % s.size()]; };
+    const char* prefixes[] = {"", "%FLAGS(C)", "%FLAGS(*)", "%FLAGS(C*)", "%FLAGS(X)"};
+    struct Hit {
+        uint32_t line;
+        uint32_t column;
+        int64_t offset;
+        uint32_t length;
+        bool operator==(const Hit&) const = default;
+    };
+    size_t nHits = 0;
+    for (int round = 0; round < 100; ++round) {
+        const char* eol = round % 2 ? "\r\n" : "\n";
+        std::string bytes;
+        const int nLines = 1 + static_cast<int>(rng() % 12);
+        for (int i = 0; i < nLines; ++i) {
+            const int nLen = round % 5 == 0 && i == 1 ? 300 + static_cast<int>(rng() % 500)
+                                                      : static_cast<int>(rng() % 14);
+            for (int k = 0; k < nLen; ++k)
+                bytes += pick("aAbbB*/ \t\xFC");
+            bytes += eol;
+        }
+        ASSERT_TRUE(OpenBytes(bytes));
+        for (int k = 0; k < 2; ++k) {
+            std::string line = prefixes[rng() % std::size(prefixes)];
+            const bool bHex = line == "%FLAGS(X)";
+            const int nLen = 1 + static_cast<int>(rng() % 4);
+            for (int i = 0; i < nLen; ++i)
+                line +=
+                    bHex ? std::string(rng() % 2 ? "61" : "2A") : std::string(1, pick("aAbB*/"));
+            const SearchPattern pattern = DecodePattern(line);
+            if (FixedLength(pattern) <= 0) continue;
+            for (const DisplayMode mode : {DisplayMode::Text, DisplayMode::Dump}) {
+                // Every search continues from the hit it found, shown on screen.
+                auto collect = [&](ScrollState st, bool bBackward, size_t nBound) {
+                    std::vector<Hit> hits;
+                    TextHit textHit;
+                    DumpHit dumpHit;
+                    while (hits.size() <= nBound) {
+                        const auto s =
+                            ChooseSearchStart(Doc(), st, pattern, bBackward, textHit, dumpHit);
+                        if (!s) break;
+                        uint32_t nLine = s->m_nLine;
+                        int nColumn = s->m_nColumn;
+                        int64_t nOffset = s->m_nOffset;
+                        if (FindNext(Doc(), line, mode, bBackward, false, nLine, nColumn, nOffset,
+                                     textHit, dumpHit) != FindResult::Found)
+                            break;
+                        textHit.m_bShown = dumpHit.m_bShown = true;
+                        hits.push_back(
+                            mode == DisplayMode::Dump
+                                ? Hit{0, 0, dumpHit.m_nOffset, dumpHit.m_nLength}
+                                : Hit{textHit.m_nLine, textHit.m_nColumn, 0, textHit.m_nLength});
+                    }
+                    return hits;
+                };
+                ScrollState st;
+                st.m_eMode = mode;
+                std::vector<Hit> forward = collect(st, false, 100000);
+                const uint32_t nLast = Doc().m_nRecords - 1;
+                st.m_nTopLine = nLast;
+                st.m_nLeftColumn = std::max(
+                    0, static_cast<int>(Doc().GetRecordLength(nLast, true)) - FixedLength(pattern));
+                st.m_nDumpTop = static_cast<uint64_t>(Doc().m_nFileSize);
+                const std::vector<Hit> backward = collect(st, true, forward.size());
+                std::reverse(forward.begin(), forward.end());
+                ASSERT_TRUE(backward == forward)
+                    << "round " << round << " pattern " << line << " dump "
+                    << (mode == DisplayMode::Dump) << ": " << backward.size() << " hits back, "
+                    << forward.size() << " forward";
+                nHits += forward.size();
+            }
+        }
+    }
+    EXPECT_GT(nHits, 1000u); // the cases are no mere misses
 }
 
 } // namespace

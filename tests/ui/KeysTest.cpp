@@ -137,11 +137,18 @@ TEST_F(KeysTest, EscapeQueuedDuringALongSearchOrSelectionStopsIt) {
     QCoreApplication::postEvent(m_pView, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, {}));
     Press(Qt::Key_F3, Qt::ControlModifier);
     EXPECT_FALSE(m_pView->m_textHit.m_bValid);
-    EXPECT_EQ(Message(), "Der Dateianfang wurde erreicht, der angegebene String wurde nicht "
-                         "gefunden.");
+    EXPECT_EQ(Message(), "Die Suche wurde abgebrochen.");
     // Without Escape the same search finds it.
     Press(Qt::Key_F3, Qt::ControlModifier);
     EXPECT_EQ(m_pView->m_textHit.m_nLine, 0u);
+    // Forward the same: stopped, and without Escape on to the end.
+    Frame().SearchBox()->setEditText("nirgends\t");
+    QCoreApplication::postEvent(m_pView, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, {}));
+    Press(Qt::Key_F3);
+    EXPECT_EQ(Message(), "Die Suche wurde abgebrochen.");
+    Press(Qt::Key_F3);
+    EXPECT_EQ(Message(), "Das Dateiende wurde erreicht, der angegebene String wurde nicht "
+                         "gefunden.");
 
     SelectCriteria c;
     c.m_text = "ok";

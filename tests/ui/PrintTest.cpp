@@ -2,6 +2,7 @@
 // and the preview of a view in the running viewer.
 
 #include "framework/CommandIds.h"
+#include "framework/ui/BusyPump.h"
 #include "support/RunProcess.h"
 #include "ui/Screenshot.h"
 #include "ui/ShellFixture.h"
@@ -240,7 +241,28 @@ TEST(ViewerHelp, ListsTheOptions) {
         EXPECT_NE(r.out.find(option), std::string::npos) << option;
 }
 
-class PrintPreview : public ShellTest {};
+class PrintPreview : public ShellTest {
+protected:
+    // The viewer on 1.3 million records of 80 bytes (a sparse file), its view focused.
+    CTervikView* StartOnBigFile() {
+        const std::string path = m_dir.File("gross.dat");
+        {
+            std::ofstream out(path, std::ios::binary);
+            out.seekp((std::streamoff{100} << 20) - 1);
+            out.put('x');
+        }
+        if (!Start()) return nullptr;
+        const OpenDialogValues values{false, 80, 0, 0};
+        m_app->m_openOptions.BeforeDialog();
+        m_app->m_openOptions.OnOk(values);
+        if (!m_app->OpenDocumentFile(path)) return nullptr;
+        m_app->m_openOptions.AfterDialog(true, values);
+        Settle();
+        CTervikView* pView = Frame().ActiveView();
+        if (pView) pView->setFocus();
+        return pView;
+    }
+};
 
 TEST_F(PrintPreview, PageCounterMatchesThePrintout) {
     std::string log;
@@ -296,23 +318,8 @@ TEST_F(PrintPreview, PageCounterMatchesThePrintout) {
 }
 
 TEST_F(PrintPreview, EscapeStopsAPrintoutOfABigFile) {
-    // 1.3 million records of 80 bytes (a sparse file).
-    const std::string path = m_dir.File("gross.dat");
-    {
-        std::ofstream out(path, std::ios::binary);
-        out.seekp((std::streamoff{100} << 20) - 1);
-        out.put('x');
-    }
-    ASSERT_TRUE(Start());
-    const OpenDialogValues values{false, 80, 0, 0};
-    m_app->m_openOptions.BeforeDialog();
-    m_app->m_openOptions.OnOk(values);
-    ASSERT_NE(m_app->OpenDocumentFile(path), nullptr);
-    m_app->m_openOptions.AfterDialog(true, values);
-    Settle();
-    CTervikView* pView = Frame().ActiveView();
+    CTervikView* pView = StartOnBigFile();
     ASSERT_NE(pView, nullptr);
-    pView->setFocus();
     const std::string pdf = m_dir.File("gross.pdf");
     QPrinter& printer = m_app->Printer();
     printer.setOutputFormat(QPrinter::PdfFormat);
@@ -328,6 +335,36 @@ TEST_F(PrintPreview, EscapeStopsAPrintoutOfABigFile) {
     }
     printer.setOutputFileName({});
     printer.setOutputFormat(QPrinter::NativeFormat);
+}
+
+// Escape while the preview is being built: the viewer goes on running.
+TEST_F(PrintPreview, EscapeWhileThePreviewIsBuiltKeepsTheViewerRunning) {
+    ASSERT_NE(StartOnBigFile(), nullptr);
+    // The first Escape reaches the build; should a preview stay open with what it has,
+    // further ones close it once the build is over.
+    QTimer::singleShot(0, [] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape); });
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [] {
+        if (CBusyPump::Instance().IsBusy()) return;
+        for (QWidget* pTop : QApplication::topLevelWidgets())
+            if (qobject_cast<QDialog*>(pTop) && pTop->isVisible())
+                QTest::keyClick(pTop, Qt::Key_Escape);
+    });
+    closer.start(100);
+    Frame().Action(ID_FILE_PRINT_PREVIEW)->trigger();
+    closer.stop();
+    Settle();
+    for (QWidget* pTop : QApplication::topLevelWidgets())
+        EXPECT_FALSE(qobject_cast<QDialog*>(pTop) && pTop->isVisible());
+
+    // Another document opens and paints.
+    ASSERT_NE(m_app->OpenDocumentFile(Log("danach.log", 30)), nullptr);
+    Settle();
+    CTervikView* pView = Frame().ActiveView();
+    ASSERT_NE(pView, nullptr);
+    EXPECT_EQ(Frame().MdiArea()->subWindowList().size(), 2);
+    EXPECT_FALSE(pView->grab().isNull());
+    EXPECT_TRUE(Frame().isVisible());
 }
 
 } // namespace

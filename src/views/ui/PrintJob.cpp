@@ -217,10 +217,15 @@ void CPrintJob::End() {
 bool CPrintJob::Run(QPrinter& printer, uint32_t* pPages, bool bPreview) {
     // A stopped PDF would be a torso that looks like a printout.
     const auto abortJob = [&printer, bPreview](QPainter& painter) {
+        // Aborting the preview's printer frees the pages the preview still shows;
+        // its job just ends, and the preview decides what to show.
+        if (bPreview) {
+            painter.end();
+            return;
+        }
         printer.abort();
         painter.end();
-        if (!bPreview && printer.outputFormat() == QPrinter::PdfFormat &&
-            !printer.outputFileName().isEmpty())
+        if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
             QFile::remove(printer.outputFileName());
     };
     QPainter painter;

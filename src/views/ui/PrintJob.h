@@ -39,7 +39,7 @@ public:
     // Prints every page, or the printer's page range, and ends the job. False when
     // Escape stopped it or memory ran out (the user has been told); pPages gets the
     // number of pages of the whole printout. A PDF file of a stopped job is removed;
-    // a preview (bPreview) writes no file.
+    // a preview (bPreview) writes no file and keeps the pages printed so far.
     bool Run(QPrinter& printer, uint32_t* pPages = nullptr, bool bPreview = false);
 
     // The steps of Run, for tests and the preview. Begin needs a painter active on

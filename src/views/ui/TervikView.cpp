@@ -670,10 +670,13 @@ void CTervikView::Search(const std::string& patternLine, bool bBackward) {
     uint32_t nLine = start->m_nLine;
     int nColumn = start->m_nColumn;
     int64_t nOffset = start->m_nOffset;
-    if (!FindNext(m_doc, patternLine, m_st.m_eMode, bBackward, m_st.m_bOnlySelected, nLine, nColumn,
-                  nOffset, m_textHit, m_dumpHit, DumpRowBytes(m_st))) {
-        host.SetStatusText(
-            LoadString(bBackward ? IDS_SEARCH_START_REACHED : IDS_SEARCH_END_REACHED));
+    const FindResult result =
+        FindNext(m_doc, patternLine, m_st.m_eMode, bBackward, m_st.m_bOnlySelected, nLine, nColumn,
+                 nOffset, m_textHit, m_dumpHit, DumpRowBytes(m_st));
+    if (result != FindResult::Found) {
+        host.SetStatusText(LoadString(result == FindResult::Stopped ? IDS_SEARCH_STOPPED
+                                      : bBackward                   ? IDS_SEARCH_START_REACHED
+                                                                    : IDS_SEARCH_END_REACHED));
         ReportPosition();
         MessageBeep();
         return;

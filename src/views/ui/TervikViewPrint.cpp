@@ -74,10 +74,14 @@ void CTervikView::OnFilePrintPreview() {
     const PrintRequest request = PrintRequestOf();
     // Each rendering of the preview is a whole job: every page is drawn, so the
     // page counter is right from the first page on.
-    connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [this, request](QPrinter* p) {
-        CPrintJob job(m_doc, request);
-        job.Run(*p, nullptr, true);
-    });
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
+            [this, request, &dialog](QPrinter* p) {
+                CPrintJob job(m_doc, request);
+                // Stopped with Escape (or failed): the preview closes once it has taken
+                // the pages; closing it right here would happen while it is being shown.
+                if (!job.Run(*p, nullptr, true))
+                    QMetaObject::invokeMethod(&dialog, &QDialog::reject, Qt::QueuedConnection);
+            });
     RunDialog(dialog);
 }
 
