@@ -7,6 +7,8 @@
 #include "document/TervikDoc.h"
 #include "framework/CommandIds.h"
 #include "framework/ui/FileDialogs.h"
+#include "platform/SysError.h"
+#include "platform/SysFile.h"
 #include "ui/ShellFixture.h"
 #include "views/ui/TervikView.h"
 
@@ -292,17 +294,28 @@ TEST_F(WorkspaceTest, FailuresAreReported) {
     SaveAs(m_dir.File("nirgends/w.tervik"));
     ASSERT_EQ(m_messages.size(), 1u);
     EXPECT_EQ(m_messages[0].find("gel\xf6schet"), std::string::npos);
-    // A full disk after the file was created: the half-written file may be deleted.
-    const std::string full = m_dir.File("voll.tervik");
-    std::filesystem::create_symlink("/dev/full", full);
-    m_messages.clear();
-    m_nMessageAnswer = IDYES;
-    SaveAs(full);
-    m_nMessageAnswer = IDOK;
-    ASSERT_EQ(m_messages.size(), 1u);
-    EXPECT_NE(m_messages[0].find("gel\xf6schet"), std::string::npos) << m_messages[0];
-    EXPECT_FALSE(std::filesystem::is_symlink(full));
-    EXPECT_TRUE(std::filesystem::exists("/dev/full"));
+    // A full disk after the file was created: the old workspace stays whole, and the
+    // half-written temporary file beside it may be deleted (or kept).
+    for (const int nAnswer : {IDYES, IDNO}) {
+        const std::string full = m_dir.Write("voll.tervik", "ACTIVE_VIEW ID=1\r\n");
+        CSysFile::SetWriteFailureHook([](size_t) { return kErrDiskFull; });
+        m_messages.clear();
+        m_nMessageAnswer = nAnswer;
+        SaveAs(full);
+        CSysFile::SetWriteFailureHook({});
+        m_nMessageAnswer = IDOK;
+        ASSERT_EQ(m_messages.size(), 1u);
+        EXPECT_NE(m_messages[0].find("gel\xf6schet"), std::string::npos) << m_messages[0];
+        EXPECT_EQ(test::ReadWholeFile(full), "ACTIVE_VIEW ID=1\r\n");
+        size_t nTemp = 0;
+        for (const auto& e : std::filesystem::directory_iterator(m_dir.Path()))
+            if (e.path().filename().string().rfind(".voll.tervik", 0) == 0) {
+                ++nTemp;
+                EXPECT_NE(m_messages[0].find(e.path().string()), std::string::npos);
+                std::filesystem::remove(e.path());
+            }
+        EXPECT_EQ(nTemp, nAnswer == IDYES ? 0u : 1u);
+    }
     // A workspace naming a file that is gone: its lines are skipped, the next file opens.
     m_messages.clear();
     Run(ID_WORKSPACE_CLOSE);
