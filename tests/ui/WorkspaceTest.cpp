@@ -17,6 +17,8 @@
 #include <QMdiSubWindow>
 #include <QSplitter>
 #include <QTest>
+#include <QTimer>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <tuple>
@@ -360,6 +362,79 @@ TEST_F(WorkspaceTest, AWorkspaceOnTheCommandLineIsLoadedAndKeepsItsWindowStates)
     EXPECT_TRUE(Frames()[0]->isMaximized());
     Frames()[0]->showNormal();
     EXPECT_EQ(Frames()[0]->geometry(), QRect(2, 1, 200, 100));
+}
+
+TEST_F(WorkspaceTest, WhatIsNoWorkspaceIsRefusedAndNeverWrittenOver) {
+    const std::string victim = m_dir.Write("victim.log", "2026-12-07 Start\r\nZeile 2\r\n");
+    std::filesystem::create_directory(m_dir.Path() / "x.tervik");
+    const std::string locked = m_dir.Write("gesperrt.tervik", "FILE_OPEN \"./a.log\"\r\n");
+    const std::string empty = m_dir.Write("leer.tervik", "");
+    CSysFile::SetOpenFailureHook([locked](const std::string& path, bool) -> uint32_t {
+        return path == locked ? EACCES : 0;
+    });
+    struct Case {
+        std::string path;
+        const char* pszMessage; // the start of the one message; null: none
+    };
+    for (const Case& c : {Case{victim, "Die Datei '"}, Case{m_dir.File("x.tervik"), "Verarbeitung"},
+                          Case{locked, "Verarbeitung"}, Case{empty, nullptr}}) {
+        SCOPED_TRACE(c.path);
+        ASSERT_TRUE(Start({QString::fromStdString(Log("a.log", 5))}));
+        m_messages.clear();
+        OpenWorkspace(c.path);
+        const bool bRefused = c.pszMessage != nullptr;
+        ASSERT_EQ(m_messages.size(), bRefused ? 1u : 0u);
+        if (bRefused) {
+            EXPECT_EQ(m_messages[0].rfind(c.pszMessage, 0), 0u) << m_messages[0];
+        }
+        // A refused file is not the open workspace: nothing can save over it.
+        EXPECT_EQ(m_app->m_workspace, bRefused ? "" : c.path);
+        EXPECT_EQ(Frame().UpdateCommand(ID_WORKSPACE_CLOSE).m_bEnabled, !bRefused);
+        ASSERT_NE(m_app->OpenDocumentFile(Log("b.log", 3)), nullptr);
+        m_nMessageAnswer = IDYES;
+        Run(ID_WORKSPACE_CLOSE);
+        Stop();
+        m_nMessageAnswer = IDOK;
+        EXPECT_EQ(test::ReadWholeFile(victim), "2026-12-07 Start\r\nZeile 2\r\n");
+        EXPECT_EQ(test::ReadWholeFile(locked), "FILE_OPEN \"./a.log\"\r\n");
+    }
+    CSysFile::SetOpenFailureHook({});
+}
+
+TEST_F(WorkspaceTest, ANameWithAQuoteIsRefused) {
+    ASSERT_TRUE(Start({QString::fromStdString(m_dir.Write("a\"b.log", "x\r\n"))}));
+    const std::string ws = m_dir.File("q.tervik");
+    SaveAs(ws);
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_NE(m_messages[0].find("Anf\xfchrungszeichen"), std::string::npos) << m_messages[0];
+    EXPECT_FALSE(std::filesystem::exists(ws));
+}
+
+TEST_F(WorkspaceTest, ActiveViewAfterADocumentThatFailedToOpen) {
+    Log("a.log", 10);
+    const std::string ws = m_dir.Write("act.tervik", "FILE_OPEN \"./a.log\"\r\nWINDOWS ID=5\r\n"
+                                                     "WINDOWS ID=6\r\nFILE_OPEN \"./weg.log\"\r\n"
+                                                     "ACTIVE_VIEW ID=5\r\n");
+    ASSERT_TRUE(Start({QString::fromStdString(ws)}));
+    Settle();
+    ASSERT_EQ(Frames().size(), 2);
+    ASSERT_NE(Frame().ActiveView(), nullptr);
+    EXPECT_EQ(Frame().ActiveView()->m_nViewId, 5u);
+}
+
+TEST_F(WorkspaceTest, EscapeStopsLoadingAndKeepsWhatWasRebuilt) {
+    Log("a.log", 10);
+    std::string text = "FILE_OPEN \"./a.log\"\r\n";
+    for (int i = 0; i < 300; ++i)
+        text += "WINDOWS ID=" + std::to_string(i + 1) + "\r\n";
+    const std::string ws = m_dir.Write("lang.tervik", text);
+    ASSERT_TRUE(Start());
+    // The key arrives while the workspace loads, as a person presses it.
+    QTimer::singleShot(0, &Frame(), [this] { QTest::keyClick(&Frame(), Qt::Key_Escape); });
+    OpenWorkspace(ws);
+    EXPECT_LT(Frames().size(), 300);
+    EXPECT_TRUE(m_app->m_workspace.empty());
+    EXPECT_EQ(Frame().GetMessageText(), "Das Laden des Arbeitsplatzes wurde abgebrochen.");
 }
 
 } // namespace

@@ -20,6 +20,7 @@
 #include <QGuiApplication>
 #include <QMdiArea>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
@@ -132,11 +133,18 @@ void CTervikApp::CloseWorkspace() {
     // Every window goes now, not at the next turn of the event loop: a workspace
     // loaded next may name the same files.
     if (m_pMainFrame) {
-        for (QMdiSubWindow* pSub : m_pMainFrame->MdiArea()->subWindowList()) {
-            pSub->setAttribute(Qt::WA_DeleteOnClose, false);
-            pSub->close();
-            delete pSub;
+        // Newest first, with the area hidden: no window left behind is renumbered or
+        // activated, and the focus does not wander through every other window.
+        QMdiArea* pArea = m_pMainFrame->MdiArea();
+        const QList<QMdiSubWindow*> windows = pArea->subWindowList(QMdiArea::CreationOrder);
+        const bool bVisible = pArea->isVisible();
+        if (bVisible) pArea->hide();
+        for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+            (*it)->setAttribute(Qt::WA_DeleteOnClose, false);
+            (*it)->close();
+            delete *it;
         }
+        if (bVisible) pArea->show();
     }
     m_workspace.clear();
     m_bWorkspaceModified = false;
@@ -349,6 +357,14 @@ void CTervikApp::LoadWorkspace() {
     {
         // Progress over the file's bytes; Escape stops, and what was rebuilt stays.
         CBusyProgress progress(*this);
+        // The document area is painted once at the end: with thousands of windows
+        // every paint in between would cost a pass over all of them.
+        QWidget* pArea = m_pMainFrame ? m_pMainFrame->MdiArea() : nullptr;
+        const bool bUpdates = pArea && pArea->updatesEnabled();
+        if (bUpdates) pArea->setUpdatesEnabled(false);
+        const auto restoreUpdates = qScopeGuard([pArea, bUpdates] {
+            if (bUpdates) pArea->setUpdatesEnabled(true);
+        });
         while ((r = in.NextLine(line, nError)) == CWorkspaceReader::kLine) {
             if (!progress.Step(in.BytesRead(), in.FileSize())) {
                 bStopped = true;
