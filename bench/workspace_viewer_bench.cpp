@@ -4,12 +4,17 @@
 // workspace right after the open (the save waits for the rest of the digest) and
 // once more with the digest known, closes it and loads it again (timed).
 // Prints open-ms, save-after-open-ms, save-ms, load-ms; bench/workspace_viewer.sh runs it.
+//   tervik-bench-workspace-viewer --many WINDOWS FILES FOLDER
+// Loads a workspace of WINDOWS windows on one small file and FILES more small files,
+// each with a bookmark, then closes it; prints load-ms and close-ms
+// (bench/workspace_many.sh: twice the windows must cost about twice the time).
 #include "app/ui/ChildFrame.h"
 #include "app/ui/MainFrame.h"
 #include "app/ui/TervikApp.h"
 #include "document/TervikDoc.h"
 
 #include <QApplication>
+#include <QMdiArea>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -24,7 +29,56 @@ double Ms(std::chrono::steady_clock::time_point t0) {
 
 } // namespace
 
+int Many(int argc, char** argv) {
+    if (argc != 5) return 2;
+    const long nWindows = std::strtol(argv[2], nullptr, 10);
+    const long nFiles = std::strtol(argv[3], nullptr, 10);
+    const std::string folder = argv[4];
+    std::string ws;
+    auto log = [&](const std::string& name) {
+        if (FILE* f = std::fopen((folder + "/" + name).c_str(), "wb")) {
+            std::fputs("eins\nzwei\ndrei\n", f);
+            std::fclose(f);
+        }
+        return "FILE_OPEN \"./" + name + "\"\r\n";
+    };
+    ws += log("many.log");
+    for (long i = 0; i < nWindows; ++i)
+        ws += "WINDOWS ID=" + std::to_string(i + 1) + ",STATE=NORMAL,LINE=1\r\n";
+    for (long i = 0; i < nFiles; ++i) {
+        ws += log("f" + std::to_string(i) + ".log");
+        ws += "WINDOWS ID=" + std::to_string(1000000 + i) +
+              "\r\nBOOKMARK TEXT=\"b\",LINE=1,COLUMN=0,"
+              "LEN=1,ID=" +
+              std::to_string(i + 1) + "\r\n";
+    }
+    ws += "ACTIVE_VIEW ID=1\r\n";
+    const std::string path = folder + "/many.tervik";
+    if (FILE* f = std::fopen(path.c_str(), "wb")) {
+        std::fwrite(ws.data(), 1, ws.size(), f);
+        std::fclose(f);
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication qapp(argc, argv);
+    tervik::CTervikApp app;
+    if (!app.InitInstance({"--ini", QString::fromStdString(folder + "/many.ini")})) return 1;
+    using clock = std::chrono::steady_clock;
+    app.m_workspace = path;
+    auto t0 = clock::now();
+    app.LoadWorkspace();
+    const double dLoad = Ms(t0);
+    const size_t nOpen = app.MainFrame()->MdiArea()->subWindowList().size();
+    t0 = clock::now();
+    app.CloseWorkspace();
+    const double dClose = Ms(t0);
+    std::printf("windows: %zu\nload-ms: %.1f\nclose-ms: %.1f\n", nOpen, dLoad, dClose);
+    if (app.MainFrame()) app.MainFrame()->close();
+    app.ExitInstance();
+    return 0;
+}
+
 int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == "--many") return Many(argc, argv);
     if (argc != 4) {
         std::fprintf(stderr, "tervik-bench-workspace-viewer FILE SELECTED WORKSPACE\n");
         return 2;

@@ -1,7 +1,9 @@
 #include "app/WorkspaceFormat.h"
 
+#include "base/Strings.h"
 #include "document/RecordEntry.h"
 #include "document/TervikDoc.h"
+#include "platform/CodePage.h"
 #include "platform/SysPaths.h"
 #include "search/SelectionScript.h"
 
@@ -14,7 +16,7 @@ namespace tervik {
 
 namespace {
 
-bool EqualNoCase(std::string_view a, std::string_view b) {
+bool EqualAsciiNoCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return std::toupper(static_cast<unsigned char>(x)) ==
                       std::toupper(static_cast<unsigned char>(y));
@@ -100,7 +102,29 @@ constexpr char kNativeSep = '/';
 constexpr bool kCaseBlind = false;
 #endif
 
+constexpr std::string_view kKeywords[] = {"FILE_OPEN", "WINDOWS", "SELECT_RECORD", "BOOKMARK",
+                                          "ACTIVE_VIEW"};
+
+bool IsKeyword(std::string_view word) {
+    return std::any_of(std::begin(kKeywords), std::end(kKeywords),
+                       [word](std::string_view k) { return EqualAsciiNoCase(word, k); });
+}
+
 } // namespace
+
+bool IsForeignToWorkspace(uint64_t nFileBytes, bool bSawKeyword) {
+    return nFileBytes > 0 && !bSawKeyword;
+}
+
+std::optional<std::string> WorkspacePathRefusal(const std::string& path,
+                                                const std::string& stored) {
+    std::string text8;
+    if (!PathToFileText(stored, text8))
+        return FormatString(IDS_PATH_NOT_ANSI, PathToAnsi(path).c_str());
+    if (text8.find('"') != std::string::npos)
+        return FormatString(IDS_PATH_HAS_QUOTE, PathToAnsi(path).c_str());
+    return std::nullopt;
+}
 
 std::optional<WorkspaceState> WsWindow::State() const {
     if (!m_state) return std::nullopt;
@@ -114,8 +138,12 @@ WorkspaceLine ParseWorkspaceLine(std::string_view line) {
     WorkspaceLine out;
     line = line.substr(0, std::min(line.find('\r'), line.find('\n')));
     const size_t nSpace = line.find(' ');
-    if (nSpace == std::string_view::npos) return out;
+    if (nSpace == std::string_view::npos) {
+        out.m_bKeyword = IsKeyword(line);
+        return out;
+    }
     const std::string_view command = line.substr(0, nSpace);
+    out.m_bKeyword = IsKeyword(command);
     size_t nArg = nSpace;
     while (nArg < line.size() && line[nArg] == ' ')
         ++nArg;
@@ -123,7 +151,7 @@ WorkspaceLine ParseWorkspaceLine(std::string_view line) {
     std::string rest(line.substr(nArg));
     std::string v;
 
-    if (EqualNoCase(command, "FILE_OPEN")) {
+    if (EqualAsciiNoCase(command, "FILE_OPEN")) {
         out.m_eKind = WorkspaceLine::kFileOpen;
         if (rest.front() == '"') {
             const size_t nEnd = rest.find('"', 1);
@@ -135,7 +163,7 @@ WorkspaceLine ParseWorkspaceLine(std::string_view line) {
         if (Take(rest, "MD5", v)) out.m_fileOpen.m_md5 = v;
         if (Take(rest, "RECSIZE", v)) out.m_fileOpen.m_nRecSize = ParseSigned(v);
         if (Take(rest, "TAB", v)) out.m_fileOpen.m_nTab = ParseSigned(v);
-    } else if (EqualNoCase(command, "WINDOWS")) {
+    } else if (EqualAsciiNoCase(command, "WINDOWS")) {
         out.m_eKind = WorkspaceLine::kWindows;
         WsWindow& w = out.m_window;
         // The loader's order for a further window; keys are only found at an option
@@ -152,22 +180,22 @@ WorkspaceLine ParseWorkspaceLine(std::string_view line) {
         if (Take(rest, "DUMP", v)) w.m_nDump = ParseSigned(v);
         if (Take(rest, "VIEW", v)) {
             for (int i = 0; i < 3; ++i)
-                if (EqualNoCase(v, kModes[i])) w.m_nMode = i;
+                if (EqualAsciiNoCase(v, kModes[i])) w.m_nMode = i;
         }
-        if (Take(rest, "HIDE", v)) w.m_bHide = EqualNoCase(v, "ON");
-    } else if (EqualNoCase(command, "SELECT_RECORD")) {
+        if (Take(rest, "HIDE", v)) w.m_bHide = EqualAsciiNoCase(v, "ON");
+    } else if (EqualAsciiNoCase(command, "SELECT_RECORD")) {
         const auto nRecord = ParseUnsigned<uint64_t>(rest);
         if (!nRecord) return out;
         out.m_eKind = WorkspaceLine::kSelectRecord;
         // Beyond 32 bits: a record no file has, ignored when applied.
         out.m_select.m_nRecord = static_cast<uint32_t>(std::min<uint64_t>(*nRecord, UINT32_MAX));
         if (Take(rest, "COLOR", v)) {
-            if (EqualNoCase(v, "GREEN"))
+            if (EqualAsciiNoCase(v, "GREEN"))
                 out.m_select.m_nColour = 2;
-            else if (EqualNoCase(v, "RED"))
+            else if (EqualAsciiNoCase(v, "RED"))
                 out.m_select.m_nColour = 1;
         }
-    } else if (EqualNoCase(command, "BOOKMARK")) {
+    } else if (EqualAsciiNoCase(command, "BOOKMARK")) {
         out.m_eKind = WorkspaceLine::kBookmark;
         WsBookmark& b = out.m_bookmark;
         if (Take(rest, "ID", v)) b.m_nViewId = ParseUnsigned<uint64_t>(v).value_or(0);
@@ -176,7 +204,7 @@ WorkspaceLine ParseWorkspaceLine(std::string_view line) {
         if (Take(rest, "COLUMN", v)) b.m_nColumn = ParseUnsigned<uint32_t>(v);
         if (Take(rest, "LEN", v)) b.m_nLen = ParseUnsigned<uint32_t>(v);
         if (Take(rest, "FLAG", v)) b.m_nFlag = ParseUnsigned<uint32_t>(v).value_or(0);
-    } else if (EqualNoCase(command, "ACTIVE_VIEW")) {
+    } else if (EqualAsciiNoCase(command, "ACTIVE_VIEW")) {
         out.m_eKind = WorkspaceLine::kActiveView;
         if (Take(rest, "ID", v)) out.m_nActiveId = ParseUnsigned<uint64_t>(v);
     }
@@ -327,7 +355,7 @@ namespace {
 
 bool StartsWith(std::string_view s, std::string_view prefix, bool bCaseBlind) {
     if (s.size() < prefix.size()) return false;
-    return bCaseBlind ? EqualNoCase(s.substr(0, prefix.size()), prefix)
+    return bCaseBlind ? EqualAsciiNoCase(s.substr(0, prefix.size()), prefix)
                       : s.substr(0, prefix.size()) == prefix;
 }
 
@@ -376,10 +404,13 @@ bool CWorkspaceReader::Open(const std::string& path, uint32_t& nError) {
     m_nPos = 0;
     m_bAtEnd = false;
     m_bSkipping = false;
+    m_nFileSize = 0;
+    m_nBytesRead = 0;
     if (!m_file.OpenRead(path, true)) {
         nError = m_file.LastError();
         return false;
     }
+    m_nFileSize = static_cast<uint64_t>(std::max<int64_t>(0, m_file.Size()));
     return true;
 }
 
@@ -434,6 +465,7 @@ CWorkspaceReader::Result CWorkspaceReader::NextLine(std::string& line, uint32_t&
             return kError;
         }
         m_buffer.resize(nOld + static_cast<size_t>(n));
+        m_nBytesRead += static_cast<uint64_t>(n);
         if (n == 0) m_bAtEnd = true;
     }
 }
@@ -457,18 +489,17 @@ std::vector<std::string> CWorkspaceReader::SplitLines(std::string_view text) {
 bool CWorkspaceWriter::Create(const std::string& path) {
     m_buffer.clear();
     m_nError = 0;
-    if (!m_file.Create(path)) {
+    if (!m_file.Begin(path)) {
         m_nError = m_file.LastError();
         return false;
     }
-    m_bOpen = true;
     return true;
 }
 
 bool CWorkspaceWriter::Flush() {
-    if (m_buffer.empty() || m_nError != 0) return m_nError == 0;
-    if (!m_file.Write(m_buffer.data(), m_buffer.size())) m_nError = m_file.LastError();
-    if (m_nError == 0 && !m_buffer.empty()) m_buffer.clear();
+    if (m_nError != 0) return false;
+    if (!m_buffer.empty() && !m_file.Write(m_buffer)) m_nError = m_file.LastError();
+    m_buffer.clear();
     return m_nError == 0;
 }
 
@@ -478,11 +509,9 @@ bool CWorkspaceWriter::Put(std::string_view s) {
     return m_buffer.size() < (1u << 16) || Flush();
 }
 
-bool CWorkspaceWriter::Close() {
-    if (!m_bOpen) return m_nError == 0;
-    Flush();
-    m_file.Close();
-    m_bOpen = false;
+bool CWorkspaceWriter::Commit() {
+    if (!Flush()) return false;
+    if (!m_file.Commit()) m_nError = m_file.LastError();
     return m_nError == 0;
 }
 

@@ -11,6 +11,7 @@
 // saver and "workspace new" share the writer.
 
 #include "base/Colour.h"
+#include "platform/ReplacingFile.h"
 #include "platform/SysFile.h"
 
 #include <cstddef>
@@ -87,6 +88,9 @@ struct WorkspaceLine {
         kBookmark,
         kActiveView
     } m_eKind = kIgnored;
+    // The command word is one of the workspace keywords (even when the line is
+    // ignored for want of an argument): a file with none is no workspace.
+    bool m_bKeyword = false;
     // kFileOpen: false when the argument does not begin with a quote (nothing is opened
     // and there is no current document afterwards).
     bool m_bHasPath = false;
@@ -102,6 +106,16 @@ struct WorkspaceLine {
 // an argument, an unknown command and a SELECT_RECORD without a leading record number
 // are kIgnored.
 WorkspaceLine ParseWorkspaceLine(std::string_view line);
+
+// A file that holds bytes but not one workspace command line is something else (a
+// log chosen by mistake): loading it must not make it the workspace, which saving
+// would then overwrite. An empty file is an empty workspace.
+bool IsForeignToWorkspace(uint64_t nFileBytes, bool bSawKeyword);
+
+// What a workspace cannot store of a document's name (path as it is written, after
+// MakeRelativePath): nullopt when it can, else the message that refuses it. A name
+// with a double quote would end the quoted path early and open another file.
+std::optional<std::string> WorkspacePathRefusal(const std::string& path, const std::string& stored);
 
 // --- writer: each answers the line with its CR LF ---
 std::string WorkspaceFileOpenLine(const WsFileOpen& f);
@@ -148,6 +162,9 @@ public:
     enum Result { kLine, kEnd, kError };
     bool Open(const std::string& path, uint32_t& nError);
     Result NextLine(std::string& line, uint32_t& nError);
+    // For progress: the file's size when it was opened and the bytes read so far.
+    uint64_t FileSize() const { return m_nFileSize; }
+    uint64_t BytesRead() const { return m_nBytesRead; }
     // The lines of a workspace held in memory, cut exactly as from a file.
     static std::vector<std::string> SplitLines(std::string_view text);
 
@@ -159,24 +176,31 @@ private:
     size_t m_nPos = 0;
     bool m_bAtEnd = false;
     bool m_bSkipping = false;
+    uint64_t m_nFileSize = 0;
+    uint64_t m_nBytesRead = 0;
 };
 
-// Writes a workspace file (replacing it), buffered.
+// Writes a workspace file, buffered, into a temporary file beside it that replaces
+// the old one only when all is written; the old workspace stays whole until then.
 class CWorkspaceWriter {
 public:
-    ~CWorkspaceWriter() { Close(); }
     bool Create(const std::string& path);
     bool Put(std::string_view s);
-    // Flushes and closes; false on a write error.
-    bool Close();
+    // Writes the rest and puts the file in place of the old one; false on an error,
+    // after which the temporary file is still there for Discard or Keep (destroying
+    // the writer discards it).
+    bool Commit();
+    void Discard() { m_file.Discard(); }
+    void Keep() { m_file.Keep(); }
+    // The temporary file; empty when it was never created or is gone.
+    const std::string& TempPath() const { return m_file.TempPath(); }
     uint32_t LastError() const { return m_nError; }
 
 private:
     bool Flush();
-    CSysFile m_file;
+    CReplacingFile m_file;
     std::string m_buffer;
     uint32_t m_nError = 0;
-    bool m_bOpen = false;
 };
 
 } // namespace tervik

@@ -86,6 +86,14 @@ constexpr StringEntry kStrings[] = {
     {IDS_PATH_NOT_ANSI, "Der Name \"%s\" enthält Zeichen, die der ANSI-Zeichensatz nicht "
                         "darstellen kann."},
     {IDS_SEARCH_STOPPED, "Die Suche wurde abgebrochen."},
+    {IDS_PATH_HAS_QUOTE, "Der Name '%s' enthält ein Anführungszeichen (\"); ein Arbeitsplatz "
+                         "kann ihn nicht speichern."},
+    {IDS_NOT_A_WORKSPACE, "Die Datei '%s' ist kein Tervik Arbeitsplatz: sie enthält keine "
+                          "einzige Arbeitsplatz-Zeile. Sie wird nicht geöffnet."},
+    {IDS_WORKSPACE_STOPPED, "Das Laden des Arbeitsplatzes wurde abgebrochen."},
+    {IDS_MORE_WINDOWS, "&Weitere Fenster..."},
+    {IDS_CHOOSE_WINDOW_TITLE, "Fenster auswählen"},
+    {IDS_CHOOSE_WINDOW_PROMPT, "&Fenster:"},
 };
 
 const std::unordered_map<unsigned, std::string>& Table() {

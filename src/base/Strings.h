@@ -71,6 +71,14 @@ enum StringId : unsigned {
     IDS_PATH_NOT_ANSI,
     // A search stopped with Escape.
     IDS_SEARCH_STOPPED,
+    // Workspaces: a name the format cannot hold, a file that is none.
+    IDS_PATH_HAS_QUOTE,
+    IDS_NOT_A_WORKSPACE,
+    IDS_WORKSPACE_STOPPED,
+    // The window menu beyond its first nine windows.
+    IDS_MORE_WINDOWS,
+    IDS_CHOOSE_WINDOW_TITLE,
+    IDS_CHOOSE_WINDOW_PROMPT,
 };
 
 // The text for an id in cp1252; empty when the id is unknown.

@@ -15,6 +15,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace tervik::cli {
@@ -65,6 +67,47 @@ struct ShownDocument {
     std::vector<uint64_t> views;
 };
 
+struct IdentityHash {
+    size_t operator()(const FileIdentity& id) const {
+        return std::hash<uint64_t>()(id.m_nDevice * 0x9e3779b97f4a7c15ULL ^ id.m_nFile);
+    }
+};
+
+// The documents of the run, found again by name or by file in constant time, and
+// the views that carry each ID, so that no line walks all documents or windows.
+class CShownDocuments {
+public:
+    ShownDocument* Find(const std::string& key, const std::optional<FileIdentity>& id) const {
+        if (const auto it = m_byPath.find(key); it != m_byPath.end()) return it->second;
+        if (id)
+            if (const auto it = m_byId.find(*id); it != m_byId.end()) return it->second;
+        return nullptr;
+    }
+    ShownDocument* Add(std::unique_ptr<ShownDocument> d, const std::optional<FileIdentity>& id) {
+        ShownDocument* p = d.get();
+        m_byPath.emplace(p->path, p);
+        if (id) m_byId.emplace(*id, p);
+        m_docs.push_back(std::move(d));
+        return p;
+    }
+    void AddView(ShownDocument& d, uint64_t nId) {
+        d.views.push_back(nId);
+        ++m_views[nId];
+    }
+    void SetViewId(ShownDocument& d, size_t nView, uint64_t nId) {
+        if (--m_views[d.views[nView]] == 0) m_views.erase(d.views[nView]);
+        d.views[nView] = nId;
+        ++m_views[nId];
+    }
+    bool HasView(uint64_t nId) const { return m_views.count(nId) != 0; }
+
+private:
+    std::vector<std::unique_ptr<ShownDocument>> m_docs;
+    std::unordered_map<std::string, ShownDocument*> m_byPath;
+    std::unordered_map<FileIdentity, ShownDocument*, IdentityHash> m_byId;
+    std::unordered_map<uint64_t, int> m_views;
+};
+
 int RunShow(const OpenArgs& open, const std::string& workspacePath) {
     const std::string workspace = AbsolutePath(workspacePath);
     CWorkspaceReader reader;
@@ -73,10 +116,12 @@ int RunShow(const OpenArgs& open, const std::string& workspacePath) {
         PrintMessage(ProcessingErrorText(workspace, nError));
         return kExitFailure;
     }
-    std::vector<std::unique_ptr<ShownDocument>> docs;
+    CShownDocuments docs;
     ShownDocument* pDoc = nullptr;
     size_t w = 0;
     int n = 0; // panes of a split window seen so far; FILE_OPEN does not reset it
+    bool bKeyword = false;
+    bool bFailedDocument = false;
     // Views made by the run get IDs no stored window has in practice.
     uint64_t nNextFreshId = UINT64_MAX;
     COutput out;
@@ -90,19 +135,16 @@ int RunShow(const OpenArgs& open, const std::string& workspacePath) {
             return kExitFailure;
         }
         const WorkspaceLine ws = ParseWorkspaceLine(line);
+        bKeyword = bKeyword || ws.m_bKeyword;
         switch (ws.m_eKind) {
         case WorkspaceLine::kFileOpen: {
             pDoc = nullptr;
             if (!ws.m_bHasPath) break;
             const std::string path = ResolveRelativePath(workspace, ws.m_fileOpen.m_path);
             const std::string key = AbsolutePath(path);
-            FileIdentity id;
-            const bool bId = PathIdentity(key, id);
-            for (auto& d : docs) {
-                FileIdentity other;
-                if (d->path == key || (bId && PathIdentity(d->path, other) && other == id))
-                    pDoc = d.get();
-            }
+            std::optional<FileIdentity> id;
+            if (FileIdentity fid; PathIdentity(key, fid)) id = fid;
+            pDoc = docs.Find(key, id);
             out.Put("open \"");
             out.Put(Slashed(key));
             if (!pDoc) {
@@ -112,9 +154,10 @@ int RunShow(const OpenArgs& open, const std::string& workspacePath) {
                 d->file = OpenFile(open, path, nExit);
                 if (d->file.pDoc) {
                     d->path = key;
-                    d->views.push_back(nNextFreshId--);
-                    pDoc = d.get();
-                    docs.push_back(std::move(d));
+                    pDoc = docs.Add(std::move(d), id);
+                    docs.AddView(*pDoc, nNextFreshId--);
+                } else {
+                    bFailedDocument = true;
                 }
             }
             w = 0;
@@ -140,16 +183,13 @@ int RunShow(const OpenArgs& open, const std::string& workspacePath) {
             size_t nView = 0;
             if (w == 0) {
                 if (win.m_nSplitter) ++n;
-            } else if (win.m_nSplitter && ++n == 2) {
-                // The second pane of a split window: the lower pane is a new view.
-                n = 0;
-                pDoc->views.push_back(nNextFreshId--);
-                nView = pDoc->views.size() - 1;
             } else {
-                pDoc->views.push_back(nNextFreshId--);
+                // The second pane of a split window is a new view as well.
+                if (win.m_nSplitter && ++n == 2) n = 0;
+                docs.AddView(*pDoc, nNextFreshId--);
                 nView = pDoc->views.size() - 1;
             }
-            if (win.m_nId) pDoc->views[nView] = *win.m_nId;
+            if (win.m_nId) docs.SetViewId(*pDoc, nView, *win.m_nId);
             ++w;
             out.Put("window id=");
             PutOptional(out, win.m_nId);
@@ -200,12 +240,8 @@ int RunShow(const OpenArgs& open, const std::string& workspacePath) {
             break;
         }
         case WorkspaceLine::kActiveView: {
-            if (!ws.m_nActiveId) break;
-            const bool bFound = std::any_of(docs.begin(), docs.end(), [&](const auto& d) {
-                return std::find(d->views.begin(), d->views.end(), *ws.m_nActiveId) !=
-                       d->views.end();
-            });
-            if (!bFound) break;
+            // Any document's view, whatever became of the last FILE_OPEN.
+            if (!ws.m_nActiveId || !docs.HasView(*ws.m_nActiveId)) break;
             out.Put("active ");
             out.PutNumber(*ws.m_nActiveId);
             out.Put('\n');
@@ -215,17 +251,31 @@ int RunShow(const OpenArgs& open, const std::string& workspacePath) {
             break;
         }
     }
-    return kExitOk;
+    out.Flush();
+    if (IsForeignToWorkspace(reader.BytesRead(), bKeyword)) {
+        PrintMessage(FormatString(IDS_NOT_A_WORKSPACE, PathToAnsi(workspace).c_str()));
+        return kExitFailure;
+    }
+    // Each document that failed has given its own message.
+    return bFailedDocument ? kExitFailure : kExitOk;
 }
 
 int RunNew(const OpenArgs& open, const std::optional<std::string>& script,
            const std::string& outPath, const std::vector<std::string>& files) {
     std::vector<std::string> paths;
+    std::unordered_set<std::string> seen;
     for (const std::string& file : files) {
         const std::string abs = AbsolutePath(file);
-        if (std::find(paths.begin(), paths.end(), abs) == paths.end()) paths.push_back(abs);
+        if (seen.insert(abs).second) paths.push_back(abs);
     }
     const std::string workspace = AbsolutePath(outPath);
+    // Names the workspace cannot hold are refused before any file is read.
+    for (const std::string& path : paths) {
+        if (const auto refusal = WorkspacePathRefusal(path, MakeRelativePath(workspace, path))) {
+            PrintMessage(*refusal);
+            return kExitFailure;
+        }
+    }
     std::string text;
     uint64_t k = 0;
     for (const std::string& path : paths) {
@@ -237,11 +287,6 @@ int RunNew(const OpenArgs& open, const std::optional<std::string>& script,
         CTervikDoc& doc = *f.pDoc;
         WsFileOpen fo;
         fo.m_path = MakeRelativePath(workspace, path);
-        // The workspace is 8-bit text: a name it cannot hold is reported, not changed.
-        if (std::string text8; !PathToFileText(fo.m_path, text8)) {
-            PrintMessage(FormatString(IDS_PATH_NOT_ANSI, PathToAnsi(path).c_str()));
-            return kExitFailure;
-        }
         fo.m_md5 = doc.GetDigest();
         if (doc.m_nFixedSize != 0) fo.m_nRecSize = doc.m_nFixedSize;
         fo.m_nTab = doc.m_nTabSize;
@@ -261,12 +306,13 @@ int RunNew(const OpenArgs& open, const std::optional<std::string>& script,
     }
     text += WorkspaceActiveLine(1);
 
+    // The old workspace is replaced only by a whole new one; a failed write leaves it
+    // as it was and takes its temporary file away.
     CWorkspaceWriter writer;
-    bool bCreated = writer.Create(workspace);
-    if (bCreated && writer.Put(text) && writer.Close()) return kExitOk;
-    PrintMessage(ProcessingErrorText(workspace, writer.LastError()));
-    // A half-written workspace would load as a partial one.
-    if (bCreated) std::remove(workspace.c_str());
+    if (writer.Create(workspace) && writer.Put(text) && writer.Commit()) return kExitOk;
+    PrintMessage(ProcessingErrorText(writer.TempPath().empty() ? workspace : writer.TempPath(),
+                                     writer.LastError()));
+    writer.Discard();
     return kExitFailure;
 }
 

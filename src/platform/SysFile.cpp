@@ -129,6 +129,35 @@ bool CSysFile::Create(const std::string& path) {
     return true;
 }
 
+bool CSysFile::CreateNew(const std::string& path, const std::string& modelPath) {
+    Close();
+    m_nLastError = 0;
+    if (path.empty() || path.find('\0') != std::string::npos) {
+        m_nLastError = ENOENT;
+        return false;
+    }
+    const int fd =
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd < 0) return Fail();
+    struct stat st {};
+    if (!modelPath.empty() && ::stat(modelPath.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+        ::fchmod(fd, st.st_mode & 07777);
+        if (::fchown(fd, st.st_uid, st.st_gid) != 0) {
+            // Only root may give a file away; others keep it as their own.
+        }
+    }
+    m_fd = fd;
+    return true;
+}
+
+bool CSysFile::Sync() {
+    if (m_fd < 0) {
+        m_nLastError = EBADF;
+        return false;
+    }
+    return ::fsync(m_fd) == 0 || Fail();
+}
+
 void CSysFile::Close() {
     if (m_fd >= 0) {
         ::close(m_fd);

@@ -4,15 +4,17 @@
 
 namespace tervik {
 
-CBusyProgress::CBusyProgress(CTervikDoc& doc) : m_doc(doc), m_busy(doc.Host()) {}
+CBusyProgress::CBusyProgress(CTervikDoc& doc) : CBusyProgress(doc.Host()) {}
+
+CBusyProgress::CBusyProgress(IDocumentHost& host) : m_host(host), m_busy(host) {}
 
 CBusyProgress::~CBusyProgress() {
-    if (m_bBar) m_doc.Host().RemoveProgressBar();
+    if (m_bBar) m_host.RemoveProgressBar();
 }
 
 bool CBusyProgress::Step(int nPermille) {
-    if (EscapePressed(m_doc)) return false;
-    IDocumentHost& host = m_doc.Host();
+    if (EscapePressed(m_host)) return false;
+    IDocumentHost& host = m_host;
     if (!m_bBar) {
         PixelRect rc;
         if (host.GetMessagePaneRect(rc)) {

@@ -5,15 +5,18 @@
 
 #include "search/RawScan.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace tervik {
 
 class CTervikDoc;
+class IDocumentHost;
 
 class CBusyProgress {
 public:
     explicit CBusyProgress(CTervikDoc& doc);
+    explicit CBusyProgress(IDocumentHost& host);
     ~CBusyProgress();
     CBusyProgress(const CBusyProgress&) = delete;
     CBusyProgress& operator=(const CBusyProgress&) = delete;
@@ -21,11 +24,13 @@ public:
     // Shows nPermille of 1000; false when Escape was pressed.
     bool Step(int nPermille);
     bool Step(uint64_t nDone, uint64_t nTotal) {
-        return Step(nTotal ? static_cast<int>(nDone * 1000 / nTotal) : 0);
+        return Step(nTotal ? static_cast<int>(std::min(nDone, nTotal) * 1000 / nTotal) : 0);
     }
+    // Work that showed a bar of its own took it away: the next step shows it again.
+    void ShowAgain() { m_bBar = false; }
 
 private:
-    CTervikDoc& m_doc;
+    IDocumentHost& m_host;
     CBusyGuard m_busy;
     bool m_bBar = false;
 };

@@ -16,7 +16,10 @@ constexpr uint32_t kScanWindow = 65536;
 } // namespace
 
 bool EscapePressed(CTervikDoc& doc) {
-    IDocumentHost& host = doc.Host();
+    return EscapePressed(doc.Host());
+}
+
+bool EscapePressed(IDocumentHost& host) {
     // Every few dozen polls the host may serve its window (it keeps to ~50 ms), so
     // the Escape key reaches the flag and the window stays painted.
     static thread_local uint32_t s_nPolls = 0;

@@ -16,6 +16,7 @@ class CTervikDoc;
 class IDocumentHost;
 
 bool EscapePressed(CTervikDoc& doc);
+bool EscapePressed(IDocumentHost& host);
 
 // The wait cursor (and Escape counting) for the lifetime of the guard.
 class CBusyGuard {

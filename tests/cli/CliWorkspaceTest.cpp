@@ -109,7 +109,8 @@ TEST_F(CliWorkspace, ShowActsAsTheLoader) {
         "ACTIVE_VIEW ID=9\n"
         "ACTIVE_VIEW ID=8\n");
     const auto r = Run({"show", ws});
-    ASSERT_EQ(r.nExitCode, 0) << r.err;
+    // missing.log could not be opened: everything is still shown, and the run fails.
+    ASSERT_EQ(r.nExitCode, 1) << r.err;
     const std::string path = m_dirPath + "/a.log";
     EXPECT_EQ(r.out, Slashed("open \"" + path +
                              "\" ok digest=same\n"
@@ -143,6 +144,15 @@ TEST_F(CliWorkspace, Failures) {
     const auto r = Run({"new", m_dirPath + "/w.tervik", m_dirPath + "/none.log"});
     EXPECT_EQ(r.nExitCode, 1);
     EXPECT_FALSE(std::filesystem::exists(m_dir.Path() / "w.tervik"));
+    // A name with a double quote cannot be written; the old workspace stays.
+    const std::string old = m_dir.Write("old.tervik", "ACTIVE_VIEW ID=1\r\n");
+    const auto q = Run({"new", old, m_dir.Write("a\"b.log", "x\n")});
+    EXPECT_EQ(q.nExitCode, 1);
+    EXPECT_NE(q.err.find("Anführungszeichen"), std::string::npos) << q.err;
+    EXPECT_EQ(test::ReadWholeFile(old), "ACTIVE_VIEW ID=1\r\n");
+    // A file without one workspace line is not shown as an empty workspace.
+    EXPECT_EQ(Run({"show", m_dir.Write("victim.log", "Zeile\n")}).nExitCode, 1);
+    EXPECT_EQ(Run({"show", m_dir.Write("leer.tervik", "")}).nExitCode, 0);
 }
 
 } // namespace

@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -23,6 +24,7 @@
 #include <QStyle>
 #include <QStyleOptionToolBar>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -59,6 +61,40 @@ protected:
         return QString("Orv's File-Viewer - %1").arg(pszName);
     }
 };
+
+TEST_F(WindowsAndBarsTest, WindowMenuListsNineWindowsAndTheRestInAList) {
+    ASSERT_TRUE(Start({QString::fromStdString(Log("a.log", 50))}));
+    for (int i = 1; i < 12; ++i)
+        Frame().Action(ID_WINDOW_NEW)->trigger();
+    Frame().MdiArea()->setActiveSubWindow(Frames()[0]);
+    Settle();
+    QMenu* pMenu = OpenMenu("&Fenster");
+    ASSERT_NE(pMenu, nullptr);
+    const QStringList entries = WindowEntries(pMenu);
+    ASSERT_EQ(entries.size(), 10);
+    EXPECT_EQ(entries[0], "*&1 a.log:1");
+    EXPECT_EQ(entries[8], "&9 a.log:9");
+    EXPECT_EQ(entries[9], "&Weitere Fenster...");
+    // The list opens on the active window; End and Enter choose the last one.
+    QString shownTitle;
+    int nRows = 0;
+    QTimer::singleShot(0, &Frame(), [&] {
+        QWidget* pDialog = QApplication::activeModalWidget();
+        auto* pList = pDialog ? pDialog->findChild<QListWidget*>("windowList") : nullptr;
+        if (!pList) return;
+        shownTitle = pDialog->windowTitle();
+        nRows = pList->count();
+        QTest::keyClick(pList, Qt::Key_End);
+        QTest::keyClick(pList, Qt::Key_Return);
+    });
+    QAction* pMore = pMenu->actions().back();
+    QTest::mouseClick(pMenu, Qt::LeftButton, {}, pMenu->actionGeometry(pMore).center());
+    Settle();
+    EXPECT_EQ(shownTitle, QString::fromUtf8("Fenster auswählen"));
+    EXPECT_EQ(nRows, 12);
+    EXPECT_EQ(Frame().MdiArea()->currentSubWindow(), Frames()[11]);
+    EXPECT_EQ(Frames()[11]->windowTitle(), QString("a.log:12"));
+}
 
 TEST_F(WindowsAndBarsTest, NewWindowsFillMostOfTheAreaAndCascadeKeepsTheirSize) {
     ASSERT_TRUE(Start({QString::fromStdString(Log("a.log", 50))}));

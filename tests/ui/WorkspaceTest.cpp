@@ -7,6 +7,8 @@
 #include "document/TervikDoc.h"
 #include "framework/CommandIds.h"
 #include "framework/ui/FileDialogs.h"
+#include "platform/SysError.h"
+#include "platform/SysFile.h"
 #include "ui/ShellFixture.h"
 #include "views/ui/TervikView.h"
 
@@ -15,6 +17,8 @@
 #include <QMdiSubWindow>
 #include <QSplitter>
 #include <QTest>
+#include <QTimer>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <tuple>
@@ -292,17 +296,28 @@ TEST_F(WorkspaceTest, FailuresAreReported) {
     SaveAs(m_dir.File("nirgends/w.tervik"));
     ASSERT_EQ(m_messages.size(), 1u);
     EXPECT_EQ(m_messages[0].find("gel\xf6schet"), std::string::npos);
-    // A full disk after the file was created: the half-written file may be deleted.
-    const std::string full = m_dir.File("voll.tervik");
-    std::filesystem::create_symlink("/dev/full", full);
-    m_messages.clear();
-    m_nMessageAnswer = IDYES;
-    SaveAs(full);
-    m_nMessageAnswer = IDOK;
-    ASSERT_EQ(m_messages.size(), 1u);
-    EXPECT_NE(m_messages[0].find("gel\xf6schet"), std::string::npos) << m_messages[0];
-    EXPECT_FALSE(std::filesystem::is_symlink(full));
-    EXPECT_TRUE(std::filesystem::exists("/dev/full"));
+    // A full disk after the file was created: the old workspace stays whole, and the
+    // half-written temporary file beside it may be deleted (or kept).
+    for (const int nAnswer : {IDYES, IDNO}) {
+        const std::string full = m_dir.Write("voll.tervik", "ACTIVE_VIEW ID=1\r\n");
+        CSysFile::SetWriteFailureHook([](size_t) { return kErrDiskFull; });
+        m_messages.clear();
+        m_nMessageAnswer = nAnswer;
+        SaveAs(full);
+        CSysFile::SetWriteFailureHook({});
+        m_nMessageAnswer = IDOK;
+        ASSERT_EQ(m_messages.size(), 1u);
+        EXPECT_NE(m_messages[0].find("gel\xf6schet"), std::string::npos) << m_messages[0];
+        EXPECT_EQ(test::ReadWholeFile(full), "ACTIVE_VIEW ID=1\r\n");
+        size_t nTemp = 0;
+        for (const auto& e : std::filesystem::directory_iterator(m_dir.Path()))
+            if (e.path().filename().string().rfind(".voll.tervik", 0) == 0) {
+                ++nTemp;
+                EXPECT_NE(m_messages[0].find(e.path().string()), std::string::npos);
+                std::filesystem::remove(e.path());
+            }
+        EXPECT_EQ(nTemp, nAnswer == IDYES ? 0u : 1u);
+    }
     // A workspace naming a file that is gone: its lines are skipped, the next file opens.
     m_messages.clear();
     Run(ID_WORKSPACE_CLOSE);
@@ -347,6 +362,79 @@ TEST_F(WorkspaceTest, AWorkspaceOnTheCommandLineIsLoadedAndKeepsItsWindowStates)
     EXPECT_TRUE(Frames()[0]->isMaximized());
     Frames()[0]->showNormal();
     EXPECT_EQ(Frames()[0]->geometry(), QRect(2, 1, 200, 100));
+}
+
+TEST_F(WorkspaceTest, WhatIsNoWorkspaceIsRefusedAndNeverWrittenOver) {
+    const std::string victim = m_dir.Write("victim.log", "2026-12-07 Start\r\nZeile 2\r\n");
+    std::filesystem::create_directory(m_dir.Path() / "x.tervik");
+    const std::string locked = m_dir.Write("gesperrt.tervik", "FILE_OPEN \"./a.log\"\r\n");
+    const std::string empty = m_dir.Write("leer.tervik", "");
+    CSysFile::SetOpenFailureHook([locked](const std::string& path, bool) -> uint32_t {
+        return path == locked ? EACCES : 0;
+    });
+    struct Case {
+        std::string path;
+        const char* pszMessage; // the start of the one message; null: none
+    };
+    for (const Case& c : {Case{victim, "Die Datei '"}, Case{m_dir.File("x.tervik"), "Verarbeitung"},
+                          Case{locked, "Verarbeitung"}, Case{empty, nullptr}}) {
+        SCOPED_TRACE(c.path);
+        ASSERT_TRUE(Start({QString::fromStdString(Log("a.log", 5))}));
+        m_messages.clear();
+        OpenWorkspace(c.path);
+        const bool bRefused = c.pszMessage != nullptr;
+        ASSERT_EQ(m_messages.size(), bRefused ? 1u : 0u);
+        if (bRefused) {
+            EXPECT_EQ(m_messages[0].rfind(c.pszMessage, 0), 0u) << m_messages[0];
+        }
+        // A refused file is not the open workspace: nothing can save over it.
+        EXPECT_EQ(m_app->m_workspace, bRefused ? "" : c.path);
+        EXPECT_EQ(Frame().UpdateCommand(ID_WORKSPACE_CLOSE).m_bEnabled, !bRefused);
+        ASSERT_NE(m_app->OpenDocumentFile(Log("b.log", 3)), nullptr);
+        m_nMessageAnswer = IDYES;
+        Run(ID_WORKSPACE_CLOSE);
+        Stop();
+        m_nMessageAnswer = IDOK;
+        EXPECT_EQ(test::ReadWholeFile(victim), "2026-12-07 Start\r\nZeile 2\r\n");
+        EXPECT_EQ(test::ReadWholeFile(locked), "FILE_OPEN \"./a.log\"\r\n");
+    }
+    CSysFile::SetOpenFailureHook({});
+}
+
+TEST_F(WorkspaceTest, ANameWithAQuoteIsRefused) {
+    ASSERT_TRUE(Start({QString::fromStdString(m_dir.Write("a\"b.log", "x\r\n"))}));
+    const std::string ws = m_dir.File("q.tervik");
+    SaveAs(ws);
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_NE(m_messages[0].find("Anf\xfchrungszeichen"), std::string::npos) << m_messages[0];
+    EXPECT_FALSE(std::filesystem::exists(ws));
+}
+
+TEST_F(WorkspaceTest, ActiveViewAfterADocumentThatFailedToOpen) {
+    Log("a.log", 10);
+    const std::string ws = m_dir.Write("act.tervik", "FILE_OPEN \"./a.log\"\r\nWINDOWS ID=5\r\n"
+                                                     "WINDOWS ID=6\r\nFILE_OPEN \"./weg.log\"\r\n"
+                                                     "ACTIVE_VIEW ID=5\r\n");
+    ASSERT_TRUE(Start({QString::fromStdString(ws)}));
+    Settle();
+    ASSERT_EQ(Frames().size(), 2);
+    ASSERT_NE(Frame().ActiveView(), nullptr);
+    EXPECT_EQ(Frame().ActiveView()->m_nViewId, 5u);
+}
+
+TEST_F(WorkspaceTest, EscapeStopsLoadingAndKeepsWhatWasRebuilt) {
+    Log("a.log", 10);
+    std::string text = "FILE_OPEN \"./a.log\"\r\n";
+    for (int i = 0; i < 300; ++i)
+        text += "WINDOWS ID=" + std::to_string(i + 1) + "\r\n";
+    const std::string ws = m_dir.Write("lang.tervik", text);
+    ASSERT_TRUE(Start());
+    // The key arrives while the workspace loads, as a person presses it.
+    QTimer::singleShot(0, &Frame(), [this] { QTest::keyClick(&Frame(), Qt::Key_Escape); });
+    OpenWorkspace(ws);
+    EXPECT_LT(Frames().size(), 300);
+    EXPECT_TRUE(m_app->m_workspace.empty());
+    EXPECT_EQ(Frame().GetMessageText(), "Das Laden des Arbeitsplatzes wurde abgebrochen.");
 }
 
 } // namespace

@@ -33,9 +33,9 @@ CChildFrame::~CChildFrame() {
     delete m_pSplitter;
     m_pSplitter = nullptr;
     m_pActive = nullptr;
-    // The other windows on the document are numbered anew.
-    if (CMainFrame* pMain = CTervikApp::Instance()->MainFrame()) pMain->UpdateWindowTitles(this);
+    // The other windows on the document are numbered anew there.
     CTervikApp::Instance()->FrameDestroyed(this);
+    if (CMainFrame* pMain = CTervikApp::Instance()->MainFrame()) pMain->UpdateFrameTitle();
 }
 
 QString CChildFrame::DocumentName() const {

@@ -17,23 +17,28 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
-#include <QIcon>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <cstdio>
 
@@ -616,23 +621,11 @@ void CMainFrame::PlaceNewWindow(CChildFrame* pFrame) {
     pFrame->setGeometry(QRect(pos, QSize(nWidth, nHeight)));
 }
 
-void CMainFrame::UpdateWindowTitles(const CChildFrame* pGoing) {
-    std::vector<std::pair<CTervikDoc*, std::vector<CChildFrame*>>> docs;
-    for (QMdiSubWindow* pSub : m_pMdiArea->subWindowList(QMdiArea::CreationOrder)) {
-        if (pSub == pGoing) continue;
-        auto* pFrame = qobject_cast<CChildFrame*>(pSub);
-        if (!pFrame) continue;
-        auto it = std::find_if(docs.begin(), docs.end(),
-                               [&](const auto& d) { return d.first == &pFrame->GetDocument(); });
-        if (it == docs.end()) it = docs.insert(docs.end(), {&pFrame->GetDocument(), {}});
-        it->second.push_back(pFrame);
-    }
-    for (const auto& [pDoc, frames] : docs) {
-        for (size_t i = 0; i < frames.size(); ++i) {
-            const QString name = frames[i]->DocumentName();
-            frames[i]->setWindowTitle(frames.size() == 1 ? name
-                                                         : QString("%1:%2").arg(name).arg(i + 1));
-        }
+void CMainFrame::NumberWindows(const std::vector<CChildFrame*>& frames, size_t nFrom) {
+    for (size_t i = nFrom; i < frames.size(); ++i) {
+        const QString name = frames[i]->DocumentName();
+        frames[i]->setWindowTitle(frames.size() == 1 ? name
+                                                     : QString("%1:%2").arg(name).arg(i + 1));
     }
     UpdateFrameTitle();
 }
@@ -685,22 +678,64 @@ void CMainFrame::RefreshWindowList() {
     if (windows.isEmpty()) return;
     m_pWindowMenu->addSeparator()->setProperty("window", true);
     QMdiSubWindow* pCurrent = m_pMdiArea->currentSubWindow();
-    for (int i = 0; i < windows.size(); ++i) {
+    // The first nine, chosen by their digit; the rest through a list, so that a
+    // workspace with thousands of windows does not make the menu endless.
+    constexpr qsizetype kListed = 9;
+    for (qsizetype i = 0; i < std::min(kListed, windows.size()); ++i) {
         QString title = windows[i]->windowTitle();
         title.replace('&', "&&");
-        // The first nine are chosen by their digit.
-        const QString number = i < 9 ? QString("&%1").arg(i + 1) : QString::number(i + 1);
-        QAction* pAction = m_pWindowMenu->addAction(number + ' ' + title);
+        QAction* pAction = m_pWindowMenu->addAction(QString("&%1 %2").arg(i + 1).arg(title));
         pAction->setProperty("window", true);
         pAction->setCheckable(true);
         pAction->setChecked(windows[i] == pCurrent);
         QPointer<QMdiSubWindow> pWindow = windows[i];
-        connect(pAction, &QAction::triggered, this, [this, pWindow] {
-            if (!pWindow) return;
-            if (pWindow->isMinimized()) pWindow->showNormal();
-            m_pMdiArea->setActiveSubWindow(pWindow);
-        });
+        connect(pAction, &QAction::triggered, this, [this, pWindow] { ActivateWindow(pWindow); });
     }
+    if (windows.size() > kListed) {
+        QAction* pMore = m_pWindowMenu->addAction(FromAnsi(LoadString(IDS_MORE_WINDOWS)));
+        pMore->setProperty("window", true);
+        connect(pMore, &QAction::triggered, this, &CMainFrame::ChooseWindow);
+    }
+}
+
+void CMainFrame::ActivateWindow(QMdiSubWindow* pWindow) {
+    if (!pWindow) return;
+    if (pWindow->isMinimized()) pWindow->showNormal();
+    m_pMdiArea->setActiveSubWindow(pWindow);
+}
+
+void CMainFrame::ChooseWindow() {
+    const QList<QMdiSubWindow*> windows = m_pMdiArea->subWindowList(QMdiArea::CreationOrder);
+    QDialog dialog(this);
+    dialog.setObjectName("chooseWindow");
+    dialog.setWindowTitle(FromAnsi(LoadString(IDS_CHOOSE_WINDOW_TITLE)));
+    auto* pLayout = new QVBoxLayout(&dialog);
+    auto* pLabel = new QLabel(FromAnsi(LoadString(IDS_CHOOSE_WINDOW_PROMPT)), &dialog);
+    pLayout->addWidget(pLabel);
+    auto* pList = new QListWidget(&dialog);
+    pList->setObjectName("windowList");
+    pLabel->setBuddy(pList);
+    pList->setUniformItemSizes(true);
+    QMdiSubWindow* pCurrent = m_pMdiArea->currentSubWindow();
+    for (QMdiSubWindow* pSub : windows) {
+        pList->addItem(pSub->windowTitle());
+        if (pSub == pCurrent) pList->setCurrentRow(pList->count() - 1);
+    }
+    if (pList->currentRow() < 0) pList->setCurrentRow(0);
+    pLayout->addWidget(pList);
+    auto* pButtons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    pButtons->button(QDialogButtonBox::Ok)->setText("OK");
+    pButtons->button(QDialogButtonBox::Cancel)->setText("Abbrechen");
+    connect(pButtons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(pButtons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    connect(pList, &QListWidget::itemActivated, &dialog, &QDialog::accept);
+    pLayout->addWidget(pButtons);
+    pList->setFocus();
+    // Windows may close while the list is open; only one still there is activated.
+    QList<QPointer<QMdiSubWindow>> guarded(windows.begin(), windows.end());
+    if (dialog.exec() != QDialog::Accepted) return;
+    const int nRow = pList->currentRow();
+    if (nRow >= 0 && nRow < guarded.size()) ActivateWindow(guarded[nRow]);
 }
 
 QAction* CMainFrame::ToolBarAction(unsigned nId) const {
@@ -1017,7 +1052,8 @@ void CMainFrame::AddOpenDocument(CTervikDoc* pDoc) {
 }
 
 void CMainFrame::RemoveOpenDocument(CTervikDoc* pDoc) {
-    for (uint32_t i = 0; i < m_pOpenDocuments->Count(); ++i) {
+    // From the end: closing everything goes from the newest document back.
+    for (uint32_t i = m_pOpenDocuments->Count(); i-- > 0;) {
         if (*m_pOpenDocuments->AtAs<CTervikDoc*>(i) == pDoc) {
             m_pOpenDocuments->Remove(i, 1);
             return;

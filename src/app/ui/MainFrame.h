@@ -16,8 +16,10 @@
 #include "views/ui/TervikView.h"
 #include <map>
 #include <memory>
+#include <vector>
 
 class QComboBox;
+class QMdiSubWindow;
 class QLabel;
 class QMdiArea;
 class QMenu;
@@ -92,9 +94,9 @@ public:
     // Size and place of a new document window: most of the area, cascaded from
     // the active one.
     void PlaceNewWindow(CChildFrame* pFrame);
-    // Titles "name", or "name:1", "name:2" while a document has several windows;
-    // pGoing is a window being destroyed.
-    void UpdateWindowTitles(const CChildFrame* pGoing = nullptr);
+    // Titles "name", or "name:1", "name:2" while a document has several windows:
+    // frames are the document's windows, oldest first; those from nFrom on change.
+    void NumberWindows(const std::vector<CChildFrame*>& frames, size_t nFrom);
     // "Orv's File-Viewer - name" of the active document.
     void UpdateFrameTitle();
     QMenu* WindowMenu() const { return m_pWindowMenu; }
@@ -127,6 +129,9 @@ private:
     void CreateStatusBar();
     void UpdateToolBarButtons();
     void RefreshWindowList();
+    // "Weitere Fenster...": every document window in a list to choose from.
+    void ChooseWindow();
+    void ActivateWindow(QMdiSubWindow* pWindow);
     // One entry per bookmark, at most eight: 32829 ff. added or removed as needed.
     void RefreshBookmarkList();
     void OnSubWindowActivated();

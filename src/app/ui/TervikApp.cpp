@@ -36,8 +36,6 @@ CTervikApp* CTervikApp::s_pInstance = nullptr;
 
 namespace {
 constexpr size_t kRecentFiles = 8;
-// Frames per document: the document closes with its last frame.
-std::map<CTervikDoc*, int> g_frameCount;
 } // namespace
 
 CTervikApp::CTervikApp() {
@@ -183,15 +181,25 @@ CTervikDoc* CTervikApp::OpenDocumentFile(const std::string& path, bool bRecent) 
         return nullptr;
     }
     m_openKeys[pDoc] = key;
+    m_docsByKey.emplace(key, pDoc);
     if (bRecent) AddToRecentFileList(full);
     CreateFrame(*pDoc);
     return pDoc;
 }
 
 CTervikDoc* CTervikApp::FindOpenDocument(const std::string& resolvedPath) const {
-    for (const auto& [pDoc, key] : m_openKeys)
-        if (key == resolvedPath) return pDoc;
-    return nullptr;
+    const auto it = m_docsByKey.find(resolvedPath);
+    return it == m_docsByKey.end() ? nullptr : it->second;
+}
+
+bool CTervikApp::IsOpenDocument(const CTervikDoc* pDoc) const {
+    return m_frames.count(pDoc) != 0;
+}
+
+const std::vector<CChildFrame*>& CTervikApp::FramesOf(const CTervikDoc& doc) const {
+    static const std::vector<CChildFrame*> none;
+    const auto it = m_frames.find(&doc);
+    return it == m_frames.end() ? none : it->second;
 }
 
 void CTervikApp::ActivateDocument(CTervikDoc& doc) {
@@ -203,8 +211,7 @@ void CTervikApp::ActivateDocument(CTervikDoc& doc) {
         return pFrame && &pFrame->GetDocument() == &doc ? pFrame : nullptr;
     };
     CChildFrame* pFound = shows(pArea->activeSubWindow());
-    for (QMdiSubWindow* pSub : pArea->subWindowList())
-        if (!pFound) pFound = shows(pSub);
+    if (!pFound && !FramesOf(doc).empty()) pFound = FramesOf(doc).front();
     if (!pFound) return;
     if (pFound->isMinimized()) pFound->showNormal();
     pArea->setActiveSubWindow(pFound);
@@ -215,20 +222,32 @@ CChildFrame* CTervikApp::CreateFrame(CTervikDoc& doc) {
     auto* pFrame = new CChildFrame(doc);
     m_pMainFrame->MdiArea()->addSubWindow(pFrame);
     m_pMainFrame->PlaceNewWindow(pFrame);
-    m_pMainFrame->UpdateWindowTitles();
+    // Only the new window is numbered, and the first one when there are two now.
+    const std::vector<CChildFrame*>& frames = FramesOf(doc);
+    m_pMainFrame->NumberWindows(frames, frames.size() == 2 ? 0 : frames.size() - 1);
     pFrame->show();
     if (CTervikView* pView = pFrame->ActiveView()) pView->setFocus();
     return pFrame;
 }
 
 void CTervikApp::FrameCreated(CChildFrame* pFrame) {
-    ++g_frameCount[&pFrame->GetDocument()];
+    m_frames[&pFrame->GetDocument()].push_back(pFrame);
 }
 
 void CTervikApp::FrameDestroyed(CChildFrame* pFrame) {
     CTervikDoc* pDoc = &pFrame->GetDocument();
-    if (--g_frameCount[pDoc] > 0) return;
-    g_frameCount.erase(pDoc);
+    std::vector<CChildFrame*>& frames = m_frames[pDoc];
+    // Searched from the end: closing all windows goes from the newest back.
+    const auto it = std::find(frames.rbegin(), frames.rend(), pFrame);
+    if (it != frames.rend()) {
+        const size_t nAt = static_cast<size_t>(frames.rend() - it) - 1;
+        frames.erase(frames.begin() + static_cast<ptrdiff_t>(nAt));
+        // The windows after it are numbered anew, the last one left loses its number.
+        if (!frames.empty() && m_pMainFrame)
+            m_pMainFrame->NumberWindows(frames, frames.size() == 1 ? 0 : nAt);
+    }
+    if (!frames.empty()) return;
+    m_frames.erase(pDoc);
     m_follow.erase(pDoc);
     pDoc->OnCloseDocument();
     delete pDoc;
@@ -262,7 +281,10 @@ void CTervikApp::AddDocument(CTervikDoc* pDoc) {
 void CTervikApp::RemoveDocument(CTervikDoc* pDoc) {
     RemoveBookmarksOf(pDoc);
     std::erase(m_documents, pDoc);
-    m_openKeys.erase(pDoc);
+    if (const auto it = m_openKeys.find(pDoc); it != m_openKeys.end()) {
+        m_docsByKey.erase(it->second);
+        m_openKeys.erase(it);
+    }
     if (m_documents.empty()) {
         if (m_pMainFrame) {
             m_pMainFrame->ClearPositionIndicator();
@@ -284,7 +306,8 @@ void CTervikApp::AddToRecentFileList(const std::string& path) {
     std::erase(m_recentFiles, path);
     m_recentFiles.insert(m_recentFiles.begin(), path);
     if (m_recentFiles.size() > kRecentFiles) m_recentFiles.resize(kRecentFiles);
-    m_pSettings->WriteRecentFiles(m_recentFiles);
+    // A workspace writes the list once when it is loaded, not once per file.
+    if (!m_bLoadingWorkspace) m_pSettings->WriteRecentFiles(m_recentFiles);
 }
 
 void CTervikApp::OnOpenRecentFile(int nIndex) {
@@ -469,6 +492,7 @@ void CTervikApp::RemoveProgressBar() {
 }
 
 int CTervikApp::MessageBox(const std::string& text, unsigned nType) {
+    CBusyPump::CInputAllowed input;
     return TervikMessageBox(text, nType, m_pMainFrame.get());
 }
 

@@ -17,10 +17,12 @@
 #include <QObject>
 #include <QStringList>
 #include <QUrl>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class QPrinter;
@@ -57,6 +59,10 @@ public:
     const std::vector<CTervikDoc*>& Documents() const { return m_documents; }
     CMainFrame* MainFrame() const { return m_pMainFrame.get(); }
     CTervikView* FindViewById(uint64_t nId) const;
+    // Whether the document is still open (it has a window).
+    bool IsOpenDocument(const CTervikDoc* pDoc) const;
+    // The windows on a document, oldest first.
+    const std::vector<CChildFrame*>& FramesOf(const CTervikDoc& doc) const;
     void FrameCreated(CChildFrame* pFrame);
     void FrameDestroyed(CChildFrame* pFrame);
     // "Datei verfolgen": per document, off at open; all its windows show the state.
@@ -236,11 +242,12 @@ private:
     void DeleteTempFiles();
     CTervikDoc* FindOpenDocument(const std::string& resolvedPath) const;
     void ActivateDocument(CTervikDoc& doc);
-    // Shows the failure of a workspace file; a half-written one may be deleted.
-    void ReportWorkspaceError(uint32_t nCode, bool bCreated);
+    // Shows the failure of a workspace file; the unfinished temporary file of a
+    // failed save may be deleted.
+    void ReportWorkspaceError(uint32_t nCode, class CWorkspaceWriter* pUnfinished = nullptr);
     // Digests still being computed after a load are compared when they are ready.
     void CheckDigestsLater();
-    std::vector<std::pair<CTervikDoc*, std::string>> m_pendingDigests;
+    std::deque<std::pair<CTervikDoc*, std::string>> m_pendingDigests;
 
     static CTervikApp* s_pInstance;
     std::unique_ptr<CProfile> m_pProfile;
@@ -250,6 +257,9 @@ private:
     std::vector<CTervikDoc*> m_documents;
     // The resolved path of every opened document, for finding it again.
     std::map<CTervikDoc*, std::string> m_openKeys;
+    std::unordered_map<std::string, CTervikDoc*> m_docsByKey;
+    // The windows on each document, oldest first: the document closes with its last.
+    std::unordered_map<const CTervikDoc*, std::vector<CChildFrame*>> m_frames;
     // The documents in follow mode, each with its watcher.
     std::map<const CTervikDoc*, std::unique_ptr<CFollowWatcher>> m_follow;
     std::vector<std::string> m_recentFiles;

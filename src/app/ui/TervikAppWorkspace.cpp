@@ -14,15 +14,20 @@
 #include "platform/CodePage.h"
 #include "platform/SysError.h"
 #include "platform/SysPaths.h"
+#include "search/BusyProgress.h"
 #include "views/ui/TervikView.h"
 
 #include <QGuiApplication>
 #include <QMdiArea>
+#include <QPointer>
+#include <QScopeGuard>
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <set>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace tervik {
 
@@ -128,11 +133,18 @@ void CTervikApp::CloseWorkspace() {
     // Every window goes now, not at the next turn of the event loop: a workspace
     // loaded next may name the same files.
     if (m_pMainFrame) {
-        for (QMdiSubWindow* pSub : m_pMainFrame->MdiArea()->subWindowList()) {
-            pSub->setAttribute(Qt::WA_DeleteOnClose, false);
-            pSub->close();
-            delete pSub;
+        // Newest first, with the area hidden: no window left behind is renumbered or
+        // activated, and the focus does not wander through every other window.
+        QMdiArea* pArea = m_pMainFrame->MdiArea();
+        const QList<QMdiSubWindow*> windows = pArea->subWindowList(QMdiArea::CreationOrder);
+        const bool bVisible = pArea->isVisible();
+        if (bVisible) pArea->hide();
+        for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+            (*it)->setAttribute(Qt::WA_DeleteOnClose, false);
+            (*it)->close();
+            delete *it;
         }
+        if (bVisible) pArea->show();
     }
     m_workspace.clear();
     m_bWorkspaceModified = false;
@@ -140,11 +152,18 @@ void CTervikApp::CloseWorkspace() {
 
 // ------------------------------------------------------------------ errors
 
-void CTervikApp::ReportWorkspaceError(uint32_t nCode, bool bCreated) {
-    std::string text = ProcessingErrorText(m_workspace, nCode);
+void CTervikApp::ReportWorkspaceError(uint32_t nCode, CWorkspaceWriter* pUnfinished) {
+    // A failed save leaves the old workspace alone; what may go is the unfinished
+    // temporary file beside it, which the message names.
+    const bool bCreated = pUnfinished && !pUnfinished->TempPath().empty();
+    std::string text = ProcessingErrorText(bCreated ? pUnfinished->TempPath() : m_workspace, nCode);
     if (nCode == kErrDiskFull || bCreated) {
         text += LoadString(IDS_ASK_DELETE_FILE);
-        if (MessageBox(text, MB_YESNO | MB_ICONHAND) == IDYES) RemoveFile(m_workspace);
+        const bool bDelete = MessageBox(text, MB_YESNO | MB_ICONHAND) == IDYES;
+        if (pUnfinished && bDelete)
+            pUnfinished->Discard();
+        else if (pUnfinished)
+            pUnfinished->Keep();
         return;
     }
     MessageBox(text, MB_OK | MB_ICONHAND);
@@ -154,39 +173,55 @@ void CTervikApp::ReportWorkspaceError(uint32_t nCode, bool bCreated) {
 
 bool CTervikApp::SaveWorkspace() {
     if (m_workspace.empty()) return false;
-    // The workspace is 8-bit text: a name it cannot hold is reported, not changed.
-    for (CTervikDoc* pDoc : m_documents) {
-        std::string text8;
-        if (!pDoc->m_bDeleteOnClose &&
-            !PathToFileText(MakeRelativePath(m_workspace, pDoc->GetPathName()), text8)) {
-            MessageBox(FormatString(IDS_PATH_NOT_ANSI, PathToAnsi(pDoc->GetPathName()).c_str()),
-                       MB_OK | MB_ICONHAND);
+    std::vector<CTervikDoc*> docs;
+    for (CTervikDoc* pDoc : m_documents)
+        if (!pDoc->m_bDeleteOnClose) docs.push_back(pDoc);
+    // A name the file cannot hold is reported, never written changed or unquoted.
+    for (CTervikDoc* pDoc : docs) {
+        const std::string& path = pDoc->GetPathName();
+        if (const auto refusal = WorkspacePathRefusal(path, MakeRelativePath(m_workspace, path))) {
+            MessageBox(*refusal, MB_OK | MB_ICONHAND);
             return false;
         }
     }
     CWaitCursor wait;
-    CWorkspaceWriter out;
-    if (!out.Create(m_workspace)) {
-        ReportWorkspaceError(out.LastError(), false);
-        return false;
-    }
-    std::vector<CTervikDoc*> docs;
-    for (CTervikDoc* pDoc : m_documents)
-        if (!pDoc->m_bDeleteOnClose) docs.push_back(pDoc);
 
     // The digests are computed while the files open; the save waits for those not
-    // yet done, with the window painted and the progress shown per document.
+    // yet done, with the window painted and the progress shown per document. No
+    // file is touched before they are all there.
     BeginBusy();
     PixelRect rc;
     const bool bProgress = docs.size() > 0 && GetMessagePaneRect(rc);
     if (bProgress) ShowProgressBar(rc, static_cast<int>(docs.size()));
-    bool bOk = true;
     int nDone = 0;
     for (CTervikDoc* pDoc : docs) {
         while (!pDoc->IsDigestReady()) {
             CBusyPump::Instance().Pump();
             QThread::msleep(5);
         }
+        if (bProgress) SetProgress(++nDone);
+        ServeBusy();
+    }
+    if (bProgress) RemoveProgressBar();
+    EndBusy();
+
+    // Each bookmark and each view looked at once, not once per document.
+    std::unordered_map<const CTervikDoc*, std::vector<const Bookmark*>> marks;
+    for (const Bookmark& b : m_bookmarks.All())
+        marks[b.m_pDoc].push_back(&b);
+    std::unordered_set<uint64_t> views;
+    for (const auto& [pDoc, frames] : m_frames)
+        for (CChildFrame* pFrame : frames)
+            for (int k = 0; k < pFrame->PaneCount(); ++k)
+                if (CTervikView* pPane = pFrame->Pane(k)) views.insert(pPane->m_nViewId);
+
+    CWorkspaceWriter out;
+    if (!out.Create(m_workspace)) {
+        ReportWorkspaceError(out.LastError(), &out);
+        return false;
+    }
+    bool bOk = true;
+    for (CTervikDoc* pDoc : docs) {
         WsFileOpen f;
         f.m_path = MakeRelativePath(m_workspace, pDoc->GetPathName());
         f.m_md5 = pDoc->GetDigest();
@@ -209,33 +244,27 @@ bool CTervikApp::SaveWorkspace() {
                         nPanes > 1 ? std::optional<int64_t>(pFrame->RowHeight(k)) : std::nullopt));
         }
         AppendSelectRecordLines(*pDoc, m_colours, text);
-        for (const Bookmark& b : m_bookmarks.All()) {
-            if (b.m_pDoc != pDoc) continue;
+        for (const Bookmark* b : marks[pDoc]) {
             WsBookmark wb;
-            wb.m_text = b.m_name;
-            wb.m_nLine = b.m_nLine;
-            wb.m_nColumn = b.m_nColumn;
-            wb.m_nLen = b.m_nLength;
+            wb.m_text = b->m_name;
+            wb.m_nLine = b->m_nLine;
+            wb.m_nColumn = b->m_nColumn;
+            wb.m_nLen = b->m_nLength;
             // A bookmark whose window has closed belongs to no view.
-            wb.m_nViewId = b.m_nViewId && FindViewById(b.m_nViewId) ? b.m_nViewId : 0;
-            wb.m_nFlag = b.m_nFlags;
+            wb.m_nViewId = b->m_nViewId && views.count(b->m_nViewId) ? b->m_nViewId : 0;
+            wb.m_nFlag = b->m_nFlags;
             text += WorkspaceBookmarkLine(wb);
         }
         if (!out.Put(text)) {
             bOk = false;
             break;
         }
-        if (bProgress) SetProgress(++nDone);
-        ServeBusy();
     }
-    if (bProgress) RemoveProgressBar();
-    EndBusy();
     if (bOk && m_pMainFrame)
         if (CTervikView* pView = m_pMainFrame->ActiveView())
             bOk = out.Put(WorkspaceActiveLine(pView->m_nViewId));
-    if (!out.Close()) bOk = false;
-    if (!bOk) {
-        ReportWorkspaceError(out.LastError(), true);
+    if (!bOk || !out.Commit()) {
+        ReportWorkspaceError(out.LastError(), &out);
         return false;
     }
     m_bWorkspaceModified = false;
@@ -244,28 +273,62 @@ bool CTervikApp::SaveWorkspace() {
 
 // ------------------------------------------------------------------ load
 
+namespace {
+
+// The views a workspace's lines name by ID, found in constant time. A view whose ID
+// the loader overwrites keeps a stale entry under the old ID, which lookups skip.
+class CViewIndex {
+public:
+    void Add(CTervikView* pView) { m_views[pView->m_nViewId].emplace_back(pView); }
+    CTervikView* Find(uint64_t nId) {
+        const auto it = m_views.find(nId);
+        if (it == m_views.end()) return nullptr;
+        auto& list = it->second;
+        std::erase_if(list,
+                      [nId](const QPointer<CTervikView>& p) { return !p || p->m_nViewId != nId; });
+        return list.empty() ? nullptr : list.front().data();
+    }
+
+private:
+    std::unordered_map<uint64_t, std::vector<QPointer<CTervikView>>> m_views;
+};
+
+} // namespace
+
 void CTervikApp::LoadWorkspace() {
     if (m_workspace.empty()) return;
     // The path is kept: removing a document that failed to open must not forget
     // the workspace the rest of the file is resolved against.
     const std::string workspace = m_workspace;
-    m_bLoadingWorkspace = true;
+    // A file that fails or is no workspace does not stay the open one: saving would
+    // write over it.
+    auto forget = [this] {
+        m_workspace.clear();
+        m_bWorkspaceModified = false;
+    };
     CWorkspaceReader in;
     uint32_t nError = 0;
     if (!in.Open(workspace, nError)) {
-        m_bLoadingWorkspace = false;
-        ReportWorkspaceError(nError, false);
+        ReportWorkspaceError(nError);
+        forget();
         return;
     }
+    m_bLoadingWorkspace = true;
+    CViewIndex index;
+    for (const auto& [pDoc, frames] : m_frames)
+        for (CChildFrame* pFrame : frames)
+            for (int k = 0; k < pFrame->PaneCount(); ++k)
+                if (CTervikView* pPane = pFrame->Pane(k)) index.Add(pPane);
+    // Documents whose views get their stored state at the end, each once.
+    std::vector<CTervikDoc*> touched;
+    std::unordered_set<CTervikDoc*> touchedSet;
     CTervikDoc* pDoc = nullptr;
     CChildFrame* pFrame = nullptr;
     int nWindow = 0;
     int nSplit = 0;
     int nUpper = 0;
-    auto updateViews = [this](CTervikDoc* p) {
-        if (p && std::find(m_documents.begin(), m_documents.end(), p) != m_documents.end())
-            p->UpdateAllViews(nullptr, HINT_RECORDS_APPENDED);
-    };
+    bool bKeyword = false;
+    bool bStopped = false;
     auto placement = [](CChildFrame& frame, const WsWindow& w) {
         const std::optional<WorkspaceState> state = w.State();
         if (!state || *state == WorkspaceState::kOther) return;
@@ -291,110 +354,157 @@ void CTervikApp::LoadWorkspace() {
 
     std::string line;
     CWorkspaceReader::Result r;
-    while ((r = in.NextLine(line, nError)) == CWorkspaceReader::kLine) {
-        const WorkspaceLine cmd = ParseWorkspaceLine(line);
-        switch (cmd.m_eKind) {
-        case WorkspaceLine::kFileOpen: {
-            updateViews(pDoc);
-            pDoc = nullptr;
-            pFrame = nullptr;
-            nWindow = 0;
-            if (!cmd.m_bHasPath) break;
-            const std::string path = ResolveRelativePath(workspace, cmd.m_fileOpen.m_path);
-            pDoc = OpenDocumentFile(path);
-            if (!pDoc || cmd.m_fileOpen.m_md5.empty()) break;
-            // The digest of a large file may still be in the making: it is compared
-            // when it is ready, so that loading does not wait for it.
-            m_pendingDigests.emplace_back(pDoc, cmd.m_fileOpen.m_md5);
-            break;
-        }
-        case WorkspaceLine::kWindows: {
-            if (!pDoc) break;
-            const WsWindow& w = cmd.m_window;
-            CTervikView* pView = nullptr;
-            if (nWindow == 0) {
-                // The window that opening made (the first one of the document).
-                for (IDocumentView* p : pDoc->Views())
-                    if ((pView = dynamic_cast<CTervikView*>(p))) break;
-                pFrame = pView ? FrameOf(pView) : nullptr;
-                if (pFrame) placement(*pFrame, w);
-                if (w.m_nSplitter) {
-                    ++nSplit;
-                    nUpper = static_cast<int>(std::clamp<int64_t>(*w.m_nSplitter, 0, 100000)) + 2;
+    {
+        // Progress over the file's bytes; Escape stops, and what was rebuilt stays.
+        CBusyProgress progress(*this);
+        // The document area is painted once at the end: with thousands of windows
+        // every paint in between would cost a pass over all of them.
+        QWidget* pArea = m_pMainFrame ? m_pMainFrame->MdiArea() : nullptr;
+        const bool bUpdates = pArea && pArea->updatesEnabled();
+        if (bUpdates) pArea->setUpdatesEnabled(false);
+        const auto restoreUpdates = qScopeGuard([pArea, bUpdates] {
+            if (bUpdates) pArea->setUpdatesEnabled(true);
+        });
+        while ((r = in.NextLine(line, nError)) == CWorkspaceReader::kLine) {
+            if (!progress.Step(in.BytesRead(), in.FileSize())) {
+                bStopped = true;
+                break;
+            }
+            const WorkspaceLine cmd = ParseWorkspaceLine(line);
+            bKeyword = bKeyword || cmd.m_bKeyword;
+            switch (cmd.m_eKind) {
+            case WorkspaceLine::kFileOpen: {
+                pDoc = nullptr;
+                pFrame = nullptr;
+                nWindow = 0;
+                if (!cmd.m_bHasPath) break;
+                const std::string path = ResolveRelativePath(workspace, cmd.m_fileOpen.m_path);
+                pDoc = OpenDocumentFile(path);
+                // Opening showed a bar of its own.
+                progress.ShowAgain();
+                if (!pDoc) break;
+                // A document met for the first time brings its views into the index.
+                if (touchedSet.insert(pDoc).second) {
+                    touched.push_back(pDoc);
+                    for (IDocumentView* p : pDoc->Views())
+                        if (auto* pView = dynamic_cast<CTervikView*>(p)) index.Add(pView);
                 }
-            } else {
-                bool bNewWindow = true;
-                if (w.m_nSplitter) {
-                    ++nSplit;
-                    if (nSplit == 2) {
-                        if (pFrame) pFrame->SplitRows(nUpper);
-                        nSplit = 0;
-                        pView = pFrame ? pFrame->ActiveView() : nullptr;
-                        bNewWindow = false;
-                    } else {
+                if (cmd.m_fileOpen.m_md5.empty()) break;
+                // The digest of a large file may still be in the making: it is compared
+                // when it is ready, so that loading does not wait for it.
+                m_pendingDigests.emplace_back(pDoc, cmd.m_fileOpen.m_md5);
+                break;
+            }
+            case WorkspaceLine::kWindows: {
+                if (!pDoc) break;
+                const WsWindow& w = cmd.m_window;
+                CTervikView* pView = nullptr;
+                if (nWindow == 0) {
+                    // The window that opening made (the first one of the document).
+                    for (IDocumentView* p : pDoc->Views())
+                        if ((pView = dynamic_cast<CTervikView*>(p))) break;
+                    pFrame = pView ? FrameOf(pView) : nullptr;
+                    if (pFrame) placement(*pFrame, w);
+                    if (w.m_nSplitter) {
+                        ++nSplit;
                         nUpper =
                             static_cast<int>(std::clamp<int64_t>(*w.m_nSplitter, 0, 100000)) + 2;
                     }
-                }
-                if (bNewWindow) {
-                    pFrame = CreateFrame(*pDoc);
-                    pView = pFrame ? pFrame->ActiveView() : nullptr;
-                    if (pFrame) placement(*pFrame, w);
-                }
-            }
-            if (pView) viewFields(*pView, w);
-            ++nWindow;
-            break;
-        }
-        case WorkspaceLine::kSelectRecord:
-            if (pDoc) ApplySelectRecord(*pDoc, cmd.m_select);
-            break;
-        case WorkspaceLine::kBookmark: {
-            if (!pDoc || !cmd.m_bookmark.IsComplete()) break;
-            const WsBookmark& b = cmd.m_bookmark;
-            const uint64_t nViewId = b.m_nViewId && FindViewById(b.m_nViewId) ? b.m_nViewId : 0;
-            m_bookmarks.Add(pDoc, nViewId, *b.m_text, *b.m_nLine, *b.m_nColumn, *b.m_nLen,
-                            b.m_nFlag);
-            break;
-        }
-        case WorkspaceLine::kActiveView:
-            if (cmd.m_nActiveId)
-                if (CTervikView* pView = FindViewById(*cmd.m_nActiveId))
-                    if (CChildFrame* pActive = FrameOf(pView)) {
-                        m_pMainFrame->MdiArea()->setActiveSubWindow(pActive);
-                        pActive->ActivatePane(pView);
+                } else {
+                    bool bNewWindow = true;
+                    if (w.m_nSplitter) {
+                        ++nSplit;
+                        if (nSplit == 2) {
+                            if (pFrame) pFrame->SplitRows(nUpper);
+                            nSplit = 0;
+                            pView = pFrame ? pFrame->ActiveView() : nullptr;
+                            bNewWindow = false;
+                        } else {
+                            nUpper =
+                                static_cast<int>(std::clamp<int64_t>(*w.m_nSplitter, 0, 100000)) +
+                                2;
+                        }
                     }
-            break;
-        default:
-            break;
+                    if (bNewWindow) {
+                        pFrame = CreateFrame(*pDoc);
+                        pView = pFrame ? pFrame->ActiveView() : nullptr;
+                        if (pFrame) placement(*pFrame, w);
+                    }
+                }
+                if (pView) {
+                    viewFields(*pView, w);
+                    index.Add(pView);
+                }
+                ++nWindow;
+                break;
+            }
+            case WorkspaceLine::kSelectRecord:
+                if (pDoc) ApplySelectRecord(*pDoc, cmd.m_select);
+                break;
+            case WorkspaceLine::kBookmark: {
+                if (!pDoc || !cmd.m_bookmark.IsComplete()) break;
+                const WsBookmark& b = cmd.m_bookmark;
+                const uint64_t nViewId = b.m_nViewId && index.Find(b.m_nViewId) ? b.m_nViewId : 0;
+                m_bookmarks.Add(pDoc, nViewId, *b.m_text, *b.m_nLine, *b.m_nColumn, *b.m_nLen,
+                                b.m_nFlag);
+                break;
+            }
+            case WorkspaceLine::kActiveView:
+                // A view of any document: the last FILE_OPEN may have failed.
+                if (cmd.m_nActiveId)
+                    if (CTervikView* pView = index.Find(*cmd.m_nActiveId))
+                        if (CChildFrame* pActive = FrameOf(pView)) {
+                            m_pMainFrame->MdiArea()->setActiveSubWindow(pActive);
+                            pActive->ActivatePane(pView);
+                        }
+                break;
+            default:
+                break;
+            }
         }
     }
-    updateViews(pDoc);
+    for (CTervikDoc* p : touched)
+        if (IsOpenDocument(p)) p->UpdateAllViews(nullptr, HINT_RECORDS_APPENDED);
     m_bLoadingWorkspace = false;
+    m_pSettings->WriteRecentFiles(m_recentFiles);
     m_workspace = workspace;
-    if (r == CWorkspaceReader::kError)
-        ReportWorkspaceError(nError, false); // what was rebuilt stays; closing asks
-    else
+    if (r == CWorkspaceReader::kError) {
+        ReportWorkspaceError(nError);
+        forget(); // what was rebuilt stays
+    } else if (bStopped) {
+        forget();
+        SetStatusText(LoadString(IDS_WORKSPACE_STOPPED));
+    } else if (IsForeignToWorkspace(in.BytesRead(), bKeyword)) {
+        forget();
+        MessageBox(FormatString(IDS_NOT_A_WORKSPACE, PathToAnsi(workspace).c_str()),
+                   MB_OK | MB_ICONHAND);
+    } else {
         m_bWorkspaceModified = false;
+    }
     CheckDigestsLater();
 }
 
 void CTervikApp::CheckDigestsLater() {
-    // Documents closed meanwhile are not asked.
-    std::erase_if(m_pendingDigests, [this](const auto& p) {
-        return std::find(m_documents.begin(), m_documents.end(), p.first) == m_documents.end();
-    });
-    while (!m_pendingDigests.empty() && m_pendingDigests.front().first->IsDigestReady()) {
-        auto [pDoc, md5] = m_pendingDigests.front();
-        m_pendingDigests.erase(m_pendingDigests.begin());
-        const std::string digest = pDoc->GetDigest();
-        if (!digest.empty() &&
-            !std::equal(digest.begin(), digest.end(), md5.begin(), md5.end(), [](char a, char b) {
-                return std::tolower(static_cast<unsigned char>(a)) ==
-                       std::tolower(static_cast<unsigned char>(b));
-            }))
-            MessageBox(FormatString(IDS_FILE_CHANGED, pDoc->GetPathName().c_str()),
-                       MB_OK | MB_ICONINFORMATION);
+    // In file order, each looked at once; documents closed meanwhile are not asked.
+    while (!m_pendingDigests.empty()) {
+        auto& [pDoc, md5] = m_pendingDigests.front();
+        if (IsOpenDocument(pDoc)) {
+            if (!pDoc->IsDigestReady()) break;
+            const std::string digest = pDoc->GetDigest();
+            if (!digest.empty() &&
+                !std::equal(digest.begin(), digest.end(), md5.begin(), md5.end(),
+                            [](char a, char b) {
+                                return std::tolower(static_cast<unsigned char>(a)) ==
+                                       std::tolower(static_cast<unsigned char>(b));
+                            })) {
+                const std::string text =
+                    FormatString(IDS_FILE_CHANGED, pDoc->GetPathName().c_str());
+                m_pendingDigests.pop_front();
+                MessageBox(text, MB_OK | MB_ICONINFORMATION);
+                continue;
+            }
+        }
+        m_pendingDigests.pop_front();
     }
     if (!m_pendingDigests.empty()) QTimer::singleShot(50, this, [this] { CheckDigestsLater(); });
 }

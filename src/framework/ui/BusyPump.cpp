@@ -29,6 +29,20 @@ void CBusyPump::End() {
     }
 }
 
+CBusyPump::CInputAllowed::CInputAllowed() {
+    CBusyPump& pump = Instance();
+    if (!pump.IsBusy()) return;
+    m_bPaused = true;
+    qApp->removeEventFilter(&pump);
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+}
+
+CBusyPump::CInputAllowed::~CInputAllowed() {
+    if (!m_bPaused) return;
+    QApplication::restoreOverrideCursor();
+    if (Instance().IsBusy()) qApp->installEventFilter(&Instance());
+}
+
 void CBusyPump::Pump() {
     QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
 }

@@ -29,6 +29,18 @@ public:
     // busy phase always serves, so a queued Escape counts at once).
     void ServeIfDue();
     const std::atomic<bool>& EscapeFlag() const { return m_bEscape; }
+
+    // A message box shown during a busy phase takes the user's input as usual.
+    class CInputAllowed {
+    public:
+        CInputAllowed();
+        ~CInputAllowed();
+        CInputAllowed(const CInputAllowed&) = delete;
+        CInputAllowed& operator=(const CInputAllowed&) = delete;
+
+    private:
+        bool m_bPaused = false;
+    };
     bool EscapePressed() const { return m_bEscape.load(std::memory_order_relaxed); }
 
 protected:

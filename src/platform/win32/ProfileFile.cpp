@@ -1,5 +1,7 @@
 #include "platform/ProfileFile.h"
 
+#include "platform/ReplacingFile.h"
+
 #include "platform/win32/Wide.h"
 
 #include <windows.h>
@@ -83,40 +85,9 @@ uint32_t ReadProfileFile(const std::string& path, size_t nMax, std::string& cont
 
 uint32_t ReplaceProfileFile(const std::string& path, std::string_view content,
                             ProfileFileStamp& stamp) {
-    if (path.empty()) return ERROR_PATH_NOT_FOUND;
-    const std::wstring target = Widen(path);
-    static std::atomic<unsigned> s_nCounter{0};
-    std::wstring temp;
-    HANDLE h = INVALID_HANDLE_VALUE;
-    for (int nTry = 0; nTry < 100 && h == INVALID_HANDLE_VALUE; ++nTry) {
-        temp = target + L".tervik-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-               std::to_wstring(s_nCounter++) + L".tmp";
-        h = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                        nullptr);
-        if (h == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
-    }
-    if (h == INVALID_HANDLE_VALUE) return GetLastError();
-    uint32_t nError = 0;
-    size_t nDone = 0;
-    while (nError == 0 && nDone < content.size()) {
-        DWORD n = 0;
-        if (!WriteFile(h, content.data() + nDone, static_cast<DWORD>(content.size() - nDone), &n,
-                       nullptr))
-            nError = GetLastError();
-        else if (n == 0)
-            nError = ERROR_DISK_FULL;
-        nDone += n;
-    }
-    if (nError == 0 && !FlushFileBuffers(h)) nError = GetLastError();
-    CloseHandle(h);
-    if (nError == 0 && !MoveFileExW(temp.c_str(), target.c_str(),
-                                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        nError = GetLastError();
-    if (nError != 0) {
-        DeleteFileW(temp.c_str());
-        return nError;
-    }
-    StampOf(target, stamp);
+    CReplacingFile file;
+    if (!file.Begin(path) || !file.Write(content) || !file.Commit()) return file.LastError();
+    StampOf(Widen(path), stamp);
     return 0;
 }
 

@@ -148,6 +148,28 @@ bool CSysFile::Create(const std::string& path) {
     return true;
 }
 
+bool CSysFile::CreateNew(const std::string& path, const std::string&) {
+    Close();
+    m_nLastError = 0;
+    if (!IsUsablePath(path)) {
+        m_nLastError = ERROR_FILE_NOT_FOUND;
+        return false;
+    }
+    HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return Fail();
+    m_hFile = h;
+    return true;
+}
+
+bool CSysFile::Sync() {
+    if (m_hFile == nullptr) {
+        m_nLastError = ERROR_INVALID_HANDLE;
+        return false;
+    }
+    return FlushFileBuffers(H(m_hFile)) || Fail();
+}
+
 void CSysFile::Close() {
     if (m_hFile != nullptr) {
         CloseHandle(H(m_hFile));

@@ -1,0 +1,102 @@
+#include "platform/ReplacingFile.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tervik {
+
+namespace {
+
+std::string FolderOf(const std::string& path) {
+    const size_t nSlash = path.rfind('/');
+    if (nSlash == std::string::npos) return ".";
+    if (nSlash == 0) return "/";
+    return path.substr(0, nSlash);
+}
+
+std::string NameOf(const std::string& path) {
+    const size_t nSlash = path.rfind('/');
+    return nSlash == std::string::npos ? path : path.substr(nSlash + 1);
+}
+
+void SyncFolder(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+CReplacingFile::~CReplacingFile() {
+    Discard();
+}
+
+bool CReplacingFile::Begin(const std::string& path) {
+    Discard();
+    m_nError = 0;
+    m_target = path;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char* pszReal = ::realpath(path.c_str(), nullptr)) {
+            m_target = pszReal;
+            std::free(pszReal);
+        }
+    }
+    // Only a file is replaced: a device, pipe or folder in its place (or behind the
+    // link) must never be renamed away.
+    if (::stat(m_target.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        m_nError = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        return false;
+    }
+    static std::atomic<unsigned> s_nCounter{0};
+    const std::string folder = FolderOf(m_target);
+    const std::string stem = (folder == "/" ? "/." : folder + "/.") + NameOf(m_target) + "-" +
+                             std::to_string(::getpid()) + "-";
+    for (int nTry = 0; nTry < 100; ++nTry) {
+        const std::string temp = stem + std::to_string(s_nCounter++) + ".tmp";
+        if (m_file.CreateNew(temp, m_target)) {
+            m_temp = temp;
+            return true;
+        }
+        if (m_file.LastError() != EEXIST) break;
+    }
+    m_nError = m_file.LastError();
+    return false;
+}
+
+bool CReplacingFile::Write(std::string_view data) {
+    if (m_nError != 0) return false;
+    if (!m_file.Write(data.data(), data.size())) m_nError = m_file.LastError();
+    return m_nError == 0;
+}
+
+bool CReplacingFile::Commit() {
+    if (m_temp.empty()) return false;
+    if (m_nError == 0 && !m_file.Sync()) m_nError = m_file.LastError();
+    m_file.Close();
+    if (m_nError == 0 && ::rename(m_temp.c_str(), m_target.c_str()) != 0)
+        m_nError = static_cast<uint32_t>(errno);
+    if (m_nError != 0) return false;
+    m_temp.clear();
+    SyncFolder(FolderOf(m_target));
+    return true;
+}
+
+void CReplacingFile::Discard() {
+    m_file.Close();
+    if (!m_temp.empty()) ::unlink(m_temp.c_str());
+    m_temp.clear();
+}
+
+void CReplacingFile::Keep() {
+    m_file.Close();
+    m_temp.clear();
+}
+
+} // namespace tervik

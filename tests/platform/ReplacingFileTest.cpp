@@ -1,0 +1,89 @@
+#include "platform/ReplacingFile.h"
+#include "platform/SysError.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+namespace tervik {
+namespace {
+
+using test::CTempDir;
+
+// Nothing but the target is left in the folder afterwards.
+size_t FilesIn(const CTempDir& dir) {
+    size_t n = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Path()))
+        ++n;
+    return n;
+}
+
+TEST(ReplacingFile, OldFileStaysWholeUntilTheNewOneIsComplete) {
+    CTempDir dir;
+    const std::string path = dir.Write("w.tervik", "alt\r\n");
+    {
+        // Written but never committed: the old content stays, the temporary file goes.
+        CReplacingFile file;
+        ASSERT_TRUE(file.Begin(path));
+        ASSERT_TRUE(file.Write("neu, halb"));
+        EXPECT_EQ(test::ReadWholeFile(path), "alt\r\n");
+    }
+    EXPECT_EQ(FilesIn(dir), 1u);
+    // A write that fails (a full disk) leaves the old file and a temporary file the
+    // caller may keep.
+    CSysFile::SetWriteFailureHook([](size_t) { return kErrDiskFull; });
+    CReplacingFile failed;
+    ASSERT_TRUE(failed.Begin(path));
+    EXPECT_FALSE(failed.Write("neu"));
+    CSysFile::SetWriteFailureHook({});
+    EXPECT_FALSE(failed.Commit());
+    EXPECT_EQ(failed.LastError(), kErrDiskFull);
+    EXPECT_EQ(test::ReadWholeFile(path), "alt\r\n");
+    failed.Keep();
+    EXPECT_EQ(FilesIn(dir), 2u);
+
+    CReplacingFile done;
+    ASSERT_TRUE(done.Begin(path));
+    ASSERT_TRUE(done.Write("neu\r\n"));
+    ASSERT_TRUE(done.Commit());
+    EXPECT_EQ(test::ReadWholeFile(path), "neu\r\n");
+}
+
+#ifndef _WIN32
+TEST(ReplacingFile, ReplacesOnlyFilesAndKeepsLinks) {
+    CTempDir dir;
+    const std::string real = dir.Write("real.tervik", "alt");
+    const std::string link = dir.File("link.tervik");
+    std::filesystem::create_symlink(real, link);
+    const std::string fifo = dir.File("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string fifoLink = dir.File("fifo.tervik");
+    std::filesystem::create_symlink(fifo, fifoLink);
+    std::filesystem::create_directory(dir.Path() / "folder.tervik");
+    struct Case {
+        std::string path;
+        bool bReplaced;
+    };
+    for (const Case& c : {Case{link, true}, Case{fifoLink, false}, Case{fifo, false},
+                          Case{dir.File("folder.tervik"), false}}) {
+        SCOPED_TRACE(c.path);
+        CReplacingFile file;
+        const bool bOk = file.Begin(c.path) && file.Write("neu") && file.Commit();
+        EXPECT_EQ(bOk, c.bReplaced);
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(test::ReadWholeFile(real), "neu");
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.Path() / "folder.tervik"));
+    EXPECT_EQ(FilesIn(dir), 5u);
+}
+#endif
+
+} // namespace
+} // namespace tervik
