@@ -919,6 +919,39 @@ TEST_F(TervikDocDigest, SameContentSameDigestOneChangedByteAnother) {
     EXPECT_EQ(std::string(Doc().GetDigest()), Md5Of({data}));
 }
 
+// A file cut short while it is read ends the records early; the document knows
+// that its size and digest are not the file's, and does not take a digest of a
+// limited read for such a loss.
+TEST_F(TervikDocDigest, FileThatShrankWhileItWasCutIsKnown) {
+    const std::string data = LinesOf(1000000);
+    const std::string path = Write(data);
+    struct Case {
+        const char* name;
+        int64_t nCutAt; // the file ends here once the cut reads there; 0: never
+        bool bShrank;
+    } cases[] = {{"whole file", 0, false}, {"cut short", 196608, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Write(data);
+        CSysFile::SetReadFailureHook([&](int64_t nOffset) {
+            if (c.nCutAt != 0 && nOffset >= c.nCutAt)
+                std::filesystem::resize_file(path, static_cast<uintmax_t>(c.nCutAt));
+            return 0u;
+        });
+        ASSERT_TRUE(Open(path));
+        Doc().GetDigest();
+        CSysFile::SetReadFailureHook({});
+        EXPECT_EQ(Doc().ShrankWhileCut(), c.bShrank);
+        EXPECT_FALSE(Doc().RanOutOfMemory());
+        EXPECT_FALSE(Doc().DigestOutOfMemory());
+        m_host.m_openDocuments.clear();
+    }
+    // A limit stops the cut early on purpose.
+    m_host.m_options.m_nRecordLimit = 10;
+    ASSERT_TRUE(Open(path));
+    EXPECT_FALSE(Doc().ShrankWhileCut());
+}
+
 // With a limit from the start, reading stops at the first byte after the last record
 // kept; the digest covers every 64 KB block read up to and including that byte's.
 TEST_F(TervikDocDigest, LimitFromTheStartDigestsTheBlocksRead) {
@@ -1049,6 +1082,7 @@ TEST_F(TervikDocNoMemory, CutStopsWithTheRecordsBeforeTheFailure) {
         EXPECT_EQ(SpansOf(Doc()), c.want);
         EXPECT_EQ(Doc().m_nRecords, c.want.size());
         EXPECT_FALSE(Doc().HitRecordCap());
+        EXPECT_TRUE(Doc().RanOutOfMemory());
         ASSERT_EQ(m_host.m_messages.size(), 1u);
         EXPECT_EQ(m_host.m_messages[0].text, kNoMemory);
         EXPECT_EQ(m_host.m_openDocuments, std::vector<CTervikDoc*>{&Doc()});
@@ -1096,6 +1130,8 @@ TEST_F(TervikDocNoMemory, DigestWithoutMemoryIsEmpty) {
     CDigestWorker::SetAllocFailureHook([] { return true; });
     ASSERT_TRUE(OpenBytes("abc\ndef\n"));
     EXPECT_STREQ(Doc().GetDigest(), "");
+    EXPECT_TRUE(Doc().DigestOutOfMemory());
+    EXPECT_FALSE(Doc().RanOutOfMemory());
     EXPECT_TRUE(Doc().IsDigestReady());
     EXPECT_EQ(SpansOf(Doc()), (Spans{{0, 3}, {4, 3}}));
     EXPECT_TRUE(m_host.m_messages.empty());
