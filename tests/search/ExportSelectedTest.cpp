@@ -154,14 +154,14 @@ TEST_F(ExportSelectedTest, TheShownFileIsNeverTheOutput) {
         {"dot in the path", m_dir.File("./shown.log"), true},
         {"detour through the parent",
          m_dir.File("../" + m_dir.Path().filename().string() + "/shown.log"), true},
-        {"hard link", m_dir.File("hard.log"), true},
         {"same content elsewhere", other, false},
     };
-    std::filesystem::create_hard_link(path, m_dir.File("hard.log"));
-#ifndef _WIN32 // links need a privilege there
-    std::filesystem::create_symlink(path, m_dir.File("soft.log"));
-    cases.push_back({"symbolic link", m_dir.File("soft.log"), true});
-#endif
+    // Where the file system has no links, their cases are left out.
+    std::error_code error;
+    std::filesystem::create_hard_link(path, m_dir.File("hard.log"), error);
+    if (!error) cases.push_back({"hard link", m_dir.File("hard.log"), true});
+    std::filesystem::create_symlink(path, m_dir.File("soft.log"), error);
+    if (!error) cases.push_back({"symbolic link", m_dir.File("soft.log"), true});
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         m_host.m_messages.clear();
