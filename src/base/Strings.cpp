@@ -78,6 +78,14 @@ constexpr StringEntry kStrings[] = {
     {IDS_FOLLOW_RESTART, "Die Datei \"%s\" wurde gekürzt oder ersetzt; sie wird von vorn gelesen."},
     {IDS_ASK_COPY_LARGE, "Die Markierung umfasst %s Bytes. Sollen sie wirklich in die "
                          "Zwischenablage kopiert werden?"},
+    {IDS_EXPORT_OWN_FILE,
+     "Die Ausgabedatei ist die angezeigte Datei selbst und wird nicht überschrieben."},
+    {IDS_PARTIAL_EXPORT_DELETED, "Die unvollständige Ausgabedatei \"%s\" wurde gelöscht."},
+    {IDS_ASK_OVERWRITE, "%s ist bereits vorhanden.\nMöchten Sie sie ersetzen?"},
+    {IDS_SETTINGS_NOT_SAVED, "Die Einstellungsdatei %s ist zu groß oder nicht lesbar; Änderungen "
+                             "werden nicht gespeichert."},
+    {IDS_SETTINGS_DEFAULTS,
+     "Die Einstellungsdatei %s ist zu groß oder nicht lesbar; es gelten die Vorgaben."},
     {IDS_ADDON_LOAD_FAILED, "Bibliothek \"%s\" kann nicht geladen werden, Fehlercode=%u\n%s"},
     {IDS_ADDON_NO_REGISTER,
      "Bibliothek \"%s\" hat keine Funktion \"TervikRegisterAddOn\" implementiert."},

@@ -62,6 +62,13 @@ enum StringId : unsigned {
     IDS_FOLLOW_RESTART,
     // Copying a very large marking.
     IDS_ASK_COPY_LARGE,
+    // Exports and other files written beside the shown one.
+    IDS_EXPORT_OWN_FILE,
+    IDS_PARTIAL_EXPORT_DELETED,
+    IDS_ASK_OVERWRITE,
+    // A settings file that cannot be read.
+    IDS_SETTINGS_NOT_SAVED,
+    IDS_SETTINGS_DEFAULTS,
     // Add-on libraries.
     IDS_ADDON_LOAD_FAILED,
     IDS_ADDON_NO_REGISTER,

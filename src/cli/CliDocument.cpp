@@ -1,5 +1,6 @@
 #include "cli/CliDocument.h"
 
+#include "base/Strings.h"
 #include "framework/MessageBoxTypes.h"
 #include "platform/CodePage.h"
 #include "platform/SysPaths.h"
@@ -30,6 +31,12 @@ std::optional<bool> TakeOnOff(CArgs& args, std::string_view name) {
 CConsoleHost::CConsoleHost(const std::string& iniPath) : m_profile(iniPath), m_settings(m_profile) {
     // The tool reads the settings as the viewer does but never writes them.
     m_profile.SetReadOnly(true);
+    // Said once per run, however many files a subcommand opens.
+    static bool s_bTold = false;
+    if (!s_bTold && m_profile.ReadError() != 0) {
+        s_bTold = true;
+        PrintMessage(FormatString(IDS_SETTINGS_DEFAULTS, PathToAnsi(iniPath).c_str()));
+    }
     m_colours = ReadColorSettings(m_profile, CDefaultSystemColors());
 }
 

@@ -1,5 +1,6 @@
 // Subcommands over an opened document: info, records, text.
 
+#include "base/Strings.h"
 #include "cli/CliDocument.h"
 #include "cli/Output.h"
 #include "cli/RecordText.h"
@@ -29,8 +30,21 @@ int RunInfo(CArgs& args) {
     OpenedFile f = OpenTheFile(args, open, nExit);
     if (!f.pDoc) return nExit;
     CTervikDoc& doc = *f.pDoc;
+    // The open has told why the records stop early; their digest is not the file's.
+    if (doc.RanOutOfMemory()) return kExitFailure;
     const std::string digest = doc.GetDigest();
     f.PrintTiming("digest");
+    // A file that lost bytes while it was read has neither the size nor the digest
+    // printed here.
+    if (doc.ShrankWhileCut() || digest.empty()) {
+        if (doc.ShrankWhileCut() || doc.CheckFileChange() == FileChange::Shorter)
+            PrintMessage(LoadString(IDS_FILE_SHORTER));
+        else if (doc.DigestOutOfMemory())
+            PrintMessage(LoadString(IDS_NO_MEMORY));
+        else
+            PrintMessage(FormatString(IDS_CANNOT_READ, PathToAnsi(doc.GetPathName()).c_str()));
+        return kExitFailure;
+    }
     COutput out;
     out.Put("file-size: ");
     out.PutNumber(static_cast<uint64_t>(doc.m_nFileSize));

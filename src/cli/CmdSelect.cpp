@@ -60,8 +60,12 @@ int RunSelect(CArgs& args) {
         const auto exportStart = std::chrono::steady_clock::now();
         const ExportResult result = ExportSelectedLines(doc, *exportPath);
         f.PrintTiming("export", exportStart);
-        if (result.m_nError != 0) {
-            ReportExportFailure(*f.pHost, *exportPath, result);
+        if (!result.Ok()) {
+            // Nobody to ask: a half-written export never stays behind.
+            PrintMessage(ExportFailureText(*exportPath, result));
+            if (RemovePartialExport(*exportPath, result))
+                PrintMessage(
+                    FormatString(IDS_PARTIAL_EXPORT_DELETED, PathToAnsi(*exportPath).c_str()));
             return kExitFailure;
         }
     }

@@ -67,6 +67,7 @@ void CDigestWorker::Run() {
         }
     } catch (const std::bad_alloc&) {
         m_digest.clear();
+        m_bNoMemory = true;
     }
     m_bReady.store(true, std::memory_order_release);
 }

@@ -30,6 +30,8 @@ public:
     // bytes could not be read again, memory ran out or the worker was cancelled.
     const std::string& Wait();
     bool IsReady() const { return m_bReady.load(std::memory_order_acquire); }
+    // After Wait: the digest is empty for lack of memory.
+    bool RanOutOfMemory() const { return m_bNoMemory; }
     // Stops early, without a digest.
     void Cancel() { m_bCancel.store(true, std::memory_order_relaxed); }
 
@@ -47,6 +49,7 @@ private:
     const uint64_t m_nEnd;
     std::atomic<bool> m_bCancel{false};
     std::atomic<bool> m_bReady{false};
+    bool m_bNoMemory = false;
     std::string m_digest;
     std::thread m_thread;
 };

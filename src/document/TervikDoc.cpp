@@ -414,6 +414,7 @@ const char* CTervikDoc::GetDigest() {
     if (m_pDigest) {
         const std::string& digest = m_pDigest->Wait();
         std::snprintf(m_szDigest, sizeof m_szDigest, "%s", digest.c_str());
+        m_bDigestNoMemory = m_pDigest->RanOutOfMemory();
         m_pDigest.reset();
     }
     return m_szDigest;
@@ -480,8 +481,15 @@ bool CTervikDoc::GetRecordOffset(uint32_t nRecord, uint64_t& nOffset) const {
 
 uint32_t CTervikDoc::GetRecordText(uint32_t nRecord, char* pDest, uint32_t nMaxChars,
                                    uint32_t nSkip, bool bExpand, bool bBackward) {
+    const int64_t n = ReadRecordText(nRecord, pDest, nMaxChars, nSkip, bExpand, bBackward);
+    return n < 0 ? 0 : static_cast<uint32_t>(n);
+}
+
+int64_t CTervikDoc::ReadRecordText(uint32_t nRecord, char* pDest, uint32_t nMaxChars,
+                                   uint32_t nSkip, bool bExpand, bool bBackward) {
     const RecordEntry* e = Record(nRecord);
-    if (!e || e->m_nLength == 0 || nMaxChars == 0 || !m_pBuffer) return 0;
+    if (!e || e->m_nLength == 0 || nMaxChars == 0) return 0;
+    if (!m_pBuffer) return kRecordShort;
     const RecordEntry entry = *e;
     // Longer records than the window show their first 64 KB.
     const size_t nLength = std::min<size_t>(entry.m_nLength, kDocBufferSize);
@@ -500,7 +508,7 @@ uint32_t CTervikDoc::GetRecordText(uint32_t nRecord, char* pDest, uint32_t nMaxC
         if (!LoadWindow(nStart) || m_nBufferOffset + static_cast<int64_t>(m_nBufferLen) <
                                        off + static_cast<int64_t>(nLength)) {
             m_nBufferOffset = -1;
-            return 0;
+            return kRecordShort;
         }
     }
     const uint8_t* p = m_pBuffer.get() + (off - m_nBufferOffset);
@@ -931,6 +939,13 @@ bool CTervikDoc::Extend() {
     if (bChanged) UpdateAllViews(nullptr, HINT_RECORDS_APPENDED);
     if (bNoMemory) m_host.MessageBox(LoadString(IDS_NO_MEMORY), MB_OK | MB_ICONEXCLAMATION);
     return bChanged;
+}
+
+bool CTervikDoc::IsOwnFile(const std::string& path) {
+    FileIdentity target, id;
+    if (!PathIdentity(path, target)) return false;
+    if (m_hFile.IsOpen() && m_hFile.Identity(id) && id == target) return true;
+    return !m_szFileName.empty() && PathIdentity(m_szFileName, id) && id == target;
 }
 
 FileChange CTervikDoc::CheckFileChange() {

@@ -39,6 +39,8 @@ public:
 };
 
 inline constexpr size_t kDocBufferSize = 65536;
+// ReadRecordText's answer for a record the file no longer holds.
+inline constexpr int64_t kRecordShort = -1;
 inline constexpr size_t kMaxPathLength = 511;
 
 class CTervikDoc : public CCommandTarget {
@@ -62,6 +64,10 @@ public:
     // or a failed read.
     virtual uint32_t GetRecordText(uint32_t nRecord, char* pDest, uint32_t nMaxChars,
                                    uint32_t nSkip, bool bExpand, bool bBackward);
+    // The same, but a record the file no longer holds whole (it became shorter, or
+    // the read failed) answers kRecordShort instead of passing for an empty one.
+    int64_t ReadRecordText(uint32_t nRecord, char* pDest, uint32_t nMaxChars, uint32_t nSkip,
+                           bool bExpand, bool bBackward);
     // Raw bytes at a file offset (at most 65,536); 0 beyond the end or on failure.
     virtual uint32_t ReadBytes(void* pDest, uint32_t nLength, uint64_t nOffset);
     // The window's bytes from nOffset on, without a copy: at least nWant of them (or
@@ -113,6 +119,9 @@ public:
     // record cut at the longest size right before it (both are cut again with the
     // data that continues them).
     uint32_t SettledRecords() const;
+    // Whether path names the file this document shows (through any link or other
+    // name), or the file its path names now. Writing there would destroy it.
+    bool IsOwnFile(const std::string& path);
     // Compares the open file with what the path names now, and its size with the
     // known part. A missing path counts as no change (a rotation in progress).
     FileChange CheckFileChange();
@@ -141,6 +150,13 @@ public:
     void DropDigest() { StopDigest(); }
     // The cut ended at the largest possible number of records.
     bool HitRecordCap() const { return m_bRecordCapHit; }
+    // The cut stopped early for lack of memory: the records (and the digest) cover
+    // only the start of the file.
+    bool RanOutOfMemory() const { return m_bOutOfMemory; }
+    // The file ended before the size it had at open while it was cut.
+    bool ShrankWhileCut() const { return m_nCutEnd >= 0 && m_nCutEnd < m_nFileSize; }
+    // After GetDigest: the digest is empty because memory ran out.
+    bool DigestOutOfMemory() const { return m_bDigestNoMemory; }
     // Tests lower the largest number of records to reach it cheaply.
     void SetRecordCap(uint32_t nCap) { m_nRecordCap = nCap; }
     IDocumentHost& Host() { return m_host; }
@@ -202,6 +218,7 @@ private:
     // Reopen runs the open again: quietly, with the first open's options.
     bool m_bReopening = false;
     std::unique_ptr<CDigestWorker> m_pDigest;
+    bool m_bDigestNoMemory = false;
     // What the read thread read behind the first block, for the digest.
     uint64_t m_nDigestFrom = 0;
     uint64_t m_nDigestTo = 0;

@@ -95,6 +95,11 @@ int ParseInt(std::string_view s) {
 
 CProfile::CProfile(std::string path) : m_path(std::move(path)) {}
 
+uint32_t CProfile::ReadError() {
+    Load();
+    return m_nReadError;
+}
+
 void CProfile::SetPath(std::string path) {
     m_path = std::move(path);
     m_bLoaded = false;
@@ -109,7 +114,7 @@ void CProfile::SetPath(std::string path) {
 void CProfile::Load() {
     ProfileFileStamp now;
     const bool bExists = GetProfileFileStamp(m_path, now);
-    if (m_bLoaded && m_nReadError == 0) {
+    if (m_bLoaded) {
         const bool bSame = bExists ? now == m_stamp : m_stamp.m_nSize < 0;
         if (bSame) return;
     }
@@ -127,8 +132,10 @@ void CProfile::Read() {
     std::string content;
     m_nReadError = ReadProfileFile(m_path, kMaxFileSize, content, m_stamp);
     if (m_nReadError != 0) {
-        // The stamp is left unset, so the next access tries again.
+        // Tried again only once the file changes: a file too large to read would
+        // otherwise be read in vain at every access.
         m_stamp = {};
+        GetProfileFileStamp(m_path, m_stamp);
         return;
     }
     Parse(content);

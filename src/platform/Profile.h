@@ -55,6 +55,10 @@ public:
 
     // System error code of the last failed write, 0 after a successful one.
     uint32_t LastError() const { return m_nLastError; }
+    // Why the file could not be read (too large, no permission, not a file): its
+    // settings are then the defaults and no change reaches it. 0 when it was read
+    // or does not exist.
+    uint32_t ReadError();
 
 private:
     // One line of the file, classified once when read or changed.

@@ -22,12 +22,18 @@ constexpr uint32_t kLineMax = 65536;
 
 ExportResult ExportSelectedLines(CTervikDoc& doc, const std::string& path) {
     ExportResult result;
+    // Creating the file would empty the very file whose lines are to be written.
+    if (doc.IsOwnFile(path)) {
+        result.m_bOwnFile = true;
+        return result;
+    }
     CBusyGuard busy(doc.Host());
     CSysFile out;
     if (!out.Create(path)) {
         result.m_nError = out.LastError();
         return result;
     }
+    result.m_bCreated = out.Identity(result.m_created);
     std::unique_ptr<char[]> buf(new (std::nothrow) char[kWriteChunk + kLineMax + 2]);
     if (!buf) {
         result.m_nError = kErrNoMemory;
@@ -47,7 +53,13 @@ ExportResult ExportSelectedLines(CTervikDoc& doc, const std::string& path) {
         return true;
     };
     auto add = [&](uint32_t r) {
-        nUsed += doc.GetRecordText(r, buf.get() + nUsed, kLineMax, 0, false, false);
+        const int64_t n = doc.ReadRecordText(r, buf.get() + nUsed, kLineMax, 0, false, false);
+        if (n < 0) {
+            // The file lost the line: what follows is not written.
+            result.m_bShorter = true;
+            return false;
+        }
+        nUsed += static_cast<size_t>(n);
         buf[nUsed++] = '\r';
         buf[nUsed++] = '\n';
         ++nPending;
@@ -66,12 +78,27 @@ ExportResult ExportSelectedLines(CTervikDoc& doc, const std::string& path) {
     return result;
 }
 
+std::string ExportFailureText(const std::string& path, const ExportResult& r) {
+    if (r.m_bOwnFile) return LoadString(IDS_EXPORT_OWN_FILE);
+    if (r.m_bShorter) return LoadString(IDS_FILE_SHORTER);
+    if (r.m_nError != 0) return ProcessingErrorText(path, r.m_nError);
+    return {};
+}
+
+bool RemovePartialExport(const std::string& path, const ExportResult& r) {
+    // Never another file put in its place meanwhile, nor a device written to.
+    FileIdentity now;
+    if (!r.m_bCreated || !PathIdentity(path, now) || !(now == r.m_created) || FileSizeOf(path) < 0)
+        return false;
+    return RemoveFile(path);
+}
+
 void ReportExportFailure(IDocumentHost& host, const std::string& path, const ExportResult& r) {
-    if (r.m_nError == 0) return;
-    std::string text = ProcessingErrorText(path, r.m_nError);
-    if (r.m_nError == kErrDiskFull || r.m_nWritten > 0) {
+    if (r.Ok()) return;
+    std::string text = ExportFailureText(path, r);
+    if (r.m_bShorter || r.m_nError == kErrDiskFull || r.m_nWritten > 0) {
         text += LoadString(IDS_ASK_DELETE_FILE);
-        if (host.MessageBox(text, MB_YESNO | MB_ICONHAND) == IDYES) RemoveFile(path);
+        if (host.MessageBox(text, MB_YESNO | MB_ICONHAND) == IDYES) RemovePartialExport(path, r);
         return;
     }
     host.MessageBox(text, MB_OK | MB_ICONHAND);

@@ -3,6 +3,8 @@
 // Writing the selected lines of a document into a new text file, and telling the
 // user when that fails.
 
+#include "platform/SysFile.h"
+
 #include <cstdint>
 #include <string>
 
@@ -12,17 +14,34 @@ class CTervikDoc;
 class IDocumentHost;
 
 struct ExportResult {
-    uint32_t m_nError = 0;   // 0: every line written
+    uint32_t m_nError = 0;   // system error of creating or writing the file
     uint64_t m_nWritten = 0; // lines that reached the file
+    // A selected line the file no longer holds (it became shorter while shown).
+    bool m_bShorter = false;
+    // The output named the document's own file: refused before it was opened.
+    bool m_bOwnFile = false;
+    // The file that was created, so that only it is deleted after a failure.
+    bool m_bCreated = false;
+    FileIdentity m_created;
+    bool Ok() const { return m_nError == 0 && !m_bShorter && !m_bOwnFile; }
 };
 
 // Every selected line in file order, whatever its colour, as its text without tab
 // expansion (UTF-16 and UTF-8 converted to cp1252), each followed by CR LF. An
-// existing file is replaced.
+// existing file is replaced, unless it is the document's own file. A line that
+// cannot be read ends the export there.
 ExportResult ExportSelectedLines(CTervikDoc& doc, const std::string& path);
 
-// The message box after a failed export. When the disk is full or lines were
-// written, it asks whether to delete the file and does so on Yes.
+// The message of a failed export, without a question.
+std::string ExportFailureText(const std::string& path, const ExportResult& r);
+
+// Deletes what a failed export left, when the path still names the file it
+// created; true when it was deleted.
+bool RemovePartialExport(const std::string& path, const ExportResult& r);
+
+// The message box after a failed export. When the disk is full, lines were written
+// or the document's file became shorter, it asks whether to delete the file and
+// does so on Yes.
 void ReportExportFailure(IDocumentHost& host, const std::string& path, const ExportResult& r);
 
 } // namespace tervik

@@ -38,7 +38,7 @@ bool ForEachMarkedLine(int64_t l1, int64_t l2, bool bOnlySelected, const MarkDoc
         if (progress && ++nSteps % kProgressLines == 0 &&
             !progress(static_cast<uint64_t>(r - l1), nTotal))
             return false;
-        f(r, bFirst);
+        if (!f(r, bFirst)) return false;
         bFirst = false;
         if (bOnlySelected) {
             if (!doc.next || !doc.next(r)) break;
@@ -89,8 +89,10 @@ std::optional<MarkPos> HitTest(const ScrollState& st, const HitGeometry& g, cons
     uint32_t n = 0;
     char text[kMeasureChars];
     if (pos.m_nLine < static_cast<int64_t>(doc.nRecords) && doc.text)
-        n = doc.text(static_cast<uint32_t>(pos.m_nLine), text, kMeasureChars,
-                     static_cast<uint32_t>(nLeft));
+        n = static_cast<uint32_t>(
+            std::clamp<int64_t>(doc.text(static_cast<uint32_t>(pos.m_nLine), text, kMeasureChars,
+                                         static_cast<uint32_t>(nLeft)),
+                                0, kMeasureChars));
     // Prefix widths grow with the prefix: the smallest i with x < width(i).
     uint32_t lo = 1, hi = n + 1;
     while (lo < hi) {
@@ -157,6 +159,7 @@ std::optional<uint64_t> MarkedTextSize(const MarkState& m, bool bBlock, bool bOn
             nBytes +=
                 static_cast<uint64_t>(CopiedPart(first, second, bBlock, r, doc.length(r)).second);
             ++nLines;
+            return true;
         });
     if (!bDone) return std::nullopt;
     if (nLines == 0) return 0;
@@ -174,19 +177,26 @@ BuildResult BuildMarkedText(const MarkState& m, bool bBlock, bool bOnlySelected,
     if (!scratch) return BuildResult::NoMemory;
     try {
         if (nSizeHint > 1) out.reserve(static_cast<size_t>(nSizeHint - 1));
+        bool bShorter = false;
         const bool bDone =
             ForEachMarkedLine(first.m_nLine, second.m_nLine, bOnlySelected, doc, progress,
                               [&](uint32_t r, bool bFirst) {
                                   if (!bFirst) out.append("\r\n", 2);
                                   // Reading the whole line gives its length too.
-                                  const uint32_t n =
+                                  const int64_t n =
                                       doc.text ? doc.text(r, scratch.get(), doc.nMaxText, 0) : 0;
+                                  // A line the file lost is no empty line.
+                                  if (n < 0) {
+                                      bShorter = true;
+                                      return false;
+                                  }
                                   const auto [s, k] = CopiedPart(first, second, bBlock, r, n);
                                   if (k > 0) out.append(scratch.get() + s, static_cast<size_t>(k));
+                                  return true;
                               });
         if (!bDone) {
-            out.clear();
-            return BuildResult::Stopped;
+            std::string().swap(out);
+            return bShorter ? BuildResult::Shorter : BuildResult::Stopped;
         }
     } catch (const std::bad_alloc&) {
         std::string().swap(out);

@@ -51,14 +51,15 @@ struct MarkState {
 };
 
 // What marking needs of a document. text reads a record with tabs expanded
-// from display column nSkip (at most nMax characters), as GetRecordText does;
-// length is GetRecordLength with tabs expanded.
+// from display column nSkip (at most nMax characters), as ReadRecordText does
+// (negative for a line the file no longer holds); length is GetRecordLength with
+// tabs expanded.
 struct MarkDocument {
     uint32_t nRecords = 0;
     // Characters a whole line's text may take (tab size times the longest record, + 1).
     uint32_t nMaxText = 65536;
     std::function<uint32_t(uint32_t nRecord)> length;
-    std::function<uint32_t(uint32_t nRecord, char* pDest, uint32_t nMax, uint32_t nSkip)> text;
+    std::function<int64_t(uint32_t nRecord, char* pDest, uint32_t nMax, uint32_t nSkip)> text;
     std::function<bool(uint32_t nRecord)> selected;
     // Strictly after the given record, as NextSelected; false = none.
     std::function<bool(uint32_t& nRecord)> next;
@@ -121,7 +122,8 @@ using MarkProgress = std::function<bool(uint64_t nDone, uint64_t nTotal)>;
 std::optional<uint64_t> MarkedTextSize(const MarkState& m, bool bBlock, bool bOnlySelected,
                                        const MarkDocument& doc, const MarkProgress& progress = {});
 
-enum class BuildResult { Done, Stopped, NoMemory };
+// Shorter: a line could not be read, the file became shorter; nothing is built.
+enum class BuildResult { Done, Stopped, NoMemory, Shorter };
 
 // The text of the marking as a copy takes it: the characters with tabs as runs
 // of tab characters and no display conversion, CR LF between lines and none

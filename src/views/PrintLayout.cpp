@@ -67,11 +67,12 @@ PrintSource DocumentPrintSource(CTervikDoc& doc, bool bOnlySelected) {
     source.nSelected = doc.m_pSelected ? doc.m_pSelected->Count() : 0;
     CTervikDoc* pDoc = &doc;
     source.text = [pDoc](uint32_t r, char* p, uint32_t nMax) {
-        const uint32_t n = pDoc->GetRecordText(r, p, nMax, 0, true, false);
+        const int64_t n = pDoc->ReadRecordText(r, p, nMax, 0, true, false);
+        if (n <= 0) return n;
         // Measured as printed.
         auto* q = reinterpret_cast<uint8_t*>(p);
-        ConvertForDisplay(q, n, pDoc->m_bEbcdic != 0, pDoc->m_bOem != 0);
-        MakePrintable(q, n);
+        ConvertForDisplay(q, static_cast<size_t>(n), pDoc->m_bEbcdic != 0, pDoc->m_bOem != 0);
+        MakePrintable(q, static_cast<size_t>(n));
         return n;
     };
     // The index of selected lines: a big log with a few selected lines is quick.
@@ -97,8 +98,10 @@ PieceBuild BuildPrintPieces(const PrintSource& source, int64_t nWidth, const IPr
             return PieceBuild::Cancelled;
         uint32_t r = i;
         if (source.bOnlySelected && (!source.selected || !source.selected(i, r))) break;
-        const uint32_t n = source.text ? source.text(r, buf.data(), kPrintMaxChars) : 0;
-        const std::string_view text(buf.data(), std::min(n, kPrintMaxChars));
+        const int64_t n = source.text ? source.text(r, buf.data(), kPrintMaxChars) : 0;
+        if (n < 0) return PieceBuild::Shorter;
+        const std::string_view text(buf.data(),
+                                    std::min<size_t>(static_cast<size_t>(n), kPrintMaxChars));
         if (!AppendRecordPieces(*pPieces, r, text, nWidth, measure)) return PieceBuild::NoMemory;
     }
     return PieceBuild::Ok;

@@ -56,13 +56,14 @@ bool AppendRecordPieces(CBlockList& pieces, uint32_t nRecord, std::string_view t
                         const IPrintMeasure& measure);
 
 // What the pieces are built from. text reads a record from column 0 with tabs
-// expanded and made printable, at most nMax characters, answering the count (0 for
-// an empty or unreadable record). selected answers the i-th selected record.
+// expanded and made printable, at most nMax characters, answering the count, or a
+// negative number for a record the file no longer holds. selected answers the i-th
+// selected record.
 struct PrintSource {
     uint32_t nRecords = 0;
     bool bOnlySelected = false;
     uint32_t nSelected = 0;
-    std::function<uint32_t(uint32_t nRecord, char* pDest, uint32_t nMax)> text;
+    std::function<int64_t(uint32_t nRecord, char* pDest, uint32_t nMax)> text;
     std::function<bool(uint32_t nIndex, uint32_t& nRecord)> selected;
     // Called every few thousand records with the share done (0..1000); false
     // stops the build (Escape).
@@ -74,7 +75,8 @@ class CTervikDoc;
 // conversion, and the selected records through the document's index of them.
 PrintSource DocumentPrintSource(CTervikDoc& doc, bool bOnlySelected);
 
-enum class PieceBuild { Ok, Cancelled, NoMemory };
+// Shorter: a record could not be read, the file became shorter.
+enum class PieceBuild { Ok, Cancelled, NoMemory, Shorter };
 
 // At most this many characters of a record are printed.
 inline constexpr uint32_t kPrintMaxChars = 32768;

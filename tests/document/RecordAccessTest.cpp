@@ -177,6 +177,9 @@ TEST_F(RecordAccessText, BadNumbersAndEmptyRecordsGiveNothing) {
     EXPECT_EQ(Doc().GetRecordLength(1, true), 0u);
     EXPECT_EQ(Doc().GetRecordLength(3, true), 0u);
     EXPECT_EQ(TextOf(Doc(), 2), "b");
+    // An empty record is no failed read.
+    char buf[8];
+    EXPECT_EQ(Doc().ReadRecordText(1, buf, sizeof buf, 0, true, false), 0);
 }
 
 // Reading upwards loads the window so that it ends with the record; the records
@@ -228,11 +231,16 @@ TEST_F(RecordAccessText, RecordsBeyondAShrunkFileGiveNothing) {
     const std::string data = HundredByteLines(2000);
     const std::string path = Write(data);
     ASSERT_TRUE(Open(path));
-    std::filesystem::resize_file(path, 100000);
+    std::filesystem::resize_file(path, 100050);
     EXPECT_EQ(TextOf(Doc(), 1500), "");
     EXPECT_EQ(Doc().m_nBufferOffset, -1);
     EXPECT_EQ(TextOf(Doc(), 1500, false, 0, 1000, true), "");
     EXPECT_EQ(TextOf(Doc(), 999, false, 0, 1000, true), data.substr(99900, 99));
+    // Whoever must not take a lost line for an empty one hears of it.
+    char buf[200];
+    for (const uint32_t r : {1000u, 1500u})
+        EXPECT_EQ(Doc().ReadRecordText(r, buf, sizeof buf, 0, false, false), kRecordShort) << r;
+    EXPECT_EQ(Doc().ReadRecordText(999, buf, sizeof buf, 0, false, false), 99);
 }
 
 // ============================================================ UTF-16

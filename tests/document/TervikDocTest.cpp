@@ -919,6 +919,22 @@ TEST_F(TervikDocDigest, SameContentSameDigestOneChangedByteAnother) {
     EXPECT_EQ(std::string(Doc().GetDigest()), Md5Of({data}));
 }
 
+// A file cut short while it is read: the document knows its records and digest
+// are not the file's.
+TEST_F(TervikDocDigest, FileThatShrankWhileItWasCutIsKnown) {
+    const std::string path = Write(LinesOf(1000000));
+    CSysFile::SetReadFailureHook([&](int64_t nOffset) {
+        if (nOffset >= 196608) std::filesystem::resize_file(path, 196608);
+        return 0u;
+    });
+    ASSERT_TRUE(Open(path));
+    CSysFile::SetReadFailureHook({});
+    EXPECT_TRUE(Doc().ShrankWhileCut());
+    Write(LinesOf(1000000));
+    ASSERT_TRUE(Open(path));
+    EXPECT_FALSE(Doc().ShrankWhileCut());
+}
+
 // With a limit from the start, reading stops at the first byte after the last record
 // kept; the digest covers every 64 KB block read up to and including that byte's.
 TEST_F(TervikDocDigest, LimitFromTheStartDigestsTheBlocksRead) {
@@ -1049,6 +1065,7 @@ TEST_F(TervikDocNoMemory, CutStopsWithTheRecordsBeforeTheFailure) {
         EXPECT_EQ(SpansOf(Doc()), c.want);
         EXPECT_EQ(Doc().m_nRecords, c.want.size());
         EXPECT_FALSE(Doc().HitRecordCap());
+        EXPECT_TRUE(Doc().RanOutOfMemory());
         ASSERT_EQ(m_host.m_messages.size(), 1u);
         EXPECT_EQ(m_host.m_messages[0].text, kNoMemory);
         EXPECT_EQ(m_host.m_openDocuments, std::vector<CTervikDoc*>{&Doc()});
@@ -1096,6 +1113,8 @@ TEST_F(TervikDocNoMemory, DigestWithoutMemoryIsEmpty) {
     CDigestWorker::SetAllocFailureHook([] { return true; });
     ASSERT_TRUE(OpenBytes("abc\ndef\n"));
     EXPECT_STREQ(Doc().GetDigest(), "");
+    EXPECT_TRUE(Doc().DigestOutOfMemory());
+    EXPECT_FALSE(Doc().RanOutOfMemory());
     EXPECT_TRUE(Doc().IsDigestReady());
     EXPECT_EQ(SpansOf(Doc()), (Spans{{0, 3}, {4, 3}}));
     EXPECT_TRUE(m_host.m_messages.empty());

@@ -315,6 +315,27 @@ TEST(ProfileReload, SeesChangesOfAnotherProgram) {
     EXPECT_FALSE(profile.HasKey("A", "k"));
 }
 
+// A file too large to read is read once, not at every access (the bytes this
+// process read tell), and again once it changes.
+TEST(ProfileReload, UnreadableFileIsReadOnceUntilItChanges) {
+    CTempDir dir;
+    const std::string path = dir.Write("huge.ini", std::string((size_t{8} << 20) + 1, ';'));
+    CProfile profile(path);
+    EXPECT_NE(profile.ReadError(), 0u);
+    const auto bytesRead = [] {
+        const std::string io = ReadWholeFile("/proc/self/io");
+        const size_t at = io.find("rchar:");
+        return at == std::string::npos ? 0 : std::stoull(io.substr(at + 6));
+    };
+    const uint64_t nBefore = bytesRead();
+    for (int i = 0; i < 20; ++i)
+        profile.GetProfileInt("Settings", "Key" + std::to_string(i), 0);
+    EXPECT_LT(bytesRead() - nBefore, uint64_t{1} << 20);
+    dir.Write("huge.ini", "[Settings]\nTabSize=8\n");
+    EXPECT_EQ(profile.GetProfileInt("Settings", "TabSize", 4), 8);
+    EXPECT_EQ(profile.ReadError(), 0u);
+}
+
 TEST(ProfileReload, ReadOnlyChangesOnlyMemory) {
     CTempDir dir;
     const std::string initial = "[A]\nk=1\ngone=x\n";

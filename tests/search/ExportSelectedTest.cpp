@@ -136,5 +136,31 @@ TEST_F(ExportSelectedTest, FailuresTellTheUserAndMayDeleteTheFile) {
     EXPECT_EQ(m_host.m_messages.size(), 3u);
 }
 
+// Lines the file lost after it was opened are no empty lines: the export stops at
+// the first of them, says so and offers to delete what it wrote.
+TEST_F(ExportSelectedTest, AFileThatBecameShorterStopsTheExport) {
+    std::string data;
+    for (int i = 0; i < 3000; ++i)
+        data += "Zeile " + std::to_string(i) + std::string(80, '.') + "\n";
+    const std::string path = Write(data);
+    ASSERT_TRUE(Open(path));
+    Select({0, 1000, 2999});
+    std::filesystem::resize_file(path, data.size() / 2);
+    const std::string out = m_dir.File("out.txt");
+    const ExportResult r = ExportSelectedLines(Doc(), out);
+    EXPECT_TRUE(r.m_bShorter);
+    EXPECT_EQ(test::ReadWholeFile(out), "");
+    m_host.AnswerNext(IDYES);
+    ReportExportFailure(m_host, out, r);
+    ASSERT_EQ(m_host.m_messages.size(), 1u);
+    EXPECT_EQ(m_host.m_messages[0].text.rfind("Die Datei ist k\xFCrzer geworden", 0), 0u);
+    EXPECT_FALSE(std::filesystem::exists(out));
+    // Deleting takes only the export itself, not what replaced it meanwhile.
+    const ExportResult again = ExportSelectedLines(Doc(), out);
+    std::filesystem::rename(out, out + ".moved");
+    m_dir.Write("out.txt", "someone else's");
+    EXPECT_FALSE(RemovePartialExport(out, again));
+}
+
 } // namespace
 } // namespace tervik

@@ -72,6 +72,19 @@ TEST_F(ShellTest, CommandLineFileThatCannotBeOpenedEndsTheProgram) {
               std::string::npos);
 }
 
+// A settings file too large to read is never written over; the status bar says so.
+TEST_F(ShellTest, UnreadableSettingsFileIsToldAndKept) {
+    const std::string huge((size_t{8} << 20) + 1, ';');
+    m_dir.Write("tervik.ini", huge);
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(Frame().GetMessageText(), "Die Einstellungsdatei " + m_ini +
+                                            " ist zu gro\xDF oder nicht lesbar; \xC4nderungen "
+                                            "werden nicht gespeichert.");
+    Stop();
+    EXPECT_EQ(test::ReadWholeFile(m_ini), huge);
+    EXPECT_TRUE(m_messages.empty());
+}
+
 TEST_F(ShellTest, PositionPaneTexts) {
     ASSERT_TRUE(Start());
     Frame().SetPositionIndicator(12, 500, 1, 3);

@@ -317,6 +317,36 @@ TEST_F(PrintPreview, PageCounterMatchesThePrintout) {
     printer.setOutputFormat(QPrinter::NativeFormat);
 }
 
+// A file that lost lines since it was opened stops the printout with the reason,
+// and no PDF stays behind, whether the pieces or a page meet the loss.
+TEST_F(PrintPreview, AFileThatBecameShorterStopsThePrintout) {
+    std::string log;
+    for (int i = 0; i < 1500; ++i)
+        log += "Zeile " + std::to_string(i) + std::string(50, '=') + "\n";
+    const std::string path = m_dir.Write("kurz.log", log);
+    const std::string pdf = m_dir.File("kurz.pdf");
+    for (const DisplayMode eMode : {DisplayMode::Text, DisplayMode::Hex, DisplayMode::Dump}) {
+        SCOPED_TRACE(static_cast<int>(eMode));
+        m_dir.Write("kurz.log", log);
+        ASSERT_NE(StartActive(path), nullptr);
+        auto* pView = qobject_cast<CTervikView*>(QApplication::focusWidget());
+        ASSERT_NE(pView, nullptr);
+        std::filesystem::resize_file(path, log.size() / 2);
+        QPrinter printer(QPrinter::ScreenResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(pdf));
+        PrintRequest request = pView->PrintRequestOf();
+        request.m_eMode = eMode;
+        CPrintJob job(pView->GetDocument(), request);
+        m_messages.clear();
+        EXPECT_FALSE(job.Run(printer));
+        ASSERT_EQ(m_messages.size(), 1u);
+        EXPECT_EQ(m_messages[0].rfind("Die Datei ist k\xFCrzer geworden", 0), 0u) << m_messages[0];
+        EXPECT_FALSE(std::filesystem::exists(pdf));
+        Stop();
+    }
+}
+
 TEST_F(PrintPreview, EscapeStopsAPrintoutOfABigFile) {
     CTervikView* pView = StartOnBigFile();
     ASSERT_NE(pView, nullptr);

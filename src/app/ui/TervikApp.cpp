@@ -113,6 +113,9 @@ bool CTervikApp::InitInstance(const QStringList& args) {
 
     // 12. The bars as they were.
     m_pMainFrame->LoadBarState();
+    // A settings file that could not be read is never written over: say so once.
+    if (m_pProfile->ReadError() != 0)
+        SetStatusText(FormatString(IDS_SETTINGS_NOT_SAVED, PathToAnsi(m_szIniPath).c_str()));
 
     // 13. The resting open options.
     m_openOptions = COpenOptionsState(m_pSettings->OpenModeShareWrite(), nLastFix);

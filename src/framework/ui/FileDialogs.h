@@ -17,6 +17,10 @@ struct FileDialogRequest {
     std::string m_filter;     // cp1252, "" = none
     std::string m_defaultExt; // without the dot
     std::string m_folder;     // where it starts, "" = current
+    // Save dialogs: answers a message (cp1252) when the chosen file must not be
+    // written. It is checked before the question about overwriting; a refused name
+    // is told and ends the command.
+    std::function<std::string(const std::string& path)> m_refuse;
 };
 
 // The chosen file as a native path; nothing when cancelled.

@@ -149,11 +149,14 @@ void CPrintJob::PrintTextSlots(QPainter& painter, uint32_t nPage, int y) {
             m_pPrintPieces->Get(static_cast<uint32_t>(k), &piece) != kBlOk)
             break;
         if (piece.m_nCount == 0) continue;
-        uint32_t n = m_doc.GetRecordText(piece.m_nRecord, raw.data(),
-                                         std::min(piece.m_nCount, kPrintMaxChars), piece.m_nStart,
-                                         true, false);
-        n = std::min(n, piece.m_nCount);
-        // A record that cannot be read prints as an empty line.
+        const int64_t nRead = m_doc.ReadRecordText(piece.m_nRecord, raw.data(),
+                                                   std::min(piece.m_nCount, kPrintMaxChars),
+                                                   piece.m_nStart, true, false);
+        if (nRead < 0) {
+            m_bShorter = true;
+            return;
+        }
+        const uint32_t n = std::min(static_cast<uint32_t>(nRead), piece.m_nCount);
         if (n == 0) continue;
         std::memcpy(shown.data(), raw.data(), n);
         ConvertForDisplay(shown.data(), n, m_doc.m_bEbcdic != 0, m_doc.m_bOem != 0);
@@ -198,7 +201,12 @@ void CPrintJob::PrintDumpSlots(QPainter& painter, uint32_t nPage, int y) {
         if (k >= nRows) break;
         const uint32_t n =
             m_doc.ReadBytes(bytes.data(), static_cast<uint32_t>(nRowBytes), k * nRowBytes);
-        if (n == 0) continue;
+        const uint64_t nWant =
+            std::min(nRowBytes, static_cast<uint64_t>(m_doc.m_nFileSize) - k * nRowBytes);
+        if (n < nWant) {
+            m_bShorter = true;
+            return;
+        }
         const std::string row =
             BuildPrintDumpRow(k * nRowBytes, bytes.data(), n, m_nPrintDumpColumns);
         const QString text = FromAnsi(row);
@@ -239,12 +247,15 @@ bool CPrintJob::Run(QPrinter& printer, uint32_t* pPages, bool bPreview) {
         return false;
     }
     Begin(printer, painter);
+    m_bShorter = false;
     const PieceBuild built = BuildPieces();
     if (built != PieceBuild::Ok) {
         if (built == PieceBuild::NoMemory)
             m_doc.Host().MessageBox(
                 ToAnsi(QStringLiteral("Für die Druckzeilen reicht der Speicher nicht.")),
                 MB_OK | MB_ICONHAND);
+        if (built == PieceBuild::Shorter)
+            m_doc.Host().MessageBox(LoadString(IDS_FILE_SHORTER), MB_OK | MB_ICONEXCLAMATION);
         abortJob(painter);
         End();
         return false;
@@ -263,12 +274,14 @@ bool CPrintJob::Run(QPrinter& printer, uint32_t* pPages, bool bPreview) {
         for (uint32_t p = nFrom; p <= nTo; ++p) {
             if (p > nFrom) printer.newPage();
             PrintPage(painter, p);
-            if (EscapePressed(m_doc)) {
+            if (m_bShorter || EscapePressed(m_doc)) {
                 bOk = false;
                 break;
             }
         }
     }
+    if (m_bShorter)
+        m_doc.Host().MessageBox(LoadString(IDS_FILE_SHORTER), MB_OK | MB_ICONEXCLAMATION);
     if (bOk)
         painter.end();
     else

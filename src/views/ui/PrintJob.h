@@ -37,7 +37,8 @@ public:
     CPrintJob& operator=(const CPrintJob&) = delete;
 
     // Prints every page, or the printer's page range, and ends the job. False when
-    // Escape stopped it or memory ran out (the user has been told); pPages gets the
+    // Escape stopped it, memory ran out or the file became shorter than the
+    // document knows it (the user has been told); pPages gets the
     // number of pages of the whole printout. A PDF file of a stopped job is removed;
     // a preview (bPreview) writes no file and keeps the pages printed so far.
     bool Run(QPrinter& printer, uint32_t* pPages = nullptr, bool bPreview = false);
@@ -77,6 +78,8 @@ private:
     int m_nMaxCharWidth = 1;
     int m_nLines = 1;
     int m_nPrintDumpColumns = 8;
+    // A page met bytes the file no longer holds; the job ends there.
+    bool m_bShorter = false;
 };
 
 } // namespace tervik

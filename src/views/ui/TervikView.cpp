@@ -585,6 +585,9 @@ void CTervikView::OnExportSelected() {
     request.m_bSave = true;
     request.m_defaultExt = "txt";
     request.m_folder = std::filesystem::path(m_doc.GetPathName()).parent_path().string();
+    request.m_refuse = [this](const std::string& path) {
+        return m_doc.IsOwnFile(path) ? LoadString(IDS_EXPORT_OWN_FILE) : std::string();
+    };
     const std::optional<std::string> path = AskFileName(request, this);
     if (!path) return;
     const ExportResult result = ExportSelectedLines(m_doc, *path);

@@ -3,6 +3,7 @@
 
 #include "app/ui/MainFrame.h"
 #include "app/ui/TervikApp.h"
+#include "base/Strings.h"
 #include "framework/MessageBoxTypes.h"
 #include "framework/ui/QtText.h"
 #include "search/BusyProgress.h"
@@ -76,7 +77,7 @@ MarkDocument CTervikView::DocumentForMark() const {
     d.nMaxText = static_cast<uint32_t>(std::max(1, m_doc.m_nTabSize)) * 65536u + 1;
     d.length = [pDoc](uint32_t r) { return pDoc->GetRecordLength(r, true); };
     d.text = [pDoc](uint32_t r, char* p, uint32_t nMax, uint32_t nSkip) {
-        return pDoc->GetRecordText(r, p, nMax, nSkip, true, false);
+        return pDoc->ReadRecordText(r, p, nMax, nSkip, true, false);
     };
     d.selected = [pDoc](uint32_t r) { return pDoc->IsLineSelected(r, nullptr, nullptr); };
     d.next = [pDoc](uint32_t& r) { return pDoc->NextSelected(r); };
@@ -158,13 +159,16 @@ void CTervikView::CopyMarking() {
         m_doc.Host().MessageBox(AskCopyText(*nSize - 1), MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     std::string text;
+    BuildResult built;
     {
         CBusyProgress progress(m_doc);
-        if (BuildMarkedText(m_mark, bBlock, m_st.m_bOnlySelected, d, text, *nSize,
-                            [&](uint64_t n, uint64_t nAll) { return progress.Step(n, nAll); }) !=
-            BuildResult::Done)
-            return; // stopped with Escape, or no memory: nothing is copied
+        built = BuildMarkedText(m_mark, bBlock, m_st.m_bOnlySelected, d, text, *nSize,
+                                [&](uint64_t n, uint64_t nAll) { return progress.Step(n, nAll); });
     }
+    // Stopped with Escape, no memory, or lines gone from the file: nothing is copied.
+    if (built == BuildResult::Shorter)
+        m_doc.Host().MessageBox(LoadString(IDS_FILE_SHORTER), MB_OK | MB_ICONEXCLAMATION);
+    if (built != BuildResult::Done) return;
     try {
         const QString unicode = FromAnsi(text);
         std::string().swap(text);

@@ -14,6 +14,7 @@
 #include <QMdiArea>
 #include <QTimer>
 #include <QToolBar>
+#include <filesystem>
 
 namespace tervik {
 namespace {
@@ -190,6 +191,29 @@ TEST_F(SelectionCommandsTest, ExportWritesTheSelectedLines) {
     EXPECT_EQ(m_requests[0].m_folder, m_dir.Path().string());
     EXPECT_EQ(test::ReadWholeFile(*m_answer), "eins\tx\r\ndrei\r\n");
     EXPECT_TRUE(m_messages.empty());
+}
+
+// The shown file under any of its names is refused before the question about
+// overwriting and before anything is opened.
+TEST_F(SelectionCommandsTest, ExportRefusesTheShownFileUnderEveryName) {
+    const std::string data = "eins\nzwei\n";
+    const std::string path = m_dir.Write("f.txt", data);
+    std::filesystem::create_hard_link(path, m_dir.File("hard.txt"));
+    std::filesystem::create_symlink(path, m_dir.File("soft.txt"));
+    OpenOne(path);
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_SELECT_INVERT));
+    for (const std::string& name :
+         {path, m_dir.File("./f.txt"), m_dir.File("hard.txt"), m_dir.File("soft.txt")}) {
+        SCOPED_TRACE(name);
+        m_messages.clear();
+        m_answer = name;
+        EXPECT_TRUE(Frame().ExecuteCommand(ID_EXPORT_SELECTED));
+        ASSERT_EQ(m_messages.size(), 1u);
+        EXPECT_EQ(m_messages[0], "Die Ausgabedatei ist die angezeigte Datei selbst und wird nicht "
+                                 "\xFC"
+                                 "berschrieben.");
+        EXPECT_EQ(test::ReadWholeFile(path), data);
+    }
 }
 
 TEST_F(SelectionCommandsTest, SelectLinesDialogDrivesTheRunAndTheHistoryIsKept) {

@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QTimer>
 #include <fcntl.h>
+#include <filesystem>
 #include <unistd.h>
 
 namespace tervik {
@@ -137,6 +138,21 @@ TEST_F(MarkingTest, ShiftKeysMarkAllAndClear) {
     pBox->setEditText("Suchtext");
     pBox->lineEdit()->selectAll();
     EXPECT_EQ(Copy(), QString("Suchtext"));
+}
+
+// Lines the file lost since it was opened are not copied as empty lines: nothing
+// is copied, and the user learns why.
+TEST_F(MarkingTest, CopyOfLinesTheFileLostCopiesNothing) {
+    std::string data;
+    for (int i = 0; i < 3000; ++i)
+        data += "Zeile " + std::to_string(i) + std::string(60, '-') + "\n";
+    const std::string path = m_dir.Write("shrinks.log", data);
+    OpenOne(path);
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_EDIT_MARK_ALL));
+    std::filesystem::resize_file(path, data.size() / 2);
+    EXPECT_EQ(Copy(), QString("before"));
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].rfind("Die Datei ist k\xFCrzer geworden", 0), 0u) << m_messages[0];
 }
 
 TEST_F(MarkingTest, HugeMarkingAsksFirstAndEscapeStops) {
