@@ -85,6 +85,8 @@ constexpr StringEntry kStrings[] = {
     {IDS_ADDON_OUTPUT_TOO_LONG, "Der Pfad der Ausgabedatei ist zu lang:\n%s"},
     {IDS_PATH_NOT_ANSI, "Der Name \"%s\" enthält Zeichen, die der ANSI-Zeichensatz nicht "
                         "darstellen kann."},
+    {IDS_TEMP_FOLDER_FOREIGN, "Der Ordner für temporäre Dateien %s gehört einem anderen "
+                              "Benutzer oder ist für andere zugänglich."},
 };
 
 const std::unordered_map<unsigned, std::string>& Table() {

@@ -69,6 +69,8 @@ enum StringId : unsigned {
     IDS_ADDON_OUTPUT_TOO_LONG,
     // A name the 8-bit files and the add-on interface cannot hold (Windows).
     IDS_PATH_NOT_ANSI,
+    // The folder for generated files is not this user's own.
+    IDS_TEMP_FOLDER_FOREIGN,
 };
 
 // The text for an id in cp1252; empty when the id is unknown.

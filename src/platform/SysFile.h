@@ -21,6 +21,12 @@ struct FileIdentity {
 // The identity of the file a path names now; false when there is none.
 bool PathIdentity(const std::string& path, FileIdentity& id);
 
+// Whether path names an existing file that is not a regular one, with the code to
+// refuse it with (EISDIR, ENODEV for a device, ESPIPE for a pipe or socket). The file
+// itself is looked at, opened without waiting, so a named pipe cannot hang the caller.
+// A path that cannot be opened is not judged (false): the caller's own open tells.
+bool IsSpecialFile(const std::string& path, uint32_t& nError);
+
 class CSysFile {
 public:
     CSysFile() = default;
@@ -35,8 +41,9 @@ public:
     // On Windows a file another process holds open for writing without sharing it
     // fails with kErrSharingViolation.
     bool OpenRead(const std::string& path, bool bShareWrite);
-    // Creates or truncates a file for writing.
-    bool Create(const std::string& path);
+    // Creates or truncates a file for writing. bNew: creates a file that must not
+    // exist yet (EEXIST otherwise), never through a symbolic link.
+    bool Create(const std::string& path, bool bNew = false);
     void Close();
 #ifdef _WIN32
     bool IsOpen() const {

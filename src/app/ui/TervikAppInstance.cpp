@@ -181,7 +181,7 @@ void CTervikApp::ClaimTempFile(const std::string& path) {
 void CTervikApp::DeleteTempFiles() {
     // This copy's own files go too.
     m_tempClaims.clear();
-    tervik::DeleteTempFiles(GetTempFolder());
+    DeleteGeneratedFiles(*m_pProfile);
 }
 
 } // namespace tervik

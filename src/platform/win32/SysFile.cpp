@@ -134,15 +134,16 @@ bool CSysFile::OpenRead(const std::string& path, bool bShareWrite) {
     return true;
 }
 
-bool CSysFile::Create(const std::string& path) {
+bool CSysFile::Create(const std::string& path, bool bNew) {
     Close();
     m_nLastError = 0;
     if (!IsUsablePath(path)) {
         m_nLastError = ERROR_FILE_NOT_FOUND;
         return false;
     }
+    // CREATE_NEW fails on anything already there, a link included.
     HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+                           bNew ? CREATE_NEW : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return Fail();
     m_hFile = h;
     return true;
@@ -153,6 +154,15 @@ void CSysFile::Close() {
         CloseHandle(H(m_hFile));
         m_hFile = nullptr;
     }
+}
+
+bool IsSpecialFile(const std::string& path, uint32_t& nError) {
+    if (!IsUsablePath(path)) return false;
+    const DWORD nAttr = GetFileAttributesW(Widen(path).c_str());
+    // Windows has no named pipes among files; LoadLibrary refuses devices itself.
+    if (nAttr == INVALID_FILE_ATTRIBUTES || !(nAttr & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    nError = ERROR_DIRECTORY;
+    return true;
 }
 
 bool PathIdentity(const std::string& path, FileIdentity& id) {
