@@ -28,6 +28,7 @@ TERVIK_ADDON_EXPORT int32_t TERVIK_ADDON_CALL TervikInterface1(int32_t function,
     const unsigned char* p;
     unsigned long n = 0;
     FILE* out;
+    int failed;
 
     if (function != FUNC_HEX) {
         snprintf(message, TERVIK_MESSAGE_SIZE, "Unbekannte Funktion %d", (int)function);
@@ -48,6 +49,12 @@ TERVIK_ADDON_EXPORT int32_t TERVIK_ADDON_CALL TervikInterface1(int32_t function,
         if (++n % 16 == 0) fputs("\r\n", out);
     }
     if (n % 16 != 0) fputs("\r\n", out);
-    fclose(out);
+    /* A full disk shows only here: the data sat in the buffer until now. */
+    failed = ferror(out) != 0;
+    if (fclose(out) != 0 || failed) {
+        snprintf(message, TERVIK_MESSAGE_SIZE, "Ausgabedatei \"%s\" kann nicht geschrieben werden.",
+                 output_path);
+        return 0;
+    }
     return 1;
 }

@@ -25,6 +25,7 @@ TERVIK_ADDON_EXPORT int32_t TERVIK_ADDON_CALL TervikInterface0(int32_t function,
     int32_t length = 0;
     char first[81];
     FILE* out;
+    int failed;
     int i;
 
     if (function != FUNC_STATISTIC) {
@@ -57,6 +58,12 @@ TERVIK_ADDON_EXPORT int32_t TERVIK_ADDON_CALL TervikInterface0(int32_t function,
     fprintf(out, "Laengen:\r\n");
     for (i = 0; i < 6; i++)
         fprintf(out, "%10s %lu\r\n", labels[i], counts[i]);
-    fclose(out);
+    /* A full disk shows only here: the data sat in the buffer until now. */
+    failed = ferror(out) != 0;
+    if (fclose(out) != 0 || failed) {
+        snprintf(message, TERVIK_MESSAGE_SIZE, "Ausgabedatei \"%s\" kann nicht geschrieben werden.",
+                 output_path);
+        return 0;
+    }
     return 1;
 }

@@ -272,16 +272,6 @@ CAddOnHost::CommandState CAddOnHost::UpdateCommand(uint32_t nId, bool bMarking) 
     return state;
 }
 
-std::string CAddOnHost::TemporaryOutputName(const std::string& tempFolder,
-                                            const std::string& docPath, const std::tm& now) {
-    // The system's separators: on POSIX a backslash belongs to the name.
-    const size_t nSlash = docPath.find_last_of(kPathSeparator == '\\' ? "\\/" : "/");
-    const std::string name = nSlash == std::string::npos ? docPath : docPath.substr(nSlash + 1);
-    return StrFormat("%sTervik_%s_%.4d%.2d%.2d_%.2d%.2d%.2d", tempFolder.c_str(), name.c_str(),
-                     now.tm_year + 1900, now.tm_mon + 1, now.tm_mday, now.tm_hour, now.tm_min,
-                     now.tm_sec);
-}
-
 AddOnResult CAddOnHost::Dispatch(uint32_t nId, IAddOnSource& source, const std::string& outputPath,
                                  const std::string& markedText, const int32_t* pPoints) {
     AddOnResult result;

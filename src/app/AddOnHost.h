@@ -129,9 +129,6 @@ public:
 
     // Whether the entry asks the user for its output file (bit 0).
     static bool AsksForOutput(const AddOnItem& item) { return (item.nOutput & OUT_ASK) != 0; }
-    // "<temp>Tervik_<name>_YYYYMMDD_hhmmss" for the document's path.
-    static std::string TemporaryOutputName(const std::string& tempFolder,
-                                           const std::string& docPath, const std::tm& now);
 
     // Runs the entry with that id on the source: interface 1 with nothing else,
     // interface 2 with the marked text and the marker points, a toggle flips its

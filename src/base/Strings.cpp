@@ -102,6 +102,8 @@ constexpr StringEntry kStrings[] = {
     {IDS_MORE_WINDOWS, "&Weitere Fenster..."},
     {IDS_CHOOSE_WINDOW_TITLE, "Fenster auswählen"},
     {IDS_CHOOSE_WINDOW_PROMPT, "&Fenster:"},
+    {IDS_TEMP_FOLDER_FOREIGN, "Der Ordner für temporäre Dateien %s gehört einem anderen "
+                              "Benutzer oder ist für andere zugänglich."},
 };
 
 const std::unordered_map<unsigned, std::string>& Table() {

@@ -86,6 +86,8 @@ enum StringId : unsigned {
     IDS_MORE_WINDOWS,
     IDS_CHOOSE_WINDOW_TITLE,
     IDS_CHOOSE_WINDOW_PROMPT,
+    // The folder for generated files is not this user's own.
+    IDS_TEMP_FOLDER_FOREIGN,
 };
 
 // The text for an id in cp1252; empty when the id is unknown.

@@ -107,11 +107,15 @@ int RunAddOn(CArgs& args) {
     if (outPath) {
         output = *outPath;
     } else {
-        const std::string temp = GetTempFolder(f.pHost->Profile());
+        std::string folder, refusal;
+        if (!GetGeneratedFolder(f.pHost->Profile(), folder, refusal)) {
+            PrintMessage(refusal);
+            return kExitFailure;
+        }
         const std::time_t now = std::time(nullptr);
         std::tm local{};
         LocalTime(now, local);
-        output = CAddOnHost::TemporaryOutputName(temp, f.pDoc->GetPathName(), local);
+        output = GeneratedFileName(folder, f.pDoc->GetPathName(), local, "");
     }
     const auto source = MakeDocumentSource(*f.pDoc);
     const auto start = std::chrono::steady_clock::now();

@@ -85,6 +85,15 @@ socklen_t WakeAddress(int nPid, sockaddr_un& addr) {
     std::memcpy(addr.sun_path + 1, name.data(), name.size());
     return static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
 }
+
+// Abstract names carry no permissions: anyone may bind or connect to them, so each
+// side asks the system who is at the other end.
+bool PeerIsThisUser(int fd) {
+    ucred cred{};
+    socklen_t nLen = sizeof cred;
+    return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &nLen) == 0 && nLen == sizeof cred &&
+           cred.uid == ::geteuid();
+}
 } // namespace
 
 bool ListenForWake() {
@@ -112,8 +121,9 @@ bool ClearWake() {
     for (;;) {
         const int nConn = ::accept4(fd, nullptr, nullptr, SOCK_CLOEXEC);
         if (nConn < 0) break;
+        // Other users' connections are taken off the queue but wake nothing.
+        if (PeerIsThisUser(nConn)) bAny = true;
         ::close(nConn);
-        bAny = true;
     }
     return bAny;
 }
@@ -124,9 +134,13 @@ bool WakeProcess(int nPid) {
     if (fd < 0) return false;
     sockaddr_un addr;
     const socklen_t nLen = WakeAddress(nPid, addr);
-    // A full queue means wake-ups are already waiting to be seen.
-    const bool bOk = ::connect(fd, reinterpret_cast<sockaddr*>(&addr), nLen) == 0 ||
-                     errno == EAGAIN || errno == EINPROGRESS;
+    // A full queue means wake-ups are already waiting to be seen. Whoever listens
+    // under the name must be this user: another user may have taken it first.
+    bool bOk = false;
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), nLen) == 0)
+        bOk = PeerIsThisUser(fd);
+    else
+        bOk = errno == EAGAIN || errno == EINPROGRESS;
     ::close(fd);
     return bOk;
 }

@@ -30,9 +30,10 @@ bool ListenForWake();
 // What becomes ready when this process was woken: a file descriptor to watch for
 // reading (POSIX) or an event handle (Windows); -1 before ListenForWake.
 intptr_t WakeHandle();
-// Consumes the pending wake-ups; true when there was one.
+// Consumes the pending wake-ups; true when there was one from this user (other
+// users' connections are refused silently).
 bool ClearWake();
-// Wakes a listening process; false when none listens under that id.
+// Wakes a listening process of this user; false when none listens under that id.
 bool WakeProcess(int nPid);
 
 } // namespace tervik

@@ -14,8 +14,33 @@ namespace tervik {
 // ends; shm_open sets close-on-exec, so started programs do not inherit it.
 
 namespace {
+// The user id in the name keeps the users of one machine apart (a block is per user
+// as a Windows one is per session); a block under our name that is not our own is
+// still refused, since another user may have created it first.
 std::string ShmName(const std::string& name) {
-    return "/" + name;
+    return "/" + name + "." + std::to_string(::geteuid());
+}
+
+// Opens the block exclusively new, or an existing one only when it is this user's and
+// no one else may read or write it. -1 with errno set otherwise.
+int OpenOwnBlock(const std::string& shmName) {
+    int fd = ::shm_open(shmName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0 || errno != EEXIST) return fd;
+    fd = ::shm_open(shmName.c_str(), O_RDWR | O_CLOEXEC, 0);
+    if (fd < 0) return fd;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        const int nError = errno;
+        ::close(fd);
+        errno = nError;
+        return -1;
+    }
+    if (!S_ISREG(st.st_mode) || st.st_uid != ::geteuid() || (st.st_mode & 077) != 0) {
+        ::close(fd);
+        errno = EACCES;
+        return -1;
+    }
+    return fd;
 }
 } // namespace
 
@@ -35,8 +60,12 @@ CSharedBlock::Role CSharedBlock::Attach(const std::string& name) {
     // A start that loses the race for a name that an ending owner removes tries again.
     for (int nTry = 0; nTry < 5; ++nTry) {
         // Only this user's copies may write file names into the block.
-        m_fd = ::shm_open(ShmName(name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        if (m_fd < 0) return Fail();
+        m_fd = OpenOwnBlock(ShmName(name));
+        if (m_fd < 0) {
+            // Removed between the two opens by an ending owner: try again.
+            if (errno == ENOENT) continue;
+            return Fail();
+        }
         struct stat st {};
         if (::fstat(m_fd, &st) != 0) return Fail();
         // A block just created has no size yet; mapping it would fault on access.

@@ -23,7 +23,9 @@ public:
 
     // Opens the block of that name (a plain name, no folder), creating it zeroed
     // when there is none, maps kSize bytes for reading and writing, and becomes its
-    // owner when no running process holds it. None on failure (LastError tells).
+    // owner when no running process holds it. None on failure (LastError tells),
+    // also for a block of that name that is not this user's own or that other users
+    // may read or write: its content cannot be trusted (EACCES).
     Role Attach(const std::string& name);
     // A guest asks again: true when the owner has gone and this process holds the
     // block now. The block keeps what the old owner left; the caller rewrites it.

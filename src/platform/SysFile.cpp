@@ -25,7 +25,36 @@ std::atomic<bool> g_bReadHook{false};
 
 // Largest single read or write handed to the kernel (Linux caps one call anyway).
 constexpr size_t kMaxChunk = size_t{1} << 30;
+
+// The code a file of the wrong kind is refused with.
+uint32_t KindError(mode_t mode) {
+    return S_ISDIR(mode) ? EISDIR : (S_ISCHR(mode) || S_ISBLK(mode)) ? ENODEV : ESPIPE;
+}
+
+// Opens without waiting: a named pipe does not block the open until a writer comes.
+int OpenNonBlocking(const std::string& path, struct stat& st) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return -1;
+    if (::fstat(fd, &st) != 0) {
+        const int nError = errno;
+        ::close(fd);
+        errno = nError;
+        return -1;
+    }
+    return fd;
+}
 } // namespace
+
+bool IsSpecialFile(const std::string& path, uint32_t& nError) {
+    if (path.empty() || path.find('\0') != std::string::npos) return false;
+    struct stat st {};
+    const int fd = OpenNonBlocking(path, st);
+    if (fd < 0) return false;
+    ::close(fd);
+    if (S_ISREG(st.st_mode)) return false;
+    nError = KindError(st.st_mode);
+    return true;
+}
 
 CSysFile::~CSysFile() {
     Close();
@@ -90,21 +119,14 @@ bool CSysFile::OpenRead(const std::string& path, bool bShareWrite) {
         m_nLastError = ENOENT;
         return false;
     }
-    // Non-blocking so that a named pipe cannot hang the open.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) return Fail();
     struct stat st {};
-    if (::fstat(fd, &st) != 0) {
-        const uint32_t nCode = LastSystemError();
-        ::close(fd);
-        m_nLastError = nCode;
-        return false;
-    }
+    const int fd = OpenNonBlocking(path, st);
+    if (fd < 0) return Fail();
     // Only files and disks can be read again at any offset: pipes and character
     // devices (endless ones like /dev/zero among them) are refused.
     if (!S_ISREG(st.st_mode) && !S_ISBLK(st.st_mode)) {
         ::close(fd);
-        m_nLastError = S_ISDIR(st.st_mode) ? EISDIR : S_ISCHR(st.st_mode) ? ENODEV : ESPIPE;
+        m_nLastError = KindError(st.st_mode);
         return false;
     }
     const int nFlags = ::fcntl(fd, F_GETFL);

@@ -21,6 +21,12 @@ struct FileIdentity {
 // The identity of the file a path names now; false when there is none.
 bool PathIdentity(const std::string& path, FileIdentity& id);
 
+// Whether path names an existing file that is not a regular one, with the code to
+// refuse it with (EISDIR, ENODEV for a device, ESPIPE for a pipe or socket). The file
+// itself is looked at, opened without waiting, so a named pipe cannot hang the caller.
+// A path that cannot be opened is not judged (false): the caller's own open tells.
+bool IsSpecialFile(const std::string& path, uint32_t& nError);
+
 class CSysFile {
 public:
     CSysFile() = default;
@@ -37,8 +43,8 @@ public:
     bool OpenRead(const std::string& path, bool bShareWrite);
     // Creates or truncates a file for writing.
     bool Create(const std::string& path);
-    // Creates a file that must not exist yet; a link in its place counts as existing,
-    // so a name another user planted is never followed. With modelPath set, the new
+    // Creates a file that must not exist yet (EEXIST otherwise); a link in its place
+    // counts as existing, so a name another user planted is never followed. With modelPath set, the new
     // file takes that file's permissions (and owner, where the system lets us).
     bool CreateNew(const std::string& path, const std::string& modelPath = {});
     // Puts what was written onto the disk; false on failure.

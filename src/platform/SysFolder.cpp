@@ -1,8 +1,10 @@
 #include "platform/SysFolder.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace tervik {
 
@@ -29,6 +31,29 @@ std::vector<FolderEntry> ListFolder(const std::string& folder) {
     std::sort(entries.begin(), entries.end(),
               [](const FolderEntry& a, const FolderEntry& b) { return a.m_name < b.m_name; });
     return entries;
+}
+
+std::string OwnFolderName(const std::string& parent, const std::string& prefix) {
+    return parent + prefix + std::to_string(::geteuid()) + "/";
+}
+
+OwnFolder CheckOwnFolder(const std::string& folder, bool bCreate, uint32_t& nError) {
+    // Without the trailing separator: "name/" would follow a link.
+    std::string path = folder;
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    if (bCreate && ::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
+        nError = static_cast<uint32_t>(errno);
+        return OwnFolder::Failed;
+    }
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) {
+        nError = static_cast<uint32_t>(errno);
+        return OwnFolder::Failed;
+    }
+    if (!S_ISDIR(st.st_mode) || st.st_uid != ::geteuid() || (st.st_mode & 077) != 0)
+        return OwnFolder::Foreign;
+    return OwnFolder::Ready;
 }
 
 bool GetFileWriteTime(const std::string& path, int64_t& nTime) {

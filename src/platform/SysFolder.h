@@ -23,4 +23,16 @@ std::vector<FolderEntry> ListFolder(const std::string& folder);
 // The modification time of an existing file that is not a folder; false otherwise.
 bool GetFileWriteTime(const std::string& path, int64_t& nTime);
 
+// A folder of this user's own inside a shared one, where names cannot be taken or
+// redirected by other users. POSIX: "<parent><prefix><uid>/". Windows: the parent
+// itself, as a user's temporary folder lies in the user's profile there.
+std::string OwnFolderName(const std::string& parent, const std::string& prefix);
+enum class OwnFolder {
+    Ready,   // a real folder (no link) of this user that no one else may enter
+    Foreign, // the name is another user's, a link, a file, or open to others
+    Failed,  // missing and not made (bCreate false), or the system refused: nError
+};
+// Checks the folder, first making it with mode 0700 when bCreate and it is missing.
+OwnFolder CheckOwnFolder(const std::string& folder, bool bCreate, uint32_t& nError);
+
 } // namespace tervik

@@ -1,11 +1,19 @@
 #include "platform/SysLibrary.h"
 
+#include "platform/SysFile.h"
+
 #include <cerrno>
 #include <dlfcn.h>
 
 namespace tervik {
 
 void* CSysLibrary::Load(const std::string& path, uint32_t& nError, std::string& errorText) {
+    // dlopen would wait for ever on a named pipe and reads whatever a device gives.
+    // A name without a folder is searched in the system's library folders by dlopen.
+    if (path.find('/') != std::string::npos && IsSpecialFile(path, nError)) {
+        errorText.clear();
+        return nullptr;
+    }
     errno = 0;
     dlerror();
     // RTLD_LOCAL keeps one add-on's symbols from resolving another's.

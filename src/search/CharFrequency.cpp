@@ -81,16 +81,6 @@ std::string CharFrequencyCsv(const ByteCounts& counts) {
     return out;
 }
 
-std::string CharFrequencyFileName(const std::string& tempFolder, const std::string& docPath,
-                                  const std::tm& t) {
-    const size_t nSlash = docPath.find_last_of('/');
-    const std::string name = nSlash == std::string::npos ? docPath : docPath.substr(nSlash + 1);
-    char stamp[80];
-    std::snprintf(stamp, sizeof stamp, "_%.4d%.2d%.2d_%.2d%.2d%.2d.csv", t.tm_year + 1900,
-                  t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
-    return tempFolder + "Tervik_" + name + stamp;
-}
-
 namespace {
 
 // Counts the bytes from nFrom to nTo (-1: to the end of the file, so a growing file
@@ -184,12 +174,12 @@ uint32_t CountFileBytes(CTervikDoc& doc, ByteCounts& counts, int64_t nSplitFrom)
     return nError;
 }
 
-uint32_t WriteCharFrequency(CTervikDoc& doc, const std::string& csvPath) {
+uint32_t WriteCharFrequency(CTervikDoc& doc, const std::string& csvPath, bool bNew) {
     ByteCounts counts = {};
     if (const uint32_t nError = CountFileBytes(doc, counts)) return nError;
     const std::string csv = CharFrequencyCsv(counts);
     CSysFile out;
-    if (!out.Create(csvPath)) return out.LastError();
+    if (!(bNew ? out.CreateNew(csvPath) : out.Create(csvPath))) return out.LastError();
     if (!out.Write(csv.data(), csv.size())) {
         const uint32_t nError = out.LastError();
         out.Close();

@@ -20,10 +20,6 @@ void CountBytes(const unsigned char* p, size_t n, ByteCounts& counts);
 // The CSV text: one line "value;0xhh;\"name\";count" with CR LF per byte value.
 std::string CharFrequencyCsv(const ByteCounts& counts);
 
-// "<folder>Tervik_<file name>_YYYYMMDD_hhmmss.csv"; the folder ends in a separator.
-std::string CharFrequencyFileName(const std::string& tempFolder, const std::string& docPath,
-                                  const std::tm& local);
-
 // Counts the bytes of the document's file with a read position of its own, serving
 // the window meanwhile (without abort) and showing progress on big files. A file of
 // nSplitFrom bytes or more is counted in two halves at once (-1: never). Answers 0,
@@ -31,8 +27,9 @@ std::string CharFrequencyFileName(const std::string& tempFolder, const std::stri
 inline constexpr int64_t kCountSplitFrom = int64_t{32} << 20;
 uint32_t CountFileBytes(CTervikDoc& doc, ByteCounts& counts, int64_t nSplitFrom = kCountSplitFrom);
 
-// Counts the document's file and writes the CSV to csvPath (replacing a file there).
+// Counts the document's file and writes the CSV to csvPath, replacing a file there, or
+// with bNew into a new file only (never through a link, nothing there before).
 // Answers 0 or the system error code.
-uint32_t WriteCharFrequency(CTervikDoc& doc, const std::string& csvPath);
+uint32_t WriteCharFrequency(CTervikDoc& doc, const std::string& csvPath, bool bNew = false);
 
 } // namespace tervik

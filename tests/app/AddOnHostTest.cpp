@@ -3,16 +3,21 @@
 
 #include "app/AddOnHost.h"
 #include "base/Strings.h"
+#include "base/TempFolder.h"
 #include "platform/Profile.h"
+#include "platform/SysError.h"
 #include "platform/SysPaths.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <random>
+#include <sys/stat.h>
 
 namespace tervik {
 namespace {
@@ -332,6 +337,37 @@ TEST_F(AddOnHostTest, ExtensionListLoadsValueOneInFileOrderAndRegisterWrites) {
     EXPECT_EQ(host.Records().size(), 4u); // the refusing library stays loaded
 }
 
+#ifndef _WIN32
+// Entries that name no library file are reported at start, one message each, and
+// none holds the start up (a named pipe would wait for a writer for ever).
+TEST(AddOnFiles, ExtensionListEntriesThatAreNoFilesAreRefusedWithoutWaiting) {
+    test::CTempDir dir;
+    const std::string fifo = dir.File("pipe.so");
+    const std::string folder = dir.File("folder.so");
+    const std::string link = dir.File("link.so");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::filesystem::create_directory(folder);
+    std::filesystem::create_symlink(fifo, link);
+    const struct {
+        std::string path;
+        uint32_t nCode;
+    } kCases[] = {{fifo, ESPIPE}, {folder, EISDIR}, {"/dev/null", ENODEV}, {link, ESPIPE}};
+    std::string text = "[ExtensionList]\n";
+    for (const auto& c : kCases)
+        text += c.path + "=1\n";
+    const std::string ini = dir.Write("t.ini", text);
+    CProfile profile(ini);
+    CAddOnHost host;
+    const auto messages = host.LoadExtensionList(profile, ini);
+    ASSERT_EQ(messages.size(), std::size(kCases));
+    for (size_t i = 0; i < messages.size(); ++i)
+        EXPECT_EQ(messages[i],
+                  FormatString(IDS_ADDON_LOAD_FAILED, kCases[i].path.c_str(), kCases[i].nCode,
+                               SystemErrorText(kCases[i].nCode).c_str()));
+    EXPECT_FALSE(host.HasAddOns());
+}
+#endif
+
 TEST(AddOnTemporaryName, FollowsTheTempPattern) {
     std::tm t{};
     t.tm_year = 126;
@@ -340,8 +376,8 @@ TEST(AddOnTemporaryName, FollowsTheTempPattern) {
     t.tm_hour = 7;
     t.tm_min = 8;
     t.tm_sec = 9;
-    EXPECT_EQ(CAddOnHost::TemporaryOutputName("/tmp/tv/", "/var/log/app.log", t),
-              "/tmp/tv/Tervik_app.log_20260105_070809");
+    EXPECT_EQ(GeneratedFileName("/tmp/tv/", "/var/log/app.log", t, "", "u2"),
+              "/tmp/tv/Tervik_app.log_20260105_070809_u2");
 }
 
 // Property: whatever the library leaves in its buffers (any bytes, terminated or not),

@@ -10,10 +10,19 @@
 #include <cstring>
 #include <future>
 #include <gtest/gtest.h>
+#include <memory>
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include "support/OtherUser.h"
+
+#include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
+#include <sys/mman.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #endif
 #include <thread>
 #include <unistd.h>
@@ -165,6 +174,72 @@ TEST_F(SingleInstanceTest, AFirstCopyStillStartingIsWaitedForAndOneThatNeverGets
     EXPECT_EQ(second.get(), CSingleInstance::Result::HandedOver);
     EXPECT_EQ(InstanceBlock::TakeName(holder.Data()), "/y");
 }
+
+#ifndef _WIN32
+// Plays a running first copy in a block planted under this user's block name: its
+// owner text, its hold and its wake-up address, as whoever runs it can make them.
+// Answers the descriptor that holds it, -1 on failure.
+int PlantFirstCopy(const std::string& shmName, mode_t mode, unsigned nVictimUid) {
+    const int fd = ::shm_open(shmName.c_str(), O_RDWR | O_CREAT | O_EXCL, mode);
+    if (fd < 0 || ::fchmod(fd, mode) != 0 || ::ftruncate(fd, CSharedBlock::kSize) != 0) return -1;
+    void* p = ::mmap(nullptr, CSharedBlock::kSize, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    if (p == MAP_FAILED) return -1;
+    InstanceBlock::InitOwner(static_cast<char*>(p), CurrentProcessId());
+    ::munmap(p, CSharedBlock::kSize);
+    if (::flock(fd, LOCK_EX) != 0) return -1;
+    if (nVictimUid == ::geteuid()) return ListenForWake() ? fd : -1;
+    // Another user listens under the address the victim's copies would use.
+    const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    const std::string name =
+        "Tervik.wake." + std::to_string(nVictimUid) + "." + std::to_string(CurrentProcessId());
+    std::memcpy(addr.sun_path + 1, name.data(), name.size());
+    const auto nLen = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+    const bool bOk =
+        s >= 0 && ::bind(s, reinterpret_cast<sockaddr*>(&addr), nLen) == 0 && ::listen(s, 4) == 0;
+    return bOk ? fd : -1;
+}
+
+// A block under our name that others may have read or written, or that another user
+// made first (to read every name this user opens, or to feed in names), is never
+// obeyed: the start runs as a copy of its own and hands nothing over.
+TEST_F(SingleInstanceTest, ABlockThatIsNotThisUsersAloneIsNeverUsed) {
+    const unsigned nUid = ::geteuid();
+    const std::string shmName = "/" + m_name + "." + std::to_string(nUid);
+    const struct {
+        const char* pszWho;
+        bool bOtherUser;
+        mode_t mode;
+    } kCases[] = {
+        {"this user, open to all", false, 0666},
+        {"this user, readable by the group", false, 0640},
+        {"another user, open to all", true, 0666},
+        {"another user, private", true, 0600},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.pszWho);
+        CSharedBlock::Remove(m_name);
+        ClearWake();
+        std::unique_ptr<test::COtherUser> pOther;
+        int fdHold = -1;
+        if (c.bOtherUser) {
+            if (*test::OtherUserUnavailable()) continue;
+            pOther = std::make_unique<test::COtherUser>(
+                [&] { return PlantFirstCopy(shmName, c.mode, nUid) >= 0; });
+            ASSERT_TRUE(pOther->Ready());
+        } else {
+            fdHold = PlantFirstCopy(shmName, c.mode, nUid);
+            ASSERT_GE(fdHold, 0);
+        }
+        CSingleInstance second;
+        EXPECT_EQ(second.Start(m_name, "/home/u/secret.log", 300), CSingleInstance::Result::Alone);
+        EXPECT_FALSE(second.IsHeld());
+        EXPECT_FALSE(ClearWake());
+        if (fdHold >= 0) ::close(fdHold);
+    }
+}
+#endif
 
 } // namespace
 } // namespace tervik

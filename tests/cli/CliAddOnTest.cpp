@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 namespace tervik {
 namespace {
@@ -41,10 +44,18 @@ TEST_F(CliAddOn, ListsTheWalk) {
 TEST_F(CliAddOn, RunsTheStatisticIntoATemporaryFile) {
     const auto r = Run({"addon", TERVIK_ADDON_STATS, m_file, "--item", "32849"});
     ASSERT_EQ(r.nExitCode, 0) << r.err;
-    const std::string prefix = "output: " + m_temp + "Tervik_f.log_";
+    // In this user's own folder, under a name no one can guess.
+#ifdef _WIN32
+    const std::string own = m_temp;
+#else
+    const std::string own = m_temp + "tervik-" + std::to_string(::geteuid()) + "/";
+    EXPECT_EQ(std::filesystem::status(own).permissions(), std::filesystem::perms::owner_all);
+#endif
+    const std::string prefix = "output: " + own + "Tervik_f.log_";
     ASSERT_EQ(r.out.rfind(prefix, 0), 0u) << r.out;
     const std::string path = r.out.substr(8, r.out.size() - 9);
-    EXPECT_EQ(path.size(), m_temp.size() + std::string("Tervik_f.log_20260101_000000").size());
+    EXPECT_EQ(path.size(),
+              own.size() + std::string("Tervik_f.log_20260101_000000_0123456789").size());
     const std::string text = test::ReadWholeFile(path);
     EXPECT_NE(text.find("Saetze: 4\r\n"), std::string::npos) << text;
     EXPECT_NE(text.find("Laengster Satz: 10 (Satz 2)\r\nAnfang: cdefghijkl\r\n"), std::string::npos)
@@ -73,6 +84,7 @@ TEST_F(CliAddOn, Failures) {
         const char* err;
     } cases[] = {
         {{"addon", noLib, m_file, "--list"}, 1, "kann nicht geladen werden, Fehlercode="},
+
         {{"addon", m_dir.Write("kaputt.so", "kein ELF"), m_file, "--list"},
          1,
          "kann nicht geladen werden"},

@@ -6,6 +6,7 @@
 #include "platform/FileClaim.h"
 #include "platform/SharedBlock.h"
 #include "platform/SysFolder.h"
+#include "support/OtherUser.h"
 #include "support/TempDir.h"
 
 #include <chrono>
@@ -14,6 +15,8 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -116,6 +119,52 @@ TEST(Process, WakeMakesTheHandleReadable) {
     // An id that does not listen is not reached, whatever runs under it.
     CChild idle([] {});
     EXPECT_FALSE(WakeProcess(idle.Pid()));
+}
+
+// The address a copy of user nUid with id nPid listens under; another user can
+// compute it as well.
+socklen_t VictimWakeAddress(unsigned nUid, int nPid, sockaddr_un& addr) {
+    addr = {};
+    addr.sun_family = AF_UNIX;
+    const std::string name = "Tervik.wake." + std::to_string(nUid) + "." + std::to_string(nPid);
+    std::memcpy(addr.sun_path + 1, name.data(), name.size());
+    return static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+}
+
+TEST(Process, WakeUpsCrossNoUserBoundary) {
+    if (*test::OtherUserUnavailable()) GTEST_SKIP() << test::OtherUserUnavailable();
+    ASSERT_TRUE(ListenForWake());
+    ClearWake();
+    const unsigned nUid = ::geteuid();
+    const int nSelf = CurrentProcessId();
+    // Another user knocks at this copy's address: taken off the queue, no wake-up.
+    {
+        test::COtherUser knocker([&] {
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            sockaddr_un addr;
+            const socklen_t nLen = VictimWakeAddress(nUid, nSelf, addr);
+            return fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&addr), nLen) == 0;
+        });
+        ASSERT_TRUE(knocker.Ready());
+        pollfd p{static_cast<int>(WakeHandle()), POLLIN, 0};
+        ASSERT_EQ(::poll(&p, 1, 0), 1);
+        EXPECT_FALSE(ClearWake());
+        EXPECT_EQ(::poll(&p, 1, 0), 0);
+    }
+    // Another user listens under the address of a copy of ours that does not run:
+    // a second copy does not count that as the first copy woken.
+    test::COtherUser impostor([&] {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un addr;
+        const socklen_t nLen = VictimWakeAddress(nUid, static_cast<int>(::getpid()), addr);
+        return fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&addr), nLen) == 0 &&
+               ::listen(fd, 4) == 0;
+    });
+    ASSERT_TRUE(impostor.Ready());
+    EXPECT_FALSE(WakeProcess(impostor.Pid()));
+    // This user's own wake-up still arrives.
+    CChild child([nSelf] { WakeProcess(nSelf); });
+    EXPECT_TRUE(ClearWake()); // the connection was queued before the child reported
 }
 
 TEST(SharedBlock, OneOwnerOthersGuestsAndTheNameGoesWithTheOwner) {

@@ -1,6 +1,7 @@
 #include "search/CharFrequency.h"
 
 #include "../document/FakeDocumentHost.h"
+#include "base/TempFolder.h"
 #include "platform/SysFile.h"
 #include "support/TempDir.h"
 
@@ -9,6 +10,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <random>
+#include <sys/stat.h>
 #include <vector>
 
 namespace tervik {
@@ -111,9 +113,32 @@ TEST_F(CharFrequencyTest, FileNameHasFolderNameAndTimeStamp) {
     t.tm_hour = 7;
     t.tm_min = 3;
     t.tm_sec = 9;
-    EXPECT_EQ(CharFrequencyFileName("/tmp/x/", "/var/log/app.log", t),
-              "/tmp/x/Tervik_app.log_20260105_070309.csv");
+    EXPECT_EQ(GeneratedFileName("/tmp/x/", "/var/log/app.log", t, ".csv", "u1"),
+              "/tmp/x/Tervik_app.log_20260105_070309_u1.csv");
 }
+
+#ifndef _WIN32
+// A generated CSV goes only into a file of its own: whatever was planted under the
+// name (a link to another file, a pipe that would block the open) is left alone.
+TEST_F(CharFrequencyTest, ANewCsvNeverOpensWhatIsAlreadyThere) {
+    ASSERT_TRUE(OpenBytes("AB"));
+    const std::string victim = m_dir.Write("victim.txt", "mine");
+    const std::string link = m_dir.File("link.csv");
+    const std::string fifo = m_dir.File("fifo.csv");
+    std::filesystem::create_symlink(victim, link);
+    std::filesystem::create_symlink(m_dir.File("missing.txt"), m_dir.File("dangling.csv"));
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {link, fifo, m_dir.File("dangling.csv"), victim})
+        EXPECT_EQ(WriteCharFrequency(Doc(), path, true), static_cast<uint32_t>(EEXIST)) << path;
+    EXPECT_EQ(test::ReadWholeFile(victim), "mine");
+    EXPECT_FALSE(std::filesystem::exists(m_dir.File("missing.txt")));
+
+    const std::string fresh = m_dir.File("fresh.csv");
+    ASSERT_EQ(WriteCharFrequency(Doc(), fresh, true), 0u);
+    EXPECT_EQ(std::filesystem::status(fresh).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+#endif
 
 TEST_F(CharFrequencyTest, WriteReplacesAnExistingFile) {
     ASSERT_TRUE(OpenBytes("AB"));

@@ -19,6 +19,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <unistd.h>
 
 namespace tervik {
 namespace {
@@ -48,6 +49,10 @@ protected:
         test::ShellTest::TearDown();
         SetFileDialogHook({});
         CTervikApp::SetShellOpenHook({});
+    }
+    // Generated files go to this user's own folder in the temporary folder.
+    std::string Generated(const std::string& name) const {
+        return m_dir.File("temp/tervik-" + std::to_string(::geteuid()) + "/" + name);
     }
     void Register(const char* pszLibrary) {
         Settings().WriteProfileString(kSectionExtensionList, pszLibrary, "1");
@@ -202,7 +207,7 @@ TEST_F(AddOnTest, OutputOpensAsATemporaryDocumentOutsideTheWorkspace) {
     CTervikDoc& out = View()->GetDocument();
     const std::string outPath = out.m_szFileName;
     EXPECT_TRUE(out.m_bDeleteOnClose);
-    EXPECT_EQ(outPath.rfind(m_dir.File("temp/Tervik_w.log_"), 0), 0u) << outPath;
+    EXPECT_EQ(outPath.rfind(Generated("Tervik_w.log_"), 0), 0u) << outPath;
     EXPECT_EQ(Read(outPath).rfind("Saetze: 12\r\n", 0), 0u) << Read(outPath);
     EXPECT_FALSE(m_app->m_bWorkspaceModified);
     EXPECT_EQ(m_app->RecentFiles().size(), nRecent);
@@ -230,7 +235,7 @@ TEST_F(AddOnTest, OutputForTheDesktopOrAskedForOpensNoDocument) {
     Settle();
     ASSERT_TRUE(m_messages.empty()) << m_messages.front();
     ASSERT_EQ(m_shellOpened.size(), 1u);
-    EXPECT_EQ(m_shellOpened[0].rfind(m_dir.File("temp/Tervik_o.log_"), 0), 0u) << m_shellOpened[0];
+    EXPECT_EQ(m_shellOpened[0].rfind(Generated("Tervik_o.log_"), 0), 0u) << m_shellOpened[0];
     EXPECT_EQ(Read(m_shellOpened[0]).rfind("Funktion 1, erster Satz ", 0), 0u);
     EXPECT_TRUE(m_requests.empty());
 

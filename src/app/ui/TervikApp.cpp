@@ -149,6 +149,13 @@ std::string CTervikApp::GetTempFolder() {
     return tervik::GetTempFolder(*m_pProfile);
 }
 
+std::string CTervikApp::GeneratedFolder() {
+    std::string folder, message;
+    if (!tervik::GetGeneratedFolder(*m_pProfile, folder, message))
+        TervikMessageBox(message, MB_OK | MB_ICONHAND, m_pMainFrame.get());
+    return folder;
+}
+
 COLORREF CTervikApp::ReadColorSetting(const char* pszKey, std::string_view defaultText) {
     return tervik::ReadColorSetting(*m_pProfile, CQtSystemColors(), pszKey, defaultText);
 }
@@ -304,8 +311,7 @@ void CTervikApp::RemoveDocument(CTervikDoc* pDoc) {
 
 void CTervikApp::AddToRecentFileList(const std::string& path) {
     // Generated files never appear in the list.
-    const std::string temp = GetTempFolder();
-    if (!temp.empty() && path.rfind(temp + "Tervik_", 0) == 0) return;
+    if (IsGeneratedFile(*m_pProfile, path)) return;
     std::erase(m_recentFiles, path);
     m_recentFiles.insert(m_recentFiles.begin(), path);
     if (m_recentFiles.size() > kRecentFiles) m_recentFiles.resize(kRecentFiles);

@@ -161,6 +161,9 @@ public:
     // A colour key of "Settings", written back in normal form.
     COLORREF ReadColorSetting(const char* pszKey, std::string_view defaultText);
     std::string GetTempFolder();
+    // This user's folder for generated files (made when missing); empty after
+    // showing why it cannot be used.
+    std::string GeneratedFolder();
     // The file name as the system knows it, the folder part as given; a name that
     // does not exist stays as it is.
     static std::string NormalizeFileName(const std::string& path);

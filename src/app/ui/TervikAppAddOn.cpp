@@ -7,12 +7,14 @@
 #include "app/ui/TervikApp.h"
 #include "base/SettingKeys.h"
 #include "base/Strings.h"
+#include "base/TempFolder.h"
 #include "document/TervikDoc.h"
 #include "framework/CommandIds.h"
 #include "framework/MessageBoxTypes.h"
 #include "framework/ui/FileDialogs.h"
 #include "framework/ui/MessageBox.h"
 #include "framework/ui/QtText.h"
+#include "platform/SysPaths.h"
 #include "views/ui/TervikView.h"
 
 #include <QGuiApplication>
@@ -246,6 +248,7 @@ void CTervikApp::DispatchAddOnCommand(unsigned nId) {
     CTervikDoc& doc = pView->GetDocument();
 
     std::string output;
+    bool bGenerated = false;
     if (CAddOnHost::AsksForOutput(*pItem)) {
         FileDialogRequest request;
         request.m_bSave = true;
@@ -255,12 +258,15 @@ void CTervikApp::DispatchAddOnCommand(unsigned nId) {
         if (!chosen) return;
         output = *chosen;
     } else {
+        const std::string folder = GeneratedFolder();
+        if (folder.empty()) return;
         const std::time_t now = std::time(nullptr);
         std::tm local{};
         localtime_r(&now, &local);
-        output = CAddOnHost::TemporaryOutputName(GetTempFolder(), doc.m_szFileName, local);
-        // Before the library writes it: another copy ending meanwhile must not delete it.
-        ClaimTempFile(output);
+        // The library creates the file; the name in this user's folder is one no one
+        // else can take beforehand.
+        output = GeneratedFileName(folder, doc.m_szFileName, local, "");
+        bGenerated = true;
     }
 
     AddOnResult result;
@@ -279,6 +285,8 @@ void CTervikApp::DispatchAddOnCommand(unsigned nId) {
         const std::unique_ptr<IAddOnSource> pSource = MakeDocumentSource(doc);
         result = m_pAddOns->Dispatch(nId, *pSource, output, marked, points);
     }
+    // Another copy ending meanwhile leaves it alone; no empty file where none was written.
+    if (bGenerated && FileExists(output)) ClaimTempFile(output);
     if (!result.bOk) {
         fail(result.message);
         return;

@@ -40,7 +40,13 @@ public:
         connect(&m_retry, &QTimer::timeout, this, [this] { m_receive(false); });
         if (const intptr_t h = WakeHandle(); h >= 0) {
             auto woken = [this] {
+#ifdef _WIN32
+                // The notifier has consumed the event already.
                 ClearWake();
+#else
+                // Another user's connection wakes nothing.
+                if (!ClearWake()) return;
+#endif
                 m_receive(true);
             };
 #ifdef _WIN32
@@ -175,7 +181,7 @@ void CTervikApp::ClaimTempFile(const std::string& path) {
 void CTervikApp::DeleteTempFiles() {
     // This copy's own files go too.
     m_tempClaims.clear();
-    tervik::DeleteTempFiles(GetTempFolder());
+    DeleteGeneratedFiles(*m_pProfile);
 }
 
 } // namespace tervik

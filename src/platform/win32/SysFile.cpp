@@ -177,6 +177,15 @@ void CSysFile::Close() {
     }
 }
 
+bool IsSpecialFile(const std::string& path, uint32_t& nError) {
+    if (!IsUsablePath(path)) return false;
+    const DWORD nAttr = GetFileAttributesW(Widen(path).c_str());
+    // Windows has no named pipes among files; LoadLibrary refuses devices itself.
+    if (nAttr == INVALID_FILE_ATTRIBUTES || !(nAttr & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    nError = ERROR_DIRECTORY;
+    return true;
+}
+
 bool PathIdentity(const std::string& path, FileIdentity& id) {
     if (!IsUsablePath(path)) return false;
     // No access rights and every share mode: this never disturbs another opener.

@@ -48,4 +48,13 @@ bool GetFileWriteTime(const std::string& path, int64_t& nTime) {
     return true;
 }
 
+// The temporary folder of a Windows user lies in the user's own profile already.
+std::string OwnFolderName(const std::string& parent, const std::string&) {
+    return parent;
+}
+
+OwnFolder CheckOwnFolder(const std::string&, bool, uint32_t&) {
+    return OwnFolder::Ready;
+}
+
 } // namespace tervik

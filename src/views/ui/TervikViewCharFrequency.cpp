@@ -3,6 +3,7 @@
 
 #include "app/ui/TervikApp.h"
 #include "base/Strings.h"
+#include "base/TempFolder.h"
 #include "framework/MessageBoxTypes.h"
 #include "search/CharFrequency.h"
 #include "views/ui/TervikView.h"
@@ -28,17 +29,18 @@ void CTervikView::SetOpenFileHook(OpenFileHook hook) {
 void CTervikView::OnCharFrequency() {
     CTervikApp* pApp = CTervikApp::Instance();
     if (!pApp) return;
-    const std::string folder = pApp->GetTempFolder();
+    const std::string folder = pApp->GeneratedFolder();
+    if (folder.empty()) return;
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
-    const std::string path = CharFrequencyFileName(folder, m_doc.GetPathName(), local);
-    // Ours until this copy ends, even while the spreadsheet still shows it.
-    pApp->ClaimTempFile(path);
-    if (const uint32_t nError = WriteCharFrequency(m_doc, path)) {
+    const std::string path = GeneratedFileName(folder, m_doc.GetPathName(), local, ".csv");
+    if (const uint32_t nError = WriteCharFrequency(m_doc, path, true)) {
         m_doc.Host().MessageBox(ProcessingErrorText(path, nError), MB_OK | MB_ICONHAND);
         return;
     }
+    // Ours until this copy ends, even while the spreadsheet still shows it.
+    pApp->ClaimTempFile(path);
     if (OpenFileHookSlot()) {
         OpenFileHookSlot()(path);
         return;

@@ -10,6 +10,7 @@
 #include <QMenuBar>
 
 #include <filesystem>
+#include <unistd.h>
 
 namespace tervik {
 namespace {
@@ -49,15 +50,27 @@ TEST_F(CharFrequencyCommand, ExtrasItemWritesTheCsvAndOpensIt) {
 
     ASSERT_EQ(opened.size(), 1u);
     const std::string name = std::filesystem::path(opened[0]).filename().string();
-    EXPECT_EQ(opened[0].substr(0, temp.size()), temp);
+    // In this user's own folder, under a name no one can guess.
+    const std::string own = temp + "tervik-" + std::to_string(::geteuid()) + "/";
+    EXPECT_EQ(opened[0].substr(0, own.size()), own);
     EXPECT_EQ(name.substr(0, 16), "Tervik_a b.log_2");
-    EXPECT_EQ(name.size(), std::string("Tervik_a b.log_20261207_120000.csv").size()) << name;
+    EXPECT_EQ(name.size(), std::string("Tervik_a b.log_20261207_120000_0123456789.csv").size())
+        << name;
     ByteCounts counts = {};
     counts['A'] = 2;
     counts['B'] = counts['"'] = 1;
     counts['\r'] = counts['\n'] = 2;
     EXPECT_EQ(content, CharFrequencyCsv(counts));
     EXPECT_TRUE(m_messages.empty());
+
+    // Once others may enter that folder, nothing more is written there.
+    std::filesystem::permissions(own, std::filesystem::perms::others_exec,
+                                 std::filesystem::perm_options::add);
+    pItem->trigger();
+    Settle();
+    EXPECT_EQ(opened.size(), 1u);
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_NE(m_messages[0].find("einem anderen Benutzer"), std::string::npos) << m_messages[0];
 }
 
 } // namespace
