@@ -189,31 +189,29 @@ TEST_F(CliFollow, PiecesSplittingLineEndsAndCuts) {
         // again once the LF is whole.
         {{"\xFF\xFEx\0\n\0a\0\r\0\n"s, "\0b\0\n\0"s}, {"--maxrec", "4"}},
     };
-    // All followers run at once; each piece goes to every file in turn.
-    std::vector<test::RunningProcess> followers;
-    std::vector<std::string> paths;
-    size_t nSteps = 0;
-    for (const Case& c : cases) {
-        paths.push_back(m_dir.Write("p" + std::to_string(paths.size()), c.pieces[0]));
+    // The cases run at once, each with its own writer: its pieces follow as soon as its
+    // follower has the file open, whatever the other followers are still doing.
+    const auto Run = [this](const Case& c, const std::string& path) {
         std::vector<std::string> options = c.options;
         for (const char* o : {"--timing", "--from", "0", "--idle-exit", "1500", "--no-expand"})
             options.push_back(o);
-        followers.push_back(Follow(paths.back(), options));
-        nSteps = std::max(nSteps, c.pieces.size());
-    }
-    for (const auto& f : followers)
-        ASSERT_TRUE(WaitUntilFollowing(f)) << f.ErrSoFar();
-    for (size_t nStep = 1; nStep < nSteps; ++nStep) {
-        std::this_thread::sleep_for(80ms);
-        for (size_t i = 0; i < std::size(cases); ++i)
-            if (nStep < cases[i].pieces.size()) Append(paths[i], cases[i].pieces[nStep]);
-    }
-    for (size_t i = 0; i < std::size(cases); ++i) {
-        const auto r = test::WaitProcess(followers[i], 20s);
-        std::vector<std::string> options = cases[i].options;
+        auto follower = Follow(path, options);
+        ASSERT_TRUE(WaitUntilFollowing(follower)) << follower.ErrSoFar();
+        for (size_t nStep = 1; nStep < c.pieces.size(); ++nStep) {
+            std::this_thread::sleep_for(80ms);
+            Append(path, c.pieces[nStep]);
+        }
+        const auto r = test::WaitProcess(follower, 20s);
+        options = c.options;
         options.push_back("--no-expand");
-        EXPECT_EQ(r.out, Text(paths[i], options)) << "case " << i;
-    }
+        EXPECT_EQ(r.out, Text(path, options)) << path;
+    };
+    std::vector<std::thread> writers;
+    for (const Case& c : cases)
+        writers.emplace_back(Run, std::cref(c),
+                             m_dir.Write("p" + std::to_string(&c - cases), c.pieces[0]));
+    for (auto& t : writers)
+        t.join();
 }
 
 // Rotation: renamed away and written anew (at once, or empty first), or truncated in
