@@ -248,6 +248,9 @@ bool CPrintJob::Run(QPrinter& printer, uint32_t* pPages, bool bPreview) {
     }
     Begin(printer, painter);
     m_bShorter = false;
+    // One busy stretch for the whole job: an Escape while the lines are being laid out
+    // stops it as well as one while the pages are drawn, and no other input slips in.
+    CBusyGuard busy(m_doc.Host());
     const PieceBuild built = BuildPieces();
     if (built != PieceBuild::Ok) {
         if (built == PieceBuild::NoMemory)
@@ -269,15 +272,12 @@ bool CPrintJob::Run(QPrinter& printer, uint32_t* pPages, bool bPreview) {
             std::min(nPages, static_cast<uint32_t>(std::max(printer.toPage(), printer.fromPage())));
     }
     bool bOk = true;
-    {
-        CBusyGuard busy(m_doc.Host());
-        for (uint32_t p = nFrom; p <= nTo; ++p) {
-            if (p > nFrom) printer.newPage();
-            PrintPage(painter, p);
-            if (m_bShorter || EscapePressed(m_doc)) {
-                bOk = false;
-                break;
-            }
+    for (uint32_t p = nFrom; p <= nTo; ++p) {
+        if (p > nFrom) printer.newPage();
+        PrintPage(painter, p);
+        if (m_bShorter || EscapePressed(m_doc)) {
+            bOk = false;
+            break;
         }
     }
     if (m_bShorter)
