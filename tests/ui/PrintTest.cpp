@@ -165,20 +165,17 @@ protected:
 };
 
 TEST_F(PrintPdf, TextPagesHeaderAndWrappedLine) {
-    // Noto Sans Mono measures fixed-pitch without fontconfig's flag.
-    std::string missing;
-    for (const char* pszFont : {kTestFont, "Noto Sans Mono"}) {
-        if (!QFontDatabase::hasFamily(pszFont)) {
-            missing = pszFont;
-            continue;
-        }
-        SCOPED_TRACE(pszFont);
-        m_settings = std::string("[Settings]\nTabSize=4\nFontName=") + pszFont + "\n";
-        m_dir.Write("tervik.ini", m_settings);
-        PrintWrappedLine();
-        if (HasFatalFailure()) return;
-    }
-    if (!missing.empty()) GTEST_SKIP() << missing << " is not installed (scripts/setup.sh)";
+    PrintWrappedLine();
+}
+
+// Fontconfig does not flag Noto Sans Mono as fixed-pitch; its widest glyph is three
+// columns wide, and a continuation still stands less than a character right.
+TEST_F(PrintPdf, WrappedLineInAnUnflaggedMonospacedFont) {
+    if (!QFontDatabase::hasFamily("Noto Sans Mono"))
+        GTEST_SKIP() << "Noto Sans Mono is not installed (scripts/setup.sh)";
+    m_settings = "[Settings]\nTabSize=4\nFontName=Noto Sans Mono\n";
+    m_dir.Write("tervik.ini", m_settings);
+    PrintWrappedLine();
 }
 
 TEST_F(PrintPdf, OnlySelectedLinesInColour) {

@@ -23,7 +23,6 @@
 
 #include "platform/CodePage.h"
 #include <QComboBox>
-#include <QFontDatabase>
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QGlyphRun>
@@ -35,8 +34,6 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <chrono>
-#include <climits>
-#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <vector>

@@ -31,9 +31,14 @@ protected:
     CTervikView* m_pView = nullptr;
     CTervikDoc* m_pDoc = nullptr;
 
-    // Starts with one document and its view, sized like a small window.
-    void OpenOne(const std::string& path) {
-        ASSERT_TRUE(Start({QString::fromStdString(path)}));
+    // Starts with one document and its view, sized like a small window; with the
+    // main window active when keys must reach their shortcuts.
+    void OpenOne(const std::string& path, bool bActive = false) {
+        if (bActive) {
+            ASSERT_NE(StartActive(path), nullptr);
+        } else {
+            ASSERT_TRUE(Start({QString::fromStdString(path)}));
+        }
         auto* pFrame = qobject_cast<CChildFrame*>(Frame().MdiArea()->subWindowList().front());
         ASSERT_NE(pFrame, nullptr);
         pFrame->showNormal();
@@ -326,14 +331,7 @@ TEST_P(FontPitchTest, ColumnsPagesHitsAndTheFontDialogFollowTheDrawnFont) {
     for (int i = 0; i < 30; ++i)
         data +=
             std::string(65, '.') + (i == 20 ? "TREFFER" : "xxxxxxx") + std::string(230, '-') + "\n";
-    CChildFrame* pFrame = StartActive(m_dir.Write("pitch.log", data));
-    ASSERT_NE(pFrame, nullptr);
-    pFrame->showNormal();
-    pFrame->resize(700, 400);
-    Settle();
-    m_pView = pFrame->ActiveView();
-    m_pView->setFocus();
-    Settle();
+    OpenOne(m_dir.Write("pitch.log", data), true);
     ASSERT_EQ(QFontInfo(m_pView->font()).family().toStdString(), c.pszFamily);
     const QFontMetrics fm(m_pView->font());
     const int nColumn = c.bFixed ? fm.horizontalAdvance('0') : fm.maxWidth();
