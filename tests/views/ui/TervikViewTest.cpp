@@ -314,6 +314,10 @@ struct FontCase {
 // Fixed pitch is measured, not taken from fontconfig's flag, which Noto Sans Mono
 // lacks. A column of a fixed-pitch font is the advance of "0"; of a proportional
 // one, its widest character.
+void PrintTo(const FontCase& c, std::ostream* pOut) {
+    *pOut << c.pszFamily;
+}
+
 std::string FontCaseName(const ::testing::TestParamInfo<FontCase>& param) {
     std::string name = param.param.pszFamily;
     std::erase(name, ' ');
