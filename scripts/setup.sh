@@ -14,6 +14,8 @@ PACKAGES=(
   # the viewer: Qt 6 widgets, print support and SVG (toolbar pictures), German
   # standard dialogs, fonts
   qt6-base-dev qt6-svg-dev libgl-dev qt6-translations-l10n fonts-dejavu-core fonts-liberation2
+  # a monospaced font that fontconfig does not flag as such: the view measures pitch
+  fonts-noto-mono
   # the printing tests read the PDF (pdftotext, pdfinfo); screenshots of printouts (pdftoppm)
   poppler-utils
   # helpers the scripts and benchmarks call

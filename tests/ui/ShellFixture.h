@@ -21,10 +21,15 @@
 
 namespace tervik::test {
 
+// A font the set-up installs (fonts-liberation2): the tests do not depend on the
+// machine's monospace font.
+inline constexpr const char* kTestFont = "Liberation Mono";
+
 class ShellTest : public ::testing::Test {
 protected:
     CTempDir m_dir;
-    std::string m_ini = m_dir.File("tervik.ini");
+    std::string m_ini =
+        m_dir.Write("tervik.ini", std::string("[Settings]\nFontName=") + kTestFont + "\n");
     std::vector<std::string> m_messages;
     std::unique_ptr<CTervikApp> m_app;
 

@@ -9,10 +9,9 @@
 #include "search/RawScan.h"
 #include "views/DisplayText.h"
 #include "views/HexDump.h"
+#include "views/ui/ViewFont.h"
 
 #include <QFile>
-#include <QFontDatabase>
-#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPrinter>
@@ -55,11 +54,7 @@ CPrintJob::CPrintJob(CTervikDoc& doc, const PrintRequest& request)
 CPrintJob::~CPrintJob() = default;
 
 void CPrintJob::Begin(QPrinter& printer, QPainter& painter) {
-    // The chosen family when it is installed, else the system's fixed-pitch font.
-    QString family = m_request.m_fontName;
-    if (family.isEmpty() || !QFontDatabase::hasFamily(family))
-        family = QFontInfo(QFontDatabase::systemFont(QFontDatabase::FixedFont)).family();
-    m_pPrintFont = std::make_unique<QFont>(family);
+    m_pPrintFont = std::make_unique<QFont>(DisplayFamily(m_request.m_fontName));
     m_pPrintFont->setPointSizeF(std::max(1, m_request.m_nFontSize10) / 10.0);
     m_pPrintFont->setStyleHint(QFont::TypeWriter);
     m_pPrintPen = std::make_unique<QPen>(Qt::black, kPenWidth, Qt::SolidLine);
@@ -67,12 +62,14 @@ void CPrintJob::Begin(QPrinter& printer, QPainter& painter) {
     const QFontMetrics fm = painter.fontMetrics();
     m_nLineHeight = std::max(1, fm.height() + std::max(0, fm.leading()));
     m_nAscent = fm.ascent();
-    m_nMaxCharWidth = std::max(1, fm.maxWidth());
-    const QFontMetricsF fmf(painter.font(), &printer);
-    if (QFontInfo(painter.font()).fixedPitch())
-        m_pMeasure = std::make_unique<CFixedPitchMeasure>(fmf.horizontalAdvance(QLatin1Char('M')));
+    // For a fixed-pitch font its column, not the widest glyph it has: the indent
+    // of a continuation stays under a character.
+    const FontPitch pitch = MeasurePitch(painter.font(), &printer);
+    m_nMaxCharWidth = pitch.nColumnWidth;
+    if (pitch.bFixed)
+        m_pMeasure = std::make_unique<CFixedPitchMeasure>(pitch.dAdvance);
     else
-        m_pMeasure = std::make_unique<CFontMeasure>(fmf);
+        m_pMeasure = std::make_unique<CFontMeasure>(QFontMetricsF(painter.font(), &printer));
 
     // The margins are measured from the paper's edge; the painter starts at the
     // printable area, so the printer's own offset is taken off.

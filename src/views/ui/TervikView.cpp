@@ -19,10 +19,10 @@
 #include "views/DisplayText.h"
 #include "views/HexDump.h"
 #include "views/ui/GotoPosition.h"
+#include "views/ui/ViewFont.h"
 
 #include "platform/CodePage.h"
 #include <QComboBox>
-#include <QFontDatabase>
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QGlyphRun>
@@ -34,8 +34,6 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <chrono>
-#include <climits>
-#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <vector>
@@ -104,36 +102,8 @@ CTervikView::~CTervikView() {
     m_doc.RemoveView(this);
 }
 
-namespace {
-
-// The family drawn with: the chosen one when it is installed, else the system's
-// fixed-pitch font (the default "Courier" is missing on most desktops). The
-// setting keeps its name until the user chooses a font.
-QString DisplayFamily(const QString& name) {
-    if (!name.isEmpty() && QFontDatabase::hasFamily(name)) return name;
-    // The system font may be an alias such as "monospace"; the family it stands for.
-    return QFontInfo(QFontDatabase::systemFont(QFontDatabase::FixedFont)).family();
-}
-
-// The family's upright style nearest to normal weight, so that a dialog does not
-// preselect an italic or oblique face; empty when the family lists no styles.
-QString UprightStyle(const QString& family) {
-    QString best;
-    int nBest = INT_MAX;
-    for (const QString& style : QFontDatabase::styles(family)) {
-        // italic() says no to an oblique face; the font made from it tells.
-        if (QFontDatabase::font(family, style, 10).style() != QFont::StyleNormal) continue;
-        const int nDistance = std::abs(QFontDatabase::weight(family, style) - QFont::Normal);
-        if (nDistance < nBest) {
-            nBest = nDistance;
-            best = style;
-        }
-    }
-    return best;
-}
-
-} // namespace
-
+// The setting keeps its face name until the user chooses a font, even when the
+// family drawn with is another (the default "Courier" is missing on most desktops).
 void CTervikView::ApplyFont() {
     QFont font(DisplayFamily(m_fontName));
     font.setPointSizeF(m_nFontSize10 / 10.0);
@@ -142,11 +112,12 @@ void CTervikView::ApplyFont() {
     const QFontMetrics fm(font);
     m_nLineHeight = std::max(1, fm.height() + fm.leading());
     m_nAscent = fm.ascent();
-    m_bFixedPitch = QFontInfo(font).fixedPitch();
-    m_nCharWidth =
-        std::max(1, m_bFixedPitch ? std::min(fm.averageCharWidth(), fm.maxWidth()) : fm.maxWidth());
+    const FontPitch pitch = MeasurePitch(font);
+    m_bFixedPitch = pitch.bFixed;
+    m_nCharWidth = pitch.nColumnWidth;
     m_rawFont = QRawFont::fromFont(font);
-    m_dAdvance = QFontMetricsF(font).horizontalAdvance(QLatin1Char('M'));
+    m_dAdvance =
+        pitch.bFixed ? pitch.dAdvance : QFontMetricsF(font).horizontalAdvance(QLatin1Char('M'));
     // Longer than any line drawn (511 columns, dump rows of 32 bytes).
     m_runPositions.resize(1024);
     for (size_t i = 0; i < m_runPositions.size(); ++i)
@@ -488,14 +459,12 @@ void CTervikView::OnUpdateViewDump(CCmdUI& ui) {
 }
 
 void CTervikView::OnViewFont() {
-    // The dialog opens on the family drawn with, upright, at the size set.
-    const QString family = QFontInfo(font()).family();
-    QFont current(family);
-    current.setPointSizeF(m_nFontSize10 / 10.0);
-    if (const QString style = UprightStyle(family); !style.isEmpty()) current.setStyleName(style);
+    // The dialog opens on the family drawn with, upright, at the size set. It lists
+    // every font: its monospaced filter trusts the flag that fontconfig leaves off
+    // some monospaced fonts, and would open on another family.
+    const QFont current = DialogFont(QFontInfo(font()).family(), m_nFontSize10 / 10.0);
     bool bOk = false;
-    const QFont chosen = QFontDialog::getFont(&bOk, current, this, QString::fromUtf8("Schriftart"),
-                                              QFontDialog::MonospacedFonts);
+    const QFont chosen = QFontDialog::getFont(&bOk, current, this, QString::fromUtf8("Schriftart"));
     if (bOk) SetFontChoice(chosen.family(), static_cast<int>(chosen.pointSizeF() * 10 + 0.5));
 }
 

@@ -13,6 +13,8 @@
 #include <QFontDatabase>
 #include <QFontDialog>
 #include <QFontInfo>
+#include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -29,9 +31,14 @@ protected:
     CTervikView* m_pView = nullptr;
     CTervikDoc* m_pDoc = nullptr;
 
-    // Starts with one document and its view, sized like a small window.
-    void OpenOne(const std::string& path) {
-        ASSERT_TRUE(Start({QString::fromStdString(path)}));
+    // Starts with one document and its view, sized like a small window; with the
+    // main window active when keys must reach their shortcuts.
+    void OpenOne(const std::string& path, bool bActive = false) {
+        if (bActive) {
+            ASSERT_NE(StartActive(path), nullptr);
+        } else {
+            ASSERT_TRUE(Start({QString::fromStdString(path)}));
+        }
         auto* pFrame = qobject_cast<CChildFrame*>(Frame().MdiArea()->subWindowList().front());
         ASSERT_NE(pFrame, nullptr);
         pFrame->showNormal();
@@ -277,9 +284,11 @@ TEST_F(ViewTest, MissingFontFallsBackToTheSystemFixedFont) {
     const QFontInfo info(m_pView->font());
     EXPECT_EQ(m_pView->font().family(), info.family()); // asked for, not substituted
     EXPECT_TRUE(QFontDatabase::hasFamily(info.family())) << info.family().toStdString();
-    EXPECT_EQ(info.family(),
-              QFontInfo(QFontDatabase::systemFont(QFontDatabase::FixedFont)).family());
-    EXPECT_TRUE(info.fixedPitch());
+    // The system's fixed font, or when that one is not, one that is: narrow and wide
+    // characters alike take one column.
+    const QFontMetricsF fm(m_pView->font());
+    EXPECT_EQ(fm.horizontalAdvance('i'), fm.horizontalAdvance('W'));
+    EXPECT_EQ(m_pView->CharWidth(), QFontMetrics(m_pView->font()).horizontalAdvance('0'));
     EXPECT_FALSE(info.italic());
     bool bShown = false;
     QTimer::singleShot(0, [&] {
@@ -296,6 +305,82 @@ TEST_F(ViewTest, MissingFontFallsBackToTheSystemFixedFont) {
     Stop();
     EXPECT_EQ(Settings().GetProfileString("Settings", "FontName", ""), "NoSuchFontXyz");
 }
+
+struct FontCase {
+    const char* pszFamily;
+    bool bFixed;
+};
+
+// Fixed pitch is measured, not taken from fontconfig's flag, which Noto Sans Mono
+// lacks. A column of a fixed-pitch font is the advance of "0"; of a proportional
+// one, its widest character.
+void PrintTo(const FontCase& c, std::ostream* pOut) {
+    *pOut << c.pszFamily;
+}
+
+std::string FontCaseName(const ::testing::TestParamInfo<FontCase>& param) {
+    std::string name = param.param.pszFamily;
+    std::erase(name, ' ');
+    return name;
+}
+
+class FontPitchTest : public ViewTest, public ::testing::WithParamInterface<FontCase> {};
+
+TEST_P(FontPitchTest, ColumnsPagesHitsAndTheFontDialogFollowTheDrawnFont) {
+    const FontCase c = GetParam();
+    if (!QFontDatabase::hasFamily(c.pszFamily))
+        GTEST_SKIP() << c.pszFamily << " is not installed (scripts/setup.sh)";
+    Settings().WriteProfileString("Settings", "FontName", c.pszFamily);
+    std::string data;
+    for (int i = 0; i < 30; ++i)
+        data +=
+            std::string(65, '.') + (i == 20 ? "TREFFER" : "xxxxxxx") + std::string(230, '-') + "\n";
+    OpenOne(m_dir.Write("pitch.log", data), true);
+    ASSERT_EQ(QFontInfo(m_pView->font()).family().toStdString(), c.pszFamily);
+    const QFontMetrics fm(m_pView->font());
+    const int nColumn = c.bFixed ? fm.horizontalAdvance('0') : fm.maxWidth();
+    const int nWidth = m_pView->viewport()->width();
+
+    // A hit at column 65 is on screen with a fixed-pitch font: F3 leaves the columns.
+    Frame().SearchBox()->setEditText("TREFFER");
+    m_pView->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F3);
+    EXPECT_EQ(Frame().GetMessageText(), "Der String wurde auf Zeile 21, Spalte 66 gefunden.");
+    if (c.bFixed) {
+        EXPECT_EQ(m_pView->LeftColumn(), 0);
+    }
+    const int nLeft = m_pView->LeftColumn();
+
+    // A click into the bar right of the thumb pages right by a screen of columns.
+    QScrollBar* pBar = m_pView->horizontalScrollBar();
+    QTest::mouseClick(pBar, Qt::LeftButton, {}, QPoint(pBar->width() * 3 / 4, pBar->height() / 2));
+    EXPECT_EQ(m_pView->LeftColumn(), nLeft + nWidth / nColumn);
+
+    // The dialog opens on the font drawn, upright; OK keeps it.
+    bool bShown = false;
+    QTimer::singleShot(0, [&] {
+        auto* pDlg = qobject_cast<QFontDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(pDlg, nullptr);
+        bShown = true;
+        EXPECT_EQ(pDlg->currentFont().family().toStdString(), c.pszFamily);
+        EXPECT_FALSE(pDlg->currentFont().italic());
+        QTest::keyClick(pDlg->focusWidget() ? pDlg->focusWidget() : pDlg, Qt::Key_Return);
+    });
+    Frame().Action(ID_VIEW_FONT)->trigger();
+    EXPECT_TRUE(bShown);
+    EXPECT_EQ(Settings().GetProfileInt("Settings", "FontSize", 0), 10); // OK was taken
+    EXPECT_EQ(QFontInfo(m_pView->font()).family().toStdString(), c.pszFamily);
+    EXPECT_FALSE(m_pView->font().italic());
+    EXPECT_EQ(m_pView->CharWidth(), nColumn);
+    EXPECT_EQ(m_pView->FontSize10(), 100);
+}
+
+INSTANTIATE_TEST_SUITE_P(Fonts, FontPitchTest,
+                         ::testing::Values(FontCase{"Liberation Mono", true},
+                                           FontCase{"Noto Sans Mono", true},
+                                           FontCase{"DejaVu Sans Mono", true},
+                                           FontCase{"Liberation Sans", false}),
+                         FontCaseName);
 
 TEST_F(ViewTest, ScreenshotsOfTheDisplays) {
     std::string data = "Kopf\tmit Tab und Umlaut \xE4\xF6\xFC\r\n";
