@@ -9,7 +9,6 @@
 #include "views/ui/TervikView.h"
 
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QFontDatabase>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
