@@ -158,8 +158,10 @@ bool CSysFile::CreateNew(const std::string& path, const std::string& modelPath) 
         m_nLastError = ENOENT;
         return false;
     }
-    const int fd =
-        ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0666);
+    // Without a model it is a file of ours alone (generated files in the temporary folder).
+    const mode_t nMode = modelPath.empty() ? 0600 : 0666;
+    const int fd = ::open(path.c_str(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, nMode);
     if (fd < 0) return Fail();
     struct stat st {};
     if (!modelPath.empty() && ::stat(modelPath.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
