@@ -44,8 +44,9 @@ public:
     // Creates or truncates a file for writing.
     bool Create(const std::string& path);
     // Creates a file that must not exist yet (EEXIST otherwise); a link in its place
-    // counts as existing, so a name another user planted is never followed. With modelPath set, the
-    // new file takes that file's permissions (and owner, where the system lets us).
+    // counts as existing, so a name another user planted is never followed. With
+    // modelPath set, the new file takes that file's permissions (and owner, where the
+    // system lets us); without it, only this user may read it.
     bool CreateNew(const std::string& path, const std::string& modelPath = {});
     // Puts what was written onto the disk; false on failure.
     bool Sync();
