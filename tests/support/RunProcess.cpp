@@ -82,20 +82,37 @@ RunningProcess StartProcess(const std::string& program, const std::vector<std::s
     HANDLE hOut = Inheritable(Wide(process.outPath), GENERIC_WRITE, CREATE_ALWAYS);
     HANDLE hErr = Inheritable(Wide(process.errPath), GENERIC_WRITE, CREATE_ALWAYS);
     HANDLE hIn = Inheritable(L"NUL", GENERIC_READ, OPEN_EXISTING);
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = hIn;
-    si.hStdOutput = hOut;
-    si.hStdError = hErr;
+    STARTUPINFOEXW si{};
+    si.StartupInfo.cb = sizeof si;
+    si.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
+    si.StartupInfo.hStdInput = hIn;
+    si.StartupInfo.hStdOutput = hOut;
+    si.StartupInfo.hStdError = hErr;
+    // The child inherits its three standard handles and nothing else: the C runtime
+    // opens files inheritable, and a file another test thread has open for writing at
+    // this moment would otherwise stay open (and locked) as long as the child runs.
+    HANDLE handles[] = {hIn, hOut, hErr};
+    SIZE_T nSize = 0;
+    InitializeProcThreadAttributeList(nullptr, 1, 0, &nSize);
+    std::vector<char> attributes(nSize);
+    auto* pList = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(attributes.data());
+    DWORD nFlags = 0;
+    if (InitializeProcThreadAttributeList(pList, 1, 0, &nSize)) {
+        if (UpdateProcThreadAttribute(pList, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles,
+                                      sizeof handles, nullptr, nullptr)) {
+            si.lpAttributeList = pList;
+            nFlags = EXTENDED_STARTUPINFO_PRESENT;
+        }
+    }
     PROCESS_INFORMATION pi{};
     const std::wstring app = Wide(program);
-    if (CreateProcessW(app.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si,
-                       &pi)) {
+    if (CreateProcessW(app.c_str(), line.data(), nullptr, nullptr, TRUE, nFlags, nullptr, nullptr,
+                       &si.StartupInfo, &pi)) {
         CloseHandle(pi.hThread);
         process.hProcess = pi.hProcess;
         process.nPid = static_cast<int>(pi.dwProcessId);
     }
+    if (si.lpAttributeList) DeleteProcThreadAttributeList(pList);
     for (HANDLE h : {hOut, hErr, hIn})
         if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
     return process;
