@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QSignalSpy>
 #include <QSplitter>
 #include <QTest>
 #include <QTimer>
@@ -435,6 +436,53 @@ TEST_F(WorkspaceTest, EscapeStopsLoadingAndKeepsWhatWasRebuilt) {
     EXPECT_LT(Frames().size(), 300);
     EXPECT_TRUE(m_app->m_workspace.empty());
     EXPECT_EQ(Frame().GetMessageText(), "Das Laden des Arbeitsplatzes wurde abgebrochen.");
+}
+
+TEST_F(WorkspaceTest, ManyWindowsAreActivatedOnceAtTheEnd) {
+    // Each activation makes Qt visit every window: a load activates one window only,
+    // and the result is that of activating each new window in turn.
+    Log("a.log", 10);
+    struct Case {
+        const char* pszName;
+        std::string tail;     // after the windows
+        uint64_t nActive;     // the view active at the end
+        bool bFirstMaximized; // window 1 is stored maximized
+        uint64_t nMaximized;  // the window maximized at the end, 0: none
+    };
+    for (const Case& c :
+         {Case{"active named", "ACTIVE_VIEW ID=5\r\n", 5, false, 0},
+          Case{"none named", "", 20, false, 0}, Case{"maximized handed on", "", 20, true, 20}}) {
+        SCOPED_TRACE(c.pszName);
+        std::string text = "FILE_OPEN \"./a.log\"\r\n";
+        for (int i = 1; i <= 20; ++i)
+            text += "WINDOWS ID=" + std::to_string(i) +
+                    (i == 1 && c.bFirstMaximized ? ",STATE=MAXIMIZED,POINT=(0,0)" : "") + "\r\n";
+        const std::string ws = m_dir.Write("viele.tervik", text + c.tail);
+        ASSERT_TRUE(Start());
+        Frame().activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&Frame()));
+        QSignalSpy activated(Frame().MdiArea(), &QMdiArea::subWindowActivated);
+        OpenWorkspace(ws);
+        const QList<CChildFrame*> frames = Frames();
+        ASSERT_EQ(frames.size(), 20);
+        EXPECT_EQ(activated.count(), 1);
+        ASSERT_NE(Frame().ActiveView(), nullptr);
+        EXPECT_EQ(Frame().ActiveView()->m_nViewId, c.nActive);
+        EXPECT_TRUE(Frame().ActiveView()->hasFocus());
+        // In file order, numbered, usable, the active one in front.
+        QList<CChildFrame*> stacked;
+        for (QObject* p : Frame().MdiArea()->viewport()->children())
+            if (auto* pFrame = qobject_cast<CChildFrame*>(p)) stacked.append(pFrame);
+        QList<CChildFrame*> expected = frames;
+        expected.move(static_cast<qsizetype>(c.nActive - 1), expected.size() - 1);
+        EXPECT_EQ(stacked, expected);
+        for (int i = 0; i < frames.size(); ++i) {
+            EXPECT_EQ(frames[i]->windowTitle(), QString("a.log:%1").arg(i + 1));
+            EXPECT_TRUE(frames[i]->isEnabled());
+            EXPECT_EQ(frames[i]->isMaximized(), static_cast<uint64_t>(i + 1) == c.nMaximized);
+        }
+        Stop();
+    }
 }
 
 } // namespace

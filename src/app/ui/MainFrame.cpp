@@ -603,7 +603,7 @@ void CMainFrame::OnAppExit() {
     close();
 }
 
-void CMainFrame::PlaceNewWindow(CChildFrame* pFrame) {
+void CMainFrame::PlaceNewWindow(CChildFrame* pFrame, QMdiSubWindow* pPrevious) {
     const QSize area = m_pMdiArea->viewport()->size();
     if (area.isEmpty()) return;
     const int nStep =
@@ -611,7 +611,6 @@ void CMainFrame::PlaceNewWindow(CChildFrame* pFrame) {
     const int nWidth = std::max(area.width() * 3 / 4, area.width() - 4 * nStep);
     const int nHeight = std::max(area.height() * 3 / 4, area.height() - 4 * nStep);
     QPoint pos(0, 0);
-    QMdiSubWindow* pPrevious = m_pMdiArea->currentSubWindow();
     if (pPrevious && pPrevious != pFrame && !pPrevious->isMinimized()) {
         const QRect rc = pPrevious->isMaximized() ? QRect() : pPrevious->geometry();
         pos = rc.topLeft() + QPoint(nStep, nStep);

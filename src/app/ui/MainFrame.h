@@ -92,8 +92,8 @@ public:
 
     // --- document windows ---
     // Size and place of a new document window: most of the area, cascaded from
-    // the active one.
-    void PlaceNewWindow(CChildFrame* pFrame);
+    // pPrevious (the active one).
+    void PlaceNewWindow(CChildFrame* pFrame, QMdiSubWindow* pPrevious);
     // Titles "name", or "name:1", "name:2" while a document has several windows:
     // frames are the document's windows, oldest first; those from nFrom on change.
     void NumberWindows(const std::vector<CChildFrame*>& frames, size_t nFrom);

@@ -220,24 +220,92 @@ void CTervikApp::ActivateDocument(CTervikDoc& doc) {
         auto* pFrame = qobject_cast<CChildFrame*>(pSub);
         return pFrame && &pFrame->GetDocument() == &doc ? pFrame : nullptr;
     };
-    CChildFrame* pFound = shows(pArea->activeSubWindow());
+    CChildFrame* pFound =
+        shows(m_bLoadingWorkspace ? m_pLoadActive.data() : pArea->activeSubWindow());
     if (!pFound && !FramesOf(doc).empty()) pFound = FramesOf(doc).front();
     if (!pFound) return;
     if (pFound->isMinimized()) pFound->showNormal();
+    if (m_bLoadingWorkspace) {
+        m_pLoadActive = pFound;
+        m_pLoadActiveView = nullptr;
+        return;
+    }
     pArea->setActiveSubWindow(pFound);
     if (CTervikView* pView = pFound->ActiveView()) pView->setFocus();
 }
 
 CChildFrame* CTervikApp::CreateFrame(CTervikDoc& doc) {
-    auto* pFrame = new CChildFrame(doc);
-    m_pMainFrame->MdiArea()->addSubWindow(pFrame);
-    m_pMainFrame->PlaceNewWindow(pFrame);
+    QMdiArea* pArea = m_pMainFrame->MdiArea();
+    // Placed before it joins the area, which would otherwise look for a free place
+    // among all other windows first.
+    auto* pFrame = new CChildFrame(doc, pArea->viewport());
+    QMdiSubWindow* pPrevious =
+        m_bLoadingWorkspace ? m_pLoadActive.data() : pArea->currentSubWindow();
+    m_pMainFrame->PlaceNewWindow(pFrame, pPrevious);
+    // Joining the area, a window that does not stay on top is stacked below those
+    // that do, found by a scan that grows with the square of the windows. While a
+    // workspace loads and none stays on top, the new window, the newest, is on top
+    // anyway: the scan is skipped.
+    const bool bSkipScan = m_bLoadingWorkspace && !m_bLoadOnTop;
+    if (bSkipScan) pFrame->setWindowFlags(pFrame->windowFlags() | Qt::WindowStaysOnTopHint);
+    pArea->addSubWindow(pFrame);
+    if (bSkipScan) pFrame->setWindowFlags(pFrame->windowFlags() & ~Qt::WindowStaysOnTopHint);
     // Only the new window is numbered, and the first one when there are two now.
     const std::vector<CChildFrame*>& frames = FramesOf(doc);
     m_pMainFrame->NumberWindows(frames, frames.size() == 2 ? 0 : frames.size() - 1);
+    if (m_bLoadingWorkspace) {
+        // Every activation makes Qt visit every window, so a workspace's windows are
+        // shown disabled (which keeps them from being activated) and only one is
+        // activated at the end. A maximized window hands its state on, as
+        // activating the new one would have done.
+        pFrame->setEnabled(false);
+        m_loadFrames.emplace_back(pFrame);
+        const bool bMaximized = pPrevious && pPrevious->isMaximized() && pPrevious->isVisible();
+        if (bMaximized) pPrevious->showNormal();
+        if (bMaximized)
+            pFrame->showMaximized();
+        else
+            pFrame->show();
+        m_pLoadActive = pFrame;
+        m_pLoadActiveView = nullptr;
+        return pFrame;
+    }
     pFrame->show();
     if (CTervikView* pView = pFrame->ActiveView()) pView->setFocus();
     return pFrame;
+}
+
+void CTervikApp::BeginLoadingFrames() {
+    m_loadFrames.clear();
+    m_pLoadActive = m_pMainFrame
+                        ? qobject_cast<CChildFrame*>(m_pMainFrame->MdiArea()->currentSubWindow())
+                        : nullptr;
+    m_pLoadActiveView = nullptr;
+    m_bLoadActivates = false;
+    m_bLoadOnTop = false;
+    if (m_pMainFrame)
+        for (QMdiSubWindow* pSub : m_pMainFrame->MdiArea()->subWindowList())
+            m_bLoadOnTop = m_bLoadOnTop || (pSub->windowFlags() & Qt::WindowStaysOnTopHint);
+}
+
+void CTervikApp::SetLoadedActive(CChildFrame& frame, CTervikView* pView) {
+    m_pLoadActive = &frame;
+    m_pLoadActiveView = pView;
+    m_bLoadActivates = true;
+}
+
+void CTervikApp::FinishLoadingFrames() {
+    const bool bActivate = m_bLoadActivates || !m_loadFrames.empty();
+    for (const QPointer<CChildFrame>& p : m_loadFrames)
+        if (p) p->setEnabled(true);
+    m_loadFrames.clear();
+    CChildFrame* pActive = m_pLoadActive;
+    QPointer<CTervikView> pView = m_pLoadActiveView;
+    m_pLoadActive = nullptr;
+    m_pLoadActiveView = nullptr;
+    if (!bActivate || !pActive || !m_pMainFrame) return;
+    m_pMainFrame->MdiArea()->setActiveSubWindow(pActive);
+    pActive->ActivatePane(pView ? pView.data() : pActive->ActiveView());
 }
 
 void CTervikApp::FrameCreated(CChildFrame* pFrame) {

@@ -15,6 +15,7 @@
 #include "search/BookmarkList.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
 #include <QUrl>
 #include <deque>
@@ -245,6 +246,16 @@ private:
     void DeleteTempFiles();
     CTervikDoc* FindOpenDocument(const std::string& resolvedPath) const;
     void ActivateDocument(CTervikDoc& doc);
+    // While a workspace loads, windows are made without being activated; the one
+    // that would be active is remembered and activated once at the end.
+    void BeginLoadingFrames();
+    void SetLoadedActive(CChildFrame& frame, CTervikView* pView);
+    void FinishLoadingFrames();
+    std::vector<QPointer<CChildFrame>> m_loadFrames;
+    QPointer<CChildFrame> m_pLoadActive;
+    QPointer<CTervikView> m_pLoadActiveView;
+    bool m_bLoadActivates = false;
+    bool m_bLoadOnTop = false; // a window stays on top
     // Shows the failure of a workspace file; the unfinished temporary file of a
     // failed save may be deleted.
     void ReportWorkspaceError(uint32_t nCode, class CWorkspaceWriter* pUnfinished = nullptr);

@@ -314,6 +314,7 @@ void CTervikApp::LoadWorkspace() {
         return;
     }
     m_bLoadingWorkspace = true;
+    BeginLoadingFrames();
     CViewIndex index;
     for (const auto& [pDoc, frames] : m_frames)
         for (CChildFrame* pFrame : frames)
@@ -453,10 +454,7 @@ void CTervikApp::LoadWorkspace() {
                 // A view of any document: the last FILE_OPEN may have failed.
                 if (cmd.m_nActiveId)
                     if (CTervikView* pView = index.Find(*cmd.m_nActiveId))
-                        if (CChildFrame* pActive = FrameOf(pView)) {
-                            m_pMainFrame->MdiArea()->setActiveSubWindow(pActive);
-                            pActive->ActivatePane(pView);
-                        }
+                        if (CChildFrame* pActive = FrameOf(pView)) SetLoadedActive(*pActive, pView);
                 break;
             default:
                 break;
@@ -465,6 +463,7 @@ void CTervikApp::LoadWorkspace() {
     }
     for (CTervikDoc* p : touched)
         if (IsOpenDocument(p)) p->UpdateAllViews(nullptr, HINT_RECORDS_APPENDED);
+    FinishLoadingFrames();
     m_bLoadingWorkspace = false;
     m_pSettings->WriteRecentFiles(m_recentFiles);
     m_workspace = workspace;
