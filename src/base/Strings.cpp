@@ -55,6 +55,8 @@ constexpr StringEntry kStrings[] = {
     {IDS_ASK_SHARE_WRITE, "\nSoll die Datei mit Schreiberlaubnis geöffnet werden ?"},
     {IDS_CANNOT_READ, "Die Datei \"%s\" konnte nicht gelesen werden\n"},
     {IDS_FILE_EMPTY, "Die Datei \"%s\" ist leer"},
+    {IDS_EMPTY_FILE_STATUS, "Die Datei ist leer."},
+    {IDS_READY, "Bereit"},
     {IDS_RECENT_FILES_MENU, "Letzte Datei"},
     {IDS_MENU_FILE_OPEN, "Ö&ffnen...\tStrg+O"},
     {IDS_MENU_APP_ABOUT, "Inf&o über ..."},

@@ -88,6 +88,9 @@ enum StringId : unsigned {
     IDS_CHOOSE_WINDOW_PROMPT,
     // The folder for generated files is not this user's own.
     IDS_TEMP_FOLDER_FOREIGN,
+    // A window on a file without content yet, and the message pane at rest.
+    IDS_EMPTY_FILE_STATUS,
+    IDS_READY,
 };
 
 // The text for an id in cp1252; empty when the id is unknown.

@@ -48,8 +48,8 @@ void Pause(Ms duration) {
     }
 }
 
-// Whether the path names a file with content (a fresh log may still be empty; an
-// empty file cannot be opened).
+// Whether the path names a file with content (a fresh log may still be empty;
+// following starts with its first bytes).
 bool HasContent(const std::string& path) {
     return FileSizeOf(path) > 0;
 }

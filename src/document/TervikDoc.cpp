@@ -237,18 +237,11 @@ bool CTervikDoc::OnOpenDocument(const std::string& path) {
     if (nFirst < 0)
         return FailOpen(st, FormatString(IDS_CANNOT_READ, name.c_str()) +
                                 CauseText(m_hFile.LastError()));
-    if (nFirst == 0) return FailOpen(st, FormatString(IDS_FILE_EMPTY, name.c_str()));
+    // An empty file opens too (a log not written yet); refresh and follow fill it.
     m_nBufferLen = static_cast<size_t>(nFirst);
     // The size may have changed between the two calls; what was read counts.
     m_nFileSize = std::max<int64_t>(m_nFileSize, nFirst);
-
-    const uint8_t* b = m_pBuffer.get();
-    if (nFirst >= 2 && b[0] == 0xFF && b[1] == 0xFE)
-        m_bBomUtf16Le = m_bUtf16 = 1;
-    else if (nFirst >= 2 && b[0] == 0xFE && b[1] == 0xFF)
-        m_bBomUtf16Be = m_bUtf16 = 1;
-    else if (nFirst >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF)
-        m_bBomUtf8 = m_bUtf8 = 1;
+    DetectByteOrderMark(m_pBuffer.get(), m_nBufferLen);
 
     m_nRecordsRead.store(0);
     m_nBytesDone.store(0);
@@ -310,6 +303,7 @@ bool CTervikDoc::OnOpenDocument(const std::string& path) {
         else
             m_host.MessageBox(text, MB_OK | MB_ICONEXCLAMATION);
     };
+    if (m_nFileSize == 0 && !m_bReopening) m_host.SetStatusText(LoadString(IDS_EMPTY_FILE_STATUS));
     if (m_bRecordCapHit) tell(FormatString(IDS_RECORD_LIMIT_REACHED, name.c_str(), m_nRecords));
     if (m_bOutOfMemory) tell(LoadString(IDS_NO_MEMORY));
     return true;
@@ -425,6 +419,15 @@ bool CTervikDoc::IsDigestReady() const {
 }
 
 // ---------------------------------------------------------------- record access
+
+void CTervikDoc::DetectByteOrderMark(const uint8_t* b, size_t n) {
+    if (n >= 2 && b[0] == 0xFF && b[1] == 0xFE)
+        m_bBomUtf16Le = m_bUtf16 = 1;
+    else if (n >= 2 && b[0] == 0xFE && b[1] == 0xFF)
+        m_bBomUtf16Be = m_bUtf16 = 1;
+    else if (n >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF)
+        m_bBomUtf8 = m_bUtf8 = 1;
+}
 
 bool CTervikDoc::LoadWindow(int64_t nOffset) {
     m_nBufferOffset = -1;
@@ -835,6 +838,9 @@ bool CTervikDoc::Extend() {
     if (!m_pRecords || !m_pBuffer || !m_hFile.IsOpen()) return false;
     const uint64_t nOldEnd = static_cast<uint64_t>(std::max<int64_t>(0, m_nFileSize));
     if (!LoadWindow(m_nFileSize)) return false; // nothing new (or the file shrank)
+    // A file that was empty at open gets its first bytes now: they carry its mark.
+    if (nOldEnd == 0 && m_pRecords->Count() == 0)
+        DetectByteOrderMark(m_pBuffer.get(), m_nBufferLen);
     m_nBufferOffset = -1;
     m_nBufferLen = 0;
 
@@ -935,6 +941,9 @@ bool CTervikDoc::Extend() {
     if (m_nLineEnd == 0) m_nLineEnd = cutter.LineEnd();
     m_nMaxLength = std::max(m_nMaxLength, cutter.MaxLength());
     m_nRecords = nCount;
+    // The first lines of a file that was empty: the pane no longer says it is.
+    if (nBefore == 0 && nCount != 0 && m_host.GetStatusText() == LoadString(IDS_EMPTY_FILE_STATUS))
+        m_host.SetStatusText(LoadString(IDS_READY));
     const bool bChanged = static_cast<uint64_t>(m_nFileSize) > nOldEnd || nCount != nBefore;
     if (bChanged) UpdateAllViews(nullptr, HINT_RECORDS_APPENDED);
     if (bNoMemory) m_host.MessageBox(LoadString(IDS_NO_MEMORY), MB_OK | MB_ICONEXCLAMATION);

@@ -200,6 +200,8 @@ private:
     uint32_t ReadRecordsThread(size_t nFirstBlock, uint32_t nLimit, bool bFromEnd);
     // Reads the window at an offset; false on failure (the window is then unusable).
     bool LoadWindow(int64_t nOffset);
+    // Sets the byte-order flags and their display from the first bytes of the file.
+    void DetectByteOrderMark(const uint8_t* b, size_t n);
     uint32_t ColourBitsFor(const COLORREF* pColour) const;
     void StopDigest();
 

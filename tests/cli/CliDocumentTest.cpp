@@ -1,4 +1,5 @@
 #include "document/Md5.h"
+#include "search/CharFrequency.h"
 #include "support/RunProcess.h"
 #include "support/TempDir.h"
 
@@ -121,7 +122,6 @@ TEST_F(CliDocument, FailuresAndUsage) {
          1,
          "konnte nicht ge\xC3\xB6"
          "ffnet werden"},
-        {{"info", m_dir.Write("empty.log", "")}, 1, "ist leer"},
         {{"info", m_dir.Path().string()}, 1, "Verzeichnis"},
         {{"info"}, 2, "Dateiname"},
         {{"info", "a", "b"}, 2, "Zu viele"},
@@ -135,6 +135,34 @@ TEST_F(CliDocument, FailuresAndUsage) {
         EXPECT_EQ(r.nExitCode, c.nExit) << c.args[0] << " " << r.err;
         EXPECT_NE(r.err.find(c.errPart), std::string::npos) << r.err;
         EXPECT_TRUE(r.out.empty());
+    }
+}
+
+// A log not written yet is a file like any other, with no records.
+TEST_F(CliDocument, EmptyFileOpensInEverySubcommand) {
+    const std::string empty = m_dir.Write("empty.log", "");
+    ByteCounts none = {};
+    const struct Case {
+        std::vector<std::string> args;
+        int nExit;
+        std::string out;
+    } cases[] = {
+        {{"info", empty},
+         0,
+         "file-size: 0\nrecords: 0\nmax-length: 0\nline-end: 0\nbom: none\ndigest: " +
+             CMd5::HexOf("", 0) + "\n"},
+        {{"records", empty}, 0, ""},
+        {{"text", empty}, 0, ""},
+        {{"dump", empty}, 0, ""},
+        {{"charfreq", empty}, 0, CharFrequencyCsv(none)},
+        {{"find", "x", empty}, 1, ""},
+        {{"follow", empty, "--idle-exit", "50"}, 0, ""},
+    };
+    for (const Case& c : cases) {
+        const auto r = RunCli(With(c.args));
+        EXPECT_EQ(r.nExitCode, c.nExit) << c.args[0] << " " << r.err;
+        EXPECT_EQ(r.out, c.out) << c.args[0];
+        EXPECT_EQ(r.err.find("leer"), std::string::npos) << c.args[0] << " " << r.err;
     }
 }
 

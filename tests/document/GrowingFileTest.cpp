@@ -164,6 +164,42 @@ TEST_F(GrowingFileTest, RefreshAfterEveryPieceEqualsAFreshOpen) {
     }
 }
 
+// A log opened before anything was written to it: whatever comes (with its mark in
+// the writer's first piece) gives the records and character set of a fresh open.
+TEST_F(GrowingFileTest, AFileEmptyAtOpenGrowsIntoAFreshOpen) {
+    for (const Kind& kind : kKinds) {
+        UseKind(kind);
+        for (unsigned nSeed = 1; nSeed <= 5; ++nSeed) {
+            SCOPED_TRACE(std::string(kind.name) + ", seed " + std::to_string(nSeed));
+            std::mt19937 rng(nSeed);
+            const std::string all = RandomText(rng, kind, 200);
+            const std::string path = Write("", "empty.txt");
+            ASSERT_TRUE(Open(path));
+            EXPECT_EQ(Doc().m_nRecords, 0u);
+            std::uniform_int_distribution<size_t> piece(1, 40);
+            for (size_t nAt = 0; nAt < all.size();) {
+                const size_t n = std::min(std::max(piece(rng), kind.bom.size()), all.size() - nAt);
+                Append(path, std::string_view(all).substr(nAt, n));
+                nAt += n;
+                EXPECT_TRUE(Doc().Extend());
+            }
+            const auto flags = [](const CTervikDoc& d) {
+                return std::tuple(d.m_bUtf16, d.m_bUtf8, d.m_bBomUtf16Le, d.m_bBomUtf16Be,
+                                  d.m_bBomUtf8);
+            };
+            Table grown = TableOf(Doc());
+            const auto grownFlags = flags(Doc());
+            CTervikDoc fresh(m_host);
+            ASSERT_TRUE(fresh.OnOpenDocument(path));
+            EXPECT_EQ(grownFlags, flags(fresh));
+            EXPECT_LE(grown.nMaxLength, TableOf(fresh).nMaxLength + 3);
+            grown.nMaxLength = fresh.m_nMaxLength;
+            EXPECT_EQ(grown, TableOf(fresh));
+            fresh.OnCloseDocument();
+        }
+    }
+}
+
 // The file grows while the read thread cuts it: the cut takes what it met, the known
 // part ends there, and F5 goes on behind it without reading anything twice.
 TEST_F(GrowingFileTest, GrowthDuringTheOpenIsKnownAndRefreshGoesOnBehindIt) {

@@ -399,13 +399,21 @@ void ExpectRefused(const CFakeDocumentHost& host) {
     EXPECT_EQ(host.m_nBusyDepth, 0);
 }
 
-TEST_F(TervikDocMessages, EmptyFileIsRefused) {
+TEST_F(TervikDocMessages, EmptyFileOpensWithoutRecordsAndSaysSo) {
     const std::string path = Write("");
-    EXPECT_FALSE(Open(path));
-    ASSERT_EQ(m_host.m_messages.size(), 1u);
-    EXPECT_EQ(m_host.m_messages[0].text, "Die Datei \"" + path + "\" ist leer");
-    EXPECT_EQ(m_host.m_messages[0].nType & MB_TYPEMASK, unsigned{MB_OK});
-    ExpectRefused(m_host);
+    ASSERT_TRUE(Open(path));
+    EXPECT_TRUE(m_host.m_messages.empty());
+    EXPECT_EQ(Doc().m_nRecords, 0u);
+    EXPECT_EQ(Doc().m_nFileSize, 0);
+    EXPECT_EQ(m_host.m_status, "Die Datei ist leer.");
+    EXPECT_EQ(m_host.m_openDocuments.size(), 1u);
+    EXPECT_EQ(m_host.m_nBusyDepth, 0);
+    EXPECT_STREQ(Doc().GetDigest(), Md5Of({}).c_str());
+    // Its first lines take the note away again.
+    std::ofstream(path, std::ios::binary | std::ios::app) << "a\nb\n";
+    ASSERT_TRUE(Doc().Extend());
+    EXPECT_EQ(Doc().m_nRecords, 2u);
+    EXPECT_EQ(m_host.m_status, "Bereit");
 }
 
 TEST_F(TervikDocMessages, MissingFileNamesTheCause) {

@@ -129,6 +129,41 @@ TEST_F(FollowModeTest, StrgF5FollowsTheFileAndViewsAtTheEndKeepShowingIt) {
     EXPECT_EQ(m_pDoc->m_nRecords, 241u);
 }
 
+// A log opened before its first line: a window with no lines that says so; what
+// is written later comes in with F5, or by itself while it is followed.
+TEST_F(FollowModeTest, AnEmptyFileOpensAndIsFilledByRefreshOrFollowing) {
+    for (const bool bFollow : {false, true}) {
+        SCOPED_TRACE(bFollow ? "Strg+F5" : "F5");
+        OpenLog(0);
+        ASSERT_TRUE(m_messages.empty()) << m_messages.front();
+        EXPECT_EQ(m_pDoc->m_nRecords, 0u);
+        EXPECT_EQ(Frame().GetMessageText(), LoadString(IDS_EMPTY_FILE_STATUS));
+        // What reaches for a line finds none, in every display.
+        CTervikView* pView = m_pFrame->ActiveView();
+        for (const unsigned nMode : {ID_VIEW_TEXT, ID_VIEW_HEX, ID_VIEW_DUMP, ID_VIEW_TEXT}) {
+            ASSERT_TRUE(Frame().ExecuteCommand(nMode));
+            pView->grab();
+            Press(Qt::Key_End, Qt::ControlModifier);
+            Press(Qt::Key_Down, Qt::ShiftModifier);
+            Press(Qt::Key_C, Qt::ControlModifier);
+            for (const unsigned nId : {ID_EDIT_MARK_ALL, ID_MARKED_SELECT, ID_SELECT_INVERT,
+                                       ID_NEXT_SELECTED, ID_VIEW_ONLY_SELECTED, ID_MARK_CLEAR})
+                Frame().ExecuteCommand(nId);
+        }
+        EXPECT_EQ(m_pDoc->m_nRecords, 0u);
+
+        if (bFollow) Press(Qt::Key_F5, Qt::ControlModifier);
+        Append(Lines("neu", 0, 3));
+        if (!bFollow) Press(Qt::Key_F5);
+        ASSERT_TRUE(WaitFor([&] { return m_pDoc->m_nRecords == 3; }));
+        EXPECT_EQ(Text(2), "neu 2");
+        EXPECT_NE(Frame().GetMessageText(), LoadString(IDS_EMPTY_FILE_STATUS));
+        Press(Qt::Key_End, Qt::ControlModifier);
+        EXPECT_TRUE(Frame().PositionText().contains("(3)")) << Frame().PositionText().toStdString();
+        Stop();
+    }
+}
+
 TEST_F(FollowModeTest, TruncatedReplacedAndEmptiedFilesAreReadAgain) {
     OpenLog(100);
     CTervikView* pView = m_pFrame->ActiveView();

@@ -877,7 +877,7 @@ void CMainFrame::CreateStatusBar() {
         pIndicator->setEnabled(false); // the lock keys' state is not known here
         pBar->addPermanentWidget(pIndicator);
     }
-    SetMessageText("Bereit");
+    SetMessageText(LoadString(IDS_READY));
 }
 
 std::string CMainFrame::BarName(int nBar) const {

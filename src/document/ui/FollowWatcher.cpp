@@ -66,9 +66,9 @@ void CFollowWatcher::Check() {
     m_bChecking = true;
     m_lastCheck.start();
     WatchPath();
-    if (!m_doc.m_hFile.IsOpen()) {
-        // The last reread found no content (an emptied or new file): it is read as
-        // soon as there is some.
+    if (!m_doc.m_hFile.IsOpen() || m_doc.m_nFileSize == 0) {
+        // No content yet (an emptied, new or unreadable file): it is read as a new
+        // file as soon as there is some.
         if (QFileInfo(QtPath(m_doc.GetPathName())).size() > 0) Reload();
     } else {
         switch (m_doc.CheckFileChange()) {
