@@ -21,7 +21,11 @@ _tervik_cli() {
             _filedir
             return
             ;;
-        --utf8 | --utf16)
+        --utf8)
+            COMPREPLY=($(compgen -W "on off auto" -- "$cur"))
+            return
+            ;;
+        --utf16)
             COMPREPLY=($(compgen -W "on off" -- "$cur"))
             return
             ;;
@@ -47,12 +51,12 @@ _tervik_cli() {
     local opts=""
     case $sub in
         info | records | charfreq) opts="$open" ;;
-        text) opts="$open --from --count --skip --no-expand --display --ebcdic --oem" ;;
+        text) opts="$open --from --count --skip --no-expand --display --ebcdic --oem --utf8-out" ;;
         dump) opts="$open --offset --rows --groups --ebcdic --oem" ;;
         pattern) opts="--ini --timing" ;;
         find) opts="$open --backward --line --column --dump --offset --all --only-selected" ;;
         select) opts="$open --list --export" ;;
-        follow) opts="$open --from --interval --idle-exit --no-expand --display --skip --ebcdic --oem" ;;
+        follow) opts="$open --from --interval --idle-exit --no-expand --display --skip --ebcdic --oem --utf8-out" ;;
         workspace) opts="$open --select" ;;
         addon) opts="$open --list --item --marked --points --out" ;;
     esac

@@ -150,6 +150,12 @@ uint32_t CSettings::MaxRecSize() {
     return n < 1 ? static_cast<uint32_t>(kDefaultMaxRecSize) : static_cast<uint32_t>(n);
 }
 
+bool CSettings::Utf8Detect() {
+    const int n = m_profile.GetProfileInt(kSectionSettings, "Utf8Detect", 1);
+    if (n == 1) m_profile.WriteProfileInt(kSectionSettings, "Utf8Detect", n);
+    return n != 0;
+}
+
 std::string CSettings::FontName() {
     std::string name = m_profile.GetProfileString(kSectionSettings, "FontName", "Courier");
     return name.empty() ? std::string("Courier") : name;

@@ -89,6 +89,9 @@ public:
     // Longest record before a cut: 32768 by default and written back then; values
     // below 1 fall back to the default.
     uint32_t MaxRecSize();
+    // Files without a byte-order mark whose first block is UTF-8 show as UTF-8: on by
+    // default and written back then.
+    bool Utf8Detect();
     std::string FontName();
     int FontSize();
     void WriteFont(const std::string& name, int nSize);

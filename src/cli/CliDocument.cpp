@@ -69,18 +69,24 @@ OpenArgs TakeOpenArgs(CArgs& args) {
     o.options.m_bLimitFromEnd = args.TakeFlag("--from-end");
     o.nMaxRec = args.TakeNumber("--maxrec", 0x7FFFFFFF);
     o.nTab = args.TakeNumber("--tab", kMaxTabSize);
-    o.bUtf8 = TakeOnOff(args, "--utf8");
+    // auto: as the viewer detects it.
+    if (auto value = args.TakeValue("--utf8"); value && *value != "auto") {
+        if (*value == "on" || *value == "off")
+            o.bUtf8 = *value == "on";
+        else
+            args.SetError("Ungültiger Wert für --utf8: " + *value + " (on, off oder auto)");
+    }
     o.bUtf16 = TakeOnOff(args, "--utf16");
     return o;
 }
 
 void ApplyCharsetArgs(const OpenArgs& open, CTervikDoc& doc) {
     if (open.bUtf8) {
-        if (*open.bUtf8 && !doc.m_bBomUtf8)
-            PrintMessage(Utf8ToCp1252("Hinweis: Die Datei hat kein UTF-8-Kennzeichen (BOM); --utf8 "
-                                      "on bleibt ohne Wirkung."));
+        if (*open.bUtf8 && !doc.CanUseUtf8())
+            PrintMessage(Utf8ToCp1252("Hinweis: Die Datei ist UTF-16 (BOM); --utf8 on bleibt "
+                                      "ohne Wirkung."));
         else
-            doc.m_bUtf8 = *open.bUtf8 ? 1 : 0;
+            doc.SetUtf8(*open.bUtf8);
     }
     if (open.bUtf16) {
         if (*open.bUtf16 && !doc.m_bBomUtf16Le && !doc.m_bBomUtf16Be)

@@ -58,6 +58,8 @@ int RunInfo(CArgs& args) {
     out.Put(BomName(doc));
     out.Put("\ndigest: ");
     out.Put(digest);
+    out.Put("\nutf8: ");
+    out.Put(doc.m_bUtf8 ? "on" : "off");
     out.Put('\n');
     return kExitOk;
 }
@@ -89,6 +91,7 @@ TextFormat TakeTextFormat(CArgs& args) {
     format.bDisplay = args.TakeFlag("--display");
     format.bEbcdic = args.TakeFlag("--ebcdic");
     format.bOem = args.TakeFlag("--oem");
+    format.bUtf8Out = args.TakeFlag("--utf8-out");
     return format;
 }
 
@@ -106,7 +109,23 @@ std::string_view CRecordText::Text(CTervikDoc& doc, uint32_t nRecord) {
         ConvertForDisplay(p, n, m_format.bEbcdic, m_format.bOem);
         MakePrintable(p, n);
     }
-    return std::string_view(m_buf.data(), n);
+    if (!m_format.bUtf8Out) return std::string_view(m_buf.data(), n);
+    // The same columns as the document's own characters, taken where the display
+    // has its substitute.
+    int64_t nChars = 0;
+    if (doc.m_bUtf8 || doc.m_bUtf16) {
+        if (m_chars.size() < nRoom) m_chars.resize(nRoom);
+        nChars = doc.ReadRecordChars(nRecord, m_chars.data(), static_cast<uint32_t>(nRoom),
+                                     m_format.nSkip, m_format.bExpand);
+    }
+    if (m_chars.size() < n) m_chars.resize(n);
+    for (uint32_t i = 0; i < n; ++i) {
+        const auto c = static_cast<uint8_t>(m_buf[i]);
+        if (!(c == kDefaultChar && i < nChars)) m_chars[i] = Cp1252ToUnicode(c);
+    }
+    m_utf8.clear();
+    AppendCharsUtf8(m_utf8, m_chars.data(), n);
+    return m_utf8;
 }
 
 int RunText(CArgs& args) {

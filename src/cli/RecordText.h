@@ -6,6 +6,7 @@
 #include "cli/Output.h"
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -15,13 +16,16 @@ class CTervikDoc;
 
 namespace tervik::cli {
 
-// --skip, --no-expand, --display, --ebcdic and --oem.
+// --skip, --no-expand, --display, --ebcdic, --oem and --utf8-out.
 struct TextFormat {
     uint32_t nSkip = 0;
     bool bExpand = true;
     bool bDisplay = false;
     bool bEbcdic = false;
     bool bOem = false;
+    // The line as UTF-8, with a UTF-8 or UTF-16 document's own characters where the
+    // display shows its substitute.
+    bool bUtf8Out = false;
 };
 
 // Takes the options above from args.
@@ -41,6 +45,8 @@ public:
 private:
     TextFormat m_format;
     std::vector<char> m_buf;
+    std::vector<char32_t> m_chars;
+    std::string m_utf8;
 };
 
 } // namespace tervik::cli

@@ -20,9 +20,10 @@ constexpr const char* kHelp =
     "        tervik-cli --help | --version\n"
     "\n"
     "Unterbefehle:\n"
-    "  info FILE          Dateigröße, Zeilen, längste Zeile, Zeilenende, BOM, MD5\n"
+    "  info FILE          Dateigröße, Zeilen, längste Zeile, Zeilenende, BOM, MD5, UTF-8\n"
     "  records FILE       je Zeile: Offset Länge Flags\n"
-    "  text FILE          Anzeigetext der Zeilen\n"
+    "  text FILE          Anzeigetext der Zeilen (cp1252; --utf8-out: als UTF-8 mit den\n"
+    "                     eigenen Zeichen einer UTF-8- oder UTF-16-Datei, auch bei follow)\n"
     "  dump FILE          Dumpzeilen\n"
     "  pattern LINE       Suchmuster zerlegen\n"
     "  find LINE FILE     suchen\n"
@@ -45,7 +46,7 @@ constexpr const char* kHelp =
     "                     Tervik_* im Temp-Ordner; das Beenden des Viewers löscht diese)\n"
     "\n"
     "Allgemeine Optionen: --ini PFAD (Einstellungsdatei), --timing (Zeiten auf stderr)\n"
-    "Öffnen: --fixed N, --limit N, --from-end, --maxrec N, --tab N, --utf8 on|off, --utf16 on|off\n"
+    "Öffnen: --fixed N, --limit N, --from-end, --maxrec N, --tab N, --utf8 on|off|auto, --utf16 on|off\n"
     "\n"
     "Exit-Code: 0 Erfolg, 1 Fehler der Verarbeitung, 2 falscher Aufruf.\n";
 

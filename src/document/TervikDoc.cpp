@@ -427,6 +427,32 @@ void CTervikDoc::DetectByteOrderMark(const uint8_t* b, size_t n) {
         m_bBomUtf16Be = m_bUtf16 = 1;
     else if (n >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF)
         m_bBomUtf8 = m_bUtf8 = 1;
+    m_bUtf8Pending = MarkLength() == 0 && m_host.Settings().Utf8Detect();
+    m_nUtf8From = 0;
+    CheckForUtf8(b, n, 0);
+}
+
+void CTervikDoc::CheckForUtf8(const uint8_t* b, size_t n, uint64_t nOffset) {
+    if (!m_bUtf8Pending) return;
+    size_t nCut = 0;
+    switch (ClassifyUtf8(b, n, &nCut)) {
+    case Utf8Verdict::Utf8:
+        m_bUtf8 = 1;
+        m_bUtf8Pending = false;
+        break;
+    case Utf8Verdict::NotUtf8:
+        m_bUtf8Pending = false;
+        break;
+    case Utf8Verdict::Undecided:
+        // Only ASCII so far: what is appended decides, from a cut sequence on.
+        m_nUtf8From = nOffset + n - nCut;
+        break;
+    }
+}
+
+void CTervikDoc::SetUtf8(bool bOn) {
+    m_bUtf8 = bOn && CanUseUtf8() ? 1 : 0;
+    m_bUtf8Pending = false;
 }
 
 bool CTervikDoc::LoadWindow(int64_t nOffset) {
@@ -488,73 +514,151 @@ uint32_t CTervikDoc::GetRecordText(uint32_t nRecord, char* pDest, uint32_t nMaxC
     return n < 0 ? 0 : static_cast<uint32_t>(n);
 }
 
-int64_t CTervikDoc::ReadRecordText(uint32_t nRecord, char* pDest, uint32_t nMaxChars,
-                                   uint32_t nSkip, bool bExpand, bool bBackward) {
+const uint8_t* CTervikDoc::RecordInWindow(uint32_t nRecord, bool bBackward, size_t& nLength) {
+    nLength = 0;
     const RecordEntry* e = Record(nRecord);
-    if (!e || e->m_nLength == 0 || nMaxChars == 0) return 0;
-    if (!m_pBuffer) return kRecordShort;
+    if (!e || !m_pBuffer) return nullptr;
     const RecordEntry entry = *e;
     // Longer records than the window show their first 64 KB.
-    const size_t nLength = std::min<size_t>(entry.m_nLength, kDocBufferSize);
+    const size_t nLen = std::min<size_t>(entry.m_nLength, kDocBufferSize);
     const auto off = static_cast<int64_t>(entry.m_nOffset);
     const bool bInside =
         m_nBufferOffset != -1 && off >= m_nBufferOffset &&
-        off + static_cast<int64_t>(nLength) <= m_nBufferOffset + static_cast<int64_t>(m_nBufferLen);
+        off + static_cast<int64_t>(nLen) <= m_nBufferOffset + static_cast<int64_t>(m_nBufferLen);
     if (!bInside) {
         int64_t nStart = off;
         if (bBackward) {
             // Reading upwards: the records before this one come into the window too.
             const int64_t nBack =
-                off + static_cast<int64_t>(nLength) + 1 - static_cast<int64_t>(kDocBufferSize);
+                off + static_cast<int64_t>(nLen) + 1 - static_cast<int64_t>(kDocBufferSize);
             nStart = std::clamp<int64_t>(nBack, 0, off);
         }
         if (!LoadWindow(nStart) || m_nBufferOffset + static_cast<int64_t>(m_nBufferLen) <
-                                       off + static_cast<int64_t>(nLength)) {
+                                       off + static_cast<int64_t>(nLen)) {
             m_nBufferOffset = -1;
-            return kRecordShort;
+            return nullptr;
         }
     }
     const uint8_t* p = m_pBuffer.get() + (off - m_nBufferOffset);
-    size_t n = nLength;
+    nLength = nLen;
     if (entry.m_nOffset == 0) {
-        // The byte-order mark is no text.
-        const size_t nBom = m_bUtf16 ? 2 : m_bUtf8 ? 3 : 0;
-        const size_t nSkipBom = std::min(nBom, n);
-        p += nSkipBom;
-        n -= nSkipBom;
+        // The mark is no text while the display decodes what it marks; a file without
+        // a mark loses nothing.
+        const size_t nMark = m_bUtf16 ? (m_bBomUtf16Le || m_bBomUtf16Be ? 2 : 0)
+                                      : (m_bUtf8 && m_bBomUtf8 ? 3 : 0);
+        const size_t nSkipMark = std::min(nMark, nLength);
+        p += nSkipMark;
+        nLength -= nSkipMark;
     }
+    return p;
+}
+
+uint32_t CTervikDoc::MarkLength() const {
+    return m_bBomUtf16Le || m_bBomUtf16Be ? 2 : m_bBomUtf8 ? 3 : 0;
+}
+
+namespace {
+
+// Walks the characters of a record into display columns: each character one column,
+// a TAB (with expansion) every column up to the next tab stop. unitAt(i) gives the
+// character i as the destination takes it and whether it is a TAB.
+template <class T, class UnitAt>
+uint32_t ExpandColumns(size_t nUnits, UnitAt unitAt, T* pDest, uint32_t nMaxChars, uint32_t nSkip,
+                       bool bExpand, uint32_t nTab) {
+    uint32_t k = 0, w = 0;
+    size_t i = 0;
+    while (w < nMaxChars && i < nUnits) {
+        bool bTab = false;
+        const T c = unitAt(i, bTab);
+        ++k;
+        if (k > nSkip) pDest[w++] = c;
+        if (!(bExpand && bTab && k % nTab != 0)) ++i;
+        if (k == UINT32_MAX) break;
+    }
+    return w;
+}
+
+uint16_t Utf16Unit(const uint8_t* p, bool bBigEndian) {
+    return bBigEndian ? static_cast<uint16_t>(p[0] << 8 | p[1])
+                      : static_cast<uint16_t>(p[1] << 8 | p[0]);
+}
+
+} // namespace
+
+int64_t CTervikDoc::ReadRecordText(uint32_t nRecord, char* pDest, uint32_t nMaxChars,
+                                   uint32_t nSkip, bool bExpand, bool bBackward) {
+    const RecordEntry* e = Record(nRecord);
+    if (!e || e->m_nLength == 0 || nMaxChars == 0) return 0;
+    size_t n = 0;
+    const uint8_t* p = RecordInWindow(nRecord, bBackward, n);
+    if (!p) return kRecordShort;
     std::unique_ptr<uint8_t[]> converted;
-    if (m_bUtf8 && n > 1) {
+    if (m_bUtf8 && !m_bUtf16 && n > 1) {
         converted.reset(new (std::nothrow) uint8_t[n]);
         if (converted) {
             n = Utf8ToCp1252(p, n, converted.get());
             p = converted.get();
         }
     }
-    const bool bWide = m_bUtf16 != 0;
-    const bool bBigEndian = m_bBomUtf16Be != 0;
     const uint32_t nTab = static_cast<uint32_t>(std::max(1, m_nTabSize));
-    const size_t nStep = bWide ? 2 : 1;
-    uint32_t k = 0, w = 0;
-    size_t i = 0;
-    while (w < nMaxChars && i + nStep <= n) {
-        uint8_t c;
-        bool bTab;
-        if (bWide) {
-            const uint16_t unit = bBigEndian ? static_cast<uint16_t>(p[i] << 8 | p[i + 1])
-                                             : static_cast<uint16_t>(p[i + 1] << 8 | p[i]);
-            c = Utf16UnitToCp1252(unit);
-            bTab = unit == 0x0009;
-        } else {
-            c = p[i];
-            bTab = c == 0x09;
-        }
-        ++k;
-        if (k > nSkip) pDest[w++] = static_cast<char>(c);
-        if (!(bExpand && bTab && k % nTab != 0)) i += nStep;
-        if (k == UINT32_MAX) break;
+    if (m_bUtf16) {
+        const bool bBigEndian = m_bBomUtf16Be != 0;
+        // A last single byte is not shown.
+        return ExpandColumns<char>(
+            n / 2,
+            [&](size_t i, bool& bTab) {
+                const uint16_t unit = Utf16Unit(p + 2 * i, bBigEndian);
+                bTab = unit == 0x0009;
+                return static_cast<char>(Utf16UnitToCp1252(unit));
+            },
+            pDest, nMaxChars, nSkip, bExpand, nTab);
     }
-    return w;
+    return ExpandColumns<char>(
+        n,
+        [&](size_t i, bool& bTab) {
+            bTab = p[i] == 0x09;
+            return static_cast<char>(p[i]);
+        },
+        pDest, nMaxChars, nSkip, bExpand, nTab);
+}
+
+int64_t CTervikDoc::ReadRecordChars(uint32_t nRecord, char32_t* pDest, uint32_t nMaxChars,
+                                    uint32_t nSkip, bool bExpand) {
+    const RecordEntry* e = Record(nRecord);
+    if (!e || e->m_nLength == 0 || nMaxChars == 0) return 0;
+    size_t n = 0;
+    const uint8_t* p = RecordInWindow(nRecord, false, n);
+    if (!p) return kRecordShort;
+    const uint32_t nTab = static_cast<uint32_t>(std::max(1, m_nTabSize));
+    if (m_bUtf16) {
+        const bool bBigEndian = m_bBomUtf16Be != 0;
+        return ExpandColumns<char32_t>(
+            n / 2,
+            [&](size_t i, bool& bTab) {
+                const uint16_t unit = Utf16Unit(p + 2 * i, bBigEndian);
+                bTab = unit == 0x0009;
+                return char32_t{unit};
+            },
+            pDest, nMaxChars, nSkip, bExpand, nTab);
+    }
+    if (m_bUtf8 && n > 1) {
+        std::vector<char32_t> chars(n);
+        const size_t nChars = Utf8ToUnicode(p, n, chars.data());
+        return ExpandColumns<char32_t>(
+            nChars,
+            [&](size_t i, bool& bTab) {
+                bTab = chars[i] == 0x09;
+                return chars[i];
+            },
+            pDest, nMaxChars, nSkip, bExpand, nTab);
+    }
+    return ExpandColumns<char32_t>(
+        n,
+        [&](size_t i, bool& bTab) {
+            bTab = p[i] == 0x09;
+            return char32_t{Cp1252ToUnicode(p[i])};
+        },
+        pDest, nMaxChars, nSkip, bExpand, nTab);
 }
 
 uint32_t CTervikDoc::GetRecordLength(uint32_t nRecord, bool bExpand) {
@@ -728,6 +832,7 @@ void CTervikDoc::OnUnicodeBigEndian() {
 }
 void CTervikDoc::OnUtf8() {
     m_bUtf8 = !m_bUtf8;
+    m_bUtf8Pending = false;
     UpdateAllViews(nullptr, HINT_CHARSET);
 }
 void CTervikDoc::OnOem() {
@@ -747,8 +852,8 @@ void CTervikDoc::OnUpdateUnicodeBigEndian(CCmdUI& ui) {
     ui.SetCheck(m_bBomUtf16Be && m_bUtf16 ? 1 : 0);
 }
 void CTervikDoc::OnUpdateUtf8(CCmdUI& ui) {
-    ui.Enable(m_bBomUtf8 != 0);
-    ui.SetCheck(m_bBomUtf8 && m_bUtf8 ? 1 : 0);
+    ui.Enable(CanUseUtf8());
+    ui.SetCheck(CanUseUtf8() && m_bUtf8 ? 1 : 0);
 }
 void CTervikDoc::OnUpdateOem(CCmdUI& ui) {
     ui.Enable(true);
@@ -837,10 +942,23 @@ uint32_t CTervikDoc::SettledRecords() const {
 bool CTervikDoc::Extend() {
     if (!m_pRecords || !m_pBuffer || !m_hFile.IsOpen()) return false;
     const uint64_t nOldEnd = static_cast<uint64_t>(std::max<int64_t>(0, m_nFileSize));
-    if (!LoadWindow(m_nFileSize)) return false; // nothing new (or the file shrank)
+    // While only ASCII was seen, the new bytes are looked at for UTF-8 together with a
+    // sequence the last look found cut off.
+    const uint64_t nLookFrom =
+        m_bUtf8Pending && m_nUtf8From < nOldEnd && nOldEnd - m_nUtf8From < 4 ? m_nUtf8From
+                                                                            : nOldEnd;
+    if (!LoadWindow(static_cast<int64_t>(nLookFrom)) ||
+        m_nBufferLen <= nOldEnd - nLookFrom) { // nothing new (or the file shrank)
+        m_nBufferOffset = -1;
+        m_nBufferLen = 0;
+        return false;
+    }
+    const int32_t bWasUtf8 = m_bUtf8;
     // A file that was empty at open gets its first bytes now: they carry its mark.
     if (nOldEnd == 0 && m_pRecords->Count() == 0)
         DetectByteOrderMark(m_pBuffer.get(), m_nBufferLen);
+    else
+        CheckForUtf8(m_pBuffer.get(), m_nBufferLen, nLookFrom);
     m_nBufferOffset = -1;
     m_nBufferLen = 0;
 
@@ -946,6 +1064,7 @@ bool CTervikDoc::Extend() {
         m_host.SetStatusText(LoadString(IDS_READY));
     const bool bChanged = static_cast<uint64_t>(m_nFileSize) > nOldEnd || nCount != nBefore;
     if (bChanged) UpdateAllViews(nullptr, HINT_RECORDS_APPENDED);
+    if (m_bUtf8 != bWasUtf8) UpdateAllViews(nullptr, HINT_CHARSET);
     if (bNoMemory) m_host.MessageBox(LoadString(IDS_NO_MEMORY), MB_OK | MB_ICONEXCLAMATION);
     return bChanged;
 }

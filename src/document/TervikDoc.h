@@ -68,6 +68,13 @@ public:
     // the read failed) answers kRecordShort instead of passing for an empty one.
     int64_t ReadRecordText(uint32_t nRecord, char* pDest, uint32_t nMaxChars, uint32_t nSkip,
                            bool bExpand, bool bBackward);
+    // The same characters as code points, one per display column: what a UTF-8 or
+    // UTF-16 document holds where the display shows "?" (a UTF-16 surrogate stays a
+    // unit of its own, a malformed UTF-8 byte is U+FFFD), cp1252 text converted.
+    int64_t ReadRecordChars(uint32_t nRecord, char32_t* pDest, uint32_t nMaxChars,
+                            uint32_t nSkip, bool bExpand);
+    // Bytes of the byte-order mark at the start of the file: 3, 2 or 0.
+    uint32_t MarkLength() const;
     // Raw bytes at a file offset (at most 65,536); 0 beyond the end or on failure.
     virtual uint32_t ReadBytes(void* pDest, uint32_t nLength, uint64_t nOffset);
     // The window's bytes from nOffset on, without a copy: at least nWant of them (or
@@ -104,6 +111,10 @@ public:
     void OnUpdateUtf8(CCmdUI& ui);
     void OnUpdateOem(CCmdUI& ui);
     void OnUpdateEbcdic(CCmdUI& ui);
+    // UTF-8 display on or off by choice: the detection says nothing more.
+    void SetUtf8(bool bOn);
+    // UTF-8 display may be switched: the file is not UTF-16.
+    bool CanUseUtf8() const { return !m_bBomUtf16Le && !m_bBomUtf16Be; }
 
     // Reads what was appended to the file since it was last read (F5): Extend, then
     // a status hint when the file became shorter or was replaced.
@@ -200,8 +211,15 @@ private:
     uint32_t ReadRecordsThread(size_t nFirstBlock, uint32_t nLimit, bool bFromEnd);
     // Reads the window at an offset; false on failure (the window is then unusable).
     bool LoadWindow(int64_t nOffset);
-    // Sets the byte-order flags and their display from the first bytes of the file.
+    // Sets the byte-order flags and their display from the first bytes of the file;
+    // without a mark UTF-8 is looked for (when the settings allow it).
     void DetectByteOrderMark(const uint8_t* b, size_t n);
+    // Looks at bytes from nOffset on for UTF-8 while the file has said nothing yet
+    // (only ASCII so far) and switches the display on when they are UTF-8.
+    void CheckForUtf8(const uint8_t* b, size_t n, uint64_t nOffset);
+    // The record's bytes in the window (the mark left out while its display is on);
+    // null when the file no longer holds them.
+    const uint8_t* RecordInWindow(uint32_t nRecord, bool bBackward, size_t& nLength);
     uint32_t ColourBitsFor(const COLORREF* pColour) const;
     void StopDigest();
 
@@ -219,6 +237,9 @@ private:
     int64_t m_nCutEnd = -1;
     // Reopen runs the open again: quietly, with the first open's options.
     bool m_bReopening = false;
+    // UTF-8 is still looked for in what is appended, from this offset on.
+    bool m_bUtf8Pending = false;
+    uint64_t m_nUtf8From = 0;
     std::unique_ptr<CDigestWorker> m_pDigest;
     bool m_bDigestNoMemory = false;
     // What the read thread read behind the first block, for the digest.

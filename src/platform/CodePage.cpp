@@ -266,22 +266,91 @@ std::string Utf8ToCp1252(std::string_view utf8) {
     return out;
 }
 
+size_t Utf8ToUnicode(const uint8_t* src, size_t n, char32_t* dst) {
+    size_t in = 0;
+    size_t out = 0;
+    while (in < n) {
+        if (src[in] < 0x80) {
+            dst[out++] = src[in++];
+            continue;
+        }
+        char32_t cp = 0;
+        const size_t len = DecodeSequence(src + in, n - in, cp);
+        dst[out++] = len == 0 ? char32_t{0xFFFD} : cp;
+        in += len == 0 ? 1 : len;
+    }
+    return out;
+}
+
+Utf8Verdict ClassifyUtf8(const uint8_t* p, size_t n, size_t* pCut) {
+    if (pCut) *pCut = 0;
+    bool bMulti = false;
+    size_t i = 0;
+    while (i < n) {
+        i += AsciiRun(p + i, n - i);
+        if (i == n) break;
+        char32_t cp = 0;
+        const size_t len = DecodeSequence(p + i, n - i, cp);
+        if (len != 0) {
+            bMulti = true;
+            i += len;
+            continue;
+        }
+        // Malformed, or only cut off: filled up with continuation bytes, a cut
+        // sequence becomes whole.
+        const size_t nLeft = n - i;
+        if (nLeft >= 4) return Utf8Verdict::NotUtf8;
+        uint8_t whole[4] = {0x80, 0x80, 0x80, 0x80};
+        std::memcpy(whole, p + i, nLeft);
+        const bool bLeadOnly = nLeft == 1 && InRange(p[i], 0xC2, 0xF4);
+        if (!bLeadOnly && (nLeft == 1 || DecodeSequence(whole, 4, cp) <= nLeft))
+            return Utf8Verdict::NotUtf8;
+        if (pCut) *pCut = nLeft;
+        break;
+    }
+    return bMulti ? Utf8Verdict::Utf8 : Utf8Verdict::Undecided;
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+void AppendCharsUtf8(std::string& out, const char32_t* p, size_t n) {
+    for (size_t i = 0; i < n; ++i) {
+        char32_t c = p[i];
+        if (c >= 0xD800 && c <= 0xDFFF) {
+            if (c <= 0xDBFF && i + 1 < n && p[i + 1] >= 0xDC00 && p[i + 1] <= 0xDFFF) {
+                c = 0x10000 + ((c - 0xD800) << 10) + (p[i + 1] - 0xDC00);
+                ++i;
+            } else {
+                c = 0xFFFD;
+            }
+        } else if (c > 0x10FFFF) {
+            c = 0xFFFD;
+        }
+        AppendUtf8(out, c);
+    }
+}
+
 std::string Cp1252ToUtf8(std::string_view cp1252) {
     std::string out;
     out.reserve(cp1252.size());
-    for (const char c : cp1252) {
-        const char16_t u = Cp1252ToUnicode(static_cast<uint8_t>(c));
-        if (u < 0x80) {
-            out.push_back(static_cast<char>(u));
-        } else if (u < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (u >> 6)));
-            out.push_back(static_cast<char>(0x80 | (u & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xE0 | (u >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((u >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (u & 0x3F)));
-        }
-    }
+    for (const char c : cp1252)
+        AppendUtf8(out, Cp1252ToUnicode(static_cast<uint8_t>(c)));
     return out;
 }
 

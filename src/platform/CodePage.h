@@ -38,6 +38,22 @@ void OemToAnsi(const uint8_t* src, uint8_t* dst, size_t n);
 // Never reads beyond src + n. dst must hold n bytes; answers the bytes written.
 size_t Utf8ToCp1252(const uint8_t* src, size_t n, uint8_t* dst);
 std::string Utf8ToCp1252(std::string_view utf8);
+// UTF-8 -> code points, one per character Utf8ToCp1252 gives, in the same steps:
+// every byte of a malformed sequence becomes U+FFFD. dst must hold n code points.
+size_t Utf8ToUnicode(const uint8_t* src, size_t n, char32_t* dst);
+
+// What bytes without a byte-order mark say about UTF-8: only ASCII (or nothing) so
+// far, valid UTF-8 with at least one multi-byte sequence, or not UTF-8. A sequence
+// cut off at the end is no fault: pCut (when given) gets its length, so that a check
+// of more data can begin with it.
+enum class Utf8Verdict { Undecided, Utf8, NotUtf8 };
+Utf8Verdict ClassifyUtf8(const uint8_t* p, size_t n, size_t* pCut = nullptr);
+
+// A code point as UTF-8, appended.
+void AppendUtf8(std::string& out, char32_t cp);
+// Characters as UTF-8, appended: a pair of UTF-16 surrogates (as a UTF-16 document's
+// characters come) is one character, a lone surrogate becomes U+FFFD.
+void AppendCharsUtf8(std::string& out, const char32_t* p, size_t n);
 
 // cp1252 -> UTF-8, for the edges where text leaves the program (terminal, Qt).
 std::string Cp1252ToUtf8(std::string_view cp1252);

@@ -22,13 +22,13 @@ protected:
     }
 };
 
-TEST_F(CliDocument, InfoPrintsTheSixLinesInOrder) {
+TEST_F(CliDocument, InfoPrintsTheSevenLinesInOrder) {
     const std::string content = "alpha\r\nbe\tta\r\n\r\nlast";
     const std::string path = m_dir.Write("a.log", content);
     const auto r = RunCli(With({"info", path}));
     ASSERT_EQ(r.nExitCode, 0) << r.err;
     EXPECT_EQ(r.out, "file-size: 20\nrecords: 4\nmax-length: 5\nline-end: 2\nbom: none\ndigest: " +
-                         CMd5::HexOf(content.data(), content.size()) + "\n");
+                         CMd5::HexOf(content.data(), content.size()) + "\nutf8: off\n");
     EXPECT_TRUE(r.err.empty());
 }
 
@@ -106,10 +106,33 @@ TEST_F(CliDocument, Utf16AndUtf8Switches) {
     const std::string u8 = m_dir.Write("u8.txt", "\xEF\xBB\xBF\xC3\xA4x\n");
     EXPECT_EQ(RunCli(With({"text", u8})).out, "\xE4x\n");
     EXPECT_EQ(RunCli(With({"text", "--utf8", "off", u8})).out, "\xEF\xBB\xBF\xC3\xA4x\n");
-    // "on" where the file has no mark changes nothing but says so.
+    // "on" in a UTF-16 file changes nothing but says so.
     r = RunCli(With({"text", "--utf8", "on", le}));
     EXPECT_EQ(r.out, "AB\n");
-    EXPECT_NE(r.err.find("UTF-8"), std::string::npos);
+    EXPECT_NE(r.err.find("--utf8 on"), std::string::npos);
+    // Without a mark: auto detects, on and off choose; info tells which.
+    const struct {
+        const char* bytes;
+        const char* utf8;
+        const char* text;
+        const char* utf8Out;
+    } cases[] = {
+        {"G\xC3\xB6ran \xC5\x81\n", "auto", "G\xF6ran ?\n", "G\xC3\xB6ran \xC5\x81\n"},
+        {"G\xC3\xB6ran \xC5\x81\n", "off", "G\xC3\xB6ran \xC5\x81\n",
+         "G\xC3\x83\xC2\xB6ran \xC3\x85\xC2\x81\n"},
+        {"G\xF6ran\n", "auto", "G\xF6ran\n", "G\xC3\xB6ran\n"},
+        {"G\xF6ran\n", "on", "G?ran\n", "G\xEF\xBF\xBDran\n"},
+        {"plain\n", "auto", "plain\n", "plain\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.bytes) + c.utf8);
+        const std::string path = m_dir.Write("nomark.txt", c.bytes);
+        EXPECT_EQ(RunCli(With({"text", "--utf8", c.utf8, path})).out, c.text);
+        EXPECT_EQ(RunCli(With({"text", "--utf8-out", "--utf8", c.utf8, path})).out, c.utf8Out);
+        const bool bOn = std::string(c.text) != c.bytes;
+        EXPECT_NE(RunCli(With({"info", "--utf8", c.utf8, path})).out.find(bOn ? "utf8: on\n" : "utf8: off\n"),
+                  std::string::npos);
+    }
 }
 
 TEST_F(CliDocument, FailuresAndUsage) {
@@ -150,7 +173,7 @@ TEST_F(CliDocument, EmptyFileOpensInEverySubcommand) {
         {{"info", empty},
          0,
          "file-size: 0\nrecords: 0\nmax-length: 0\nline-end: 0\nbom: none\ndigest: " +
-             CMd5::HexOf("", 0) + "\n"},
+             CMd5::HexOf("", 0) + "\nutf8: off\n"},
         {{"records", empty}, 0, ""},
         {{"text", empty}, 0, ""},
         {{"dump", empty}, 0, ""},

@@ -440,9 +440,11 @@ TEST_F(RecordAccessCharsetCommands, UnicodeEntriesFollowTheMark) {
         std::string data;
         CommandState unicode, bigEndian, utf8;
     };
-    const CommandState off{false, 0}, on{true, 1};
+    const CommandState off{false, 0}, on{true, 1}, free{true, 0};
     const Case cases[] = {
-        {"no mark", "abc\n", off, off, off},
+        {"no mark", "abc\n", off, off, free},
+        {"no mark, UTF-8", "G\xC3\xB6ran\n", off, off, on},
+        {"no mark, cp1252", "G\xF6ran\n", off, off, free},
         {"LE mark",
          std::string("\xFF\xFE"
                      "a\0",
