@@ -1,6 +1,7 @@
 #include "views/MarkModel.h"
 
 #include "base/Strings.h"
+#include "platform/CodePage.h"
 
 #include <algorithm>
 #include <memory>
@@ -167,31 +168,37 @@ std::optional<uint64_t> MarkedTextSize(const MarkState& m, bool bBlock, bool bOn
     return nBytes + 2 * (nLines - 1) + 1;
 }
 
-BuildResult BuildMarkedText(const MarkState& m, bool bBlock, bool bOnlySelected,
-                            const MarkDocument& doc, std::string& out, uint64_t nSizeHint,
-                            const MarkProgress& progress) {
+namespace {
+
+// The copied parts of the marked lines, joined by sep: read(r, nMax) reads a whole line
+// into a scratch of T and answers its characters (negative for a line the file lost),
+// append(out, p, n) adds n of them to the text.
+template <class T, class Read, class Append>
+BuildResult BuildMarked(const MarkState& m, bool bBlock, bool bOnlySelected,
+                        const MarkDocument& doc, std::string& out, uint64_t nReserve,
+                        std::string_view sep, const MarkProgress& progress, Read read,
+                        Append append) {
     out.clear();
     if (!m.m_bMarking || !m.m_mark1.IsSet() || !m.m_mark2.IsSet()) return BuildResult::Done;
     const auto [first, second] = OrderedMarks(m.m_mark1, m.m_mark2);
-    std::unique_ptr<char[]> scratch(new (std::nothrow) char[std::max<uint32_t>(1, doc.nMaxText)]);
+    std::unique_ptr<T[]> scratch(new (std::nothrow) T[std::max<uint32_t>(1, doc.nMaxText)]);
     if (!scratch) return BuildResult::NoMemory;
     try {
-        if (nSizeHint > 1) out.reserve(static_cast<size_t>(nSizeHint - 1));
+        if (nReserve > 0) out.reserve(static_cast<size_t>(nReserve));
         bool bShorter = false;
         const bool bDone =
             ForEachMarkedLine(first.m_nLine, second.m_nLine, bOnlySelected, doc, progress,
                               [&](uint32_t r, bool bFirst) {
-                                  if (!bFirst) out.append("\r\n", 2);
+                                  if (!bFirst) out.append(sep);
                                   // Reading the whole line gives its length too.
-                                  const int64_t n =
-                                      doc.text ? doc.text(r, scratch.get(), doc.nMaxText, 0) : 0;
+                                  const int64_t n = read(r, scratch.get());
                                   // A line the file lost is no empty line.
                                   if (n < 0) {
                                       bShorter = true;
                                       return false;
                                   }
                                   const auto [s, k] = CopiedPart(first, second, bBlock, r, n);
-                                  if (k > 0) out.append(scratch.get() + s, static_cast<size_t>(k));
+                                  if (k > 0) append(out, scratch.get() + s, static_cast<size_t>(k));
                                   return true;
                               });
         if (!bDone) {
@@ -206,6 +213,35 @@ BuildResult BuildMarkedText(const MarkState& m, bool bBlock, bool bOnlySelected,
         return BuildResult::NoMemory;
     }
     return BuildResult::Done;
+}
+
+} // namespace
+
+BuildResult BuildMarkedText(const MarkState& m, bool bBlock, bool bOnlySelected,
+                            const MarkDocument& doc, std::string& out, uint64_t nSizeHint,
+                            const MarkProgress& progress) {
+    return BuildMarked<char>(
+        m, bBlock, bOnlySelected, doc, out, nSizeHint > 1 ? nSizeHint - 1 : 0, "\r\n", progress,
+        [&](uint32_t r, char* p) { return doc.text ? doc.text(r, p, doc.nMaxText, 0) : 0; },
+        [](std::string& text, const char* p, size_t n) { text.append(p, n); });
+}
+
+BuildResult BuildMarkedUtf8(const MarkState& m, bool bBlock, bool bOnlySelected,
+                            const MarkDocument& doc, std::string& out, uint64_t nSizeHint,
+                            const MarkProgress& progress) {
+    if (!doc.chars) {
+        // Only display text: its cp1252 characters.
+        return BuildMarked<char>(
+            m, bBlock, bOnlySelected, doc, out, 0, "\n", progress,
+            [&](uint32_t r, char* p) { return doc.text ? doc.text(r, p, doc.nMaxText, 0) : 0; },
+            [](std::string& text, const char* p, size_t n) {
+                text += Cp1252ToUtf8(std::string_view(p, n));
+            });
+    }
+    return BuildMarked<char32_t>(
+        m, bBlock, bOnlySelected, doc, out, nSizeHint > 1 ? nSizeHint - 1 : 0, "\n", progress,
+        [&](uint32_t r, char32_t* p) { return doc.chars(r, p, doc.nMaxText, 0); },
+        [](std::string& text, const char32_t* p, size_t n) { AppendCharsUtf8(text, p, n); });
 }
 
 std::string GroupDigits64(uint64_t n) {

@@ -60,6 +60,9 @@ struct MarkDocument {
     uint32_t nMaxText = 65536;
     std::function<uint32_t(uint32_t nRecord)> length;
     std::function<int64_t(uint32_t nRecord, char* pDest, uint32_t nMax, uint32_t nSkip)> text;
+    // The same columns as the document's own characters (ReadRecordChars); optional.
+    std::function<int64_t(uint32_t nRecord, char32_t* pDest, uint32_t nMax, uint32_t nSkip)>
+        chars;
     std::function<bool(uint32_t nRecord)> selected;
     // Strictly after the given record, as NextSelected; false = none.
     std::function<bool(uint32_t& nRecord)> next;
@@ -130,6 +133,12 @@ enum class BuildResult { Done, Stopped, NoMemory, Shorter };
 // after the last, with only selected lines shown only those. nSizeHint (from
 // MarkedTextSize) lets the text be allocated once.
 BuildResult BuildMarkedText(const MarkState& m, bool bBlock, bool bOnlySelected,
+                            const MarkDocument& doc, std::string& out, uint64_t nSizeHint = 0,
+                            const MarkProgress& progress = {});
+
+// The same marking as UTF-8 for the clipboard: the document's own characters (also
+// those the display shows as "?"), lines joined by LF.
+BuildResult BuildMarkedUtf8(const MarkState& m, bool bBlock, bool bOnlySelected,
                             const MarkDocument& doc, std::string& out, uint64_t nSizeHint = 0,
                             const MarkProgress& progress = {});
 

@@ -3,6 +3,7 @@
 #include "document/Md5.h"
 #include "document/TervikDoc.h"
 #include "framework/CmdUI.h"
+#include "framework/CommandIds.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -373,6 +374,54 @@ TEST_F(RecordAccessUtf8, MarkIsHiddenOnlyAtTheFileStart) {
     ASSERT_TRUE(OpenBytes("\xEF\xBB\xBF"
                           "abc\ndef\n"));
     EXPECT_EQ(TextOf(Doc(), 0), "abc");
+}
+
+// Without a mark the first block decides; only ASCII leaves it to what is appended.
+TEST_F(RecordAccessUtf8, DetectedWithoutAMarkAndAsTheFileGrows) {
+    std::string block;
+    while (block.size() < 65530)
+        block += "abcdefghi\n";
+    block += "xxxxx"; // the block ends inside the next character
+    const struct Case {
+        const char* name;
+        std::string first;
+        std::vector<std::string> appended; // one Extend each
+        bool bOn;
+        std::string text0;
+        const char* setting = "1";
+    } cases[] = {
+        // The first three characters are no mark to hide.
+        {"umlaut", "abc\xC3\xA4\n", {}, true, "abc\xE4"},
+        {"emoji", "x\xF0\x9F\x98\x80\n", {}, true, "x?"},
+        {"switched off", "abc\xC3\xA4\n", {}, false, "abc\xC3\xA4", "0"},
+        {"cp1252", "G\xF6ran\n", {"\xC3\xA4\n"}, false, "G\xF6ran"},
+        {"overlong", "a\xC0\x80\n", {}, false, "a\xC0\x80"},
+        {"ASCII, then UTF-8", "abc\n", {"d\xC3\xA4\n"}, true, "abc"},
+        {"ASCII, then cp1252", "abc\n", {"\xE4\n", "\xC3\xA4\n"}, false, "abc"},
+        {"cut, then whole", "abc\n", {"x\xC3", "\xA4\n"}, true, "abc"},
+        {"cut at the block end", block + "\xC3\xA4\n", {}, false, "abcdefghi"},
+        {"empty, then UTF-8", "", {"\xC3\xA4\n"}, true, "\xE4"},
+        {"only ASCII", "abc\n", {"def\n"}, false, "abc"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_host.SetSetting("Utf8Detect", c.setting);
+        const std::string path = Write(c.first);
+        ASSERT_TRUE(Open(path));
+        CFakeView view;
+        Doc().AddView(&view);
+        for (const std::string& more : c.appended) {
+            std::ofstream(path, std::ios::binary | std::ios::app) << more;
+            Doc().Extend();
+        }
+        EXPECT_EQ(Doc().m_bUtf8 != 0, c.bOn);
+        EXPECT_EQ(Doc().m_bBomUtf8, 0);
+        EXPECT_EQ(TextOf(Doc(), 0), c.text0);
+        // A switch while growing tells the views like the command does.
+        const bool bTold = std::count(view.m_hints.begin(), view.m_hints.end(), unsigned{HINT_CHARSET}) > 0;
+        EXPECT_EQ(bTold, c.bOn && !c.appended.empty());
+        Doc().RemoveView(&view);
+    }
 }
 
 // ============================================================ EBCDIC

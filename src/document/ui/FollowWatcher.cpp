@@ -66,9 +66,9 @@ void CFollowWatcher::Check() {
     m_bChecking = true;
     m_lastCheck.start();
     WatchPath();
-    if (!m_doc.m_hFile.IsOpen() || m_doc.m_nFileSize == 0) {
-        // No content yet (an emptied, new or unreadable file): it is read as a new
-        // file as soon as there is some.
+    if (!m_doc.m_hFile.IsOpen()) {
+        // Unreadable at the last reread: it is read as a new file as soon as there is
+        // something to read. An empty file (new, or emptied and read again) just grows.
         if (QFileInfo(QtPath(m_doc.GetPathName())).size() > 0) Reload();
     } else {
         switch (m_doc.CheckFileChange()) {

@@ -79,6 +79,9 @@ MarkDocument CTervikView::DocumentForMark() const {
     d.text = [pDoc](uint32_t r, char* p, uint32_t nMax, uint32_t nSkip) {
         return pDoc->ReadRecordText(r, p, nMax, nSkip, true, false);
     };
+    d.chars = [pDoc](uint32_t r, char32_t* p, uint32_t nMax, uint32_t nSkip) {
+        return pDoc->ReadRecordChars(r, p, nMax, nSkip, true);
+    };
     d.selected = [pDoc](uint32_t r) { return pDoc->IsLineSelected(r, nullptr, nullptr); };
     d.next = [pDoc](uint32_t& r) { return pDoc->NextSelected(r); };
     return d;
@@ -162,7 +165,8 @@ void CTervikView::CopyMarking() {
     BuildResult built;
     {
         CBusyProgress progress(m_doc);
-        built = BuildMarkedText(m_mark, bBlock, m_st.m_bOnlySelected, d, text, *nSize,
+        // The file's own characters; Qt gives the lines the system's line end.
+        built = BuildMarkedUtf8(m_mark, bBlock, m_st.m_bOnlySelected, d, text, *nSize,
                                 [&](uint64_t n, uint64_t nAll) { return progress.Step(n, nAll); });
     }
     // Stopped with Escape, no memory, or lines gone from the file: nothing is copied.
@@ -170,7 +174,7 @@ void CTervikView::CopyMarking() {
         m_doc.Host().MessageBox(LoadString(IDS_FILE_SHORTER), MB_OK | MB_ICONEXCLAMATION);
     if (built != BuildResult::Done) return;
     try {
-        const QString unicode = FromAnsi(text);
+        const QString unicode = QString::fromUtf8(text);
         std::string().swap(text);
         QApplication::clipboard()->setText(unicode);
     } catch (const std::bad_alloc&) {

@@ -181,7 +181,7 @@ TEST_F(ContextMenuTest, MarkerPointsAndTheMarkedByteCount) {
     // Copy from the menu puts the marked text on the clipboard.
     QApplication::clipboard()->clear();
     RightClick(Cell(0, 0), "&Kopieren\tStrg+C");
-    EXPECT_EQ(QApplication::clipboard()->text(), QString("def\r\nxy"));
+    EXPECT_EQ(QApplication::clipboard()->text(), QString("def\nxy"));
     // "Markierten Bereich" selects lines 1 and 2 in the current colour, then deselects them.
     ASSERT_TRUE(Frame().ExecuteCommand(ID_MARKED_SELECT));
     EXPECT_EQ(m_pDoc->m_nSelected, 2u);

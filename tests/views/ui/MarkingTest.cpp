@@ -1,6 +1,7 @@
 #include "app/ui/ChildFrame.h"
 #include "document/TervikDoc.h"
 #include "framework/CommandIds.h"
+#include "platform/CodePage.h"
 #include "ui/Screenshot.h"
 #include "ui/ShellFixture.h"
 #include "views/ui/TervikView.h"
@@ -14,6 +15,7 @@
 #include <QTimer>
 #include <fcntl.h>
 #include <filesystem>
+#include <random>
 #include <unistd.h>
 
 namespace tervik {
@@ -63,16 +65,16 @@ TEST_F(MarkingTest, DragCopiesStreamAndBlockText) {
     QTest::mouseRelease(m_pView->viewport(), Qt::LeftButton, Qt::NoModifier, At(1, 2));
     Drag(At(0, 3), At(1, 1));
     EXPECT_EQ(m_pView->MarkedTextSize(), 8u);
-    EXPECT_EQ(Copy(), QString("def\r\nxy"));
+    EXPECT_EQ(Copy(), QString("def\nxy"));
     // Upwards, over the umlauts: the clipboard has them as Unicode.
     Drag(At(1, 6), At(0, 4));
-    EXPECT_EQ(Copy(), QString::fromUtf8("ef\r\nxyz äöü"));
+    EXPECT_EQ(Copy(), QString::fromUtf8("ef\nxyz äöü"));
     test::SaveScreenshot(*m_pView, "marking-stream");
     // Block mode, from (2, 5) to (4, 8): cut to each line's length.
     EXPECT_TRUE(Frame().ExecuteCommand(ID_BLOCK_MARKING));
     EXPECT_EQ(Frame().UpdateCommand(ID_BLOCK_MARKING).m_nCheck, 1);
     Drag(At(2, 5), At(4, 8));
-    EXPECT_EQ(Copy(), QString("5678\r\n\r\nFG"));
+    EXPECT_EQ(Copy(), QString("5678\n\nFG"));
     test::SaveScreenshot(*m_pView, "marking-block");
     // Back in stream mode the view hears of it: the end beyond its line comes back.
     EXPECT_TRUE(Frame().ExecuteCommand(ID_BLOCK_MARKING));
@@ -122,11 +124,11 @@ TEST_F(MarkingTest, ShiftKeysMarkAllAndClear) {
     // Each Shift step marks the top line before the view moves on.
     QTest::keyClick(m_pView, Qt::Key_Down, Qt::ShiftModifier);
     QTest::keyClick(m_pView, Qt::Key_Down, Qt::ShiftModifier);
-    EXPECT_EQ(Copy(), QString("line 0\r\nline 1"));
+    EXPECT_EQ(Copy(), QString("line 0\nline 1"));
     EXPECT_TRUE(Frame().ExecuteCommand(ID_EDIT_MARK_ALL));
     const QString all = Copy();
-    EXPECT_TRUE(all.startsWith("line 0\r\nline 1\r\n"));
-    EXPECT_TRUE(all.endsWith("line 98\r\nline 99"));
+    EXPECT_TRUE(all.startsWith("line 0\nline 1\n"));
+    EXPECT_TRUE(all.endsWith("line 98\nline 99"));
     EXPECT_TRUE(Frame().ExecuteCommand(ID_MARK_CLEAR));
     EXPECT_FALSE(Frame().UpdateCommand(ID_MARK_CLEAR).m_bEnabled);
     // Nothing marked: the clipboard stays as it was.
@@ -153,6 +155,120 @@ TEST_F(MarkingTest, CopyOfLinesTheFileLostCopiesNothing) {
     EXPECT_EQ(Copy(), QString("before"));
     ASSERT_EQ(m_messages.size(), 1u);
     EXPECT_EQ(m_messages[0].rfind("Die Datei ist k\xFCrzer geworden", 0), 0u) << m_messages[0];
+}
+
+// Random markings in UTF-8 and UTF-16 documents: the clipboard gets the file's own
+// characters (also those shown as "?"), lines joined by LF, against a model that
+// decodes the file itself.
+TEST_F(MarkingTest, CopiesTheFilesOwnCharactersFromUnicodeDocuments) {
+    const char32_t pool[] = {U'a', U'b', U'Z', U' ', U'-', U'\t', U'\u00E4', U'\u00DF',
+                             U'\u20AC', U'\u0141', U'\u4E2D', U'\U0001F600'};
+    enum Kind { Utf8, Utf8Mark, Utf16Le, Utf16Be };
+    std::mt19937 rng(2412);
+    auto pick = [&](size_t n) { return static_cast<size_t>(rng() % n); };
+    ASSERT_TRUE(Start());
+    for (int nFile = 0; nFile < 8; ++nFile) {
+        const Kind kind = static_cast<Kind>(nFile % 4);
+        const bool bCrLf = pick(2) == 0;
+        // Each line as the display's columns: UTF-16 units or code points, tabs expanded.
+        std::vector<std::u32string> lines;
+        std::string bytes = kind == Utf8Mark ? "\xEF\xBB\xBF"
+                            : kind == Utf16Le ? "\xFF\xFE"
+                            : kind == Utf16Be ? "\xFE\xFF"
+                                              : "";
+        auto unit = [&](char16_t u) {
+            const char lo = static_cast<char>(u & 0xFF), hi = static_cast<char>(u >> 8);
+            bytes += kind == Utf16Le ? std::string{lo, hi} : std::string{hi, lo};
+        };
+        for (int nLine = 0; nLine < 8; ++nLine) {
+            std::u32string chars = nLine == 0 ? U"\u00E4" : U""; // UTF-8 to detect
+            for (size_t n = pick(18); n > 0; --n)
+                chars += pool[pick(std::size(pool))];
+            std::u32string columns;
+            for (const char32_t c : chars) {
+                std::u32string units(1, c);
+                if (kind >= Utf16Le && c > 0xFFFF)
+                    units = {static_cast<char32_t>(0xD800 + ((c - 0x10000) >> 10)),
+                             static_cast<char32_t>(0xDC00 + ((c - 0x10000) & 0x3FF))};
+                for (const char32_t u : units) {
+                    do
+                        columns += u;
+                    while (u == U'\t' && columns.size() % 4 != 0);
+                    if (kind >= Utf16Le) unit(static_cast<char16_t>(u));
+                }
+                if (kind < Utf16Le) AppendUtf8(bytes, c);
+            }
+            lines.push_back(columns);
+            for (const char c : std::string(bCrLf ? "\r\n" : "\n")) {
+                if (kind >= Utf16Le)
+                    unit(static_cast<char16_t>(c));
+                else
+                    bytes += c;
+            }
+        }
+        const std::string path = m_dir.Write("u" + std::to_string(nFile) + ".txt", bytes);
+        ASSERT_NE(m_app->OpenDocumentFile(path), nullptr);
+        Settle();
+        auto* pFrame = qobject_cast<CChildFrame*>(Frame().MdiArea()->activeSubWindow());
+        ASSERT_NE(pFrame, nullptr);
+        pFrame->showNormal();
+        pFrame->resize(900, 400);
+        Settle();
+        m_pView = pFrame->ActiveView();
+        m_pView->setFocus();
+        Settle();
+        for (int nMark = 0; nMark < 6; ++nMark) {
+            // Both ends on characters of non-empty lines, not the same one.
+            auto end = [&] {
+                size_t l;
+                do
+                    l = pick(lines.size());
+                while (lines[l].empty());
+                return std::pair<int, int>(static_cast<int>(l),
+                                           static_cast<int>(pick(std::min<size_t>(lines[l].size(), 90))));
+            };
+            auto a = end(), b = end();
+            if (a == b) continue;
+            const bool bBlock = pick(3) == 0;
+            if (bBlock != (Frame().UpdateCommand(ID_BLOCK_MARKING).m_nCheck == 1)) {
+                EXPECT_TRUE(Frame().ExecuteCommand(ID_BLOCK_MARKING));
+            }
+            Drag(At(a.first, a.second), At(b.first, b.second));
+            if (b < a) std::swap(a, b);
+            std::u32string want;
+            for (int l = a.first; l <= b.first; ++l) {
+                const auto len = static_cast<int>(lines[l].size());
+                int s = 0, e = len - 1;
+                if (bBlock) {
+                    s = std::min(a.second, b.second);
+                    e = std::min(std::max(a.second, b.second), len - 1);
+                } else {
+                    if (l == a.first) s = a.second;
+                    if (l == b.first) e = b.second;
+                }
+                if (l > a.first) want += U'\n';
+                if (s <= e) want += lines[l].substr(s, e - s + 1);
+            }
+            // A surrogate pair cut by the marking leaves a half without a character.
+            QString expected;
+            for (size_t i = 0; i < want.size(); ++i) {
+                const char32_t c = want[i];
+                if (c >= 0xD800 && c <= 0xDBFF && i + 1 < want.size() && want[i + 1] >= 0xDC00 &&
+                    want[i + 1] <= 0xDFFF) {
+                    expected += QChar(static_cast<char16_t>(c));
+                    expected += QChar(static_cast<char16_t>(want[++i]));
+                } else if (c >= 0xD800 && c <= 0xDFFF) {
+                    expected += QChar(0xFFFD);
+                } else {
+                    expected += QString::fromUcs4(&c, 1);
+                }
+            }
+            SCOPED_TRACE(testing::Message() << "file " << nFile << " mark " << nMark
+                                            << (bBlock ? " block " : " stream ") << a.first << ","
+                                            << a.second << " - " << b.first << "," << b.second);
+            EXPECT_EQ(Copy().toStdString(), expected.toStdString());
+        }
+    }
 }
 
 TEST_F(MarkingTest, HugeMarkingAsksFirstAndEscapeStops) {
