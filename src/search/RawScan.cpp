@@ -14,6 +14,9 @@ namespace {
 constexpr auto kProgressInterval = std::chrono::milliseconds(1000);
 // Longest pattern the scan takes (the document's window).
 constexpr uint32_t kScanWindow = 65536;
+// Bytes counted to choose the anchor: enough to rank a log's bytes, and little
+// against the rest of a search that ends on a hit a few lines on.
+constexpr size_t kAnchorSample = 4096;
 } // namespace
 
 bool EscapePressed(CTervikDoc& doc) {
@@ -285,7 +288,7 @@ std::optional<uint32_t> CRawScanner::Next(uint32_t nRecord, CProgress& progress)
         const uint8_t* p = m_doc.MapBytes(nFrom, static_cast<uint32_t>(m), n);
         if (!p || n < m) return std::nullopt;
         // The anchor byte is chosen once, by the bytes of the file itself.
-        if (!m_nAnchor) m_nAnchor = AnchorPosition(m_needle, p, n);
+        if (!m_nAnchor) m_nAnchor = AnchorPosition(m_needle, p, std::min<size_t>(n, kAnchorSample));
         if (const auto at = FindNeedle(p, n, m_needle, *m_nAnchor)) {
             m_nScanned = nFrom + *at;
             return RecordAtOffset(m_doc, m_nScanned, nNear);
