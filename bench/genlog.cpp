@@ -1,6 +1,9 @@
 // Writes a log-like file of a given size for the benchmarks: time stamps, levels,
-// components, messages of varied length, some tabs, CR LF or LF line ends.
-//   tervik-genlog OUT SIZE_BYTES [--lf] [--seed N]
+// components, messages of varied length, some tabs, CR LF or LF line ends. --utf8
+// starts the file with a UTF-8 byte-order mark and mixes German, Polish and CJK words
+// into the messages, and now and then a name (Göran, Gürkan in three spellings) or the
+// word "Kassenabschluss", so searches have rare hits beyond ASCII.
+//   tervik-genlog OUT SIZE_BYTES [--lf] [--utf8] [--seed N]
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -27,20 +30,27 @@ constexpr const char* kWords[] = {"Verbindung", "Server",   "angelegt", "gelesen
                                   "Bytes",      "Benutzer", "Schritt",  "Prüfung", "Auftrag",
                                   "Lieferung",  "Zeit",     "ms",       "Datei",   "Fehler",
                                   "ok",         "Wert",     "Kunde"};
+constexpr const char* kWordsUtf8[] = {"Größe",  "Übertragung", "Prüfsumme", "Łódź",
+                                      "zażółć", "gęślą",       "jaźń",      "東京",
+                                      "日本語", "データ",      "处理"};
+constexpr const char* kRare[] = {"Göran", "Gürkan", "GÜRKAN", "gürkan", "Kassenabschluss"};
 
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: tervik-genlog OUT SIZE_BYTES [--lf] [--seed N]\n");
+        std::fprintf(stderr, "usage: tervik-genlog OUT SIZE_BYTES [--lf] [--utf8] [--seed N]\n");
         return 2;
     }
     const uint64_t nSize = std::strtoull(argv[2], nullptr, 10);
     bool bLf = false;
+    bool bUtf8 = false;
     Rng rng{88172645463325252ull};
     for (int i = 3; i < argc; ++i) {
         if (std::strcmp(argv[i], "--lf") == 0)
             bLf = true;
+        else if (std::strcmp(argv[i], "--utf8") == 0)
+            bUtf8 = true;
         else if (std::strcmp(argv[i], "--seed") == 0 && i + 1 < argc)
             rng.s ^= std::strtoull(argv[++i], nullptr, 10) * 0x9E3779B97F4A7C15ull + 1;
     }
@@ -53,6 +63,10 @@ int main(int argc, char** argv) {
     std::setvbuf(f, buf, _IOFBF, sizeof buf);
     uint64_t nWritten = 0, t = 8 * 3600 * 1000ull;
     std::string line;
+    if (bUtf8 && nSize >= 3) {
+        std::fwrite("\xEF\xBB\xBF", 1, 3, f);
+        nWritten = 3;
+    }
     while (nWritten < nSize) {
         t += rng.Below(900);
         char head[96];
@@ -67,7 +81,12 @@ int main(int argc, char** argv) {
             line += kWords[rng.Below(18)];
             line += ' ';
             if (rng.Below(4) == 0) line += std::to_string(rng.Below(100000));
+            if (bUtf8 && rng.Below(3) == 0) {
+                line += kWordsUtf8[rng.Below(11)];
+                line += ' ';
+            }
         }
+        if (bUtf8 && rng.Below(50) == 0) line += kRare[rng.Below(5)];
         line += bLf ? "\n" : "\r\n";
         if (nWritten + line.size() > nSize) line.resize(static_cast<size_t>(nSize - nWritten));
         std::fwrite(line.data(), 1, line.size(), f);

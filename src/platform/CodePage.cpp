@@ -1,5 +1,6 @@
 #include "platform/CodePage.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -35,6 +36,20 @@ constexpr char16_t kCp850High[128] = {
     0x00B0, 0x00A8, 0x00B7, 0x00B9, 0x00B3, 0x00B2, 0x25A0, 0x00A0, // F8
 };
 
+// kCp1252High sorted by code point, so a character is found in five steps.
+struct HighEntry {
+    char16_t m_cp;
+    uint8_t m_byte;
+};
+constexpr std::array<HighEntry, 32> MakeHighIndex() {
+    std::array<HighEntry, 32> t{};
+    for (size_t i = 0; i < 32; ++i)
+        t[i] = {kCp1252High[i], static_cast<uint8_t>(0x80 + i)};
+    std::sort(t.begin(), t.end(), [](HighEntry a, HighEntry b) { return a.m_cp < b.m_cp; });
+    return t;
+}
+constexpr std::array<HighEntry, 32> kHighIndex = MakeHighIndex();
+
 constexpr uint8_t ToCp1252(char32_t cp) {
     if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<uint8_t>(cp);
     // Only the C1 values that stand in for cp1252's holes come back as themselves.
@@ -43,10 +58,9 @@ constexpr uint8_t ToCp1252(char32_t cp) {
                    ? static_cast<uint8_t>(cp)
                    : kDefaultChar;
     }
-    for (size_t i = 0; i < 32; ++i) {
-        if (kCp1252High[i] == cp) return static_cast<uint8_t>(0x80 + i);
-    }
-    return kDefaultChar;
+    const auto* it = std::lower_bound(kHighIndex.begin(), kHighIndex.end(), cp,
+                                      [](HighEntry e, char32_t c) { return e.m_cp < c; });
+    return it != kHighIndex.end() && it->m_cp == cp ? it->m_byte : kDefaultChar;
 }
 
 constexpr bool IsHorizontalLine(char32_t cp) {

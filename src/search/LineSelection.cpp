@@ -14,6 +14,7 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <utility>
 
 namespace tervik {
 
@@ -101,8 +102,7 @@ CLineTextTest::CLineTextTest(const SelectCriteria& c) {
     }
     for (const std::string& needle : m_needles) {
         std::string scan(m_bWildcards ? LongestLiteralRun(needle) : std::string_view(needle));
-        // Expanded tabs repeat the tab byte, which the raw bytes do not hold.
-        if (scan.empty() || (ExpandTabs() && scan.find('\t') != std::string::npos)) {
+        if (scan.empty()) {
             m_scan.clear();
             return;
         }
@@ -253,11 +253,17 @@ void CSelectionRun::Run() {
         m_doc.Host().SetStatusText(LoadString(IDS_NO_MEMORY));
         return;
     }
-    // Where a line's text is its bytes (but for repeated tabs), the file is scanned
-    // raw and only lines holding the text are read one by one.
-    if (m_test.HasText() && !m_test.ScanNeedles().empty() && !m_doc.m_bUtf16 && !m_doc.m_bUtf8) {
-        for (const std::string& needle : m_test.ScanNeedles())
-            m_scanners.emplace_back(m_doc, needle, m_test.Fold());
+    // Where the file's bytes tell which lines may hold the text, the file is scanned
+    // raw and only those lines are read one by one.
+    if (m_test.HasText()) {
+        for (const std::string& lit : m_test.ScanLiterals()) {
+            auto needle = RawNeedleFor(m_doc, lit, m_test.Fold(), m_test.ExpandTabs());
+            if (!needle) {
+                m_scanners.clear();
+                break;
+            }
+            m_scanners.emplace_back(m_doc, std::move(*needle));
+        }
         m_candidates.assign(m_scanners.size(), 0);
     }
     // Only lines that may pass need a visit, unless already selected lines must be

@@ -41,10 +41,10 @@ public:
     // folded and cut in place).
     bool Matches(char* pText, uint32_t n) const;
 
-    // What a raw scan of the file can look for: one byte string per alternative, each
-    // of which every passing line holds; folded to lower case when Fold(). Empty when
-    // some alternative has no such string (the runs then test every line).
-    const std::vector<std::string>& ScanNeedles() const { return m_scan; }
+    // What every passing line's text holds: one literal per alternative, folded to
+    // lower case when Fold(). Empty when some alternative has none (the runs then test
+    // every line).
+    const std::vector<std::string>& ScanLiterals() const { return m_scan; }
     bool Fold() const { return m_bFold; }
 
 private:

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <utility>
 
 namespace tervik {
 
@@ -13,6 +14,9 @@ namespace {
 constexpr auto kProgressInterval = std::chrono::milliseconds(1000);
 // Longest pattern the scan takes (the document's window).
 constexpr uint32_t kScanWindow = 65536;
+// Bytes counted to choose the anchor: enough to rank a log's bytes, and little
+// against the rest of a search that ends on a hit a few lines on.
+constexpr size_t kAnchorSample = 4096;
 } // namespace
 
 bool EscapePressed(CTervikDoc& doc) {
@@ -70,16 +74,17 @@ struct ByteRanks {
     }
 };
 
-// The pattern position whose byte (in both cases when folding) is least common by
-// the given counts.
-template <class Count> size_t RarestPosition(std::string_view pat, bool bFold, Count count) {
-    const uint8_t* upper = UpperTable1252();
+// The pattern position whose bytes (both of them where a position allows two) are
+// least common by the given counts; other(i) is position i's second byte.
+template <class Other, class Count>
+size_t RarestPosition(std::string_view pat, Other other, Count count) {
     size_t nBest = 0;
     uint64_t nBestCount = UINT64_MAX;
     for (size_t i = 0; i < pat.size(); ++i) {
         const auto b = static_cast<uint8_t>(pat[i]);
+        const uint8_t o = other(i);
         uint64_t n = count(b);
-        if (bFold && upper[b] != b) n += count(upper[b]);
+        if (o != b) n += count(o);
         if (n < nBestCount) {
             nBestCount = n;
             nBest = i;
@@ -88,33 +93,24 @@ template <class Count> size_t RarestPosition(std::string_view pat, bool bFold, C
     return nBest;
 }
 
-} // namespace
-
-size_t AnchorPosition(std::string_view pat, bool bFold, const uint8_t* pSample, size_t nSample) {
+template <class Other>
+size_t RarestPosition(std::string_view pat, Other other, const uint8_t* pSample, size_t nSample) {
     static const ByteRanks ranks;
     if (nSample < 4096)
-        return RarestPosition(pat, bFold, [](uint8_t b) { return uint64_t{ranks.m_rank[b]}; });
+        return RarestPosition(pat, other, [](uint8_t b) { return uint64_t{ranks.m_rank[b]}; });
     uint32_t counts[256] = {};
     for (size_t i = 0; i < nSample; ++i)
         ++counts[pSample[i]];
     // Ties (bytes the sample lacks) go by the general ranks.
-    return RarestPosition(pat, bFold,
+    return RarestPosition(pat, other,
                           [&](uint8_t b) { return uint64_t{counts[b]} * 256 + ranks.m_rank[b]; });
 }
 
-std::optional<size_t> FindFolded(const uint8_t* p, size_t n, std::string_view pat, bool bFold) {
-    return FindFolded(p, n, pat, bFold, AnchorPosition(pat, bFold, nullptr, 0));
-}
-
-std::optional<size_t> FindFolded(const uint8_t* p, size_t n, std::string_view pat, bool bFold,
-                                 size_t k) {
-    const size_t m = pat.size();
-    if (m == 0 || m > n) return std::nullopt;
-    if (k >= m) k = 0;
-    const uint8_t* lower = LowerTable1252();
-    // Candidates are found by the anchor byte at position k of the pattern.
-    const auto anchor = static_cast<uint8_t>(pat[k]);
-    const uint8_t anchorOther = bFold ? UpperTable1252()[anchor] : anchor;
+// The first place in p[0..n) where a pattern of m bytes starts whose byte at k is
+// anchor or anchorOther; same(j, byte) tests the pattern's byte j.
+template <class Same>
+std::optional<size_t> FindAnchored(const uint8_t* p, size_t n, size_t m, size_t k, uint8_t anchor,
+                                   uint8_t anchorOther, Same same) {
     // Anchors can only stand in p[k .. n - m + k].
     const uint8_t* const base = p + k;
     const size_t nSpan = n - m + 1;
@@ -134,12 +130,107 @@ std::optional<size_t> FindFolded(const uint8_t* p, size_t n, std::string_view pa
         if (c == end) return std::nullopt;
         const auto at = static_cast<size_t>(c - base); // start of the candidate in p
         size_t j = 0;
-        while (j < m && (bFold ? lower[p[at + j]] : p[at + j]) == static_cast<uint8_t>(pat[j]))
+        while (j < m && same(j, p[at + j]))
             ++j;
         if (j == m) return at;
         i = at + 1;
     }
     return std::nullopt;
+}
+
+} // namespace
+
+size_t AnchorPosition(std::string_view pat, bool bFold, const uint8_t* pSample, size_t nSample) {
+    const uint8_t* upper = UpperTable1252();
+    return RarestPosition(
+        pat,
+        [&](size_t i) {
+            const auto b = static_cast<uint8_t>(pat[i]);
+            return bFold ? upper[b] : b;
+        },
+        pSample, nSample);
+}
+
+size_t AnchorPosition(const RawNeedle& needle, const uint8_t* pSample, size_t nSample) {
+    return RarestPosition(
+        needle.m_bytes, [&](size_t i) { return static_cast<uint8_t>(needle.m_other[i]); }, pSample,
+        nSample);
+}
+
+std::optional<size_t> FindFolded(const uint8_t* p, size_t n, std::string_view pat, bool bFold) {
+    return FindFolded(p, n, pat, bFold, AnchorPosition(pat, bFold, nullptr, 0));
+}
+
+std::optional<size_t> FindFolded(const uint8_t* p, size_t n, std::string_view pat, bool bFold,
+                                 size_t k) {
+    const size_t m = pat.size();
+    if (m == 0 || m > n) return std::nullopt;
+    if (k >= m) k = 0;
+    const auto anchor = static_cast<uint8_t>(pat[k]);
+    if (!bFold)
+        return FindAnchored(p, n, m, k, anchor, anchor,
+                            [&](size_t j, uint8_t b) { return b == static_cast<uint8_t>(pat[j]); });
+    const uint8_t* lower = LowerTable1252();
+    return FindAnchored(p, n, m, k, anchor, UpperTable1252()[anchor], [&](size_t j, uint8_t b) {
+        return lower[b] == static_cast<uint8_t>(pat[j]);
+    });
+}
+
+std::optional<size_t> FindNeedle(const uint8_t* p, size_t n, const RawNeedle& needle, size_t k) {
+    const std::string& a = needle.m_bytes;
+    const std::string& o = needle.m_other;
+    const size_t m = a.size();
+    if (m == 0 || m > n || o.size() != m) return std::nullopt;
+    if (k >= m) k = 0;
+    return FindAnchored(p, n, m, k, static_cast<uint8_t>(a[k]), static_cast<uint8_t>(o[k]),
+                        [&](size_t j, uint8_t b) {
+                            return b == static_cast<uint8_t>(a[j]) ||
+                                   b == static_cast<uint8_t>(o[j]);
+                        });
+}
+
+std::optional<RawNeedle> RawNeedleFor(const CTervikDoc& doc, std::string_view lit, bool bFold,
+                                      bool bExpandTabs) {
+    if (doc.m_bUtf16 || lit.empty()) return std::nullopt;
+    const bool bUtf8 = doc.m_bUtf8 != 0;
+    // A record of one byte is shown undecoded, so a lone character beyond ASCII may
+    // stand in the file as a single byte of its own.
+    if (bUtf8 && lit.size() == 1 && static_cast<uint8_t>(lit[0]) >= 0x80) return std::nullopt;
+    const uint8_t* upper = UpperTable1252();
+    // The literal is cut where the display text does not show the file's bytes: at a
+    // tab that may be expanded, and, decoding UTF-8, at the substitute, which stands
+    // for any undecodable byte. The longest piece is looked for.
+    RawNeedle best, run;
+    auto endRun = [&] {
+        if (run.m_bytes.size() > best.m_bytes.size()) best = run;
+        run = {};
+    };
+    for (const char ch : lit) {
+        const auto c = static_cast<uint8_t>(ch);
+        const auto o = static_cast<char>(bFold ? upper[c] : c);
+        if ((bExpandTabs && c == '\t') || (bUtf8 && c == kDefaultChar)) {
+            endRun();
+            continue;
+        }
+        if (!bUtf8) {
+            run.m_bytes += ch;
+            run.m_other += o;
+            continue;
+        }
+        // Every other character decoded comes from exactly its own UTF-8 sequence;
+        // those of a case pair are equally long, so positions still line up.
+        const std::string a = Cp1252ToUtf8(std::string_view(&ch, 1));
+        const std::string b = Cp1252ToUtf8(std::string_view(&o, 1));
+        if (a.size() != b.size()) {
+            endRun();
+            continue;
+        }
+        run.m_bytes += a;
+        run.m_other += b;
+    }
+    endRun();
+    if (best.m_bytes.empty()) return std::nullopt;
+    return best;
 }
 
 std::string_view LongestLiteralRun(std::string_view pat) {
@@ -178,12 +269,12 @@ uint32_t RecordAtOffset(CTervikDoc& doc, uint64_t nOffset, uint32_t nFrom) {
     return lo;
 }
 
-CRawScanner::CRawScanner(CTervikDoc& doc, std::string_view pat, bool bFold)
-    : m_doc(doc), m_pat(pat), m_bFold(bFold) {}
+CRawScanner::CRawScanner(CTervikDoc& doc, RawNeedle needle)
+    : m_doc(doc), m_needle(std::move(needle)) {}
 
 std::optional<uint32_t> CRawScanner::Next(uint32_t nRecord, CProgress& progress) {
     const RecordEntry* e = m_doc.Record(nRecord);
-    const size_t m = m_pat.size();
+    const size_t m = m_needle.m_bytes.size();
     if (!e || m == 0 || m > kScanWindow) return std::nullopt;
     const uint64_t nSize = static_cast<uint64_t>(std::max<int64_t>(0, m_doc.m_nFileSize));
     uint64_t nFrom = e->m_nOffset;
@@ -197,8 +288,8 @@ std::optional<uint32_t> CRawScanner::Next(uint32_t nRecord, CProgress& progress)
         const uint8_t* p = m_doc.MapBytes(nFrom, static_cast<uint32_t>(m), n);
         if (!p || n < m) return std::nullopt;
         // The anchor byte is chosen once, by the bytes of the file itself.
-        if (!m_nAnchor) m_nAnchor = AnchorPosition(m_pat, m_bFold, p, n);
-        if (const auto at = FindFolded(p, n, m_pat, m_bFold, *m_nAnchor)) {
+        if (!m_nAnchor) m_nAnchor = AnchorPosition(m_needle, p, std::min<size_t>(n, kAnchorSample));
+        if (const auto at = FindNeedle(p, n, m_needle, *m_nAnchor)) {
             m_nScanned = nFrom + *at;
             return RecordAtOffset(m_doc, m_nScanned, nNear);
         }

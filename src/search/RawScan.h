@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace tervik {
@@ -42,6 +43,21 @@ private:
     Clock::time_point m_last;
 };
 
+// What a raw scan looks for: at each position the byte of m_bytes or the byte of
+// m_other (the same byte where only one will do).
+struct RawNeedle {
+    std::string m_bytes;
+    std::string m_other; // as long as m_bytes
+};
+
+// The bytes a raw scan of the document's file looks for so that it names every record
+// whose display text holds lit (cp1252, lower-cased when bFold; the text compared with
+// its tabs expanded when bExpandTabs); false candidates are allowed. Nothing when the
+// file's bytes tell nothing sound about the display text (UTF-16, a literal of only
+// tabs or substitutes): the caller then reads every line.
+std::optional<RawNeedle> RawNeedleFor(const CTervikDoc& doc, std::string_view lit, bool bFold,
+                                      bool bExpandTabs);
+
 // First position in p[0..n) where the pattern starts. With bFold the pattern must be
 // lower-cased and the bytes are folded on the fly; upper- and lower-case folding of
 // cp1252 make the same classes, so callers that compare upper-cased text get the
@@ -51,9 +67,13 @@ std::optional<size_t> FindFolded(const uint8_t* p, size_t n, std::string_view pa
 // The same with a chosen anchor: the pattern position whose byte memchr looks for.
 std::optional<size_t> FindFolded(const uint8_t* p, size_t n, std::string_view pat, bool bFold,
                                  size_t nAnchor);
+// The same for a needle: the first place where every byte is one of its position's two.
+std::optional<size_t> FindNeedle(const uint8_t* p, size_t n, const RawNeedle& needle,
+                                 size_t nAnchor);
 // The anchor that stops memchr least often: the pattern's least common byte (both
 // cases when folding) in a sample of the text, or in text in general without one.
 size_t AnchorPosition(std::string_view pat, bool bFold, const uint8_t* pSample, size_t nSample);
+size_t AnchorPosition(const RawNeedle& needle, const uint8_t* pSample, size_t nSample);
 
 // The longest part of a wildcard pattern with neither '*' nor '/': every match holds it.
 std::string_view LongestLiteralRun(std::string_view pat);
@@ -62,14 +82,12 @@ std::string_view LongestLiteralRun(std::string_view pat);
 // known to start at or before it.
 uint32_t RecordAtOffset(CTervikDoc& doc, uint64_t nOffset, uint32_t nFrom = 0);
 
-// Streams once through the file for a pattern and names the records where it occurs.
-// Valid for lines whose display text equals their bytes apart from repeated tabs: no
-// UTF-16 or UTF-8 display and no tab in the pattern. Reads through the document's
-// own window, so the text of a named record usually needs no further read.
+// Streams once through the file for a needle (from RawNeedleFor) and names the records
+// where it occurs. Reads through the document's own window, so the text of a named
+// record usually needs no further read.
 class CRawScanner {
 public:
-    // pat: lower-cased when bFold; must stay alive with the scanner.
-    CRawScanner(CTervikDoc& doc, std::string_view pat, bool bFold);
+    CRawScanner(CTervikDoc& doc, RawNeedle needle);
 
     // The first record at or after nRecord whose bytes hold the pattern; none when the
     // file holds no further occurrence, a read fails or Escape was pressed.
@@ -77,8 +95,7 @@ public:
 
 private:
     CTervikDoc& m_doc;
-    std::string_view m_pat;
-    bool m_bFold;
+    RawNeedle m_needle;
     // Where the scan has got to: no occurrence starts in [record start, m_nScanned).
     uint64_t m_nScanned = 0;
     uint32_t m_nLastRecord = 0;

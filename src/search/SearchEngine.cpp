@@ -13,6 +13,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <utility>
 
 namespace tervik {
 
@@ -124,10 +125,10 @@ FindResult FindText(CTervikDoc& doc, const SearchPattern& pattern, std::string_v
     // pattern, or the longest run of a wildcard pattern without wildcards.
     const std::string_view must = bWildcard ? LongestLiteralRun(pat) : pat;
     std::optional<CRawScanner> skipper;
-    if (!bBackward && !must.empty() && !bOnlySelected && !doc.m_bUtf16 && !doc.m_bUtf8 &&
-        !(pattern.m_nFlags & (SF_OEM_TEXT | SF_EBCDIC_TEXT)) &&
-        must.find('\t') == std::string_view::npos)
-        skipper.emplace(doc, must, (pattern.m_nFlags & SF_MATCH_CASE) == 0);
+    if (!bBackward && !bOnlySelected && !(pattern.m_nFlags & (SF_OEM_TEXT | SF_EBCDIC_TEXT))) {
+        if (auto needle = RawNeedleFor(doc, must, (pattern.m_nFlags & SF_MATCH_CASE) == 0, true))
+            skipper.emplace(doc, std::move(*needle));
+    }
     for (bool bFirst = true;; bFirst = false) {
         if (skipper && nStart == 0) {
             const std::optional<uint32_t> next = skipper->Next(nCurrent, progress);

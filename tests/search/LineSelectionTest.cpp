@@ -1,6 +1,7 @@
 #include "search/LineSelection.h"
 
 #include "../document/FakeDocumentHost.h"
+#include "RandomUtf8.h"
 #include "base/Strings.h"
 #include "framework/CommandIds.h"
 #include "platform/CodePage.h"
@@ -404,15 +405,19 @@ TEST_F(LineSelectionTest, AgreesWithPerLineReference) {
     std::mt19937 rng(20261207);
     auto pick = [&](std::string_view s) { return s[rng() % s.size()]; };
     const std::string_view fileChars("aAbBxX\t \xFC\xDC\x00\n", 12);
+    m_host.SetSetting("MaxRecSize", "1000"); // long UTF-8 lines cut inside characters
     int nPassed = 0;
     for (int round = 0; round < 90; ++round) {
-        std::string bytes;
-        if (round % 10 == 3) bytes = "\xEF\xBB\xBF"; // UTF-8: the per-line path
+        // UTF-8 files are scanned for the texts' UTF-8 forms.
+        const bool bUtf8 = round % 5 == 3;
+        std::string bytes =
+            bUtf8 ? test::RandomUtf8File(rng, round % 2, round % 3, round % 10 == 3) : "";
         // Some files span several windows, so raw hits cross window edges.
-        const int nBytes = round % 6 == 0 ? 150000 : 1 + static_cast<int>(rng() % 300);
+        const int nBytes = bUtf8 ? 0 : round % 6 == 0 ? 150000 : 1 + static_cast<int>(rng() % 300);
         for (int i = 0; i < nBytes; ++i)
             bytes += pick(fileChars);
         ASSERT_TRUE(OpenBytes(bytes));
+        Doc().m_bUtf8 |= bUtf8;
         for (int k = 0; k < 12; ++k) {
             std::vector<uint32_t> bits(Doc().m_nRecords, 0);
             Doc().BeginBulkSelect();
@@ -449,6 +454,21 @@ TEST_F(LineSelectionTest, AgreesWithPerLineReference) {
                     c.m_text += rng() % 2 ? "61" : "09";
                 else
                     c.m_text += pick((c.m_nFlags & SEL_WILDCARDS) ? "aBx*/\xFC" : "aBx\t|\xFC ");
+            }
+            // In UTF-8 files mostly pieces of lines' text, letters partly in the other case.
+            if (bUtf8 && rng() % 4) {
+                const bool bHex = c.m_nFlags & SEL_HEX_STRING;
+                const bool bFold = !bHex && !(c.m_nFlags & SEL_MATCH_CASE);
+                c.m_text.clear();
+                for (int nAlt = c.m_nFlags & SEL_MULTI_TEXT ? 2 : 1; nAlt-- > 0;) {
+                    std::string lit = test::RandomLiteral(rng, Doc(), !bHex, bFold);
+                    if (c.m_nFlags & SEL_WILDCARDS)
+                        lit = "*" + lit.insert(lit.size() / 2, "*") + "*";
+                    for (const char ch : lit)
+                        c.m_text +=
+                            bHex ? StrFormat("%02X", static_cast<uint8_t>(ch)) : std::string(1, ch);
+                    if (nAlt) c.m_text += '|';
+                }
             }
             if (rng() % 3 == 0) {
                 c.m_nFlags |= SEL_COLUMN_RANGE;

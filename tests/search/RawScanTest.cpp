@@ -1,5 +1,6 @@
 #include "search/RawScan.h"
 
+#include "../document/FakeDocumentHost.h"
 #include "platform/CodePage.h"
 
 #include <gtest/gtest.h>
@@ -48,6 +49,57 @@ TEST(RawScan, FindFoldedAgreesWithNaiveSearch) {
         EXPECT_EQ(FindFolded(p, n, pat, bFold), want) << round;
         // Every anchor gives the same answer.
         EXPECT_EQ(FindFolded(p, n, pat, bFold, rng() % (m + 1)), want) << round;
+        // A needle of the pattern and its upper case finds the same.
+        RawNeedle needle{pat, pat};
+        if (bFold) UpperBuffer1252(reinterpret_cast<uint8_t*>(needle.m_other.data()), m);
+        EXPECT_EQ(FindNeedle(p, n, needle, rng() % (m + 1)), want) << round;
+    }
+}
+
+// A needle allows a lower-cased character and its upper case only: those must be all
+// the characters that fold to it, and in UTF-8 both must be equally long.
+TEST(RawScan, CasePairsAreTheWholeFoldClassesAndEquallyLongInUtf8) {
+    for (int y = 0; y < 256; ++y) {
+        const uint8_t l = ToLower1252(static_cast<uint8_t>(y));
+        const uint8_t u = ToUpper1252(l);
+        for (int x = 0; x < 256; ++x)
+            ASSERT_TRUE(ToLower1252(static_cast<uint8_t>(x)) != l || x == l || x == u) << x;
+        EXPECT_EQ(Cp1252ToUtf8(std::string(1, static_cast<char>(l))).size(),
+                  Cp1252ToUtf8(std::string(1, static_cast<char>(u))).size())
+            << y;
+    }
+}
+
+TEST(RawScan, NeedleForDisplayText) {
+    test::CFakeDocumentHost host;
+    CTervikDoc doc(host);
+    enum Kind { Single, Utf8, Utf16 };
+    const struct {
+        Kind kind;
+        const char* lit;
+        bool bFold;
+        bool bExpand;
+        const char* bytes; // null: no needle
+        const char* other;
+    } cases[] = {
+        {Single, "ab\tcd e?", false, true, "cd e?", "cd e?"}, // expanded tabs cut
+        {Single, "ab\tc", false, false, "ab\tc", "ab\tc"},
+        {Single, "gr\xFC\xDF", true, true, "gr\xFC\xDF", "GR\xDC\xDF"},
+        {Utf8, "g\xFCrkan", true, true, "g\xC3\xBCrkan", "G\xC3\x9CRKAN"},
+        {Utf8, "\xFFx", true, true, "\xC3\xBFx", "\xC5\xB8X"},
+        {Utf8, "abc?\xE4\xF6", false, true, "\xC3\xA4\xC3\xB6", "\xC3\xA4\xC3\xB6"},
+        {Utf8, "\xE4", false, true, nullptr, nullptr}, // a one-byte line shows its byte
+        {Utf8, "?\t?", false, true, nullptr, nullptr},
+        {Utf16, "abc", false, true, nullptr, nullptr},
+    };
+    for (const auto& c : cases) {
+        doc.m_bUtf8 = c.kind == Utf8;
+        doc.m_bUtf16 = c.kind == Utf16;
+        const auto needle = RawNeedleFor(doc, c.lit, c.bFold, c.bExpand);
+        ASSERT_EQ(needle.has_value(), c.bytes != nullptr) << c.lit;
+        if (!needle) continue;
+        EXPECT_EQ(needle->m_bytes, c.bytes) << c.lit;
+        EXPECT_EQ(needle->m_other, c.other) << c.lit;
     }
 }
 

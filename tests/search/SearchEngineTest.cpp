@@ -1,5 +1,6 @@
 #include "search/SearchEngine.h"
 
+#include "RandomUtf8.h"
 #include "base/Strings.h"
 #include "document/Ebcdic.h"
 #include "document/FakeDocumentHost.h"
@@ -591,6 +592,38 @@ TEST_F(SearchEngineTest, BackwardHitsAreTheForwardHitsReversed) {
                     << (mode == DisplayMode::Dump) << ": " << backward.size() << " hits back, "
                     << forward.size() << " forward";
                 nHits += forward.size();
+            }
+        }
+    }
+    EXPECT_GT(nHits, 1000u); // the cases are no mere misses
+}
+
+// In UTF-8 display the raw scan looks for the literal's UTF-8 form; every hit of
+// repeated searches must still be the one reading every line finds.
+TEST_F(SearchEngineTest, Utf8DisplayHitsAgreeWithPerLineReference) {
+    std::mt19937 rng(424242);
+    m_host.SetSetting("MaxRecSize", "1000"); // long lines cut inside characters
+    const char* prefixes[] = {"", "%FLAGS(C)", "%FLAGS(*)", "%FLAGS(C*)"};
+    size_t nHits = 0;
+    for (int round = 0; round < 40; ++round) {
+        ASSERT_TRUE(OpenBytes(test::RandomUtf8File(rng, round % 2, round % 3, round % 8 == 1)));
+        Doc().m_bUtf8 = 1;
+        for (int k = 0; k < 12; ++k) {
+            const std::string prefix = prefixes[k % 4];
+            std::string lit = test::RandomLiteral(rng, Doc(), true, k % 2 == 0);
+            if (k % 4 > 1 && lit.size() > 2) lit[1] = rng() % 2 ? '*' : '/';
+            const SearchPattern pattern = DecodePattern(prefix + lit);
+            if (FixedLength(pattern) <= 0) continue;
+            RefSearch ref{Doc(), pattern};
+            m_text = {};
+            // As "Weitersuchen" from each hit shown.
+            for (std::optional<SearchStart> s = SearchStart{}; s;
+                 s = ChooseSearchStart(Doc(), ScrollState{}, pattern, false, m_text, m_dump)) {
+                const Pos from{s->m_nLine, s->m_nColumn};
+                const auto got = Text(prefix + lit, from);
+                ASSERT_EQ(got, ref.Run(from, false, false)) << round << " " << prefix + lit;
+                if (!got || ++nHits % 100 == 0) break;
+                m_text.m_bShown = true;
             }
         }
     }
