@@ -68,6 +68,10 @@ ExportResult ExportSelectedLines(CTervikDoc& doc, const std::string& path) {
         result.m_nError = kErrNoMemory;
         return result;
     }
+    // The window may still hold lines the file has lost since: those count by what the
+    // file holds now (unknown when the size cannot be had; the reads tell then).
+    const int64_t nSizeNow = doc.m_hFile.Size();
+    const uint64_t nHeld = nSizeNow < 0 ? UINT64_MAX : static_cast<uint64_t>(nSizeNow);
     const std::string_view mark = MarkOf(doc);
     const std::string lineEnd = LineEndOf(doc);
     // The mark goes once before all lines, so the export reads as the file does.
@@ -97,6 +101,7 @@ ExportResult ExportSelectedLines(CTervikDoc& doc, const std::string& path) {
         // The mark belongs to no line.
         uint64_t nPos = std::max<uint64_t>(e->m_nOffset, mark.size());
         const uint64_t nEnd = e->m_nOffset + e->m_nLength;
+        if (nEnd > nHeld) return shorter(nUsed);
         if (nPos < nEnd && nEnd - nPos > kWriteChunk - nUsed) {
             // Too long for what the buffer has left: what it holds goes first. A line
             // longer than the buffer goes out in parts, so the file must still reach
