@@ -2,6 +2,7 @@
 
 #include "../document/FakeDocumentHost.h"
 #include "framework/MessageBoxTypes.h"
+#include "platform/CodePage.h"
 #include "platform/SysError.h"
 #include "platform/SysFile.h"
 #include "search/SelectCriteria.h"
@@ -72,23 +73,15 @@ TEST_F(ExportSelectedTest, WritesSelectedLinesAsTheyAre) {
     }
 }
 
-// Code points as file bytes: UTF-8, UTF-16 units, or one byte each ("?" beyond one byte).
+// Characters as file bytes: cp1252, UTF-8 (with or without a mark), UTF-16 LE or BE.
 std::string Encode(const std::u16string& text, int nKind) {
     if (nKind >= 3) return test::Utf16(text, nKind == 4);
     std::string s;
     for (char16_t c : text) {
-        if (nKind == 0) {
-            s += c <= 0xFF ? static_cast<char>(c) : '?';
-        } else if (c < 0x80) {
-            s += static_cast<char>(c);
-        } else if (c < 0x800) {
-            s += static_cast<char>(0xC0 | c >> 6);
-            s += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            s += static_cast<char>(0xE0 | c >> 12);
-            s += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-            s += static_cast<char>(0x80 | (c & 0x3F));
-        }
+        if (nKind == 0)
+            s += static_cast<char>(UnicodeToCp1252(c));
+        else
+            AppendUtf8(s, c);
     }
     return s;
 }
