@@ -1,8 +1,8 @@
 #pragma once
 
 // Character sets. The program's single-byte text ("ANSI") is Windows-1252: patterns,
-// histories, settings, display text and exported text are cp1252 bytes. Everything
-// here is table driven and allocation free except the std::string helpers.
+// histories, settings and display text are cp1252 bytes. Everything here is table
+// driven and allocation free except the std::string helpers.
 
 #include <cstddef>
 #include <cstdint>

@@ -17,6 +17,13 @@ inline constexpr char kPathSeparator = '\\';
 inline constexpr char kPathSeparator = '/';
 #endif
 
+// The native line end, for text that brings none of its own.
+#ifdef _WIN32
+inline constexpr std::string_view kNativeLineEnd = "\r\n";
+#else
+inline constexpr std::string_view kNativeLineEnd = "\n";
+#endif
+
 // Where generated files go when the settings name no folder: the first of these
 // environment variables that is set, else the fixed folder.
 #ifdef _WIN32

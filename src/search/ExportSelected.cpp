@@ -8,16 +8,45 @@
 #include "platform/SysPaths.h"
 #include "search/RawScan.h"
 
-#include <cstdio>
+#include <algorithm>
+#include <cstring>
 #include <memory>
 #include <new>
+#include <string_view>
 
 namespace tervik {
 
 namespace {
 // Lines are gathered into writes of about this size.
 constexpr size_t kWriteChunk = size_t{1} << 20;
-constexpr uint32_t kLineMax = 65536;
+// A record is read in pieces of at most the document's window.
+constexpr uint32_t kPiece = kDocBufferSize;
+// The longest line end: CR LF as UTF-16 units.
+constexpr size_t kLineEndMax = 4;
+
+// The file's byte-order mark, as its flags name it.
+std::string_view MarkOf(const CTervikDoc& doc) {
+    if (doc.m_bBomUtf16Le) return "\xFF\xFE";
+    if (doc.m_bBomUtf16Be) return "\xFE\xFF";
+    if (doc.m_bBomUtf8) return "\xEF\xBB\xBF";
+    return {};
+}
+
+// The line end the file uses, in its own encoding; the native one for a file that has
+// none (fixed-length records, a single unterminated line).
+std::string LineEndOf(const CTervikDoc& doc) {
+    const std::string_view single = doc.m_nLineEnd == 2   ? "\r\n"
+                                    : doc.m_nLineEnd == 1 ? "\n"
+                                                          : kNativeLineEnd;
+    if (!doc.m_bBomUtf16Le && !doc.m_bBomUtf16Be) return std::string(single);
+    std::string units;
+    for (char c : single) {
+        if (doc.m_bBomUtf16Be) units += '\0';
+        units += c;
+        if (doc.m_bBomUtf16Le) units += '\0';
+    }
+    return units;
+}
 } // namespace
 
 ExportResult ExportSelectedLines(CTervikDoc& doc, const std::string& path) {
@@ -34,12 +63,20 @@ ExportResult ExportSelectedLines(CTervikDoc& doc, const std::string& path) {
         return result;
     }
     result.m_bCreated = out.Identity(result.m_created);
-    std::unique_ptr<char[]> buf(new (std::nothrow) char[kWriteChunk + kLineMax + 2]);
+    std::unique_ptr<char[]> buf(new (std::nothrow) char[kWriteChunk + kLineEndMax]);
     if (!buf) {
         result.m_nError = kErrNoMemory;
         return result;
     }
-    size_t nUsed = 0;
+    // The window may still hold lines the file has lost since: those count by what the
+    // file holds now (unknown when the size cannot be had; the reads tell then).
+    const int64_t nSizeNow = doc.m_hFile.Size();
+    const uint64_t nHeld = nSizeNow < 0 ? UINT64_MAX : static_cast<uint64_t>(nSizeNow);
+    const std::string_view mark = MarkOf(doc);
+    const std::string lineEnd = LineEndOf(doc);
+    // The mark goes once before all lines, so the export reads as the file does.
+    std::memcpy(buf.get(), mark.data(), mark.size());
+    size_t nUsed = mark.size();
     uint64_t nPending = 0; // lines in the buffer
     auto flush = [&] {
         if (nUsed == 0) return true;
@@ -52,16 +89,40 @@ ExportResult ExportSelectedLines(CTervikDoc& doc, const std::string& path) {
         nPending = 0;
         return true;
     };
+    auto shorter = [&](size_t nLineStart) {
+        // The file lost the line: neither it nor what follows is written.
+        result.m_bShorter = true;
+        nUsed = std::min(nUsed, nLineStart);
+        return false;
+    };
     auto add = [&](uint32_t r) {
-        const int64_t n = doc.ReadRecordText(r, buf.get() + nUsed, kLineMax, 0, false, false);
-        if (n < 0) {
-            // The file lost the line: what follows is not written.
-            result.m_bShorter = true;
-            return false;
+        const RecordEntry* e = doc.Record(r);
+        if (!e) return shorter(nUsed);
+        // The mark belongs to no line.
+        uint64_t nPos = std::max<uint64_t>(e->m_nOffset, mark.size());
+        const uint64_t nEnd = e->m_nOffset + e->m_nLength;
+        if (nEnd > nHeld) return shorter(nUsed);
+        if (nPos < nEnd && nEnd - nPos > kWriteChunk - nUsed) {
+            // Too long for what the buffer has left: what it holds goes first. A line
+            // longer than the buffer goes out in parts, so the file must still reach
+            // its end (the window may hold bytes the file has lost).
+            if (!flush()) return false;
+            if (nEnd - nPos > kWriteChunk && doc.m_hFile.Size() < static_cast<int64_t>(nEnd))
+                return shorter(0);
         }
-        nUsed += static_cast<size_t>(n);
-        buf[nUsed++] = '\r';
-        buf[nUsed++] = '\n';
+        const size_t nLineStart = nUsed;
+        while (nPos < nEnd) {
+            const auto nWant = static_cast<uint32_t>(std::min<uint64_t>(nEnd - nPos, kPiece));
+            uint32_t nValid = 0;
+            const uint8_t* p = doc.MapBytes(nPos, nWant, nValid);
+            if (!p || nValid < nWant) return shorter(nLineStart);
+            if (nUsed + nWant > kWriteChunk && !flush()) return false;
+            std::memcpy(buf.get() + nUsed, p, nWant);
+            nUsed += nWant;
+            nPos += nWant;
+        }
+        std::memcpy(buf.get() + nUsed, lineEnd.data(), lineEnd.size());
+        nUsed += lineEnd.size();
         ++nPending;
         return nUsed < kWriteChunk || flush();
     };

@@ -26,10 +26,12 @@ struct ExportResult {
     bool Ok() const { return m_nError == 0 && !m_bShorter && !m_bOwnFile; }
 };
 
-// Every selected line in file order, whatever its colour, as its text without tab
-// expansion (UTF-16 and UTF-8 converted to cp1252), each followed by CR LF. An
-// existing file is replaced, unless it is the document's own file. A line that
-// cannot be read ends the export there.
+// Every selected line in file order, whatever its colour, as the file's own bytes
+// (whatever the display converts), each followed by the file's line end in its
+// encoding (LF or CR LF; the native one when the file has none). A byte-order mark
+// is written once at the start, never as part of the first line. An existing file
+// is replaced, unless it is the document's own file. A line the file no longer holds
+// whole ends the export there.
 ExportResult ExportSelectedLines(CTervikDoc& doc, const std::string& path);
 
 // The message of a failed export, without a question.

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+
 namespace tervik {
 namespace {
 
@@ -45,10 +48,41 @@ TEST_F(CliSelect, PlaysListsAndExports) {
         EXPECT_EQ(r.out, c.list) << c.script;
         EXPECT_NE(r.err.find(c.count), std::string::npos) << r.err;
     }
-    // The export writes tabs as they are and ends each line with CR LF.
+    // The export writes tabs as they are and ends each line as the file does.
     const std::string out = m_dir.File("out.txt");
     ASSERT_EQ(Run({"select", Script("SELECT LINE=(1,5)\n"), m_file, "--export", out}).nExitCode, 0);
-    EXPECT_EQ(test::ReadWholeFile(out), "b\tx\r\nc fehler\r\nd\r\n\r\n");
+    EXPECT_EQ(test::ReadWholeFile(out), "b\tx\nc fehler\nd\n\n");
+}
+
+// Exporting the lines of an LF log that hold a text gives what grep -F writes.
+TEST_F(CliSelect, ExportOfAnLfLogEqualsGrepF) {
+    const std::string kLines[] = {"fehler beim Lesen",
+                                  "Gr\xC3\xBC\xC3\x9F"
+                                  "e \xE6\x9D\x8E fehler",
+                                  "",
+                                  "\tFEHLER",
+                                  "kein Fehler",
+                                  "x\rfehler\ty",
+                                  "ok"};
+    std::string log;
+    for (int i = 0; i < 3000; ++i)
+        log += std::to_string(i) + " " + kLines[i * 7 % 11 % 7] + "\n";
+    log += "letzte Zeile mit fehler ohne Zeilenende";
+    // The model: every line holding the text, with its LF (added to the last one).
+    std::string grep;
+    for (size_t nPos = 0; nPos < log.size();) {
+        const size_t nEnd = std::min(log.find('\n', nPos), log.size());
+        const std::string line = log.substr(nPos, nEnd - nPos);
+        if (line.find("fehler") != std::string::npos) grep += line + "\n";
+        nPos = nEnd + 1;
+    }
+    const std::string file = m_dir.Write("app.log", log), out = m_dir.File("grep.txt");
+    const auto r = Run({"select", Script("SELECT LINE=*ALL,TEXT=\"fehler\",MATCHCASE=YES\n"), file,
+                        "--export", out});
+    ASSERT_EQ(r.nExitCode, 0) << r.err;
+    const std::string exported = test::ReadWholeFile(out);
+    EXPECT_EQ(exported.size(), grep.size());
+    EXPECT_TRUE(exported == grep);
 }
 
 TEST_F(CliSelect, FindOnlyInSelectedLines) {

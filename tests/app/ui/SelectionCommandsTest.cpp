@@ -189,7 +189,7 @@ TEST_F(SelectionCommandsTest, ExportWritesTheSelectedLines) {
     EXPECT_EQ(m_requests[0].m_defaultExt, "txt");
     EXPECT_EQ(m_requests[0].m_filter, "");
     EXPECT_EQ(m_requests[0].m_folder, m_dir.Path().string());
-    EXPECT_EQ(test::ReadWholeFile(*m_answer), "eins\tx\r\ndrei\r\n");
+    EXPECT_EQ(test::ReadWholeFile(*m_answer), "eins\tx\ndrei\n");
     EXPECT_TRUE(m_messages.empty());
 }
 
