@@ -74,9 +74,12 @@ ExportResult ExportSelectedLines(CTervikDoc& doc, const std::string& path) {
     const uint64_t nHeld = nSizeNow < 0 ? UINT64_MAX : static_cast<uint64_t>(nSizeNow);
     const std::string_view mark = MarkOf(doc);
     const std::string lineEnd = LineEndOf(doc);
-    // The mark goes once before all lines, so the export reads as the file does.
-    std::memcpy(buf.get(), mark.data(), mark.size());
-    size_t nUsed = mark.size();
+    // The index names the selected lines in file order.
+    const uint32_t nCount = doc.m_pSelected ? doc.m_pSelected->Count() : 0;
+    // The mark goes once before the lines, so the export reads as the file does; no
+    // lines, no text to mark.
+    size_t nUsed = nCount > 0 ? mark.size() : 0;
+    std::memcpy(buf.get(), mark.data(), nUsed);
     uint64_t nPending = 0; // lines in the buffer
     auto flush = [&] {
         if (nUsed == 0) return true;
@@ -126,9 +129,7 @@ ExportResult ExportSelectedLines(CTervikDoc& doc, const std::string& path) {
         ++nPending;
         return nUsed < kWriteChunk || flush();
     };
-    // The index names the selected lines in file order.
     bool bOk = true;
-    const uint32_t nCount = doc.m_pSelected ? doc.m_pSelected->Count() : 0;
     for (uint32_t i = 0; i < nCount && bOk; ++i) {
         // Without abort, but the window stays painted.
         if ((i & 0xFFF) == 0) doc.Host().ServeBusy();

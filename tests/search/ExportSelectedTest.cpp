@@ -181,10 +181,11 @@ TEST_F(ExportSelectedTest, WritesTheFilesOwnBytesWhateverTheDisplay) {
             (Doc().*toggles[rng() % 5])();
         }
 
-        std::string want = kMarks[nKind];
+        std::string want;
         uint64_t nWant = 0;
         for (size_t r = 0; r < spans.size(); ++r) {
             if (!selected[r]) continue;
+            if (nWant == 0) want = kMarks[nKind]; // only before lines
             const auto nFrom = static_cast<size_t>(std::max<uint64_t>(spans[r].first, nMark));
             const auto nEnd = static_cast<size_t>(spans[r].first + spans[r].second);
             if (nFrom < nEnd) want += bytes.substr(nFrom, nEnd - nFrom);
