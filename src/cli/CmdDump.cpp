@@ -45,6 +45,7 @@ int RunDump(CArgs& args) {
     uint64_t nPos = AlignDown(nOffset.value_or(0), nRowBytes);
     uint64_t nLeft = nRows.value_or(std::numeric_limits<uint64_t>::max());
     const auto nFileSize = static_cast<uint64_t>(doc.m_nFileSize);
+    const int nDigits = DumpOffsetDigits(nFileSize);
     while (nLeft > 0 && nPos < nFileSize) {
         const uint64_t nWant = nRowBytes * std::min(nLeft, nChunk / nRowBytes);
         const uint32_t nGot = doc.ReadBytes(buf.data(), static_cast<uint32_t>(nWant), nPos);
@@ -55,7 +56,7 @@ int RunDump(CArgs& args) {
             // A short read inside the file: read that row again from its start.
             if (n < nRowBytes && i > 0 && nPos + i + n < nFileSize) break;
             BuildDumpRow(row, nPos + i, buf.data() + i, static_cast<size_t>(n), nGroups,
-                         doc.m_bEbcdic != 0, doc.m_bOem != 0, 0);
+                         doc.m_bEbcdic != 0, doc.m_bOem != 0, 0, nDigits);
             MakePrintable(reinterpret_cast<uint8_t*>(row.data()), row.size());
             out.Put(row);
             out.Put('\n');

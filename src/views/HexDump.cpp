@@ -31,14 +31,23 @@ void BuildHexRows(const uint8_t* pRaw, const uint8_t* pConverted, size_t n, uint
     }
 }
 
+int DumpOffsetDigits(uint64_t nFileSize) {
+    const uint64_t nLast = nFileSize > 0 ? nFileSize - 1 : 0;
+    int nDigits = 8;
+    while (nDigits < 16 && (nLast >> (4 * nDigits)) != 0)
+        ++nDigits;
+    return nDigits;
+}
+
 void BuildDumpRow(std::string& row, uint64_t nOffset, const uint8_t* pBytes, size_t n, int nGroups,
-                  bool bEbcdic, bool bOem, uint32_t nLeftColumn) {
+                  bool bEbcdic, bool bOem, uint32_t nLeftColumn, int nDigits) {
     row.clear();
     const uint64_t nRow = RowBytes(nGroups);
     n = static_cast<size_t>(std::min<uint64_t>(n, nRow));
     if (n == 0 || !pBytes) return;
-    row.reserve(static_cast<size_t>(13 * nRow / kDumpGroupBytes + 15));
-    for (int shift = 28; shift >= 0; shift -= 4)
+    nDigits = std::clamp(nDigits, 8, 16);
+    row.reserve(static_cast<size_t>(13 * nRow / kDumpGroupBytes + 7 + nDigits));
+    for (int shift = 4 * (nDigits - 1); shift >= 0; shift -= 4)
         row += kHexDigits[(nOffset >> shift) & 0xF];
     row += "  ";
     for (uint64_t i = 0; i < nRow; ++i) {
@@ -64,9 +73,9 @@ void BuildDumpRow(std::string& row, uint64_t nOffset, const uint8_t* pBytes, siz
 }
 
 std::string BuildDumpRow(uint64_t nOffset, const uint8_t* pBytes, size_t n, int nGroups,
-                         bool bEbcdic, bool bOem, uint32_t nLeftColumn) {
+                         bool bEbcdic, bool bOem, uint32_t nLeftColumn, int nDigits) {
     std::string row;
-    BuildDumpRow(row, nOffset, pBytes, n, nGroups, bEbcdic, bOem, nLeftColumn);
+    BuildDumpRow(row, nOffset, pBytes, n, nGroups, bEbcdic, bOem, nLeftColumn, nDigits);
     return row;
 }
 
@@ -78,11 +87,12 @@ bool DumpHitTouchesRow(uint64_t nRowOffset, int nGroups, uint64_t nHit, uint64_t
 }
 
 std::optional<DumpHitSpan> DumpHitInRow(uint64_t nRowOffset, int nGroups, uint32_t nLeftColumn,
-                                        uint64_t nHit, uint64_t nHitLength) {
+                                        uint64_t nHit, uint64_t nHitLength, int nDigits) {
     if (!DumpHitTouchesRow(nRowOffset, nGroups, nHit, nHitLength)) return std::nullopt;
     const uint64_t nRow = RowBytes(nGroups);
     if (nRow == 0) return std::nullopt;
-    int64_t nStart = DumpCharColumn(nGroups) - static_cast<int64_t>(nLeftColumn);
+    int64_t nStart = DumpCharColumn(nGroups, std::clamp(nDigits, 8, 16)) -
+                     static_cast<int64_t>(nLeftColumn);
     uint64_t nCount = 0;
     if (nHit >= nRowOffset) {
         const uint64_t nInto = nHit - nRowOffset;

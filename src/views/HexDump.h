@@ -22,31 +22,35 @@ inline constexpr int kDumpGroupBytes = 4;
 inline int DumpRowBytes(int nGroups) {
     return kDumpGroupBytes * nGroups;
 }
+// Hex digits of the offset column: 8, more when the file's offsets need them (from
+// 4 GiB on), so that no offset loses its high digits.
+int DumpOffsetDigits(uint64_t nFileSize);
 // Characters of a full dump row; the horizontal scroll range in the dump.
-inline int DumpRowLength(int nGroups) {
-    return 13 * nGroups + 15;
+inline int DumpRowLength(int nGroups, int nDigits = 8) {
+    return 13 * nGroups + 7 + nDigits;
 }
 // Column of the blank that opens group g (its digits follow).
-inline int DumpGroupColumn(int nGroup) {
-    return 10 + 9 * nGroup;
+inline int DumpGroupColumn(int nGroup, int nDigits = 8) {
+    return nDigits + 2 + 9 * nGroup;
 }
 // Column of the '>' that opens the character column.
-inline int DumpMarkerColumn(int nGroups) {
-    return 9 * nGroups + 13;
+inline int DumpMarkerColumn(int nGroups, int nDigits = 8) {
+    return 9 * nGroups + 5 + nDigits;
 }
 // Column of the character of the row's first byte.
-inline int DumpCharColumn(int nGroups) {
-    return 9 * nGroups + 14;
+inline int DumpCharColumn(int nGroups, int nDigits = 8) {
+    return 9 * nGroups + 6 + nDigits;
 }
 
 // The dump row of the n bytes read at nOffset, left-shifted by nLeftColumn
 // characters. Bytes beyond one row are ignored; no bytes give an empty row. Control
 // characters the conversion produces are left for the painter to make printable.
+// nDigits: the offset column's width (DumpOffsetDigits).
 std::string BuildDumpRow(uint64_t nOffset, const uint8_t* pBytes, size_t n, int nGroups,
-                         bool bEbcdic, bool bOem, uint32_t nLeftColumn);
+                         bool bEbcdic, bool bOem, uint32_t nLeftColumn, int nDigits = 8);
 // The same into row, reusing its storage.
 void BuildDumpRow(std::string& row, uint64_t nOffset, const uint8_t* pBytes, size_t n, int nGroups,
-                  bool bEbcdic, bool bOem, uint32_t nLeftColumn);
+                  bool bEbcdic, bool bOem, uint32_t nLeftColumn, int nDigits = 8);
 
 // Character indexes of a search hit in a (left-shifted) dump row. The span may reach
 // beyond a short last row; the painter clips it to the characters present.
@@ -61,7 +65,7 @@ bool DumpHitTouchesRow(uint64_t nRowOffset, int nGroups, uint64_t nHit, uint64_t
 // The hit's span in the row's character column; none when the row is not touched or
 // the span lies wholly left of the shown part.
 std::optional<DumpHitSpan> DumpHitInRow(uint64_t nRowOffset, int nGroups, uint32_t nLeftColumn,
-                                        uint64_t nHit, uint64_t nHitLength);
+                                        uint64_t nHit, uint64_t nHitLength, int nDigits = 8);
 
 // nOffset rounded down to a multiple of nMultiple (0 leaves it as it is).
 inline uint64_t AlignDown(uint64_t nOffset, uint64_t nMultiple) {

@@ -1,5 +1,7 @@
 #include "views/ScrollModel.h"
 
+#include "views/HexDump.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstdio>
@@ -299,7 +301,7 @@ BarRange HorizontalRange(const ScrollState& st, const ScrollDocument& doc, int n
                          int nCharWidth) {
     BarRange r;
     if (st.m_eMode == DisplayMode::Dump)
-        r.nMax = ToInt(13 * static_cast<uint64_t>(std::max(st.m_nDumpColumns, 1)) + 15);
+        r.nMax = DumpRowLength(std::max(st.m_nDumpColumns, 1), DumpOffsetDigits(doc.nFileSize));
     else
         r.nMax = ToInt(doc.nMaxLength ? doc.nMaxLength - 1 : 0);
     const int nColumns = nClientWidth > 0 ? nClientWidth / std::max(nCharWidth, 1) : 0;

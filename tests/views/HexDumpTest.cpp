@@ -1,5 +1,6 @@
 #include "views/HexDump.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -69,23 +70,40 @@ TEST(HexDumpRow, Layouts) {
 }
 
 TEST(HexDumpRow, ColumnHelpersMatchTheBuiltRow) {
-    for (int nGroups : {2, 4, 6, 8}) {
-        const auto nBytes = static_cast<size_t>(DumpRowBytes(nGroups));
-        std::string bytes;
-        for (size_t i = 0; i < nBytes; ++i)
-            bytes += static_cast<char>('a' + i % 26);
-        const std::string row =
-            BuildDumpRow(0, Bytes(bytes), bytes.size(), nGroups, false, false, 0);
-        ASSERT_EQ(row.size(), static_cast<size_t>(DumpRowLength(nGroups))) << nGroups;
-        EXPECT_EQ(row[static_cast<size_t>(DumpMarkerColumn(nGroups))], '>') << nGroups;
-        EXPECT_EQ(row.substr(static_cast<size_t>(DumpCharColumn(nGroups)), nBytes), bytes);
-        for (int g = 0; g < nGroups; ++g) {
-            const auto nCol = static_cast<size_t>(DumpGroupColumn(g));
-            EXPECT_EQ(row[nCol], ' ');
-            // Group g opens with byte 4g, spelled in two digits.
-            const auto b = static_cast<uint8_t>(bytes[static_cast<size_t>(4 * g)]);
-            const char digits[] = {"0123456789ABCDEF"[b >> 4], "0123456789ABCDEF"[b & 0xF], 0};
-            EXPECT_EQ(row.substr(nCol + 1, 2), digits) << nGroups << " " << g;
+    // Files from 4 GiB on widen the offset column; every offset keeps its digits.
+    const struct {
+        uint64_t nFileSize, nOffset;
+        const char* offset;
+    } sizes[] = {{0, 0, "00000000"},
+                 {uint64_t{1} << 32, 0xFFFFFFE0, "FFFFFFE0"},
+                 {(uint64_t{1} << 32) + 1, uint64_t{1} << 32, "100000000"},
+                 {0x150000000, 0x140000000, "140000000"},
+                 {UINT64_MAX, 0xFEDCBA9876543210, "FEDCBA9876543210"}};
+    for (const auto& size : sizes) {
+        const int nDigits = DumpOffsetDigits(size.nFileSize);
+        for (int nGroups : {2, 4, 6, 8}) {
+            const auto nBytes = static_cast<size_t>(DumpRowBytes(nGroups));
+            std::string bytes;
+            for (size_t i = 0; i < nBytes; ++i)
+                bytes += static_cast<char>('a' + i % 26);
+            const std::string row = BuildDumpRow(size.nOffset, Bytes(bytes), bytes.size(), nGroups,
+                                                 false, false, 0, nDigits);
+            EXPECT_EQ(row.substr(0, std::strlen(size.offset) + 1), std::string(size.offset) + " ");
+            ASSERT_EQ(row.size(), static_cast<size_t>(DumpRowLength(nGroups, nDigits))) << nGroups;
+            EXPECT_EQ(row[static_cast<size_t>(DumpMarkerColumn(nGroups, nDigits))], '>') << nGroups;
+            EXPECT_EQ(row.substr(static_cast<size_t>(DumpCharColumn(nGroups, nDigits)), nBytes),
+                      bytes);
+            for (int g = 0; g < nGroups; ++g) {
+                const auto nCol = static_cast<size_t>(DumpGroupColumn(g, nDigits));
+                EXPECT_EQ(row[nCol], ' ');
+                // Group g opens with byte 4g, spelled in two digits.
+                const auto b = static_cast<uint8_t>(bytes[static_cast<size_t>(4 * g)]);
+                const char digits[] = {"0123456789ABCDEF"[b >> 4], "0123456789ABCDEF"[b & 0xF], 0};
+                EXPECT_EQ(row.substr(nCol + 1, 2), digits) << nGroups << " " << g;
+            }
+            const auto span = DumpHitInRow(size.nOffset, nGroups, 0, size.nOffset + 1, 1, nDigits);
+            ASSERT_TRUE(span);
+            EXPECT_EQ(span->m_nStart, DumpCharColumn(nGroups, nDigits) + 1);
         }
     }
     EXPECT_EQ(DumpRowLength(4), 67);

@@ -1319,12 +1319,13 @@ void CTervikView::PaintDumpRows(QPainter& painter) {
     std::vector<uint8_t> bytes(nRow);
     std::string row;
     m_dumpHit.m_bShown = false;
+    const int nDigits = DumpOffsetDigits(static_cast<uint64_t>(std::max<int64_t>(0, m_doc.m_nFileSize)));
     for (int k = 0; k < m_st.m_nVisibleLines; ++k) {
         const uint64_t o = m_st.m_nDumpTop + static_cast<uint64_t>(k) * nRow;
         const uint32_t n = m_doc.ReadBytes(bytes.data(), static_cast<uint32_t>(nRow), o);
         if (n == 0) break;
         BuildDumpRow(row, o, bytes.data(), n, m_st.m_nDumpColumns, m_doc.m_bEbcdic != 0,
-                     m_doc.m_bOem != 0, static_cast<uint32_t>(m_st.m_nLeftColumn));
+                     m_doc.m_bOem != 0, static_cast<uint32_t>(m_st.m_nLeftColumn), nDigits);
         MakePrintable(reinterpret_cast<uint8_t*>(row.data()), row.size());
         const std::string_view line(row);
         const int y = k * m_nLineHeight;
@@ -1335,7 +1336,8 @@ void CTervikView::PaintDumpRows(QPainter& painter) {
             m_dumpHit.m_bShown = true;
             if (auto span =
                     DumpHitInRow(o, m_st.m_nDumpColumns, static_cast<uint32_t>(m_st.m_nLeftColumn),
-                                 static_cast<uint64_t>(m_dumpHit.m_nOffset), m_dumpHit.m_nLength))
+                                 static_cast<uint64_t>(m_dumpHit.m_nOffset), m_dumpHit.m_nLength,
+                                 nDigits))
                 DrawCells(painter, y, line, span->m_nStart, span->m_nCount,
                           ToQColor(colours.m_crSearchBackground), Qt::black);
         }
