@@ -121,6 +121,26 @@ TEST_F(WindowsAndBarsTest, NewWindowsFillMostOfTheAreaAndCascadeKeepsTheirSize) 
     test::SaveScreenshot(Frame(), "windows-cascaded");
 }
 
+TEST_F(WindowsAndBarsTest, ArrangeIconsMovesOnlyMinimizedWindows) {
+    ASSERT_TRUE(Start({QString::fromStdString(Log("a.log", 50))}));
+    for (const char* name : {"b.log", "c.log"})
+        ASSERT_NE(m_app->OpenDocumentFile(Log(name, 50)), nullptr);
+    Settle();
+    Frames()[0]->showMinimized();
+    Frames()[2]->showMinimized();
+    Frames()[1]->move(40, 30);
+    Settle();
+    const QRect open = Frames()[1]->geometry();
+    Frame().Action(ID_WINDOW_ARRANGE)->trigger();
+    Settle();
+    EXPECT_EQ(Frames()[1]->geometry(), open);
+    const int nBottom = Frame().MdiArea()->viewport()->height();
+    EXPECT_EQ(Frames()[0]->geometry().topLeft(), QPoint(0, nBottom - Frames()[0]->height()));
+    EXPECT_EQ(Frames()[2]->geometry().topLeft(),
+              QPoint(Frames()[0]->width(), nBottom - Frames()[2]->height()));
+    test::SaveScreenshot(Frame(), "windows-arranged");
+}
+
 TEST_F(WindowsAndBarsTest, WindowMenuAndTitlesFollowTheWindows) {
     ASSERT_TRUE(Start({QString::fromStdString(Log("a.log", 50))}));
     Frame().Action(ID_WINDOW_NEW)->trigger();

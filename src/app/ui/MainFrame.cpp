@@ -591,7 +591,22 @@ void CMainFrame::OnWindowTile() {
     m_pMdiArea->tileSubWindows();
 }
 void CMainFrame::OnWindowArrange() {
-    m_pMdiArea->tileSubWindows();
+    // Only the minimized windows: side by side along the bottom, from the left, further
+    // rows above. Open windows keep their places.
+    const QSize area = m_pMdiArea->viewport()->size();
+    int x = 0, nRowBottom = area.height(), nRowHeight = 0;
+    for (QMdiSubWindow* pSub : m_pMdiArea->subWindowList(QMdiArea::CreationOrder)) {
+        if (!pSub->isMinimized() || pSub->isHidden()) continue;
+        const QSize size = pSub->size();
+        if (x > 0 && x + size.width() > area.width()) {
+            x = 0;
+            nRowBottom -= nRowHeight;
+            nRowHeight = 0;
+        }
+        pSub->move(x, nRowBottom - size.height());
+        x += size.width();
+        nRowHeight = std::max(nRowHeight, size.height());
+    }
 }
 void CMainFrame::OnNextPane() {
     CChildFrame* pFrame = ActiveFrame();
