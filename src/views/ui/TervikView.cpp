@@ -327,6 +327,9 @@ void CTervikView::wheelEvent(QWheelEvent* pEvent) {
 }
 
 void CTervikView::ReportPosition() {
+    // The pane describes the active view only, also while others scroll with it.
+    if (CMainFrame* pFrame = Frame(); pFrame && pFrame->ActiveView() && pFrame->ActiveView() != this)
+        return;
     const uint32_t nColumn = static_cast<uint32_t>(m_st.m_nLeftColumn) + 1;
     if (m_st.m_eMode == DisplayMode::Dump) {
         const uint64_t nRow = DumpRowBytes(m_st);

@@ -148,7 +148,7 @@ TEST_F(ViewTest, GoToLineWithHistory) {
 
 TEST_F(ViewTest, SynchronousScrollingAcrossDocumentsAndPanes) {
     OpenOne(Log("one.log", 400));
-    ASSERT_NE(m_app->OpenDocumentFile(Log("two.log", 400)), nullptr);
+    ASSERT_NE(m_app->OpenDocumentFile(Log("two.log", 300)), nullptr);
     Settle();
     auto frames = Frame().MdiArea()->subWindowList();
     ASSERT_EQ(frames.size(), 2);
@@ -167,6 +167,12 @@ TEST_F(ViewTest, SynchronousScrollingAcrossDocumentsAndPanes) {
     pFirst->OnVScroll(ScrollCode::ThumbPosition, 200, true);
     EXPECT_EQ(pFirst->TopLine(), 200u);
     EXPECT_EQ(pSecond->TopLine(), nBefore);
+    // A key in the active window: the pane describes it, not the one that followed.
+    pSecond->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown);
+    EXPECT_NE(pFirst->TopLine(), pSecond->TopLine());
+    EXPECT_EQ(Frame().PositionText(),
+              QString("Z %1(300), S 1").arg(pSecond->TopLine() + 1));
 }
 
 TEST_F(ViewTest, SplitPanesScrollIndependently) {
