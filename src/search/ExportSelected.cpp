@@ -79,7 +79,7 @@ ExportResult ExportSelectedLines(CTervikDoc& doc, const std::string& path) {
     // The mark goes once before the lines, so the export reads as the file does; no
     // lines, no text to mark.
     size_t nUsed = nCount > 0 ? mark.size() : 0;
-    std::memcpy(buf.get(), mark.data(), nUsed);
+    if (nUsed > 0) std::memcpy(buf.get(), mark.data(), nUsed);
     uint64_t nPending = 0; // lines in the buffer
     auto flush = [&] {
         if (nUsed == 0) return true;
