@@ -75,6 +75,8 @@ public:
     // selected lines.
     virtual void SetPositionIndicator(uint32_t /*nLine*/, uint32_t /*nTotal*/, uint32_t /*nColumn*/,
                                       uint32_t /*nCount*/) {}
+    // The position pane describes the active window again (after an open that failed).
+    virtual void ShowActivePosition() {}
     // The message pane's rectangle; false when there is no status bar.
     virtual bool GetMessagePaneRect(PixelRect&) { return false; }
     virtual void ShowProgressBar(const PixelRect& /*rc*/, int /*nRange*/) {}

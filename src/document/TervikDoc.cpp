@@ -160,10 +160,13 @@ void CTervikDoc::ReleaseAll() {
 }
 
 bool CTervikDoc::FailOpen(OpenState& st, const std::string& message) {
-    if (!message.empty() && !m_bReopening) m_host.MessageBox(message, MB_OK | MB_ICONEXCLAMATION);
+    // The status bar no longer says the file is being read while the message is up.
     if (st.bProgressBar) m_host.RemoveProgressBar();
+    st.bProgressBar = false;
     m_host.SetStatusText(st.savedStatus);
+    m_host.ShowActivePosition();
     m_host.RepaintStatusBar();
+    if (!message.empty() && !m_bReopening) m_host.MessageBox(message, MB_OK | MB_ICONEXCLAMATION);
     ReleaseAll();
     return false;
 }

@@ -202,12 +202,14 @@ TEST_F(OpenDocumentTest, NamesOutsideAsciiReadRightInMessagesStatusAndMenus) {
         EXPECT_EQ(Frames().back()->windowTitle(), QString::fromUtf8(c.utf8));
         Frames().back()->close();
         Settle();
-        // Missing: the message and the status bar while reading name the file.
+        // Missing: the message names the file; while it is up the status bar no longer
+        // says the file is being read, nor counts its lines.
         QString statusSeen;
         SetMessageBoxHook([&](const std::string& text, unsigned) {
             m_messages.push_back(text);
             for (QLabel* pLabel : Frame().statusBar()->findChildren<QLabel*>())
-                if (pLabel->text().contains("wird eingelesen")) statusSeen = pLabel->text();
+                if (pLabel->text().contains("wird eingelesen") || pLabel->text() == "Z 1(0), S 1")
+                    statusSeen = pLabel->text();
             return IDOK;
         });
         const std::string missing = m_dir.File(std::string("weg-") + c.utf8);
@@ -216,9 +218,10 @@ TEST_F(OpenDocumentTest, NamesOutsideAsciiReadRightInMessagesStatusAndMenus) {
         ASSERT_EQ(m_messages.size(), 1u);
         EXPECT_EQ(m_messages[0].rfind(FormatString(IDS_CANNOT_OPEN, shown.c_str()), 0), 0u)
             << c.utf8;
-        EXPECT_EQ(statusSeen, FromAnsi(FormatString(IDS_READING_FILE, shown.c_str())).trimmed())
+        EXPECT_EQ(statusSeen, QString()) << c.utf8;
+        EXPECT_TRUE(FromAnsi(FormatString(IDS_READING_FILE, shown.c_str()))
+                        .contains(QString::fromUtf8(c.shown)))
             << c.utf8;
-        EXPECT_TRUE(statusSeen.contains(QString::fromUtf8(c.shown))) << c.utf8;
     }
     // A file with content opens; its window and the recent list show the real name.
     const std::string path = m_dir.Write("Grüße.log", "Hallo\n");

@@ -5,6 +5,7 @@
 #include "app/ui/ChildFrame.h"
 #include "app/ui/MainFrame.h"
 #include "app/ui/ToolbarIcons.h"
+#include "base/Strings.h"
 #include "framework/CommandIds.h"
 #include "platform/Profile.h"
 #include "ui/Screenshot.h"
@@ -119,6 +120,29 @@ TEST_F(WindowsAndBarsTest, NewWindowsFillMostOfTheAreaAndCascadeKeepsTheirSize) 
     expectLarge(0.66);
     EXPECT_EQ(Frame().MdiArea()->currentSubWindow(), Frames().back());
     test::SaveScreenshot(Frame(), "windows-cascaded");
+}
+
+// The message pane says what the active window did last.
+TEST_F(WindowsAndBarsTest, EachWindowKeepsItsOwnMessage) {
+    ASSERT_TRUE(Start({QString::fromStdString(Log("a.log", 50))}));
+    Frames()[0]->ActiveView()->SearchForward("Zeile 7");
+    const std::string found = Frame().GetMessageText();
+    EXPECT_NE(found.find("gefunden"), std::string::npos) << found;
+    ASSERT_NE(m_app->OpenDocumentFile(Log("b.log", 50)), nullptr);
+    Settle();
+    EXPECT_EQ(Frame().GetMessageText(), LoadString(IDS_READY));
+    ASSERT_NE(m_app->OpenDocumentFile(m_dir.Write("empty.log", "")), nullptr);
+    Settle();
+    EXPECT_EQ(Frame().GetMessageText(), LoadString(IDS_EMPTY_FILE_STATUS));
+    Frame().MdiArea()->setActiveSubWindow(Frames()[0]);
+    EXPECT_EQ(Frame().GetMessageText(), found);
+    Frame().MdiArea()->setActiveSubWindow(Frames()[2]);
+    EXPECT_EQ(Frame().GetMessageText(), LoadString(IDS_EMPTY_FILE_STATUS));
+    while (!Frames().empty()) {
+        Frames().back()->close();
+        Settle();
+    }
+    EXPECT_EQ(Frame().GetMessageText(), LoadString(IDS_READY));
 }
 
 TEST_F(WindowsAndBarsTest, ArrangeIconsMovesOnlyMinimizedWindows) {

@@ -45,6 +45,11 @@
 namespace tervik {
 
 namespace {
+// The property holding a window's last message (cp1252).
+constexpr char kMessageProperty[] = "tervikMessage";
+} // namespace
+
+namespace {
 
 constexpr int kSearchBoxWidth = 200;
 constexpr int kColorBoxWidth = 70;
@@ -673,6 +678,14 @@ void CMainFrame::changeEvent(QEvent* pEvent) {
 
 void CMainFrame::OnSubWindowActivated() {
     UpdateFrameTitle();
+    // The message pane says what the active window did last; a new window takes what
+    // is shown; with no window left the program is ready.
+    if (QMdiSubWindow* pCurrent = m_pMdiArea->currentSubWindow()) {
+        const QVariant said = pCurrent->property(kMessageProperty);
+        SetMessageText(said.isValid() ? said.toByteArray().toStdString() : m_messageText);
+    } else if (m_pMdiArea->subWindowList().isEmpty()) {
+        SetMessageText(LoadString(IDS_READY));
+    }
     // The dump box serves the active window's view only; without a window it is off.
     // (A deactivated application keeps its current window.)
     auto* pFrame = qobject_cast<CChildFrame*>(m_pMdiArea->currentSubWindow());
@@ -1016,8 +1029,14 @@ std::string CMainFrame::GetMessageText() const {
     return m_messageText;
 }
 
+void CMainFrame::RememberMessage(QMdiSubWindow* pWindow, const std::string& text) {
+    if (pWindow) pWindow->setProperty(kMessageProperty, QByteArray::fromStdString(text));
+}
+
 void CMainFrame::SetMessageText(const std::string& text) {
     m_messageText = text;
+    // Each window keeps its last message: switching back shows it again.
+    RememberMessage(m_pMdiArea ? m_pMdiArea->currentSubWindow() : nullptr, text);
     // A hovered item's hint must not hide the result of a command.
     statusBar()->clearMessage();
     QString shown = FromAnsi(text);

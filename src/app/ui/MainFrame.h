@@ -55,6 +55,8 @@ public:
     void ClearPositionIndicator();
     std::string GetMessageText() const;
     void SetMessageText(const std::string& text);
+    // The message a window shows when it becomes active again (its last one).
+    static void RememberMessage(QMdiSubWindow* pWindow, const std::string& text);
     void RepaintStatusBar();
     bool GetMessagePaneRect(PixelRect& rc) const;
     void ShowProgressBar(const PixelRect& rc, int nRange);

@@ -185,15 +185,23 @@ CTervikDoc* CTervikApp::OpenDocumentFile(const std::string& path, bool bRecent) 
         ActivateDocument(*pOpen);
         return pOpen;
     }
+    // What the open says belongs to the new window, not to the one active before.
+    QMdiSubWindow* pBefore = m_pMainFrame ? m_pMainFrame->MdiArea()->currentSubWindow() : nullptr;
+    const std::string before = GetStatusText();
     auto* pDoc = new CTervikDoc(*this);
     if (!pDoc->OnOpenDocument(full)) {
         delete pDoc;
         return nullptr;
     }
+    const std::string said = GetStatusText();
+    CMainFrame::RememberMessage(pBefore, before);
     m_openKeys[pDoc] = key;
     m_docsByKey.emplace(key, pDoc);
     if (bRecent) AddToRecentFileList(full);
     CreateFrame(*pDoc);
+    // A new window beside others starts ready unless its open had something to say;
+    // the first one keeps what the program said at its start.
+    if (pBefore && said == before && m_pMainFrame) SetStatusText(LoadString(IDS_READY));
     return pDoc;
 }
 
@@ -550,6 +558,14 @@ void CTervikApp::RepaintStatusBar() {
 void CTervikApp::SetPositionIndicator(uint32_t nLine, uint32_t nTotal, uint32_t nColumn,
                                       uint32_t nCount) {
     if (m_pMainFrame) m_pMainFrame->SetPositionIndicator(nLine, nTotal, nColumn, nCount);
+}
+
+void CTervikApp::ShowActivePosition() {
+    if (!m_pMainFrame) return;
+    if (CTervikView* pView = m_pMainFrame->ActiveView())
+        pView->ReportPosition();
+    else
+        m_pMainFrame->ClearPositionIndicator();
 }
 
 bool CTervikApp::GetMessagePaneRect(PixelRect& rc) {

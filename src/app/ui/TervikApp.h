@@ -209,6 +209,7 @@ public:
     void RepaintStatusBar() override;
     void SetPositionIndicator(uint32_t nLine, uint32_t nTotal, uint32_t nColumn,
                               uint32_t nCount) override;
+    void ShowActivePosition() override;
     bool GetMessagePaneRect(PixelRect& rc) override;
     void ShowProgressBar(const PixelRect& rc, int nRange) override;
     void SetProgress(int nPos) override;
