@@ -72,7 +72,8 @@ void CViewerFileDialog::ForceGerman(std::optional<bool> bGerman) {
 }
 
 bool CViewerFileDialog::IsGerman() {
-    return g_bForceGerman.value_or(QLocale::system().language() == QLocale::German);
+    // The program speaks German whatever the system's language.
+    return g_bForceGerman.value_or(true);
 }
 
 CViewerFileDialog::CViewerFileDialog(QWidget* pParent, bool bShareWrite, int nLastFixRecSize,

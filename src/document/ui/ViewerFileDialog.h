@@ -25,8 +25,8 @@ public:
     CViewerFileDialog(QWidget* pParent, bool bShareWrite, int nLastFixRecSize, int nFilterIndex,
                       CSettings& settings);
 
-    // The panel speaks German on German systems; tests pin the language here
-    // (nullopt = follow the system).
+    // The panel speaks German on every system; the English texts remain for a test
+    // that pins them (nullopt = German).
     static void ForceGerman(std::optional<bool> bGerman);
     static bool IsGerman();
 

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QComboBox>
 #include <QFile>
 #include <QFileSystemModel>
@@ -74,6 +75,17 @@ TEST_F(ViewerFileDialogTest, InitialStates) {
         EXPECT_EQ(direction->count(), 2);
         EXPECT_EQ(direction->currentIndex(), 0);
     }
+}
+
+// German whatever the system's language: the panel and Qt's own texts.
+TEST_F(ViewerFileDialogTest, GermanUnderAnyLocale) {
+    CViewerFileDialog::ForceGerman(std::nullopt);
+    CViewerFileDialog dlg(nullptr, false, 80, 0, m_settings);
+    EXPECT_EQ(dlg.windowTitle(), QString::fromUtf8("Öffnen"));
+    EXPECT_TRUE(Child<QCheckBox>(dlg, "shareCheck")->text().startsWith("Lesen und Schreiben"));
+    auto* pName = dlg.findChild<QLabel*>("fileNameLabel");
+    ASSERT_NE(pName, nullptr);
+    EXPECT_EQ(pName->text(), QString("Datei&name:"));
 }
 
 TEST_F(ViewerFileDialogTest, NoLastFixedLengthShowsTheSmallest) {
