@@ -13,6 +13,7 @@
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QDir>
 #include <QLineEdit>
 #include <QListView>
 #include <QLocale>
@@ -185,10 +186,33 @@ void CViewerFileDialog::done(int nResult) {
     QFileDialog::done(nResult);
 }
 
+QStringList CViewerFileDialog::TypedNames() const {
+    // Names typed into the field are opened as typed: Qt's own list keeps only those
+    // its name filter shows once some of them are selected in the view.
+    const auto* pEdit = findChild<QLineEdit*>("fileNameEdit");
+    const QString text = pEdit ? pEdit->text().trimmed() : QString();
+    QStringList names;
+    if (text.startsWith('"')) {
+        // "a" "b": every quoted name; what lies between them is no name.
+        const QStringList parts = text.split('"');
+        for (qsizetype i = 1; i < parts.size(); i += 2)
+            if (!parts[i].isEmpty()) names << parts[i];
+    } else if (!text.isEmpty()) {
+        names << text;
+    }
+    QStringList files;
+    const QDir folder = directory();
+    for (const QString& name : names)
+        files << QDir::cleanPath(folder.absoluteFilePath(name));
+    return files;
+}
+
 std::vector<std::string> CViewerFileDialog::SelectedFiles() const {
     std::vector<std::string> files;
     if (result() != QDialog::Accepted) return files;
-    for (const QString& file : selectedFiles())
+    QStringList chosen = TypedNames();
+    if (chosen.isEmpty()) chosen = selectedFiles();
+    for (const QString& file : chosen)
         files.push_back(QFile::encodeName(file).toStdString());
     return files;
 }

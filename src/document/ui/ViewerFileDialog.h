@@ -39,6 +39,8 @@ public:
     void done(int nResult) override;
 
 private:
+    // The names typed into the name field, made absolute; empty when none.
+    QStringList TypedNames() const;
     CSettings& m_settings;
     OpenDialogValues m_values;
     QCheckBox* m_pShare = nullptr;

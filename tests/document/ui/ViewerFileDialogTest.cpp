@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QComboBox>
 #include <QFile>
 #include <QFileSystemModel>
@@ -155,6 +156,26 @@ TEST_F(ViewerFileDialogTest, AcceptGivesFilesAndValues) {
     EXPECT_EQ(dlg->SelectedFilterIndex(), 4);
     EXPECT_EQ(dlg->Values(), (OpenDialogValues{true, 32768, 100, 1}));
     EXPECT_EQ(m_settings.FixRecSize(), 32768);
+}
+
+// Typed names are opened as typed, also those the chosen filter does not show.
+TEST_F(ViewerFileDialogTest, TypedNamesAreOpenedAsTyped) {
+    const std::string lf = m_dir.Write("lf.txt", "1\n");
+    const std::string ebc = m_dir.Write("ebc.dat", "2\n");
+    const std::string crlf = m_dir.Write("crlf.txt", "3\r\n");
+    auto dlg = Make(true, false, 80, 0); // "Textdateien": *.txt only
+    dlg->show();
+    // The folder is read, so the typed names select what the view shows.
+    auto* pModel = dlg->findChild<QFileSystemModel*>();
+    ASSERT_NE(pModel, nullptr);
+    QTRY_VERIFY_WITH_TIMEOUT(pModel->rowCount(pModel->index(dlg->directory().absolutePath())) > 0,
+                             5000);
+    auto* pEdit = Child<QLineEdit>(*dlg, "fileNameEdit");
+    pEdit->setFocus();
+    QTest::keyClicks(pEdit, "\"lf.txt\" \"ebc.dat\" \"crlf.txt\"");
+    QTest::keyClick(pEdit, Qt::Key_Return);
+    ASSERT_EQ(dlg->result(), QDialog::Accepted);
+    EXPECT_EQ(dlg->SelectedFiles(), (std::vector<std::string>{lf, ebc, crlf}));
 }
 
 // Sizes, types, dates and their headings show whole once the folder is read.
