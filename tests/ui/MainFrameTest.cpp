@@ -12,6 +12,8 @@
 #include "views/ui/TervikView.h"
 
 #include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
@@ -252,13 +254,29 @@ TEST_F(ShellTest, WindowPositionWithANegativeTopIsIgnored) {
     Stop();
     {
         CProfile ini = Settings();
-        ini.WriteProfileString("Settings", "WindowPosition", "(20,30,620,830)");
+        ini.WriteProfileString("Settings", "WindowPosition", "(20,30,620,730)");
         ini.WriteProfileString("Settings", "WindowState", "2"); // minimized comes back normal
     }
     ASSERT_TRUE(Start());
-    EXPECT_EQ(Frame().geometry().width(), 800);
+    EXPECT_EQ(Frame().geometry().width(), 700);
     EXPECT_EQ(Frame().geometry().height(), 600);
     EXPECT_FALSE(Frame().isMinimized());
+    Stop();
+    // Beyond every screen, or larger than one: brought onto the screen whole.
+    for (const char* stored : {"(5000,5000,5600,5800)", "(10,20,99999,99999)"}) {
+        SCOPED_TRACE(stored);
+        {
+            CProfile ini = Settings();
+            ini.WriteProfileString("Settings", "WindowPosition", stored);
+            ini.WriteProfileString("Settings", "WindowState", "1");
+        }
+        ASSERT_TRUE(Start());
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        EXPECT_TRUE(screen.contains(Frame().geometry()))
+            << Frame().geometry().x() << "," << Frame().geometry().y() << " "
+            << Frame().geometry().width() << "x" << Frame().geometry().height();
+        Stop();
+    }
 }
 
 TEST_F(ShellTest, CommandsGoToTheActiveViewsDocumentFirst) {

@@ -145,6 +145,27 @@ TEST_F(WindowsAndBarsTest, EachWindowKeepsItsOwnMessage) {
     EXPECT_EQ(Frame().GetMessageText(), LoadString(IDS_READY));
 }
 
+// Bars that take room from the window area leave every window reachable: a maximized
+// one fills the smaller area, one that no longer fits is made to fit.
+TEST_F(WindowsAndBarsTest, SearchBarsKeepTheWindowsInsideTheArea) {
+    ASSERT_TRUE(Start({QString::fromStdString(Log("a.log", 50))}));
+    ASSERT_NE(m_app->OpenDocumentFile(Log("b.log", 50)), nullptr);
+    Settle();
+    Frames()[0]->showMaximized();
+    Frames()[1]->showNormal();
+    Frames()[1]->setGeometry(QRect(QPoint(0, 0), Frame().MdiArea()->viewport()->size()));
+    Settle();
+    for (unsigned nId : {ID_VIEW_SEARCHBAR1, ID_VIEW_SEARCHBAR2, ID_VIEW_SEARCHBAR3})
+        EXPECT_TRUE(Frame().ExecuteCommand(nId));
+    Settle();
+    const QRect area(QPoint(0, 0), Frame().MdiArea()->viewport()->size());
+    for (CChildFrame* p : Frames())
+        EXPECT_TRUE(area.contains(p->geometry()))
+            << p->windowTitle().toStdString() << " " << p->geometry().bottom() << " > "
+            << area.bottom();
+    test::SaveScreenshot(Frame(), "windows-with-bars");
+}
+
 TEST_F(WindowsAndBarsTest, ArrangeIconsMovesOnlyMinimizedWindows) {
     ASSERT_TRUE(Start({QString::fromStdString(Log("a.log", 50))}));
     for (const char* name : {"b.log", "c.log"})

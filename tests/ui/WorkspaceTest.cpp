@@ -363,6 +363,14 @@ TEST_F(WorkspaceTest, AWorkspaceOnTheCommandLineIsLoadedAndKeepsItsWindowStates)
     EXPECT_TRUE(Frames()[0]->isMaximized());
     Frames()[0]->showNormal();
     EXPECT_EQ(Frames()[0]->geometry(), QRect(2, 1, 200, 100));
+
+    // An absurd place comes back inside the area, title bar and all.
+    m_dir.Write("far.tervik", "FILE_OPEN \"./a.log\"\r\n"
+                              "WINDOWS ID=6,POSITION=(-500,99999,-300,5000),STATE=NORMAL\r\n");
+    OpenWorkspace(m_dir.File("far.tervik"));
+    ASSERT_EQ(Frames().size(), 1);
+    const QRect area(QPoint(0, 0), Frame().MdiArea()->viewport()->size());
+    EXPECT_TRUE(area.contains(Frames()[0]->geometry()));
 }
 
 TEST_F(WorkspaceTest, WhatIsNoWorkspaceIsRefusedAndNeverWrittenOver) {

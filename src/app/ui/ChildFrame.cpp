@@ -4,6 +4,7 @@
 #include "app/ui/TervikApp.h"
 #include "document/TervikDoc.h"
 #include "framework/CommandIds.h"
+#include "framework/ui/WindowPlacement.h"
 #include "views/ui/TervikView.h"
 
 #include <QCloseEvent>
@@ -149,7 +150,10 @@ int CChildFrame::ShowState() const {
 
 void CChildFrame::ApplyPlacement(const QRect& rcNormal, int nShowState) {
     if (isMaximized() || isMinimized()) showNormal();
-    if (rcNormal.width() > 0 && rcNormal.height() > 0) setGeometry(rcNormal);
+    // A stored place beyond the area is brought into it, title bar and all.
+    if (rcNormal.width() > 0 && rcNormal.height() > 0)
+        setGeometry(mdiArea() ? KeepInside(rcNormal, QRect(QPoint(0, 0), mdiArea()->viewport()->size()))
+                              : rcNormal);
     m_rcNormal = geometry();
     if (nShowState == 3)
         showMaximized();

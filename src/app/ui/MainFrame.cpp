@@ -8,6 +8,7 @@
 #include "base/Strings.h"
 #include "document/TervikDoc.h"
 #include "framework/CommandIds.h"
+#include "framework/ui/WindowPlacement.h"
 #include "framework/ui/QtText.h"
 #include "search/SelectionScript.h"
 #include "search/ui/SearchBox.h"
@@ -239,6 +240,9 @@ void CMainFrame::CreateActions() {
 }
 
 bool CMainFrame::eventFilter(QObject* pWatched, QEvent* pEvent) {
+    // Bars shown or a smaller main window: no window is left out of reach.
+    if (pEvent->type() == QEvent::Resize && m_pMdiArea && pWatched == m_pMdiArea->viewport())
+        KeepWindowsInside(*m_pMdiArea);
     // The hint of a hovered box goes when the pointer leaves it.
     if (pEvent->type() == QEvent::Leave && (pWatched == m_pColorBox || pWatched == m_pDumpBox)) {
         const auto* pWidget = static_cast<const QWidget*>(pWatched);
@@ -972,10 +976,17 @@ void CMainFrame::SaveBarState() {
 
 void CMainFrame::RestoreWindowPosition() {
     const auto rc = m_settings.WindowPosition();
-    // A position above or left of the screen is not taken.
-    if (rc && rc->m_nTop >= 0 && rc->m_nLeft >= 0)
-        setGeometry(rc->m_nLeft, rc->m_nTop, rc->m_nRight - rc->m_nLeft,
-                    rc->m_nBottom - rc->m_nTop);
+    // A position above or left of the screen is not taken; one beyond the screens is
+    // brought onto one.
+    if (rc && rc->m_nTop >= 0 && rc->m_nLeft >= 0) {
+        const QRect stored(rc->m_nLeft, rc->m_nTop, rc->m_nRight - rc->m_nLeft,
+                           rc->m_nBottom - rc->m_nTop);
+        const QRect screen = ScreenAreaFor(stored);
+        // The window's frame lies around this rectangle: room for a title bar above it
+        // and borders beside it.
+        setGeometry(screen.contains(stored) ? stored
+                                            : KeepInside(stored, screen.adjusted(8, 32, -8, -8)));
+    }
 }
 
 void CMainFrame::SaveWindowPosition() {
