@@ -269,6 +269,8 @@ void CSelectLines::ShowEntry(int nIndex) {
     m_pHex->setChecked((e.m_nFlags & SEL_HEX_STRING) != 0);
     m_pCase->setChecked((e.m_nFlags & SEL_MATCH_CASE) != 0);
     m_pWildcards->setChecked((e.m_nFlags & SEL_WILDCARDS) != 0);
+    // "Müller|Straße" means two texts only with the mark it was run with.
+    m_pMultiText->setChecked((e.m_nFlags & SEL_MULTI_TEXT) != 0);
     if (e.m_nFlags & SEL_COLUMN_RANGE)
         SetColumnRange(true, e.m_nColumnFrom + 1u, e.m_nColumnTo + 1u);
     else

@@ -153,7 +153,7 @@ TEST(SelectLinesDialog, PickingAnEntrySetsItsOptionsAndColumns) {
     EXPECT_FALSE(dlg.ColumnBox()->isChecked());
     EXPECT_EQ(dlg.ColumnToField()->text(), QString("32767"));
     EXPECT_TRUE(dlg.ColumnToField()->isReadOnly());
-    EXPECT_TRUE(dlg.MultiTextBox()->isChecked()); // not part of an entry
+    EXPECT_FALSE(dlg.MultiTextBox()->isChecked()); // the entry's, whatever stood before
 }
 
 TEST(SelectLinesDialog, OkDeliversTheFlagsAndColumns) {
