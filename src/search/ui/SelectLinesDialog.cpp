@@ -37,6 +37,32 @@ bool IsHexDigit(QChar c) {
     return c.unicode() < 0x80 && HexDigitValue(static_cast<char>(c.unicode())) >= 0;
 }
 
+// What an edit that turned before into after (the caret now at nCaret) leaves when
+// only hex digits may come in: the characters it brought in lose all others, the
+// text around them stays whatever it holds. An edit that brought in nothing but
+// refused characters leaves the text as it was. False when nothing is refused.
+bool RefuseNonHex(const QString& before, QString& after, int& nCaret) {
+    const qsizetype nBefore = before.size(), nAfter = after.size();
+    // Behind the caret the text is untouched; in front of it, up to where it differs.
+    qsizetype nSuffix = 0;
+    const qsizetype nMaxSuffix = std::min(nBefore, std::max<qsizetype>(0, nAfter - nCaret));
+    while (nSuffix < nMaxSuffix && before[nBefore - 1 - nSuffix] == after[nAfter - 1 - nSuffix])
+        ++nSuffix;
+    qsizetype nPrefix = 0;
+    const qsizetype nMaxPrefix = std::min(nBefore, nAfter) - nSuffix;
+    while (nPrefix < nMaxPrefix && before[nPrefix] == after[nPrefix])
+        ++nPrefix;
+    const QString added = after.mid(nPrefix, nAfter - nSuffix - nPrefix);
+    QString kept;
+    for (QChar c : added)
+        if (IsHexDigit(c)) kept += c;
+    if (kept.size() == added.size()) return false;
+    after = kept.isEmpty() && !added.isEmpty() ? before
+                                               : after.left(nPrefix) + kept + after.right(nSuffix);
+    nCaret = static_cast<int>(nPrefix + kept.size());
+    return true;
+}
+
 } // namespace
 
 // A number field whose text stays free to type (read leniently on OK) and whose spin
@@ -226,6 +252,10 @@ CSelectLines::CSelectLines(SelectCriteria& criteria, QWidget* pParent)
     connect(m_pSizeTest, &QComboBox::currentIndexChanged, this,
             [this](int nIndex) { m_pSize->setReadOnly(nIndex <= 0); });
     connect(m_pText->lineEdit(), &QLineEdit::textEdited, this, &CSelectLines::OnTextEdited);
+    // The text before the next edit; read from the field, since the edit that was just
+    // refused still reports its own text afterwards.
+    connect(m_pText->lineEdit(), &QLineEdit::textChanged, this,
+            [this] { m_shownText = m_pText->lineEdit()->text(); });
     connect(m_pText, &QComboBox::activated, this, &CSelectLines::ShowEntry);
 
     // The options of the newest entry are the likeliest next ones.
@@ -279,19 +309,14 @@ void CSelectLines::ShowEntry(int nIndex) {
 
 void CSelectLines::OnTextEdited(const QString& text) {
     if (!m_pHex->isChecked()) return;
-    // A hex string takes hex digits only; whatever else arrives is dropped at once.
+    // A hex string takes hex digits only: what was just typed or pasted loses the
+    // rest at once, the text that stood before stays as it is.
     QLineEdit* pEdit = m_pText->lineEdit();
-    const int nCaret = pEdit->cursorPosition();
-    QString kept;
-    int nKeptBefore = 0;
-    for (int i = 0; i < text.size(); ++i) {
-        if (!IsHexDigit(text[i])) continue;
-        kept += text[i];
-        if (i < nCaret) ++nKeptBefore;
-    }
-    if (kept.size() == text.size()) return;
+    QString kept = text;
+    int nCaret = pEdit->cursorPosition();
+    if (!RefuseNonHex(m_shownText, kept, nCaret)) return;
     pEdit->setText(kept);
-    pEdit->setCursorPosition(nKeptBefore);
+    pEdit->setCursorPosition(nCaret);
     QApplication::beep();
 }
 

@@ -3,6 +3,7 @@
 #include "ui/Screenshot.h"
 
 #include <QAbstractSpinBox>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -27,6 +28,11 @@ SelectCriteria Opened(int32_t nMode, uint32_t nLines, std::vector<TextHistoryEnt
 
 QLineEdit* EditOf(QAbstractSpinBox* pField) {
     return pField->findChild<QLineEdit*>();
+}
+
+// On its square: a wide box has no label under its middle.
+void ClickBox(QCheckBox* pBox) {
+    QTest::mouseClick(pBox, Qt::LeftButton, Qt::NoModifier, QPoint(6, pBox->height() / 2));
 }
 
 void Type(QLineEdit* pEdit, const char* pszKeys) {
@@ -107,27 +113,58 @@ TEST(SelectLinesDialog, LineFieldsSpinWithinTheFileOrStayPlain) {
     EXPECT_EQ(dlg.Result().m_nEndLine, 499u);
 }
 
-TEST(SelectLinesDialog, HexStringTakesHexDigitsOnly) {
-    SelectCriteria criteria = Opened(1, 100, nullptr);
-    CSelectLines dlg(criteria);
-    dlg.show();
-    QLineEdit* pEdit = dlg.TextBox()->lineEdit();
-    Type(pEdit, "xy");
-    dlg.HexBox()->setChecked(true);
-    EXPECT_FALSE(dlg.CaseBox()->isEnabled());
-    EXPECT_FALSE(dlg.WildcardBox()->isEnabled());
-    EXPECT_EQ(pEdit->text(), QString("xy")); // only typed characters are refused
-    pEdit->clear();
-    Type(pEdit, "4g1 Fz");
-    EXPECT_EQ(pEdit->text(), QString("41F"));
-    pEdit->setCursorPosition(1);
-    Type(pEdit, "-a");
-    EXPECT_EQ(pEdit->text(), QString("4a1F"));
-    EXPECT_EQ(pEdit->cursorPosition(), 2);
-    dlg.HexBox()->setChecked(false);
-    EXPECT_TRUE(dlg.CaseBox()->isEnabled());
-    Type(pEdit, "z");
-    EXPECT_EQ(pEdit->text(), QString("4az1F"));
+// While "Hexstring" is on, only what is typed is checked: the text that stood there
+// stays, a refused key changes nothing, a digit goes in at the caret.
+TEST(SelectLinesDialog, HexStringRefusesOnlyTheTypedCharacter) {
+    const struct {
+        const char* pszBefore; // typed while "Hexstring" is off
+        int nRight;            // caret: Home, then this many Right; -1 at the end
+        bool bSelectAll;
+        const char* pszTyped;
+        const char* pszAfter;
+        int nCaret;
+    } cases[] = {
+        {"Fehler", -1, false, "zq4", "Fehler4", 7}, {"", -1, false, "4g1 Fz", "41F", 3},
+        {"41F", 1, false, "-a", "4a1F", 2},         {"xy", 1, false, "zB", "xBy", 2},
+        {"Fehler", -1, true, "z", "Fehler", 0}, // not even the selection goes
+        {"Fehler", -1, true, "0d", "0d", 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.pszBefore) + " + " + c.pszTyped);
+        SelectCriteria criteria = Opened(1, 100, nullptr);
+        CSelectLines dlg(criteria);
+        dlg.show();
+        dlg.activateWindow();
+        QApplication::processEvents();
+        QLineEdit* pEdit = dlg.TextBox()->lineEdit();
+        ASSERT_TRUE(dlg.isAncestorOf(QApplication::focusWidget()));
+        QTest::keyClicks(QApplication::focusWidget(), c.pszBefore);
+        ClickBox(dlg.HexBox());
+        ASSERT_TRUE(dlg.HexBox()->isChecked());
+        EXPECT_FALSE(dlg.CaseBox()->isEnabled());
+        EXPECT_FALSE(dlg.WildcardBox()->isEnabled());
+        // Back into the text, behind its end.
+        QTest::mouseClick(pEdit, Qt::LeftButton, Qt::NoModifier,
+                          QPoint(pEdit->width() - 2, pEdit->height() / 2));
+        ASSERT_EQ(QApplication::focusWidget(), dlg.TextBox());
+        if (c.nRight >= 0) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Home);
+            for (int i = 0; i < c.nRight; ++i)
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+        }
+        if (c.bSelectAll)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(QApplication::focusWidget(), c.pszTyped);
+        EXPECT_EQ(pEdit->text(), QString(c.pszAfter));
+        EXPECT_EQ(pEdit->cursorPosition(), c.nCaret);
+        // Without "Hexstring" every character goes in again.
+        ClickBox(dlg.HexBox());
+        EXPECT_TRUE(dlg.CaseBox()->isEnabled());
+        QTest::mouseClick(pEdit, Qt::LeftButton, Qt::NoModifier,
+                          QPoint(pEdit->width() - 2, pEdit->height() / 2));
+        QTest::keyClicks(QApplication::focusWidget(), "z");
+        EXPECT_EQ(pEdit->text(), QString(c.pszAfter) + "z");
+    }
 }
 
 TEST(SelectLinesDialog, PickingAnEntrySetsItsOptionsAndColumns) {
