@@ -13,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStyle>
@@ -75,6 +76,18 @@ public:
     }
 
     void SetNumber(uint32_t n) { lineEdit()->setText(QString::number(n)); }
+
+    // A read-only field must look it: a white field with live arrows invites typing.
+    void SetReadOnly(bool bReadOnly) {
+        setReadOnly(bReadOnly);
+        QPalette shown; // empty: the dialog's own colours
+        if (bReadOnly) {
+            shown = parentWidget() ? parentWidget()->palette() : palette();
+            shown.setColor(QPalette::Base, shown.color(QPalette::Window));
+        }
+        setPalette(shown);
+        update();
+    }
     uint32_t Number() const { return LenientNumber(ToAnsi(text())); }
 
     void stepBy(int nSteps) override {
@@ -98,6 +111,14 @@ public:
     QSize minimumSizeHint() const override { return sizeHint(); }
 
 protected:
+    void initStyleOption(QStyleOptionSpinBox* pOption) const override {
+        QAbstractSpinBox::initStyleOption(pOption);
+        // Styles that draw every arrow live unless told: a read-only field has none.
+        if (isReadOnly()) {
+            pOption->stepEnabled = StepNone;
+            pOption->state |= QStyle::State_ReadOnly;
+        }
+    }
     StepEnabled stepEnabled() const override {
         // A plain field (no buttons) must not change under the mouse wheel either.
         if (isReadOnly() || buttonSymbols() == NoButtons) return StepNone;
@@ -246,11 +267,11 @@ CSelectLines::CSelectLines(SelectCriteria& criteria, QWidget* pParent)
         m_pWildcards->setEnabled(!bOn);
     });
     connect(m_pColumns, &QCheckBox::toggled, this, [this](bool bOn) {
-        m_pColumnFrom->setReadOnly(!bOn);
-        m_pColumnTo->setReadOnly(!bOn);
+        m_pColumnFrom->SetReadOnly(!bOn);
+        m_pColumnTo->SetReadOnly(!bOn);
     });
     connect(m_pSizeTest, &QComboBox::currentIndexChanged, this,
-            [this](int nIndex) { m_pSize->setReadOnly(nIndex <= 0); });
+            [this](int nIndex) { m_pSize->SetReadOnly(nIndex <= 0); });
     connect(m_pText->lineEdit(), &QLineEdit::textEdited, this, &CSelectLines::OnTextEdited);
     // The text before the next edit; read from the field, since the edit that was just
     // refused still reports its own text afterwards.
@@ -265,7 +286,7 @@ CSelectLines::CSelectLines(SelectCriteria& criteria, QWidget* pParent)
     m_pWildcards->setChecked((nFlags & SEL_WILDCARDS) != 0);
     SetColumnRange(false, 1, kMaxSpin);
     m_pSizeTest->setCurrentIndex(std::clamp<int32_t>(criteria.m_nSizeTest, 0, 4));
-    m_pSize->setReadOnly(m_pSizeTest->currentIndex() == 0);
+    m_pSize->SetReadOnly(m_pSizeTest->currentIndex() == 0);
     m_pText->setFocus();
 }
 
@@ -289,8 +310,8 @@ void CSelectLines::SetColumnRange(bool bOn, uint32_t nFrom, uint32_t nTo) {
     m_pColumns->setChecked(bOn);
     m_pColumnFrom->SetNumber(nFrom);
     m_pColumnTo->SetNumber(nTo);
-    m_pColumnFrom->setReadOnly(!bOn);
-    m_pColumnTo->setReadOnly(!bOn);
+    m_pColumnFrom->SetReadOnly(!bOn);
+    m_pColumnTo->SetReadOnly(!bOn);
 }
 
 void CSelectLines::ShowEntry(int nIndex) {

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -84,6 +85,58 @@ TEST(SelectLinesDialog, ModeDecidesTitleAndScope) {
         dlg.ScopeBox()->setChecked(true); // a hidden box must not count
         dlg.OkButton()->click();
         EXPECT_EQ(criteria.m_bScope, nMode);
+    }
+}
+
+// A field that takes nothing looks so: the dialog's colour instead of white, and
+// arrows that do not step. Made writable, it is a white field whose arrows step.
+TEST(SelectLinesDialog, ReadOnlyFieldsLookReadOnly) {
+    SelectCriteria criteria = Opened(1, 100, nullptr);
+    CSelectLines dlg(criteria);
+    dlg.show();
+    dlg.activateWindow();
+    QApplication::processEvents();
+    const struct {
+        const char* pszName;
+        QAbstractSpinBox* pField;
+        std::function<void()> makeWritable;
+    } cases[] = {
+        {"column", dlg.ColumnFromField(), [&] { ClickBox(dlg.ColumnBox()); }},
+        {"size", dlg.SizeField(),
+         [&] {
+             dlg.SizeTestBox()->setFocus();
+             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down); // "größer"
+         }},
+    };
+    const QColor window = dlg.palette().color(QPalette::Window);
+    const QColor base = dlg.palette().color(QPalette::Base);
+    ASSERT_NE(window, base);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        QAbstractSpinBox* pField = c.pField;
+        // Right in the edit field, where the number leaves it empty; the up arrow.
+        const QRect edit = EditOf(pField)->geometry();
+        const QPoint empty(edit.right() - 2, edit.center().y());
+        const QPoint up(pField->width() - 5, pField->height() / 4);
+        const auto background = [&] { return pField->grab().toImage().pixelColor(empty); };
+        const QString before = pField->text();
+
+        EXPECT_TRUE(pField->isReadOnly());
+        EXPECT_EQ(background(), window);
+        const QImage readOnly = pField->grab().toImage();
+        QTest::mouseClick(pField, Qt::LeftButton, Qt::NoModifier, up);
+        EXPECT_EQ(pField->text(), before);
+
+        c.makeWritable();
+        EXPECT_FALSE(pField->isReadOnly());
+        EXPECT_EQ(background(), base);
+        const QImage writable = pField->grab().toImage();
+        // The arrows differ too, not the background alone.
+        const QRect arrows(edit.right() + 4, 0, pField->width() - edit.right() - 4,
+                           pField->height());
+        EXPECT_NE(readOnly.copy(arrows), writable.copy(arrows));
+        QTest::mouseClick(pField, Qt::LeftButton, Qt::NoModifier, up);
+        EXPECT_EQ(pField->text(), QString::number(before.toInt() + 1));
     }
 }
 
