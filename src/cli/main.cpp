@@ -20,33 +20,35 @@ constexpr const char* kHelp =
     "        tervik-cli --help | --version\n"
     "\n"
     "Unterbefehle:\n"
-    "  info FILE          Dateigröße, Zeilen, längste Zeile, Zeilenende, BOM, MD5, UTF-8\n"
-    "  records FILE       je Zeile: Offset Länge Flags\n"
-    "  text FILE          Anzeigetext der Zeilen (cp1252; --utf8-out: als UTF-8 mit den\n"
+    "  info DATEI         Dateigröße, Zeilen, längste Zeile, Zeilenende, BOM, MD5, UTF-8\n"
+    "  records DATEI      je Zeile: Offset Länge Flags\n"
+    "  text DATEI         Anzeigetext der Zeilen (cp1252; --utf8-out: als UTF-8 mit den\n"
     "                     eigenen Zeichen einer UTF-8- oder UTF-16-Datei, auch bei follow)\n"
-    "  dump FILE          Dumpzeilen\n"
-    "  pattern LINE       Suchmuster zerlegen\n"
-    "  find LINE FILE     suchen\n"
-    "  select SCRIPT FILE Selektionsskript abspielen\n"
-    "  charfreq FILE      Zeichenhäufigkeit als CSV (CR LF) auf stdout\n"
+    "  dump DATEI         Dumpzeilen\n"
+    "  pattern ZEILE      Suchmuster zerlegen\n"
+    "  find ZEILE DATEI   suchen\n"
+    "  select SKRIPT DATEI\n"
+    "                     Selektionsskript abspielen\n"
+    "  charfreq DATEI     Zeichenhäufigkeit als CSV (CR LF) auf stdout\n"
     "                     (--out PFAD schreibt sie in diese Datei)\n"
-    "  follow FILE        Zeilen wie text, dann jede neue Zeile, während die Datei wächst\n"
+    "  follow DATEI       Zeilen wie text, dann jede neue Zeile, während die Datei wächst\n"
     "                     (--from R, sonst die letzten 10; --interval MS, Vorgabe 250;\n"
     "                     --idle-exit MS endet, wenn sie so lange nicht wächst;\n"
     "                     Strg+C endet mit Exit-Code 130)\n"
     "  workspace show W.tervik\n"
     "                     Arbeitsplatz probeweise laden: je Befehl eine Zeile\n"
     "                     (open, window, select, bookmark, active)\n"
-    "  workspace new OUT.tervik FILE... [--select SCRIPT]\n"
+    "  workspace new AUS.tervik DATEI... [--select SKRIPT]\n"
     "                     Arbeitsplatz schreiben: jede Datei in einem Fenster,\n"
     "                     mit den Zeilen, die das Skript selektiert\n"
-    "  addon LIB FILE [--list] [--item N] [--marked TEXT --points L1,C1,L2,C2] [--out PFAD]\n"
+    "  addon BIB DATEI [--list] [--item N] [--marked TEXT --points L1,C1,L2,C2] [--out PFAD]\n"
     "                     Erweiterungsbibliothek laden: --list zeigt ihre Menüeinträge,\n"
-    "                     --item N führt den Eintrag N auf FILE aus (Ausgabe in PFAD, sonst\n"
+    "                     --item N führt den Eintrag N auf DATEI aus (Ausgabe in PFAD, sonst\n"
     "                     Tervik_* im Temp-Ordner; das Beenden des Viewers löscht diese)\n"
     "\n"
     "Allgemeine Optionen: --ini PFAD (Einstellungsdatei), --timing (Zeiten auf stderr)\n"
-    "Öffnen: --fixed N, --limit N, --from-end, --maxrec N, --tab N, --utf8 on|off|auto, --utf16 on|off\n"
+    "Öffnen: --fixed N, --limit N, --from-end, --maxrec N, --tab N, --utf8 on|off|auto, --utf16 "
+    "on|off\n"
     "\n"
     "Exit-Code: 0 Erfolg, 1 Fehler der Verarbeitung, 2 falscher Aufruf.\n";
 
@@ -83,5 +85,6 @@ int main(int argc, char** argv) {
             return sub.pfnRun(rest);
         }
     }
-    return UsageError(tervik::Utf8ToCp1252("Unbekannter Unterbefehl: ") + command);
+    // The name as typed: UTF-8 like every argument, not the program's code page.
+    return UsageError(tervik::Utf8ToCp1252("Unbekannter Unterbefehl: " + command));
 }

@@ -268,6 +268,9 @@ TEST(ViewerHelp, ListsTheOptions) {
     EXPECT_EQ(r.nExitCode, 0);
     for (const char* option : {"--ini", "--print-pdf", "--mode", "--color", "--only-selected"})
         EXPECT_NE(r.out.find(option), std::string::npos) << option;
+    // The word the menus use.
+    EXPECT_NE(r.out.find("ARBEITSPLATZ.tervik"), std::string::npos);
+    EXPECT_EQ(r.out.find("Arbeitsbereich"), std::string::npos);
 }
 
 class PrintPreview : public ShellTest {
