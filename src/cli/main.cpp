@@ -47,8 +47,7 @@ constexpr const char* kHelp =
     "                     Tervik_* im Temp-Ordner; das Beenden des Viewers löscht diese)\n"
     "\n"
     "Allgemeine Optionen: --ini PFAD (Einstellungsdatei), --timing (Zeiten auf stderr)\n"
-    "Öffnen: --fixed N, --limit N, --from-end, --maxrec N, --tab N, --utf8 on|off|auto, --utf16 "
-    "on|off\n"
+    "Öffnen: --fixed N, --limit N, --from-end, --maxrec N, --tab N, --utf8 on|off|auto, --utf16 on|off\n"
     "\n"
     "Exit-Code: 0 Erfolg, 1 Fehler der Verarbeitung, 2 falscher Aufruf.\n";
 

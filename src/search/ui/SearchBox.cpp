@@ -90,7 +90,7 @@ bool CSearchBox::Paste(const QString& text) {
     QLineEdit* pEdit = lineEdit();
     const QString line = FirstLine(text);
     if (line.isEmpty()) return false;
-    // Cut to fit, a pattern would search for something else than was copied.
+    // Cut to fit, the pattern would search for something other than what was copied.
     const qsizetype nKept = pEdit->text().size() - pEdit->selectedText().size();
     if (nKept + line.size() > kMaxPaste) return false;
     pEdit->insert(line);

@@ -80,12 +80,12 @@ public:
     // A read-only field must look it: a white field with live arrows invites typing.
     void SetReadOnly(bool bReadOnly) {
         setReadOnly(bReadOnly);
-        QPalette shown; // empty: the dialog's own colours
+        setPalette(QPalette()); // the dialog's own colours
         if (bReadOnly) {
-            shown = parentWidget() ? parentWidget()->palette() : palette();
+            QPalette shown = palette();
             shown.setColor(QPalette::Base, shown.color(QPalette::Window));
+            setPalette(shown);
         }
-        setPalette(shown);
         update();
     }
     uint32_t Number() const { return LenientNumber(ToAnsi(text())); }
