@@ -1,12 +1,11 @@
 #include "base/Settings.h"
-
 #include "base/TempFolder.h"
 #include "platform/Profile.h"
 #include "platform/SysPaths.h"
 #include "support/Env.h"
 #include "support/TempDir.h"
-#include <algorithm>
 
+#include <algorithm>
 #include <cstdlib>
 #include <gtest/gtest.h>
 
@@ -154,34 +153,16 @@ TEST_F(SettingsFile, HistoriesStopAtTheFirstGapAndKeepBlanks) {
     std::vector<StoredSelectText> select;
     for (int i = 0; i < 120; ++i)
         select.push_back({"(0,0,0,t" + std::to_string(i) + ")", i % 7 == 0});
-    m_settings.WriteSelectTextList(select);
-    const auto read = m_settings.ReadSelectTextList();
-    ASSERT_EQ(read.size(), 99u);
-    // The last 99 survive, each with its own mark.
-    EXPECT_TRUE(std::equal(read.begin(), read.end(), select.end() - 99));
-}
-
-// The "Mehrtext" mark sits beside its entry: the entry keeps its old form, an
-// unmarked entry gets no key, and a shorter list takes its stale marks along.
-TEST_F(SettingsFile, SelectTextMarksBesideTheirEntries) {
-    m_settings.WriteSelectTextList(
-        {{"(0,0,0,a|b)", true}, {"(0,1,0,c)", false}, {"(0,0,0,d|e)", true}});
-    EXPECT_EQ(m_profile.GetProfileString("Select Text List", "Select01", ""), "(0,0,0,a|b)");
-    EXPECT_EQ(m_profile.GetProfileString("Select Text List", "Select01Multi", ""), "1");
-    EXPECT_EQ(m_profile.GetProfileString("Select Text List", "Select02Multi", "none"), "none");
-    EXPECT_EQ(m_profile.GetProfileString("Select Text List", "Select03Multi", ""), "1");
-
-    m_settings.WriteSelectTextList({{"(0,1,0,c)", false}});
-    EXPECT_EQ(m_settings.ReadSelectTextList(),
-              (std::vector<StoredSelectText>{{"(0,1,0,c)", false}}));
-    for (const char* pszKey : {"Select01Multi", "Select02", "Select03Multi"})
-        EXPECT_EQ(m_profile.GetProfileString("Select Text List", pszKey, "none"), "none") << pszKey;
-
-    // A file written before the marks existed reads as it did.
-    Set("Select Text List", "Select01", "(0,0,0,x|y)");
-    Set("Select Text List", "Select02", "(1,0,0,4142)");
-    EXPECT_EQ(m_settings.ReadSelectTextList(),
-              (std::vector<StoredSelectText>{{"(0,0,0,x|y)", false}, {"(1,0,0,4142)", false}}));
+    // The last 99 survive, each with its own "Mehrtext" mark; written again without
+    // marks, the old ones are gone.
+    for (const bool bMarks : {true, false}) {
+        for (StoredSelectText& e : select)
+            e.m_bMultiText = e.m_bMultiText && bMarks;
+        m_settings.WriteSelectTextList(select);
+        const auto read = m_settings.ReadSelectTextList();
+        ASSERT_EQ(read.size(), 99u);
+        EXPECT_TRUE(std::equal(read.begin(), read.end(), select.end() - 99)) << bMarks;
+    }
 }
 
 TEST_F(SettingsFile, ExtensionsAndRecentFiles) {

@@ -203,6 +203,8 @@ TEST(TextHistory, SurvivesTheSettingsFile) {
               "(0,0,0,M\xFCller|Stra\xDF"
               "e)");
     EXPECT_EQ(profile.GetProfileString("Select Text List", "Select07", ""), "(ROW,1,5,0,1,0,a|b)");
+    EXPECT_EQ(profile.GetProfileString("Select Text List", "Select07Multi", ""), "1");
+    EXPECT_EQ(profile.GetProfileString("Select Text List", "Select05Multi", "none"), "none");
 }
 
 } // namespace

@@ -365,42 +365,24 @@ TEST_F(WorkspaceTest, AWorkspaceOnTheCommandLineIsLoadedAndKeepsItsWindowStates)
     EXPECT_EQ(Frames()[0]->geometry(), QRect(2, 1, 200, 100));
 }
 
-// A workspace given by a relative name is named in full in every message, with its
-// characters (the messages are cp1252, the name UTF-8).
+// A workspace given by a relative name is named in full, with its characters (the
+// messages are cp1252, the name UTF-8).
 TEST_F(WorkspaceTest, MessagesNameARelativeWorkspaceInFull) {
     Log("a.log", 5);
     m_dir.Write("Übung.tervik", "FILE_OPEN \"./a.log\"\r\n");
-    m_dir.Write("kein.tervik", "nur Text\r\n");
-    // Back to the old folder however the test ends.
-    struct CFolderGuard {
+    struct CFolderGuard { // back to the old folder however the test ends
         std::filesystem::path m_before = std::filesystem::current_path();
         ~CFolderGuard() { std::filesystem::current_path(m_before); }
     } guard;
     std::filesystem::current_path(m_dir.Path());
-    const std::string full = std::filesystem::current_path().string() + "/";
-    struct Case {
-        const char* pszName;
-        std::string message;
-    } cases[] = {
-        {"Übung.tervik",
-         "Soll der Arbeitsplatz '" + full + "\xDC" + "bung.tervik' sichergestellt werden?"},
-        {"kein.tervik", "Die Datei '" + full + "kein.tervik' ist kein Tervik Arbeitsplatz"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.pszName);
-        m_messages.clear();
-        ASSERT_TRUE(Start({QString::fromUtf8(c.pszName)}));
-        Settle();
-        // A changed workspace asks when it closes.
-        if (!m_app->m_workspace.empty()) {
-            ASSERT_NE(m_app->OpenDocumentFile(Log("b.log", 3)), nullptr);
-        }
-        m_nMessageAnswer = IDNO;
-        Stop();
-        m_nMessageAnswer = IDOK;
-        ASSERT_EQ(m_messages.size(), 1u);
-        EXPECT_EQ(m_messages[0].substr(0, c.message.size()), c.message);
-    }
+    ASSERT_TRUE(Start({QString::fromUtf8("Übung.tervik")}));
+    ASSERT_NE(m_app->OpenDocumentFile(Log("b.log", 3)), nullptr);
+    m_nMessageAnswer = IDNO;
+    Stop(); // a changed workspace asks
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0], "Soll der Arbeitsplatz '" + std::filesystem::current_path().string() +
+                                 "/\xDC"
+                                 "bung.tervik' sichergestellt werden?");
 }
 
 TEST_F(WorkspaceTest, WhatIsNoWorkspaceIsRefusedAndNeverWrittenOver) {

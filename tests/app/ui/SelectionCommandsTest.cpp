@@ -10,14 +10,11 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QMdiArea>
-#include <QTest>
 #include <QTimer>
 #include <QToolBar>
 #include <filesystem>
-#include <functional>
 
 namespace tervik {
 namespace {
@@ -236,51 +233,6 @@ TEST_F(SelectionCommandsTest, SelectLinesDialogDrivesTheRunAndTheHistoryIsKept) 
     EXPECT_EQ(Frame().m_selectTextHistory[0].m_text, "zeile 3");
     Stop();
     EXPECT_EQ(Settings().GetProfileString("Select Text List", "Select01", ""), "(0,1,0,zeile 3)");
-}
-
-// A text run as several texts ("Mehrtext") is several texts again after a restart,
-// picked from the list with the keys.
-TEST_F(SelectionCommandsTest, MultiTextEntrySurvivesARestart) {
-    const std::string path = m_dir.Write("m.log", "alpha\nbeta\ngamma\nalpha|gamma\n");
-    // In the dialog as a person works it: the focused text box takes the keys.
-    const auto inDialog = [](std::function<void(CSelectLines&)> work) {
-        QTimer::singleShot(0, [work] {
-            auto* pDlg = qobject_cast<CSelectLines*>(QApplication::activeModalWidget());
-            ASSERT_NE(pDlg, nullptr);
-            pDlg->activateWindow();
-            QApplication::processEvents();
-            ASSERT_TRUE(pDlg->isAncestorOf(QApplication::focusWidget()));
-            work(*pDlg);
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-            // A dialog that did not take the key must not hang the test.
-            if (pDlg->isVisible()) {
-                ADD_FAILURE() << "the dialog is still open";
-                pDlg->reject();
-            }
-        });
-    };
-    OpenOne(path);
-    inDialog([](CSelectLines& dlg) {
-        QTest::keyClicks(QApplication::focusWidget(), "alpha|gamma");
-        QTest::mouseClick(dlg.MultiTextBox(), Qt::LeftButton, Qt::NoModifier, QPoint(4, 4));
-        dlg.TextBox()->setFocus();
-    });
-    EXPECT_TRUE(Frame().ExecuteCommand(ID_SELECT_LINES));
-    EXPECT_EQ(Selected(), (std::vector<uint32_t>{0, 2, 3}));
-    Stop();
-    EXPECT_EQ(Settings().GetProfileString("Select Text List", "Select01", ""),
-              "(0,1,0,alpha|gamma)");
-
-    OpenOne(path);
-    EXPECT_EQ(Selected(), std::vector<uint32_t>{});
-    inDialog([](CSelectLines& dlg) {
-        EXPECT_FALSE(dlg.MultiTextBox()->isChecked());
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
-        EXPECT_EQ(dlg.TextBox()->currentText(), QString("alpha|gamma"));
-        EXPECT_TRUE(dlg.MultiTextBox()->isChecked());
-    });
-    EXPECT_TRUE(Frame().ExecuteCommand(ID_SELECT_LINES));
-    EXPECT_EQ(Selected(), (std::vector<uint32_t>{0, 2, 3}));
 }
 
 } // namespace
