@@ -14,6 +14,8 @@ namespace tervik {
 namespace {
 
 constexpr const char* kUpdaterName = "OrvAUpd";
+// Files named in the question; a folder of thousands would make it taller than the screen.
+constexpr int kListedFiles = 20;
 
 std::string WithSeparator(std::string folder) {
     if (!folder.empty() && !IsPathSeparator(folder.back())) folder += kPathSeparator;
@@ -64,9 +66,10 @@ std::optional<std::string> UpdateQuestion(const std::string& updatePath,
             lines += "\n";
             first = PathToAnsi(entry.m_name);
         }
-        lines += line;
+        if (nCount <= kListedFiles) lines += line;
     }
     if (nCount == 0) return std::nullopt;
+    if (nCount > kListedFiles) lines += StrFormat("\n ... und %d weitere", nCount - kListedFiles);
     if (nCount > 1) first += ",...";
     // The name goes in as it is: a '%' in it is no format.
     std::string text = LoadString(IDS_NEWER_VERSION);

@@ -13,7 +13,8 @@ namespace tervik {
 // The question for an update folder (empty: no check), compared file by file with
 // the folder of programPath: string 61453 naming the first new or newer file (",..."
 // when there are more) and one line per file, "New:" or "Upd:" with both times
-// (UTC, whole seconds). nullopt when nothing there is new or newer.
+// (UTC, whole seconds), the first 20 of them and "... und N weitere" for the rest.
+// nullopt when nothing there is new or newer.
 std::optional<std::string> UpdateQuestion(const std::string& updatePath,
                                           const std::string& programPath);
 

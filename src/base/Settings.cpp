@@ -28,6 +28,10 @@ std::string NumberedKey(const char* pszFormat, int n) {
     return buf;
 }
 
+// The select-text history: the entry, and beside it the "Mehrtext" mark.
+constexpr const char* kSelectKey = "Select%.2d";
+constexpr const char* kSelectMultiKey = "Select%.2dMulti";
+
 // Reads numbered keys until the first missing or empty one.
 std::vector<std::string> ReadNumberedList(CProfile& profile, const char* pszSection,
                                           const char* pszFormat, int nMax) {
@@ -239,20 +243,37 @@ void CSettings::WriteSearchList(const std::vector<std::string>& entries) {
         m_profile.DeleteKey(kSectionSearchList, NumberedKey("String%.2d", i));
 }
 
-std::vector<std::string> CSettings::ReadSelectTextList() {
-    return ReadNumberedList(m_profile, kSectionSelectTextList, "Select%.2d", kSelectTextListMax);
+std::vector<StoredSelectText> CSettings::ReadSelectTextList() {
+    std::vector<StoredSelectText> entries;
+    int nKey = 1;
+    for (std::string& value :
+         ReadNumberedList(m_profile, kSectionSelectTextList, kSelectKey, kSelectTextListMax)) {
+        const bool bMulti = m_profile.GetProfileInt(kSectionSelectTextList,
+                                                    NumberedKey(kSelectMultiKey, nKey++), 0) != 0;
+        entries.push_back({std::move(value), bMulti});
+    }
+    return entries;
 }
 
-void CSettings::WriteSelectTextList(const std::vector<std::string>& entries) {
+void CSettings::WriteSelectTextList(const std::vector<StoredSelectText>& entries) {
     // The newest entries stand last; keep the last 99.
     const size_t nFirst =
         entries.size() > kSelectTextListMax ? entries.size() - kSelectTextListMax : 0;
     int nKey = 1;
-    for (size_t i = nFirst; i < entries.size(); ++i)
-        m_profile.WriteProfileString(kSectionSelectTextList, NumberedKey("Select%.2d", nKey++),
-                                     entries[i]);
-    for (; nKey <= kSelectTextListMax; ++nKey)
-        m_profile.DeleteKey(kSectionSelectTextList, NumberedKey("Select%.2d", nKey));
+    for (size_t i = nFirst; i < entries.size(); ++i, ++nKey) {
+        m_profile.WriteProfileString(kSectionSelectTextList, NumberedKey(kSelectKey, nKey),
+                                     entries[i].m_value);
+        // Only a set mark is written: a history without one keeps its old look.
+        if (entries[i].m_bMultiText)
+            m_profile.WriteProfileInt(kSectionSelectTextList, NumberedKey(kSelectMultiKey, nKey),
+                                      1);
+        else
+            m_profile.DeleteKey(kSectionSelectTextList, NumberedKey(kSelectMultiKey, nKey));
+    }
+    for (; nKey <= kSelectTextListMax; ++nKey) {
+        m_profile.DeleteKey(kSectionSelectTextList, NumberedKey(kSelectKey, nKey));
+        m_profile.DeleteKey(kSectionSelectTextList, NumberedKey(kSelectMultiKey, nKey));
+    }
 }
 
 std::vector<std::pair<std::string, bool>> CSettings::ExtensionList() {

@@ -47,6 +47,15 @@ inline constexpr int kRecentFileCount = 8;
 inline constexpr int kSearchListMax = 32;
 inline constexpr int kSelectTextListMax = 99;
 
+// One entry of the select-text history as stored: its value and whether "Mehrtext"
+// was on. The mark has a key of its own beside the entry, so that the entry keeps
+// the form older files and readers know.
+struct StoredSelectText {
+    std::string m_value;
+    bool m_bMultiText = false;
+    bool operator==(const StoredSelectText&) const = default;
+};
+
 // Defaults of the "Settings" keys that other code needs to compare against.
 inline constexpr int kDefaultFixRecSize = 80;
 inline constexpr int kMaxFixRecSize = 32768;
@@ -111,8 +120,8 @@ public:
     // --- histories and lists ---
     std::vector<std::string> ReadSearchList();
     void WriteSearchList(const std::vector<std::string>& entries);
-    std::vector<std::string> ReadSelectTextList();
-    void WriteSelectTextList(const std::vector<std::string>& entries);
+    std::vector<StoredSelectText> ReadSelectTextList();
+    void WriteSelectTextList(const std::vector<StoredSelectText>& entries);
     // Registered add-on libraries in file order: path and whether to load at start.
     std::vector<std::pair<std::string, bool>> ExtensionList();
     std::vector<std::string> ReadRecentFiles();

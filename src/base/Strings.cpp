@@ -106,6 +106,7 @@ constexpr StringEntry kStrings[] = {
     {IDS_CHOOSE_WINDOW_PROMPT, "&Fenster:"},
     {IDS_TEMP_FOLDER_FOREIGN, "Der Ordner für temporäre Dateien %s gehört einem anderen "
                               "Benutzer oder ist für andere zugänglich."},
+    {IDS_CHAR_FREQUENCY_WRITTEN, "Die Zeichenhäufigkeit steht in %s"},
 };
 
 const std::unordered_map<unsigned, std::string>& Table() {

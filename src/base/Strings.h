@@ -91,6 +91,8 @@ enum StringId : unsigned {
     // A window on a file without content yet, and the message pane at rest.
     IDS_EMPTY_FILE_STATUS,
     IDS_READY,
+    // Where a generated file went, whether or not a program shows it.
+    IDS_CHAR_FREQUENCY_WRITTEN,
 };
 
 // The text for an id in cp1252; empty when the id is unknown.

@@ -69,7 +69,7 @@ int RunAddOn(CArgs& args) {
     const std::optional<std::string> outPath = args.TakeValue("--out");
     const std::vector<std::string> rest = args.Positionals();
     if (!args.HasError() && rest.size() != 2)
-        args.SetError(rest.size() < 2 ? "Aufruf: addon LIB FILE [--list] [--item N]"
+        args.SetError(rest.size() < 2 ? "Aufruf: addon BIB DATEI [--list] [--item N]"
                                       : "Zu viele Argumente.");
     if (!args.HasError() && !bList && !nItem) args.SetError("Es fehlt --list oder --item N.");
     if (!args.HasError() && marked.has_value() != pointsText.has_value())

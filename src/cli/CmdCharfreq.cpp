@@ -19,7 +19,7 @@ int RunCharfreq(CArgs& args) {
     const std::optional<std::string> outPath = args.TakeValue("--out");
     const std::vector<std::string> rest = args.Positionals();
     if (!args.HasError() && rest.size() != 1)
-        args.SetError(rest.empty() ? "Aufruf: charfreq FILE [--out PATH]" : "Zu viele Argumente.");
+        args.SetError(rest.empty() ? "Aufruf: charfreq DATEI [--out PFAD]" : "Zu viele Argumente.");
     if (args.HasError()) return UsageError(Utf8ToCp1252(args.Error()));
     int nExit = kExitOk;
     OpenedFile f = OpenFile(open, rest[0], nExit);

@@ -29,7 +29,7 @@ int RunFind(CArgs& args) {
         args.TakeNumber("--offset", static_cast<uint64_t>(std::numeric_limits<int64_t>::max()));
     const std::vector<std::string> rest = args.Positionals();
     if (!args.HasError() && rest.size() != 2)
-        args.SetError(rest.size() < 2 ? "Aufruf: find LINE FILE" : "Zu viele Argumente.");
+        args.SetError(rest.size() < 2 ? "Aufruf: find ZEILE DATEI" : "Zu viele Argumente.");
     if (args.HasError()) return UsageError(Utf8ToCp1252(args.Error()));
     const std::string patternLine = Utf8ToCp1252(rest[0]);
     if (FixedLength(DecodePattern(patternLine)) == 0) {

@@ -33,7 +33,7 @@ int RunSelect(CArgs& args) {
     const std::optional<std::string> exportPath = args.TakeValue("--export");
     const std::vector<std::string> rest = args.Positionals();
     if (!args.HasError() && rest.size() != 2)
-        args.SetError(rest.size() < 2 ? "Aufruf: select SCRIPT FILE" : "Zu viele Argumente.");
+        args.SetError(rest.size() < 2 ? "Aufruf: select SKRIPT DATEI" : "Zu viele Argumente.");
     if (args.HasError()) return UsageError(Utf8ToCp1252(args.Error()));
     int nExit = kExitOk;
     OpenedFile f = OpenFile(open, rest[1], nExit);

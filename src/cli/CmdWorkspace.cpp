@@ -329,9 +329,9 @@ int RunWorkspace(CArgs& args) {
             args.SetError(rest.size() < 2 ? "Aufruf: workspace show W.tervik"
                                           : "Zu viele Argumente.");
         else if (bNew && rest.size() < 3)
-            args.SetError("Aufruf: workspace new OUT.tervik DATEI... [--select SKRIPT]");
+            args.SetError("Aufruf: workspace new AUS.tervik DATEI... [--select SKRIPT]");
         else if (!bShow && !bNew)
-            args.SetError("Aufruf: workspace show W.tervik | workspace new OUT.tervik DATEI...");
+            args.SetError("Aufruf: workspace show W.tervik | workspace new AUS.tervik DATEI...");
         else if (bShow && script)
             args.SetError("--select gehört zu workspace new.");
     }

@@ -11,7 +11,7 @@ namespace tervik {
 namespace {
 
 constexpr uint16_t kHistoryFlags =
-    SEL_COLUMN_RANGE | SEL_WILDCARDS | SEL_MATCH_CASE | SEL_HEX_STRING;
+    SEL_COLUMN_RANGE | SEL_WILDCARDS | SEL_MATCH_CASE | SEL_HEX_STRING | SEL_MULTI_TEXT;
 
 // atoi-like: a field that does not begin with a number counts as 0.
 int64_t FieldNumber(std::string_view field) {
@@ -90,23 +90,28 @@ std::optional<TextHistoryEntry> DecodeHistoryEntry(std::string_view value) {
     return e;
 }
 
-std::vector<TextHistoryEntry> DecodeHistory(const std::vector<std::string>& values) {
+std::vector<TextHistoryEntry> DecodeHistory(const std::vector<StoredSelectText>& values) {
     std::vector<TextHistoryEntry> history;
-    for (const std::string& value : values) {
-        if (value.empty()) break;
+    for (const StoredSelectText& value : values) {
+        if (value.m_value.empty()) break;
+        auto entry = DecodeHistoryEntry(value.m_value);
+        if (!entry) continue;
+        if (value.m_bMultiText)
+            entry->m_nFlags = static_cast<uint16_t>(entry->m_nFlags | SEL_MULTI_TEXT);
         // A hand-edited file may repeat a text; the later entry wins as it would in a run.
-        if (auto entry = DecodeHistoryEntry(value)) EnterIntoHistory(history, *entry);
+        EnterIntoHistory(history, *entry);
     }
     return history;
 }
 
-std::vector<std::string> EncodeHistory(const std::vector<TextHistoryEntry>& entries) {
+std::vector<StoredSelectText> EncodeHistory(const std::vector<TextHistoryEntry>& entries) {
     const size_t nMax = static_cast<size_t>(kSelectTextListMax);
     const size_t nFirst = entries.size() > nMax ? entries.size() - nMax : 0;
-    std::vector<std::string> values;
+    std::vector<StoredSelectText> values;
     values.reserve(entries.size() - nFirst);
     for (size_t i = nFirst; i < entries.size(); ++i)
-        values.push_back(EncodeHistoryEntry(entries[i]));
+        values.push_back(
+            {EncodeHistoryEntry(entries[i]), (entries[i].m_nFlags & SEL_MULTI_TEXT) != 0});
     return values;
 }
 

@@ -12,12 +12,15 @@
 
 namespace tervik {
 
+struct StoredSelectText;
+
 // Criteria flags (also those of a text history entry).
 inline constexpr uint16_t SEL_COLUMN_RANGE = 0x1000;
 inline constexpr uint16_t SEL_WILDCARDS = 0x2000;
 inline constexpr uint16_t SEL_MATCH_CASE = 0x4000;
 inline constexpr uint16_t SEL_HEX_STRING = 0x8000;
-// The text holds several alternatives separated by '|'. Not kept in the history.
+// The text holds several alternatives separated by '|'. A history entry keeps it
+// beside its stored form, not in it.
 inline constexpr uint16_t SEL_MULTI_TEXT = 0x0800;
 
 // Size tests.
@@ -39,7 +42,8 @@ inline constexpr int kMaxSelectText = 256;
 uint32_t LenientNumber(std::string_view text);
 
 struct TextHistoryEntry {
-    uint16_t m_nFlags = 0;      // SEL_COLUMN_RANGE, SEL_WILDCARDS, SEL_MATCH_CASE, SEL_HEX_STRING
+    uint16_t m_nFlags = 0;      // SEL_COLUMN_RANGE, SEL_WILDCARDS, SEL_MATCH_CASE,
+                                // SEL_HEX_STRING, SEL_MULTI_TEXT
     uint16_t m_nColumnFrom = 0; // 0-based
     uint16_t m_nColumnTo = 0;   // 0-based, inclusive
     std::string m_text;         // cp1252
@@ -48,11 +52,13 @@ struct TextHistoryEntry {
 
 // The settings form of an entry: "(ROW,from,to,hex,case,wildcard,text)" with a column
 // range, "(hex,case,wildcard,text)" without. Texts may hold commas and parentheses.
+// SEL_MULTI_TEXT has no place in it.
 std::string EncodeHistoryEntry(const TextHistoryEntry& entry);
 // Reads either form; nothing for an empty value.
 std::optional<TextHistoryEntry> DecodeHistoryEntry(std::string_view value);
-std::vector<TextHistoryEntry> DecodeHistory(const std::vector<std::string>& values);
-std::vector<std::string> EncodeHistory(const std::vector<TextHistoryEntry>& entries);
+// The stored history with the "Mehrtext" mark of each entry.
+std::vector<TextHistoryEntry> DecodeHistory(const std::vector<StoredSelectText>& values);
+std::vector<StoredSelectText> EncodeHistory(const std::vector<TextHistoryEntry>& entries);
 // Moves the text to the end of the history: an entry with the same text goes first.
 void EnterIntoHistory(std::vector<TextHistoryEntry>& history, const TextHistoryEntry& entry);
 

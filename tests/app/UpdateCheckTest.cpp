@@ -100,6 +100,25 @@ TEST_F(UpdateCheckTest, ANameWithPercentIsShownAsItIs) {
     EXPECT_EQ(Check(), With(Question(), "100%s %d.txt") + "\n\n New:\t100%s %d.txt");
 }
 
+// A folder of many new files names the first 20 and counts the rest: the box stays
+// smaller than the screen.
+TEST_F(UpdateCheckTest, ManyFilesListTheFirstTwentyAndCountTheRest) {
+    const struct {
+        int nFiles;
+        const char* pszTail; // the text's end
+    } cases[] = {{20, "\n New:\tf019"},
+                 {21, "\n New:\tf019\n ... und 1 weitere"},
+                 {300, "\n New:\tf019\n ... und 280 weitere"}};
+    int nMade = 0;
+    for (const auto& c : cases) {
+        for (; nMade < c.nFiles; ++nMade)
+            Offered(("f" + std::to_string(1000 + nMade).substr(1)).c_str(), kDec1);
+        const std::string text = Check().value_or("");
+        EXPECT_TRUE(text.ends_with(c.pszTail)) << c.nFiles;
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\t'), 20) << c.nFiles;
+    }
+}
+
 // Paths as the system writes them: with its own separator.
 std::string N(std::string path) {
     std::replace(path.begin(), path.end(), '/', kPathSeparator);

@@ -5,6 +5,7 @@
 #include "support/Env.h"
 #include "support/TempDir.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <gtest/gtest.h>
 
@@ -149,14 +150,19 @@ TEST_F(SettingsFile, HistoriesStopAtTheFirstGapAndKeepBlanks) {
     m_settings.WriteSearchList(many);
     EXPECT_EQ(m_settings.ReadSearchList().size(), 32u);
 
-    std::vector<std::string> select;
+    std::vector<StoredSelectText> select;
     for (int i = 0; i < 120; ++i)
-        select.push_back("(0,0,0,t" + std::to_string(i) + ")");
-    m_settings.WriteSelectTextList(select);
-    const auto read = m_settings.ReadSelectTextList();
-    ASSERT_EQ(read.size(), 99u);
-    EXPECT_EQ(read.front(), "(0,0,0,t21)"); // the last 99 survive
-    EXPECT_EQ(read.back(), "(0,0,0,t119)");
+        select.push_back({"(0,0,0,t" + std::to_string(i) + ")", i % 7 == 0});
+    // The last 99 survive, each with its own "Mehrtext" mark; written again without
+    // marks, the old ones are gone.
+    for (const bool bMarks : {true, false}) {
+        for (StoredSelectText& e : select)
+            e.m_bMultiText = e.m_bMultiText && bMarks;
+        m_settings.WriteSelectTextList(select);
+        const auto read = m_settings.ReadSelectTextList();
+        ASSERT_EQ(read.size(), 99u);
+        EXPECT_TRUE(std::equal(read.begin(), read.end(), select.end() - 99)) << bMarks;
+    }
 }
 
 TEST_F(SettingsFile, ExtensionsAndRecentFiles) {

@@ -1,6 +1,7 @@
 #include "support/RunProcess.h"
 
 #include <gtest/gtest.h>
+#include <regex>
 
 namespace tervik {
 namespace {
@@ -28,6 +29,31 @@ TEST(CliUsage, BadUsageExitsWithTwoAndAGermanMessage) {
         EXPECT_TRUE(r.out.empty());
         EXPECT_NE(r.err.find("--help"), std::string::npos);
     }
+}
+
+// What was typed comes back as typed: arguments are UTF-8 and so is the message.
+TEST(CliUsage, MistypedWordsAreEchoedAsTyped) {
+    const struct {
+        std::vector<std::string> args;
+        const char* pszMessage;
+    } cases[] = {
+        {{"infö"}, "Unbekannter Unterbefehl: infö\n"},
+        {{"info", "--größe", "x.log"}, "Unbekannte Option: --größe\n"},
+        {{"text", "x.log", "--from", "zwölf"}, "Ungültiger Wert für --from: zwölf\n"},
+    };
+    for (const auto& c : cases) {
+        const auto r = RunCli(c.args);
+        EXPECT_EQ(r.nExitCode, 2) << c.pszMessage;
+        EXPECT_EQ(r.err.rfind(c.pszMessage, 0), 0u) << r.err;
+    }
+}
+
+// The German help names its arguments in German, as the manual page does.
+TEST(CliUsage, HelpSpeaksGermanThroughout) {
+    const std::string help = RunCli({"--help"}).out;
+    for (const char* pszWord : {"FILE", "LINE", "SCRIPT", "PATH", "OUT", "LIB"})
+        EXPECT_FALSE(std::regex_search(help, std::regex(std::string("\\b") + pszWord + "\\b")))
+            << pszWord;
 }
 
 } // namespace

@@ -234,10 +234,10 @@ TEST_F(LineSelectionTest, RecordingAndHistory) {
     Doc().InvertSelection();
     EXPECT_EQ(m_host.m_script, "SELECT LINE=*ALL,TEXT=\"a\"\"b\",MATCHCASE=YES,MULTITEXT=YES\r\n"
                                "INVERTSELECT\r\n");
-    // The text moves to the end; the multi-text option is no history flag.
+    // The text moves to the end, with the multi-text option it ran with.
     ASSERT_EQ(m_history.size(), 2u);
     EXPECT_EQ(m_history[0].m_text, "old");
-    EXPECT_EQ(m_history[1], (TextHistoryEntry{SEL_MATCH_CASE, 0, 0, "a\"b"}));
+    EXPECT_EQ(m_history[1], (TextHistoryEntry{SEL_MATCH_CASE | SEL_MULTI_TEXT, 0, 0, "a\"b"}));
 }
 
 TEST_F(LineSelectionTest, HugeLineRangesStayLinear) {

@@ -117,10 +117,12 @@ TEST(TextHistoryEntry, EveryEntryReadsBackUnchanged) {
 }
 
 TEST(TextHistory, ReadingStopsAtTheFirstEmptyValue) {
-    const std::vector<std::string> values = {"(0,0,0,a)", "broken", "(0,1,0,b)",
-                                             "(0,0,1,a)", "",       "(0,0,0,c)"};
+    const std::vector<StoredSelectText> values = {{"(0,0,0,a)", true},  {"broken", true},
+                                                  {"(0,1,0,b)", false}, {"(0,0,1,a)", false},
+                                                  {"", true},           {"(0,0,0,c)", false}};
     const auto history = DecodeHistory(values);
-    // The broken value is skipped, a repeated text counts once, at its later place.
+    // The broken value is skipped, a repeated text counts once, at its later place,
+    // with the mark of that place.
     ASSERT_EQ(Texts(history), (std::vector<std::string>{"b", "a"}));
     EXPECT_EQ(history[1].m_nFlags, SEL_WILDCARDS);
 }
@@ -135,8 +137,8 @@ TEST(TextHistory, WritingKeepsTheNewestEntries) {
         const size_t nKept = std::min<size_t>(nEntries, kSelectTextListMax);
         ASSERT_EQ(values.size(), nKept);
         if (nKept == 0) continue;
-        EXPECT_EQ(values.front(), "(0,0,0,t" + std::to_string(nEntries - nKept) + ")");
-        EXPECT_EQ(values.back(), "(0,0,0,t" + std::to_string(nEntries - 1) + ")");
+        EXPECT_EQ(values.front().m_value, "(0,0,0,t" + std::to_string(nEntries - nKept) + ")");
+        EXPECT_EQ(values.back().m_value, "(0,0,0,t" + std::to_string(nEntries - 1) + ")");
         EXPECT_EQ(DecodeHistory(values).size(), nKept);
     }
 }
@@ -151,10 +153,10 @@ TEST(TextHistory, EnteringMovesTheTextToTheEnd) {
         {"new text", Entry("d", SEL_MATCH_CASE), {"a", "b", "c", "d"}, Entry("d", SEL_MATCH_CASE)},
         {"same text moves", Entry("a", SEL_WILDCARDS), {"b", "c", "a"}, Entry("a", SEL_WILDCARDS)},
         {"compare is exact", Entry("B"), {"a", "b", "c", "B"}, Entry("B")},
-        {"multi-text is not kept",
+        {"multi-text kept",
          Entry("x|y", SEL_MULTI_TEXT | SEL_MATCH_CASE),
          {"a", "b", "c", "x|y"},
-         Entry("x|y", SEL_MATCH_CASE)},
+         Entry("x|y", SEL_MULTI_TEXT | SEL_MATCH_CASE)},
         {"columns only with a range",
          Entry("b", SEL_HEX_STRING, 3, 4),
          {"a", "c", "b"},
@@ -182,6 +184,10 @@ TEST(TextHistory, SurvivesTheSettingsFile) {
         Entry("a=b;c", SEL_COLUMN_RANGE | SEL_WILDCARDS, 2, 9),
         Entry("[Section]"),
         Entry("x,y)", SEL_HEX_STRING),
+        Entry("M\xFCller|Stra\xDF"
+              "e",
+              SEL_MULTI_TEXT),
+        Entry("a|b", SEL_MULTI_TEXT | SEL_COLUMN_RANGE | SEL_MATCH_CASE, 1, 5),
     };
     {
         CProfile profile(path);
@@ -192,6 +198,13 @@ TEST(TextHistory, SurvivesTheSettingsFile) {
     CProfile profile(path);
     CSettings settings(profile);
     EXPECT_EQ(DecodeHistory(settings.ReadSelectTextList()), history);
+    // The entry keeps the form every reader knows; the mark stands beside it.
+    EXPECT_EQ(profile.GetProfileString("Select Text List", "Select06", ""),
+              "(0,0,0,M\xFCller|Stra\xDF"
+              "e)");
+    EXPECT_EQ(profile.GetProfileString("Select Text List", "Select07", ""), "(ROW,1,5,0,1,0,a|b)");
+    EXPECT_EQ(profile.GetProfileString("Select Text List", "Select07Multi", ""), "1");
+    EXPECT_EQ(profile.GetProfileString("Select Text List", "Select05Multi", "none"), "none");
 }
 
 } // namespace

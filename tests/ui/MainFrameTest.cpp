@@ -6,11 +6,13 @@
 #include "framework/CommandIds.h"
 #include "framework/ui/MessageBox.h"
 #include "platform/Profile.h"
+#include "search/ui/SearchBox.h"
 #include "support/TempDir.h"
 #include "ui/Screenshot.h"
 #include "ui/ShellFixture.h"
 #include "views/ui/TervikView.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
@@ -28,6 +30,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace tervik {
@@ -321,20 +324,57 @@ TEST_F(ShellTest, SplitAndNewWindowShowTheSameDocument) {
     EXPECT_TRUE(m_app->Documents().empty());
 }
 
-TEST_F(ShellTest, SearchBoxClipboardKeepsTheLengthLimit) {
+// A paste that would make the text longer than 127 characters does nothing, by any
+// of the ways a person pastes; one that fits replaces the selection with the
+// clipboard's first line.
+TEST_F(ShellTest, SearchBoxPasteKeepsTheLengthLimit) {
     ASSERT_TRUE(Start());
     Frame().activateWindow();
     QComboBox* pBox = Frame().SearchBox();
     pBox->setFocus();
     QApplication::processEvents();
     if (!pBox->hasFocus()) GTEST_SKIP() << "no keyboard focus on this platform";
-    pBox->setEditText(QString(120, 'a'));
-    QApplication::clipboard()->setText("0123456789"); // 130 characters would not fit
-    EXPECT_TRUE(Frame().ExecuteCommand(ID_EDIT_PASTE));
-    EXPECT_EQ(pBox->currentText().size(), 120);
-    QApplication::clipboard()->setText("1234567");
-    EXPECT_TRUE(Frame().ExecuteCommand(ID_EDIT_PASTE));
-    EXPECT_EQ(pBox->currentText().size(), 127);
+    const std::function<void()> routes[] = {
+        [] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier); },
+        [] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Insert, Qt::ShiftModifier); },
+        [this] { Frame().Action(ID_EDIT_PASTE)->trigger(); },
+    };
+    const struct {
+        int nText, nSelected; // 'a's in the box, the last so many selected
+        const char* pszClip;
+        int nAfter; // characters afterwards; the same as nText: nothing pasted
+    } cases[] = {
+        {120, 0, "0123456789", 120},
+        {120, 0, "1234567", 127},
+        {127, 0, "x", 127},
+        {126, 0, "xy", 126},
+        {125, 5, "0123456", 127},
+        {125, 4, "0123456", 125},
+        {120, 0, "1234567\r\nmehr als genug für die zweite Zeile", 127},
+        {0, 0, "", 0},
+    };
+    for (size_t nRoute = 0; nRoute < std::size(routes); ++nRoute) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::to_string(nRoute) + ": " + std::to_string(c.nText) + " + " +
+                         c.pszClip);
+            pBox->setEditText(QString(c.nText, 'a'));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);
+            for (int i = 0; i < c.nSelected; ++i)
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left, Qt::ShiftModifier);
+            QApplication::clipboard()->setText(QString::fromUtf8(c.pszClip));
+            routes[nRoute]();
+            const QString text = pBox->currentText();
+            EXPECT_EQ(text.size(), c.nAfter);
+            if (c.nAfter != c.nText) {
+                const QString line = CSearchBox::FirstLine(QString::fromUtf8(c.pszClip));
+                EXPECT_TRUE(text.endsWith(line)) << text.toStdString();
+                EXPECT_EQ(pBox->lineEdit()->cursorPosition(), text.size());
+            } else {
+                EXPECT_EQ(text, QString(c.nText, 'a'));
+            }
+        }
+    }
+    pBox->setEditText(QString(127, 'a'));
     pBox->lineEdit()->setSelection(0, 5);
     EXPECT_TRUE(Frame().ExecuteCommand(ID_EDIT_CUT));
     EXPECT_EQ(QApplication::clipboard()->text(), QString("aaaaa"));

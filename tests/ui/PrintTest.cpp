@@ -177,6 +177,20 @@ TEST_F(PrintPdf, WrappedLineInAnUnflaggedMonospacedFont) {
     PrintWrappedLine();
 }
 
+// The header names the file as the file system does: its name is UTF-8, not cp1252,
+// and may hold characters cp1252 has not.
+TEST_F(PrintPdf, HeaderNamesAFileWithUmlautsAsItIsCalled) {
+    for (const char* pszName : {"Größe_Übung.txt", "Łódź.log"}) {
+        SCOPED_TRACE(pszName);
+        const ProcessResult r = Print({m_dir.Write(pszName, "Zeile\n")});
+        ASSERT_EQ(r.nExitCode, 0) << r.err;
+        const std::string text = PdfText(m_pdf);
+        const std::string header = text.substr(0, text.find('\n'));
+        EXPECT_NE(header.find(pszName), std::string::npos) << header;
+        EXPECT_NE(header.find("Seite 1"), std::string::npos) << header;
+    }
+}
+
 TEST_F(PrintPdf, OnlySelectedLinesInColour) {
     const std::string file = m_dir.Write("f.log", "a Fehler\nb gut\nc fehler\nd gut\n");
     const std::string script = m_dir.Write("s.terviks", "SELECT LINE=*ALL,TEXT=\"fehler\"\n");
@@ -254,6 +268,9 @@ TEST(ViewerHelp, ListsTheOptions) {
     EXPECT_EQ(r.nExitCode, 0);
     for (const char* option : {"--ini", "--print-pdf", "--mode", "--color", "--only-selected"})
         EXPECT_NE(r.out.find(option), std::string::npos) << option;
+    // The word the menus use.
+    EXPECT_NE(r.out.find("ARBEITSPLATZ.tervik"), std::string::npos);
+    EXPECT_EQ(r.out.find("Arbeitsbereich"), std::string::npos);
 }
 
 class PrintPreview : public ShellTest {

@@ -373,6 +373,26 @@ TEST_F(WorkspaceTest, AWorkspaceOnTheCommandLineIsLoadedAndKeepsItsWindowStates)
     EXPECT_TRUE(area.contains(Frames()[0]->geometry()));
 }
 
+// A workspace given by a relative name is named in full, with its characters (the
+// messages are cp1252, the name UTF-8).
+TEST_F(WorkspaceTest, MessagesNameARelativeWorkspaceInFull) {
+    Log("a.log", 5);
+    m_dir.Write("Übung.tervik", "FILE_OPEN \"./a.log\"\r\n");
+    struct CFolderGuard { // back to the old folder however the test ends
+        std::filesystem::path m_before = std::filesystem::current_path();
+        ~CFolderGuard() { std::filesystem::current_path(m_before); }
+    } guard;
+    std::filesystem::current_path(m_dir.Path());
+    ASSERT_TRUE(Start({QString::fromUtf8("Übung.tervik")}));
+    ASSERT_NE(m_app->OpenDocumentFile(Log("b.log", 3)), nullptr);
+    m_nMessageAnswer = IDNO;
+    Stop(); // a changed workspace asks
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0], "Soll der Arbeitsplatz '" + std::filesystem::current_path().string() +
+                                 "/\xDC"
+                                 "bung.tervik' sichergestellt werden?");
+}
+
 TEST_F(WorkspaceTest, WhatIsNoWorkspaceIsRefusedAndNeverWrittenOver) {
     const std::string victim = m_dir.Write("victim.log", "2026-12-07 Start\r\nZeile 2\r\n");
     std::filesystem::create_directory(m_dir.Path() / "x.tervik");

@@ -55,8 +55,6 @@ namespace {
 constexpr int kSearchBoxWidth = 200;
 constexpr int kColorBoxWidth = 70;
 constexpr int kDumpBoxWidth = 35;
-// Search boxes take at most this many characters of a pattern.
-constexpr int kMaxSearchText = 127;
 
 QString Utf8(const char* psz) {
     return QString::fromUtf8(psz ? psz : "");
@@ -461,17 +459,8 @@ void CMainFrame::OnEditCut() {
 }
 
 void CMainFrame::OnEditPaste() {
-    QComboBox* pBox = FocusedSearchBox();
-    if (!pBox || !pBox->lineEdit()) return;
-    QLineEdit* pEdit = pBox->lineEdit();
-    // Only the first line of the clipboard goes into a search box.
-    const QString clip = CSearchBox::FirstLine(QApplication::clipboard()->text());
-    if (clip.isEmpty()) return;
-    const QString text = pEdit->text().left(kMaxSearchText);
-    const int nSelected =
-        pEdit->hasSelectedText() ? static_cast<int>(pEdit->selectedText().size()) : 0;
-    // Only when the result still fits the box.
-    if (text.size() - nSelected + clip.size() <= kMaxSearchText) pEdit->insert(clip);
+    if (auto* pBox = qobject_cast<CSearchBox*>(FocusedSearchBox()))
+        pBox->Paste(QApplication::clipboard()->text());
 }
 
 void CMainFrame::OnSyncScroll() {

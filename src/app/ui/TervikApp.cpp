@@ -124,7 +124,8 @@ bool CTervikApp::InitInstance(const QStringList& args) {
     if (!file.empty()) {
         file = NormalizeFileName(file);
         if (bWorkspace) {
-            m_workspace = file;
+            // Messages name it in full, and it stays the same file if the folder changes.
+            m_workspace = AbsolutePath(file);
             m_bWorkspaceModified = false;
             LoadWorkspace();
         } else if (!OpenDocumentFile(file)) {

@@ -92,7 +92,7 @@ void CTervikApp::OnWorkspaceOpen() {
     const std::optional<std::string> path = AskFileName(request, m_pMainFrame.get());
     if (!path) return;
     if (!m_workspace.empty()) CloseWorkspace();
-    m_workspace = NormalizeFileName(*path);
+    m_workspace = AbsolutePath(NormalizeFileName(*path));
     CWaitCursor wait;
     LoadWorkspace();
 }
@@ -110,7 +110,7 @@ void CTervikApp::OnWorkspaceSaveAs() {
         request.m_folder = FolderOf(pView->GetDocument().GetPathName());
     const std::optional<std::string> path = AskFileName(request, m_pMainFrame.get());
     if (!path) return;
-    m_workspace = NormalizeFileName(*path);
+    m_workspace = AbsolutePath(NormalizeFileName(*path));
     // A failed save keeps the flag: closing still asks.
     if (SaveWorkspace()) m_bWorkspaceModified = false;
 }
@@ -127,8 +127,9 @@ void CTervikApp::OnUpdateWorkspaceCommand(CCmdUI& ui) {
 
 void CTervikApp::CloseWorkspace() {
     if (m_workspace.empty()) return;
-    if (m_bWorkspaceModified && MessageBox(FormatString(IDS_SAVE_WORKSPACE, m_workspace.c_str()),
-                                           MB_YESNO | MB_ICONQUESTION) == IDYES)
+    if (m_bWorkspaceModified &&
+        MessageBox(FormatString(IDS_SAVE_WORKSPACE, PathToAnsi(m_workspace).c_str()),
+                   MB_YESNO | MB_ICONQUESTION) == IDYES)
         SaveWorkspace();
     // Every window goes now, not at the next turn of the event loop: a workspace
     // loaded next may name the same files.

@@ -27,4 +27,8 @@ std::string ToAnsi(const QString& text) {
     return s;
 }
 
+QString FromPath(std::string_view path) {
+    return QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size()));
+}
+
 } // namespace tervik

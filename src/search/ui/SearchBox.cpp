@@ -86,8 +86,15 @@ void CSearchBox::EnterIntoHistory() {
     setEditText(text);
 }
 
-void CSearchBox::InsertText(const QString& text) {
-    lineEdit()->insert(FirstLine(text));
+bool CSearchBox::Paste(const QString& text) {
+    QLineEdit* pEdit = lineEdit();
+    const QString line = FirstLine(text);
+    if (line.isEmpty()) return false;
+    // Cut to fit, the pattern would search for something other than what was copied.
+    const qsizetype nKept = pEdit->text().size() - pEdit->selectedText().size();
+    if (nKept + line.size() > kMaxPaste) return false;
+    pEdit->insert(line);
+    return true;
 }
 
 void CSearchBox::showPopup() {
@@ -110,7 +117,7 @@ void CSearchBox::focusOutEvent(QFocusEvent* pEvent) {
 
 void CSearchBox::keyPressEvent(QKeyEvent* pEvent) {
     if (pEvent->matches(QKeySequence::Paste)) {
-        InsertText(QApplication::clipboard()->text());
+        Paste(QApplication::clipboard()->text());
         pEvent->accept();
         return;
     }

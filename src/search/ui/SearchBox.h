@@ -25,8 +25,10 @@ public:
     void EnterIntoHistory();
     // The part of a text before its first line break.
     static QString FirstLine(const QString& text);
-    // Inserts text as typed or pasted: only its first line.
-    void InsertText(const QString& text);
+    // A paste: the first line of text replaces the selection, the caret after it;
+    // only when the box then holds at most kMaxPaste characters, else nothing changes.
+    bool Paste(const QString& text);
+    static constexpr int kMaxPaste = 127;
     std::vector<std::string> History() const;
     bool HistoryChanged() const;
     // The view that was active when the box last got the focus.

@@ -13,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStyle>
@@ -37,6 +38,32 @@ bool IsHexDigit(QChar c) {
     return c.unicode() < 0x80 && HexDigitValue(static_cast<char>(c.unicode())) >= 0;
 }
 
+// What an edit that turned before into after (the caret now at nCaret) leaves when
+// only hex digits may come in: the characters it brought in lose all others, the
+// text around them stays whatever it holds. An edit that brought in nothing but
+// refused characters leaves the text as it was. False when nothing is refused.
+bool RefuseNonHex(const QString& before, QString& after, int& nCaret) {
+    const qsizetype nBefore = before.size(), nAfter = after.size();
+    // Behind the caret the text is untouched; in front of it, up to where it differs.
+    qsizetype nSuffix = 0;
+    const qsizetype nMaxSuffix = std::min(nBefore, std::max<qsizetype>(0, nAfter - nCaret));
+    while (nSuffix < nMaxSuffix && before[nBefore - 1 - nSuffix] == after[nAfter - 1 - nSuffix])
+        ++nSuffix;
+    qsizetype nPrefix = 0;
+    const qsizetype nMaxPrefix = std::min(nBefore, nAfter) - nSuffix;
+    while (nPrefix < nMaxPrefix && before[nPrefix] == after[nPrefix])
+        ++nPrefix;
+    const QString added = after.mid(nPrefix, nAfter - nSuffix - nPrefix);
+    QString kept;
+    for (QChar c : added)
+        if (IsHexDigit(c)) kept += c;
+    if (kept.size() == added.size()) return false;
+    after = kept.isEmpty() && !added.isEmpty() ? before
+                                               : after.left(nPrefix) + kept + after.right(nSuffix);
+    nCaret = static_cast<int>(nPrefix + kept.size());
+    return true;
+}
+
 } // namespace
 
 // A number field whose text stays free to type (read leniently on OK) and whose spin
@@ -49,6 +76,18 @@ public:
     }
 
     void SetNumber(uint32_t n) { lineEdit()->setText(QString::number(n)); }
+
+    // A read-only field must look it: a white field with live arrows invites typing.
+    void SetReadOnly(bool bReadOnly) {
+        setReadOnly(bReadOnly);
+        setPalette(QPalette()); // the dialog's own colours
+        if (bReadOnly) {
+            QPalette shown = palette();
+            shown.setColor(QPalette::Base, shown.color(QPalette::Window));
+            setPalette(shown);
+        }
+        update();
+    }
     uint32_t Number() const { return LenientNumber(ToAnsi(text())); }
 
     void stepBy(int nSteps) override {
@@ -72,6 +111,14 @@ public:
     QSize minimumSizeHint() const override { return sizeHint(); }
 
 protected:
+    void initStyleOption(QStyleOptionSpinBox* pOption) const override {
+        QAbstractSpinBox::initStyleOption(pOption);
+        // Styles that draw every arrow live unless told: a read-only field has none.
+        if (isReadOnly()) {
+            pOption->stepEnabled = StepNone;
+            pOption->state |= QStyle::State_ReadOnly;
+        }
+    }
     StepEnabled stepEnabled() const override {
         // A plain field (no buttons) must not change under the mouse wheel either.
         if (isReadOnly() || buttonSymbols() == NoButtons) return StepNone;
@@ -220,12 +267,16 @@ CSelectLines::CSelectLines(SelectCriteria& criteria, QWidget* pParent)
         m_pWildcards->setEnabled(!bOn);
     });
     connect(m_pColumns, &QCheckBox::toggled, this, [this](bool bOn) {
-        m_pColumnFrom->setReadOnly(!bOn);
-        m_pColumnTo->setReadOnly(!bOn);
+        m_pColumnFrom->SetReadOnly(!bOn);
+        m_pColumnTo->SetReadOnly(!bOn);
     });
     connect(m_pSizeTest, &QComboBox::currentIndexChanged, this,
-            [this](int nIndex) { m_pSize->setReadOnly(nIndex <= 0); });
+            [this](int nIndex) { m_pSize->SetReadOnly(nIndex <= 0); });
     connect(m_pText->lineEdit(), &QLineEdit::textEdited, this, &CSelectLines::OnTextEdited);
+    // The text before the next edit; read from the field, since the edit that was just
+    // refused still reports its own text afterwards.
+    connect(m_pText->lineEdit(), &QLineEdit::textChanged, this,
+            [this] { m_shownText = m_pText->lineEdit()->text(); });
     connect(m_pText, &QComboBox::activated, this, &CSelectLines::ShowEntry);
 
     // The options of the newest entry are the likeliest next ones.
@@ -235,7 +286,7 @@ CSelectLines::CSelectLines(SelectCriteria& criteria, QWidget* pParent)
     m_pWildcards->setChecked((nFlags & SEL_WILDCARDS) != 0);
     SetColumnRange(false, 1, kMaxSpin);
     m_pSizeTest->setCurrentIndex(std::clamp<int32_t>(criteria.m_nSizeTest, 0, 4));
-    m_pSize->setReadOnly(m_pSizeTest->currentIndex() == 0);
+    m_pSize->SetReadOnly(m_pSizeTest->currentIndex() == 0);
     m_pText->setFocus();
 }
 
@@ -259,8 +310,8 @@ void CSelectLines::SetColumnRange(bool bOn, uint32_t nFrom, uint32_t nTo) {
     m_pColumns->setChecked(bOn);
     m_pColumnFrom->SetNumber(nFrom);
     m_pColumnTo->SetNumber(nTo);
-    m_pColumnFrom->setReadOnly(!bOn);
-    m_pColumnTo->setReadOnly(!bOn);
+    m_pColumnFrom->SetReadOnly(!bOn);
+    m_pColumnTo->SetReadOnly(!bOn);
 }
 
 void CSelectLines::ShowEntry(int nIndex) {
@@ -269,6 +320,8 @@ void CSelectLines::ShowEntry(int nIndex) {
     m_pHex->setChecked((e.m_nFlags & SEL_HEX_STRING) != 0);
     m_pCase->setChecked((e.m_nFlags & SEL_MATCH_CASE) != 0);
     m_pWildcards->setChecked((e.m_nFlags & SEL_WILDCARDS) != 0);
+    // "Müller|Straße" means two texts only with the mark it was run with.
+    m_pMultiText->setChecked((e.m_nFlags & SEL_MULTI_TEXT) != 0);
     if (e.m_nFlags & SEL_COLUMN_RANGE)
         SetColumnRange(true, e.m_nColumnFrom + 1u, e.m_nColumnTo + 1u);
     else
@@ -277,19 +330,14 @@ void CSelectLines::ShowEntry(int nIndex) {
 
 void CSelectLines::OnTextEdited(const QString& text) {
     if (!m_pHex->isChecked()) return;
-    // A hex string takes hex digits only; whatever else arrives is dropped at once.
+    // A hex string takes hex digits only: what was just typed or pasted loses the
+    // rest at once, the text that stood before stays as it is.
     QLineEdit* pEdit = m_pText->lineEdit();
-    const int nCaret = pEdit->cursorPosition();
-    QString kept;
-    int nKeptBefore = 0;
-    for (int i = 0; i < text.size(); ++i) {
-        if (!IsHexDigit(text[i])) continue;
-        kept += text[i];
-        if (i < nCaret) ++nKeptBefore;
-    }
-    if (kept.size() == text.size()) return;
+    QString kept = text;
+    int nCaret = pEdit->cursorPosition();
+    if (!RefuseNonHex(m_shownText, kept, nCaret)) return;
     pEdit->setText(kept);
-    pEdit->setCursorPosition(nKeptBefore);
+    pEdit->setCursorPosition(nCaret);
     QApplication::beep();
 }
 

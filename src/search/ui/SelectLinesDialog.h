@@ -5,6 +5,7 @@
 #include "search/SelectCriteria.h"
 
 #include <QDialog>
+#include <QString>
 #include <vector>
 
 class QAbstractSpinBox;
@@ -52,6 +53,7 @@ private:
 
     SelectCriteria& m_criteria;
     std::vector<TextHistoryEntry> m_entries; // newest first, as listed
+    QString m_shownText;                     // the text field before the edit under way
     QComboBox* m_pText = nullptr;
     QCheckBox* m_pHex = nullptr;
     QCheckBox* m_pCase = nullptr;

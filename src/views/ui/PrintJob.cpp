@@ -49,7 +49,7 @@ private:
 } // namespace
 
 CPrintJob::CPrintJob(CTervikDoc& doc, const PrintRequest& request)
-    : m_doc(doc), m_request(request), m_title(NamePart(doc.GetPathName())) {}
+    : m_doc(doc), m_request(request), m_title(FromPath(NamePart(doc.GetPathName()))) {}
 
 CPrintJob::~CPrintJob() = default;
 
@@ -114,7 +114,7 @@ void CPrintJob::PrintPage(QPainter& painter, uint32_t nPage) {
     painter.setFont(*m_pPrintFont);
     painter.setPen(Qt::black);
     // Header: the title on the left, the page number ending a margin before the edge.
-    painter.drawText(m_nMarginX, m_nMarginY + m_nAscent, FromAnsi(m_title));
+    painter.drawText(m_nMarginX, m_nMarginY + m_nAscent, m_title);
     const QString page = FromAnsi(FormatString(IDS_PAGE, static_cast<int>(nPage)));
     const int nPageWidth = painter.fontMetrics().horizontalAdvance(page);
     painter.drawText(m_nRight - m_nMarginX - nPageWidth, m_nMarginY + m_nAscent, page);

@@ -64,7 +64,7 @@ private:
 
     CTervikDoc& m_doc;
     PrintRequest m_request;
-    std::string m_title;
+    QString m_title; // the file's name, as the system spells it
     std::unique_ptr<QFont> m_pPrintFont;
     std::unique_ptr<QPen> m_pPrintPen;
     std::unique_ptr<IPrintMeasure> m_pMeasure;

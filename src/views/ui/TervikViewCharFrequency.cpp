@@ -5,6 +5,7 @@
 #include "base/Strings.h"
 #include "base/TempFolder.h"
 #include "framework/MessageBoxTypes.h"
+#include "platform/CodePage.h"
 #include "search/CharFrequency.h"
 #include "views/ui/TervikView.h"
 
@@ -41,6 +42,8 @@ void CTervikView::OnCharFrequency() {
     }
     // Ours until this copy ends, even while the spreadsheet still shows it.
     pApp->ClaimTempFile(path);
+    // Without a program for CSV files nothing would show up: the user can still go there.
+    m_doc.Host().SetStatusText(FormatString(IDS_CHAR_FREQUENCY_WRITTEN, PathToAnsi(path).c_str()));
     if (OpenFileHookSlot()) {
         OpenFileHookSlot()(path);
         return;

@@ -62,6 +62,8 @@ TEST_F(CharFrequencyCommand, ExtrasItemWritesTheCsvAndOpensIt) {
     counts['\r'] = counts['\n'] = 2;
     EXPECT_EQ(content, CharFrequencyCsv(counts));
     EXPECT_TRUE(m_messages.empty());
+    // Whether or not a program shows it, the status bar says where it is.
+    EXPECT_EQ(Frame().GetMessageText(), "Die Zeichenh\xE4ufigkeit steht in " + opened[0]);
 
     // Once others may enter that folder, nothing more is written there.
     std::filesystem::permissions(own, std::filesystem::perms::others_exec,

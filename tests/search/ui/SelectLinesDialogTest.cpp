@@ -3,6 +3,7 @@
 #include "ui/Screenshot.h"
 
 #include <QAbstractSpinBox>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -27,6 +28,11 @@ SelectCriteria Opened(int32_t nMode, uint32_t nLines, std::vector<TextHistoryEnt
 
 QLineEdit* EditOf(QAbstractSpinBox* pField) {
     return pField->findChild<QLineEdit*>();
+}
+
+// On its square: a wide box has no label under its middle.
+void ClickBox(QCheckBox* pBox) {
+    QTest::mouseClick(pBox, Qt::LeftButton, Qt::NoModifier, QPoint(6, pBox->height() / 2));
 }
 
 void Type(QLineEdit* pEdit, const char* pszKeys) {
@@ -81,6 +87,30 @@ TEST(SelectLinesDialog, ModeDecidesTitleAndScope) {
     }
 }
 
+// A field that takes nothing looks so: the dialog's colour instead of white, and
+// arrows that do not step. Made writable, it is a white field whose arrows step.
+TEST(SelectLinesDialog, ReadOnlyFieldsLookReadOnly) {
+    SelectCriteria criteria = Opened(1, 100, nullptr);
+    CSelectLines dlg(criteria);
+    dlg.show();
+    QAbstractSpinBox* pField = dlg.ColumnFromField();
+    // Right in the edit field, where the number leaves it empty; the up arrow.
+    const QRect edit = EditOf(pField)->geometry();
+    const QPoint empty(edit.right() - 2, edit.center().y()), up(pField->width() - 5, 4);
+    const QRect arrows(edit.right() + 4, 0, pField->width() - edit.right() - 4, pField->height());
+    const QImage readOnly = pField->grab().toImage();
+    EXPECT_EQ(readOnly.pixelColor(empty), dlg.palette().color(QPalette::Window));
+    QTest::mouseClick(pField, Qt::LeftButton, Qt::NoModifier, up);
+    EXPECT_EQ(pField->text(), QString("1"));
+
+    ClickBox(dlg.ColumnBox());
+    const QImage writable = pField->grab().toImage();
+    EXPECT_EQ(writable.pixelColor(empty), dlg.palette().color(QPalette::Base));
+    EXPECT_NE(readOnly.copy(arrows), writable.copy(arrows)); // not the background alone
+    QTest::mouseClick(pField, Qt::LeftButton, Qt::NoModifier, up);
+    EXPECT_EQ(pField->text(), QString("2"));
+}
+
 TEST(SelectLinesDialog, LineFieldsSpinWithinTheFileOrStayPlain) {
     const struct {
         uint32_t nLines;
@@ -107,32 +137,61 @@ TEST(SelectLinesDialog, LineFieldsSpinWithinTheFileOrStayPlain) {
     EXPECT_EQ(dlg.Result().m_nEndLine, 499u);
 }
 
-TEST(SelectLinesDialog, HexStringTakesHexDigitsOnly) {
-    SelectCriteria criteria = Opened(1, 100, nullptr);
-    CSelectLines dlg(criteria);
-    dlg.show();
-    QLineEdit* pEdit = dlg.TextBox()->lineEdit();
-    Type(pEdit, "xy");
-    dlg.HexBox()->setChecked(true);
-    EXPECT_FALSE(dlg.CaseBox()->isEnabled());
-    EXPECT_FALSE(dlg.WildcardBox()->isEnabled());
-    EXPECT_EQ(pEdit->text(), QString("xy")); // only typed characters are refused
-    pEdit->clear();
-    Type(pEdit, "4g1 Fz");
-    EXPECT_EQ(pEdit->text(), QString("41F"));
-    pEdit->setCursorPosition(1);
-    Type(pEdit, "-a");
-    EXPECT_EQ(pEdit->text(), QString("4a1F"));
-    EXPECT_EQ(pEdit->cursorPosition(), 2);
-    dlg.HexBox()->setChecked(false);
-    EXPECT_TRUE(dlg.CaseBox()->isEnabled());
-    Type(pEdit, "z");
-    EXPECT_EQ(pEdit->text(), QString("4az1F"));
+// While "Hexstring" is on, only what is typed is checked: the text that stood there
+// stays, a refused key changes nothing, a digit goes in at the caret.
+TEST(SelectLinesDialog, HexStringRefusesOnlyTheTypedCharacter) {
+    const struct {
+        const char* pszBefore; // typed while "Hexstring" is off
+        int nRight;            // caret: Home, then this many Right; -1 at the end
+        bool bSelectAll;
+        const char* pszTyped;
+        const char* pszAfter;
+        int nCaret;
+    } cases[] = {
+        {"Fehler", -1, false, "zq4", "Fehler4", 7}, {"", -1, false, "4g1 Fz", "41F", 3},
+        {"41F", 1, false, "-a", "4a1F", 2},         {"xy", 1, false, "zB", "xBy", 2},
+        {"Fehler", -1, true, "z", "Fehler", 0}, // not even the selection goes
+        {"Fehler", -1, true, "0d", "0d", 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.pszBefore) + " + " + c.pszTyped);
+        SelectCriteria criteria = Opened(1, 100, nullptr);
+        CSelectLines dlg(criteria);
+        dlg.show();
+        dlg.activateWindow();
+        QApplication::processEvents();
+        QLineEdit* pEdit = dlg.TextBox()->lineEdit();
+        ASSERT_TRUE(dlg.isAncestorOf(QApplication::focusWidget()));
+        QTest::keyClicks(QApplication::focusWidget(), c.pszBefore);
+        ClickBox(dlg.HexBox());
+        ASSERT_TRUE(dlg.HexBox()->isChecked());
+        EXPECT_FALSE(dlg.CaseBox()->isEnabled());
+        EXPECT_FALSE(dlg.WildcardBox()->isEnabled());
+        // Back into the text, behind its end.
+        QTest::mouseClick(pEdit, Qt::LeftButton, Qt::NoModifier,
+                          QPoint(pEdit->width() - 2, pEdit->height() / 2));
+        ASSERT_EQ(QApplication::focusWidget(), dlg.TextBox());
+        if (c.nRight >= 0) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Home);
+            for (int i = 0; i < c.nRight; ++i)
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+        }
+        if (c.bSelectAll)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(QApplication::focusWidget(), c.pszTyped);
+        EXPECT_EQ(pEdit->text(), QString(c.pszAfter));
+        EXPECT_EQ(pEdit->cursorPosition(), c.nCaret);
+        // Without "Hexstring" every character goes in again.
+        ClickBox(dlg.HexBox());
+        EXPECT_TRUE(dlg.CaseBox()->isEnabled());
+        QTest::keyClicks(pEdit, "z");
+        EXPECT_EQ(pEdit->text().count('z'), QString(c.pszAfter).count('z') + 1);
+    }
 }
 
 TEST(SelectLinesDialog, PickingAnEntrySetsItsOptionsAndColumns) {
     std::vector<TextHistoryEntry> history = {
-        {SEL_MATCH_CASE | SEL_COLUMN_RANGE, 9, 19, "ranged"},
+        {SEL_MATCH_CASE | SEL_COLUMN_RANGE | SEL_MULTI_TEXT, 9, 19, "ranged|other"},
         {SEL_HEX_STRING, 0, 0, "0d0a"},
     };
     SelectCriteria criteria = Opened(1, 100, &history);
@@ -140,7 +199,8 @@ TEST(SelectLinesDialog, PickingAnEntrySetsItsOptionsAndColumns) {
     dlg.MultiTextBox()->setChecked(true);
     dlg.TextBox()->setCurrentIndex(1);
     emit dlg.TextBox()->activated(1);
-    EXPECT_EQ(dlg.TextBox()->currentText(), QString("ranged"));
+    EXPECT_EQ(dlg.TextBox()->currentText(), QString("ranged|other"));
+    EXPECT_TRUE(dlg.MultiTextBox()->isChecked()); // run as two texts, offered as two
     EXPECT_FALSE(dlg.HexBox()->isChecked());
     EXPECT_TRUE(dlg.CaseBox()->isChecked());
     EXPECT_TRUE(dlg.CaseBox()->isEnabled());
@@ -153,7 +213,7 @@ TEST(SelectLinesDialog, PickingAnEntrySetsItsOptionsAndColumns) {
     EXPECT_FALSE(dlg.ColumnBox()->isChecked());
     EXPECT_EQ(dlg.ColumnToField()->text(), QString("32767"));
     EXPECT_TRUE(dlg.ColumnToField()->isReadOnly());
-    EXPECT_TRUE(dlg.MultiTextBox()->isChecked()); // not part of an entry
+    EXPECT_FALSE(dlg.MultiTextBox()->isChecked()); // the entry's, whatever stood before
 }
 
 TEST(SelectLinesDialog, OkDeliversTheFlagsAndColumns) {
