@@ -124,6 +124,7 @@ CPrintPreview::CPrintPreview(CTervikDoc& doc, const PrintRequest& request, QPrin
     m_pPageCount->setObjectName("pageCount");
     m_pPageCount->setMinimumWidth(m_pPageCount->fontMetrics().horizontalAdvance("von 0000000"));
     pPageLayout->addWidget(m_pPageCount);
+    pPageBox->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     pBar->addWidget(pPageBox);
     add("nextPage", QStringLiteral("Nächste Seite"), {Qt::Key_PageDown}, &CPrintPreview::NextPage,
         QStyle::SP_ArrowRight);
@@ -264,13 +265,22 @@ QRect CPrintPreview::SheetRect() const {
 }
 
 void CPrintPreview::UpdateScrollBars() {
-    const QSize vp = m_pArea->viewport()->size();
-    const QRect sheet = SheetRect();
+    // Measured against the area without bars: a bar shown once must not keep itself
+    // (and the other one) shown when the sheet fits without them.
+    const QSize avail = m_pArea->maximumViewportSize();
+    const int nBar = m_pArea->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const int w = static_cast<int>(std::lround(m_paper.width() * m_dScale)) + 2 * kSheetMargin;
+    const int h = static_cast<int>(std::lround(m_paper.height() * m_dScale)) + 2 * kSheetMargin;
+    bool bH = w > avail.width();
+    bool bV = h > avail.height();
+    if (bH && !bV) bV = h > avail.height() - nBar;
+    if (bV && !bH) bH = w > avail.width() - nBar;
+    const QSize vp(avail.width() - (bV ? nBar : 0), avail.height() - (bH ? nBar : 0));
     QScrollBar* pH = m_pArea->horizontalScrollBar();
     QScrollBar* pV = m_pArea->verticalScrollBar();
-    pH->setRange(0, std::max(0, sheet.width() + 2 * kSheetMargin - vp.width()));
+    pH->setRange(0, std::max(0, w - vp.width()));
     pH->setPageStep(vp.width());
-    pV->setRange(0, std::max(0, sheet.height() + 2 * kSheetMargin - vp.height()));
+    pV->setRange(0, std::max(0, h - vp.height()));
     pV->setPageStep(vp.height());
 }
 
