@@ -322,6 +322,12 @@ struct PreviewParts {
         QTest::keyClick(pArea, static_cast<Qt::Key>(nKey));
         QApplication::processEvents();
     }
+    // Keys reach the preview's shortcuts once it is the active window.
+    bool Show() const {
+        pPreview->show();
+        pPreview->activateWindow();
+        return QTest::qWaitForWindowActive(pPreview);
+    }
     bool WaitForCount() const {
         return QTest::qWaitFor([this] { return pPreview->CountDone(); }, 120000);
     }
@@ -349,40 +355,53 @@ TEST_F(PrintPreview, PageCounterMatchesThePrintout) {
     const std::string pdf = m_dir.File("vorschau.pdf");
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(QString::fromStdString(pdf));
-    uint32_t nPreviewPages = 0;
-    int nMaxPage = -1;
-    CTervikView::SetPrintDialogHook([&](QDialog& dialog) {
-        if (auto* pPrint = qobject_cast<QPrintDialog*>(&dialog)) {
-            // Printing from the preview: its page count bounds the range.
-            nMaxPage = pPrint->maxPage();
-            dialog.setResult(QDialog::Accepted);
-            return;
+    struct Case {
+        DisplayMode eMode;
+        const char* screenshot;
+    } cases[] = {{DisplayMode::Text, "print_preview_text"},
+                 {DisplayMode::Hex, "print_preview_hex"},
+                 {DisplayMode::Dump, "print_preview_dump"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.screenshot);
+        pView->SetMode(c.eMode);
+        std::filesystem::remove(pdf);
+        uint32_t nPreviewPages = 0;
+        int nMaxPage = -1;
+        CTervikView::SetPrintDialogHook([&](QDialog& dialog) {
+            if (auto* pPrint = qobject_cast<QPrintDialog*>(&dialog)) {
+                // Printing from the preview: its page count bounds the range.
+                nMaxPage = pPrint->maxPage();
+                dialog.setResult(QDialog::Accepted);
+                return;
+            }
+            const PreviewParts parts(dialog);
+            ASSERT_TRUE(parts.Ok());
+            dialog.resize(900, 1000);
+            ASSERT_TRUE(parts.Show());
+            ASSERT_TRUE(parts.WaitForCount());
+            nPreviewPages = parts.pPreview->PageCount();
+            parts.Click("fitPage");
+            SaveScreenshot(dialog, c.screenshot);
+            parts.Click("print");
+            EXPECT_EQ(dialog.result(), QDialog::Accepted);
+            dialog.hide();
+        });
+        EXPECT_TRUE(Frame().ExecuteCommand(ID_FILE_PRINT_PREVIEW));
+        CTervikView::SetPrintDialogHook({});
+        EXPECT_GE(nPreviewPages, 2u);
+        EXPECT_EQ(nMaxPage, static_cast<int>(nPreviewPages));
+        ASSERT_TRUE(std::filesystem::exists(pdf));
+        if (HavePoppler()) {
+            EXPECT_EQ(PdfPages(pdf), static_cast<int>(nPreviewPages));
+            EXPECT_NE(PdfText(pdf, 1).find("Seite 1"), std::string::npos);
+            // Only what the window shows, the selected lines in colour.
+            if (c.eMode == DisplayMode::Text) {
+                EXPECT_GT(ColouredPixels(pdf, m_dir.File("vorschau")), 0);
+            }
         }
-        const PreviewParts parts(dialog);
-        ASSERT_TRUE(parts.Ok());
-        dialog.resize(900, 1000);
-        dialog.show();
-        ASSERT_TRUE(parts.WaitForCount());
-        nPreviewPages = parts.pPreview->PageCount();
-        parts.Click("fitPage");
-        SaveScreenshot(dialog, "print_preview_text");
-        parts.Click("print");
-        EXPECT_EQ(dialog.result(), QDialog::Accepted);
-        dialog.hide();
-    });
-    Frame().Action(ID_FILE_PRINT_PREVIEW)->trigger();
-    CTervikView::SetPrintDialogHook({});
-    EXPECT_GE(nPreviewPages, 2u);
-    EXPECT_EQ(nMaxPage, static_cast<int>(nPreviewPages));
-    ASSERT_TRUE(std::filesystem::exists(pdf));
-    if (HavePoppler()) {
-        EXPECT_EQ(PdfPages(pdf), static_cast<int>(nPreviewPages));
-        // Only what the window shows, in colour, the long line wrapped.
-        EXPECT_NE(PdfText(pdf, 1).find("Seite 1"), std::string::npos);
-        EXPECT_GT(ColouredPixels(pdf, m_dir.File("vorschau")), 0);
+        // A printout that ran to its end leaves the status text as it was.
+        EXPECT_EQ(Frame().GetMessageText(), "Bereit");
     }
-    // A printout that ran to its end leaves the status text as it was.
-    EXPECT_EQ(Frame().GetMessageText(), "Bereit");
     printer.setOutputFileName({});
     printer.setOutputFormat(QPrinter::NativeFormat);
 }
@@ -405,7 +424,7 @@ TEST_F(PrintPreview, ABigFileShowsPageOneAndDrawsOnlyThePagesShown) {
         const PreviewParts parts(dialog);
         ASSERT_TRUE(parts.Ok());
         CPrintPreview& preview = *parts.pPreview;
-        dialog.show();
+        ASSERT_TRUE(parts.Show());
         ASSERT_TRUE(QTest::qWaitFor([&] { return preview.PagesDrawn() > 0; }, 60000));
         EXPECT_EQ(preview.CurrentPage(), 1u);
         SaveScreenshot(dialog, "print_preview_big");
@@ -465,7 +484,7 @@ TEST_F(PrintPreview, ABigFileShowsPageOneAndDrawsOnlyThePagesShown) {
         parts.Key(Qt::Key_Escape);
         bVisibleAfter = dialog.isVisible();
     });
-    Frame().Action(ID_FILE_PRINT_PREVIEW)->trigger();
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_FILE_PRINT_PREVIEW));
     CTervikView::SetPrintDialogHook({});
     EXPECT_FALSE(bVisibleAfter);
     // The viewer goes on: another document opens and paints.
@@ -501,6 +520,23 @@ TEST_F(PrintPreview, AFileThatBecameShorterStopsThePrintout) {
         ASSERT_EQ(m_messages.size(), 1u);
         EXPECT_EQ(m_messages[0].rfind("Die Datei ist k\xFCrzer geworden", 0), 0u) << m_messages[0];
         EXPECT_FALSE(std::filesystem::exists(pdf));
+        // The preview says so as well, once the count or the last page meets the
+        // loss, and closes.
+        pView->SetMode(eMode);
+        m_messages.clear();
+        bool bClosed = false;
+        CTervikView::SetPrintDialogHook([&](QDialog& dialog) {
+            const PreviewParts parts(dialog);
+            ASSERT_TRUE(parts.Ok());
+            ASSERT_TRUE(parts.Show());
+            parts.Key(Qt::Key_End);
+            bClosed = QTest::qWaitFor([&] { return !dialog.isVisible(); }, 60000);
+        });
+        EXPECT_TRUE(Frame().ExecuteCommand(ID_FILE_PRINT_PREVIEW));
+        CTervikView::SetPrintDialogHook({});
+        EXPECT_TRUE(bClosed);
+        ASSERT_EQ(m_messages.size(), 1u);
+        EXPECT_EQ(m_messages[0].rfind("Die Datei ist k\xFCrzer geworden", 0), 0u) << m_messages[0];
         Stop();
     }
 }
@@ -573,13 +609,13 @@ TEST_F(PrintPreview, PrinterSetupChoosesPaperAndOrientation) {
         QTest::keyClick(&dialog, Qt::Key_Return);
         EXPECT_EQ(dialog.result(), QDialog::Accepted);
     });
-    Frame().Action(ID_FILE_PRINT_SETUP)->trigger();
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_FILE_PRINT_SETUP));
     EXPECT_FALSE(bLandscapeShown);
     EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Landscape);
     EXPECT_EQ(printer.pageLayout().pageSize().id(), QPageSize::A5);
     EXPECT_LT(linesPerPage(), nPortraitLines / 2);
     // Once more: the choice is there; Escape keeps it.
-    Frame().Action(ID_FILE_PRINT_SETUP)->trigger();
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_FILE_PRINT_SETUP));
     CTervikView::SetPrintDialogHook({});
     EXPECT_TRUE(bLandscapeShown);
     EXPECT_EQ(printer.pageLayout().pageSize().id(), QPageSize::A5);

@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QIntValidator>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -62,6 +63,16 @@ protected:
         m_preview.UpdateScrollBars();
     }
     void scrollContentsBy(int, int) override { viewport()->update(); }
+    // Pos1 and Ende turn to the first and last page here; in the page field they
+    // stay the field's own.
+    void keyPressEvent(QKeyEvent* pEvent) override {
+        if (pEvent->modifiers() == Qt::NoModifier && pEvent->key() == Qt::Key_Home)
+            m_preview.FirstPage();
+        else if (pEvent->modifiers() == Qt::NoModifier && pEvent->key() == Qt::Key_End)
+            m_preview.LastPage();
+        else
+            QAbstractScrollArea::keyPressEvent(pEvent);
+    }
     void wheelEvent(QWheelEvent* pEvent) override {
         m_preview.Wheel(pEvent->angleDelta().y(),
                         pEvent->modifiers().testFlag(Qt::ControlModifier));
@@ -102,7 +113,7 @@ CPrintPreview::CPrintPreview(CTervikDoc& doc, const PrintRequest& request, QPrin
                 pButton->setToolButtonStyle(Qt::ToolButtonIconOnly);
         return pAction;
     };
-    add("firstPage", QStringLiteral("Erste Seite"), {Qt::CTRL | Qt::Key_Home, Qt::Key_Home},
+    add("firstPage", QStringLiteral("Erste Seite"), {Qt::CTRL | Qt::Key_Home},
         &CPrintPreview::FirstPage, QStyle::SP_MediaSkipBackward);
     add("previousPage", QStringLiteral("Vorherige Seite"), {Qt::Key_PageUp},
         &CPrintPreview::PreviousPage, QStyle::SP_ArrowLeft);
@@ -128,7 +139,7 @@ CPrintPreview::CPrintPreview(CTervikDoc& doc, const PrintRequest& request, QPrin
     pBar->addWidget(pPageBox);
     add("nextPage", QStringLiteral("Nächste Seite"), {Qt::Key_PageDown}, &CPrintPreview::NextPage,
         QStyle::SP_ArrowRight);
-    add("lastPage", QStringLiteral("Letzte Seite"), {Qt::CTRL | Qt::Key_End, Qt::Key_End},
+    add("lastPage", QStringLiteral("Letzte Seite"), {Qt::CTRL | Qt::Key_End},
         &CPrintPreview::LastPage, QStyle::SP_MediaSkipForward);
     pBar->addSeparator();
     add("zoomIn", QStringLiteral("Vergrößern"), {QKeySequence::ZoomIn, Qt::Key_Plus},
@@ -247,8 +258,7 @@ void CPrintPreview::Fail(PieceBuild why) {
     m_bFailed = true;
     m_layoutTimer.stop();
     CPrintJob::TellFailure(m_doc.Host(), why);
-    // Not while a paint event is being served.
-    QTimer::singleShot(0, this, &QDialog::reject);
+    reject();
 }
 
 QRect CPrintPreview::SheetRect() const {
@@ -321,7 +331,8 @@ void CPrintPreview::RenderVisible(const QRect& sheet, const QRect& visible) {
     m_nImagePage = m_nPage;
     m_dImageScale = m_dScale;
     m_imageRect = visible.translated(-sheet.topLeft());
-    if (m_job.Shorter()) Fail(PieceBuild::Shorter);
+    // The message box waits until the paint event is over.
+    if (m_job.Shorter()) QTimer::singleShot(0, this, [this] { Fail(PieceBuild::Shorter); });
 }
 
 void CPrintPreview::SetFit(Fit eFit) {

@@ -72,7 +72,7 @@ private:
     void UpdatePageText();
     void ShowPage(uint32_t nPage);
     // A page or the pass met a record the file no longer holds, or memory ran out:
-    // the user is told and the preview closes.
+    // the user is told and the preview closes (never from a paint event).
     void Fail(PieceBuild why);
     // Mouse wheel on the page: scrolls, and turns the page at either end.
     void Wheel(int nDelta, bool bZoom);
