@@ -65,6 +65,8 @@ void CPrintJob::Begin(QPrinter& printer, QPainter& painter) {
 }
 
 void CPrintJob::Begin(QPrinter& printer) {
+    // The layout measures with the font and measure replaced here.
+    m_pPager.reset();
     m_pPrintFont = std::make_unique<QFont>(DisplayFamily(m_request.m_fontName));
     m_pPrintFont->setPointSizeF(std::max(1, m_request.m_nFontSize10) / 10.0);
     m_pPrintFont->setStyleHint(QFont::TypeWriter);
@@ -96,7 +98,6 @@ void CPrintJob::Begin(QPrinter& printer) {
     // The printer and its width do not change within a job: one row width for all pages.
     m_nPrintDumpColumns = ChoosePrintDumpGroups(
         *m_pMeasure, m_nRight, static_cast<uint64_t>(std::max<int64_t>(0, m_doc.m_nFileSize)));
-    m_pPager.reset();
     if (m_request.m_eMode != DisplayMode::Dump)
         m_pPager = std::make_unique<CPrintPager>(
             DocumentPrintSource(m_doc, m_request.m_bOnlySelected),

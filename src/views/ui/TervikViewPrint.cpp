@@ -1,4 +1,5 @@
-// The view's print commands: the print dialog, printing at once, and the preview.
+// The view's print commands: the print dialog, printing at once, the preview, and
+// the printer setup the application keeps.
 
 #include "app/ui/MainFrame.h"
 #include "app/ui/TervikApp.h"
