@@ -45,14 +45,17 @@ size_t CFixedPitchMeasure::FitCount(std::string_view text, int64_t nWidth) const
     return dFit >= static_cast<double>(text.size()) ? text.size() : static_cast<size_t>(dFit);
 }
 
+size_t PrintPieceLength(std::string_view rest, int64_t nWidth, const IPrintMeasure& measure) {
+    // At least one character, or a page narrower than a character never ends.
+    const size_t n = std::max<size_t>(1, measure.FitCount(rest, nWidth));
+    return std::min(n, rest.size());
+}
+
 bool AppendRecordPieces(CBlockList& pieces, uint32_t nRecord, std::string_view text, int64_t nWidth,
                         const IPrintMeasure& measure) {
     size_t s = 0;
     do {
-        const std::string_view rest = text.substr(s);
-        // At least one character, or a page narrower than a character never ends.
-        const size_t n = std::max<size_t>(1, measure.FitCount(rest, nWidth));
-        const size_t nTake = std::min(n, rest.size());
+        const size_t nTake = PrintPieceLength(text.substr(s), nWidth, measure);
         const PrintPiece piece{nRecord, static_cast<uint32_t>(s), static_cast<uint32_t>(nTake)};
         if (pieces.Append(&piece) != kBlOk) return false;
         s += nTake;

@@ -49,6 +49,10 @@ private:
     double m_dAdvance;
 };
 
+// The characters of the next printed line of rest: as many as fit nWidth, at least
+// one; none for an empty rest.
+size_t PrintPieceLength(std::string_view rest, int64_t nWidth, const IPrintMeasure& measure);
+
 // Appends the pieces of one record's text (tabs expanded) to fit nWidth: as many
 // characters as fit, at least one per piece; an empty text gives one empty piece.
 // False when the list has no memory left.

@@ -6,16 +6,29 @@
 #include "support/RunProcess.h"
 #include "ui/Screenshot.h"
 #include "ui/ShellFixture.h"
+#include "views/ui/PrintPreview.h"
+#include "views/ui/PrinterSetup.h"
 #include "views/ui/TervikView.h"
 
+#include <QAction>
+#include <QComboBox>
 #include <QDialog>
 #include <QFontDatabase>
-#include <QPrintPreviewDialog>
-#include <QPrintPreviewWidget>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QStatusBar>
 #include <QTimer>
+#include <QToolBar>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -260,6 +273,12 @@ TEST_F(PrintPdf, FailuresSayWhyAndWriteNothing) {
         TERVIK_VIEWER_PATH, {"--print-pdf", m_dir.File("kein/ordner.pdf"), file, "--ini", m_ini});
     EXPECT_EQ(r.nExitCode, 1);
     EXPECT_NE(r.err.find("kann nicht geschrieben werden"), std::string::npos) << r.err;
+    // The file shown is never overwritten, nor removed with a failed printout.
+    const ProcessResult own =
+        RunProcess(TERVIK_VIEWER_PATH, {"--print-pdf", file, file, "--ini", m_ini});
+    EXPECT_EQ(own.nExitCode, 1);
+    EXPECT_NE(own.err.find("angezeigte Datei"), std::string::npos) << own.err;
+    EXPECT_EQ(ReadWholeFile(file), "x\n");
     EXPECT_EQ(ReadWholeFile(m_ini), m_settings);
 }
 
@@ -284,6 +303,9 @@ protected:
             out.put('x');
         }
         if (!Start()) return nullptr;
+        // Commands reach the view of the active window.
+        Frame().activateWindow();
+        if (!QTest::qWaitForWindowActive(&Frame())) return nullptr;
         const OpenDialogValues values{false, 80, 0, 0};
         m_app->m_openOptions.BeforeDialog();
         m_app->m_openOptions.OnOk(values);
@@ -296,6 +318,40 @@ protected:
     }
 };
 
+// The preview's window: its tool buttons, its page area.
+struct PreviewParts {
+    CPrintPreview* pPreview = nullptr;
+    QWidget* pArea = nullptr;
+    QToolBar* pBar = nullptr;
+
+    explicit PreviewParts(QDialog& dialog)
+        : pPreview(qobject_cast<CPrintPreview*>(&dialog)),
+          pArea(dialog.findChild<QWidget*>("previewArea")),
+          pBar(dialog.findChild<QToolBar*>("previewBar")) {}
+    bool Ok() const { return pPreview && pArea && pBar; }
+    void Click(const char* pszAction) const {
+        QAction* pAction = pBar->findChild<QAction*>(pszAction);
+        ASSERT_NE(pAction, nullptr) << pszAction;
+        QTest::mouseClick(pBar->widgetForAction(pAction), Qt::LeftButton);
+        QApplication::processEvents();
+    }
+    void Key(int nKey) const {
+        QTest::keyClick(pArea, static_cast<Qt::Key>(nKey));
+        QApplication::processEvents();
+    }
+    // Keys reach the preview's shortcuts once it is the active window.
+    bool Show() const {
+        pPreview->show();
+        pPreview->activateWindow();
+        return QTest::qWaitForWindowActive(pPreview);
+    }
+    bool WaitForCount() const {
+        return QTest::qWaitFor([this] { return pPreview->CountDone(); }, 120000);
+    }
+};
+
+// A small log: the count the preview shows is the printout's, and its print
+// button prints through the print dialog.
 TEST_F(PrintPreview, PageCounterMatchesThePrintout) {
     std::string log;
     for (int i = 0; i < 150; ++i)
@@ -312,41 +368,147 @@ TEST_F(PrintPreview, PageCounterMatchesThePrintout) {
     }
     Frame().Action(ID_PRINT_COLOR)->trigger();
 
-    // The same job on a PDF printer with the preview's page layout.
     QPrinter& printer = m_app->Printer();
     const std::string pdf = m_dir.File("vorschau.pdf");
-    int nPreviewPages = -1;
-    CTervikView::SetPrintDialogHook([&](QDialog& dialog) {
-        dialog.show();
-        // The preview uses the printer the setup chose, kept by the application.
-        auto* pPreviewDialog = qobject_cast<QPrintPreviewDialog*>(&dialog);
-        ASSERT_NE(pPreviewDialog, nullptr);
-        EXPECT_EQ(pPreviewDialog->printer(), &printer);
-        auto* pPreview = dialog.findChild<QPrintPreviewWidget*>();
-        ASSERT_NE(pPreview, nullptr);
-        QApplication::processEvents();
-        nPreviewPages = pPreview->pageCount();
-        dialog.resize(900, 1000);
-        pPreview->fitInView();
-        QApplication::processEvents();
-        SaveScreenshot(dialog, "print_preview_text");
-        dialog.reject();
-    });
-    Frame().Action(ID_FILE_PRINT_PREVIEW)->trigger();
-    CTervikView::SetPrintDialogHook({});
-    EXPECT_GE(nPreviewPages, 2);
-
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(QString::fromStdString(pdf));
-    CPrintJob job(doc, pView->PrintRequestOf());
-    uint32_t nPages = 0;
-    ASSERT_TRUE(job.Run(printer, &nPages));
-    EXPECT_EQ(static_cast<int>(nPages), nPreviewPages);
-    if (HavePoppler()) {
-        EXPECT_EQ(PdfPages(pdf), nPreviewPages);
+    struct Case {
+        DisplayMode eMode;
+        const char* screenshot;
+    } cases[] = {{DisplayMode::Text, "print_preview_text"},
+                 {DisplayMode::Hex, "print_preview_hex"},
+                 {DisplayMode::Dump, "print_preview_dump"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.screenshot);
+        pView->SetMode(c.eMode);
+        std::filesystem::remove(pdf);
+        uint32_t nPreviewPages = 0;
+        int nMaxPage = -1;
+        CTervikView::SetPrintDialogHook([&](QDialog& dialog) {
+            if (auto* pPrint = qobject_cast<QPrintDialog*>(&dialog)) {
+                // Printing from the preview: its page count bounds the range.
+                nMaxPage = pPrint->maxPage();
+                dialog.setResult(QDialog::Accepted);
+                return;
+            }
+            const PreviewParts parts(dialog);
+            ASSERT_TRUE(parts.Ok());
+            dialog.resize(900, 1000);
+            ASSERT_TRUE(parts.Show());
+            ASSERT_TRUE(parts.WaitForCount());
+            nPreviewPages = parts.pPreview->PageCount();
+            parts.Click("fitPage");
+            SaveScreenshot(dialog, c.screenshot);
+            parts.Click("print");
+            EXPECT_EQ(dialog.result(), QDialog::Accepted);
+            dialog.hide();
+        });
+        EXPECT_TRUE(Frame().ExecuteCommand(ID_FILE_PRINT_PREVIEW));
+        CTervikView::SetPrintDialogHook({});
+        EXPECT_GE(nPreviewPages, 2u);
+        EXPECT_EQ(nMaxPage, static_cast<int>(nPreviewPages));
+        ASSERT_TRUE(std::filesystem::exists(pdf));
+        if (HavePoppler()) {
+            EXPECT_EQ(PdfPages(pdf), static_cast<int>(nPreviewPages));
+            EXPECT_NE(PdfText(pdf, 1).find("Seite 1"), std::string::npos);
+            // Only what the window shows, the selected lines in colour.
+            if (c.eMode == DisplayMode::Text) {
+                EXPECT_GT(ColouredPixels(pdf, m_dir.File("vorschau")), 0);
+            }
+        }
+        // A printout that ran to its end leaves the status text as it was.
+        EXPECT_EQ(Frame().GetMessageText(), "Bereit");
     }
     printer.setOutputFileName({});
     printer.setOutputFormat(QPrinter::NativeFormat);
+}
+
+// 1.3 million records: page 1 shows at once and only the pages looked at are drawn;
+// keys and buttons move through the pages; Escape closes the preview.
+TEST_F(PrintPreview, ABigFileShowsPageOneAndDrawsOnlyThePagesShown) {
+    CTervikView* pView = StartOnBigFile();
+    ASSERT_NE(pView, nullptr);
+    QPrinter& printer = m_app->Printer();
+    // The count the printout would have: one line a record of 80 characters.
+    CPrintJob job(pView->GetDocument(), pView->PrintRequestOf());
+    job.Begin(printer);
+    const uint32_t nExpected = PrintPageCount(
+        pView->GetDocument().m_nRecords, PrintSlotsPerPage(job.LinesPerPage(), DisplayMode::Text));
+    job.End();
+    ASSERT_GT(nExpected, 10000u);
+    bool bVisibleAfter = true;
+    CTervikView::SetPrintDialogHook([&](QDialog& dialog) {
+        const PreviewParts parts(dialog);
+        ASSERT_TRUE(parts.Ok());
+        CPrintPreview& preview = *parts.pPreview;
+        ASSERT_TRUE(parts.Show());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return preview.PagesDrawn() > 0; }, 60000));
+        EXPECT_EQ(preview.CurrentPage(), 1u);
+        SaveScreenshot(dialog, "print_preview_big");
+        ASSERT_TRUE(parts.WaitForCount());
+        EXPECT_EQ(preview.PageCount(), nExpected);
+        EXPECT_EQ(preview.PageText(), QStringLiteral("Seite 1 von %1").arg(nExpected));
+
+        struct Step {
+            const char* what;
+            std::function<void()> act;
+            uint32_t nPage;
+        } steps[] = {
+            {"End", [&] { parts.Key(Qt::Key_End); }, nExpected},
+            {"PageUp", [&] { parts.Key(Qt::Key_PageUp); }, nExpected - 1},
+            {"first page button", [&] { parts.Click("firstPage"); }, 1},
+            {"PageDown", [&] { parts.Key(Qt::Key_PageDown); }, 2},
+            {"next page button", [&] { parts.Click("nextPage"); }, 3},
+            {"previous page button", [&] { parts.Click("previousPage"); }, 2},
+            {"page number typed",
+             [&] {
+                 auto* pField = dialog.findChild<QLineEdit*>("pageField");
+                 pField->selectAll();
+                 QTest::keyClicks(pField, "12345");
+                 QTest::keyClick(pField, Qt::Key_Return);
+             },
+             12345},
+            {"page number beyond the end",
+             [&] {
+                 auto* pField = dialog.findChild<QLineEdit*>("pageField");
+                 pField->selectAll();
+                 QTest::keyClicks(pField, "99999999");
+                 QTest::keyClick(pField, Qt::Key_Return);
+             },
+             nExpected},
+            {"last page button", [&] { parts.Click("firstPage"), parts.Click("lastPage"); },
+             nExpected},
+            {"Home", [&] { parts.Key(Qt::Key_Home); }, 1},
+        };
+        for (const Step& step : steps) {
+            step.act();
+            QApplication::processEvents();
+            EXPECT_EQ(preview.CurrentPage(), step.nPage) << step.what;
+        }
+        // Each page looked at was drawn about once; none of the others.
+        EXPECT_LE(preview.PagesDrawn(), 30);
+
+        const double dWhole = preview.Scale();
+        parts.Click("fitWidth");
+        const double dWidth = preview.Scale();
+        EXPECT_GT(dWidth, dWhole);
+        parts.Click("zoomIn");
+        EXPECT_GT(preview.Scale(), dWidth);
+        EXPECT_EQ(preview.FitMode(), CPrintPreview::Fit::None);
+        parts.Click("zoomOut");
+        parts.Click("zoomOut");
+        EXPECT_LT(preview.Scale(), dWidth);
+        parts.Key(Qt::Key_Escape);
+        bVisibleAfter = dialog.isVisible();
+    });
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_FILE_PRINT_PREVIEW));
+    CTervikView::SetPrintDialogHook({});
+    EXPECT_FALSE(bVisibleAfter);
+    // The viewer goes on: another document opens and paints.
+    ASSERT_NE(m_app->OpenDocumentFile(Log("danach.log", 30)), nullptr);
+    Settle();
+    ASSERT_NE(Frame().ActiveView(), nullptr);
+    EXPECT_FALSE(Frame().ActiveView()->grab().isNull());
 }
 
 // A file that lost lines since it was opened stops the printout with the reason,
@@ -375,10 +537,30 @@ TEST_F(PrintPreview, AFileThatBecameShorterStopsThePrintout) {
         ASSERT_EQ(m_messages.size(), 1u);
         EXPECT_EQ(m_messages[0].rfind("Die Datei ist k\xFCrzer geworden", 0), 0u) << m_messages[0];
         EXPECT_FALSE(std::filesystem::exists(pdf));
+        // The preview says so as well, once the count or the last page meets the
+        // loss, and closes.
+        pView->SetMode(eMode);
+        m_messages.clear();
+        bool bClosed = false;
+        CTervikView::SetPrintDialogHook([&](QDialog& dialog) {
+            const PreviewParts parts(dialog);
+            ASSERT_TRUE(parts.Ok());
+            ASSERT_TRUE(parts.Show());
+            parts.Key(Qt::Key_End);
+            bClosed = QTest::qWaitFor([&] { return !dialog.isVisible(); }, 60000);
+        });
+        EXPECT_TRUE(Frame().ExecuteCommand(ID_FILE_PRINT_PREVIEW));
+        CTervikView::SetPrintDialogHook({});
+        EXPECT_TRUE(bClosed);
+        ASSERT_EQ(m_messages.size(), 1u);
+        EXPECT_EQ(m_messages[0].rfind("Die Datei ist k\xFCrzer geworden", 0), 0u) << m_messages[0];
         Stop();
     }
 }
 
+// Escape while the lines are laid out: no PDF, and the status bar says why. While
+// the job runs, a menu's hint gives way to the job's own text, after which the bar
+// stands.
 TEST_F(PrintPreview, EscapeStopsAPrintoutOfABigFile) {
     CTervikView* pView = StartOnBigFile();
     ASSERT_NE(pView, nullptr);
@@ -386,44 +568,74 @@ TEST_F(PrintPreview, EscapeStopsAPrintoutOfABigFile) {
     QPrinter& printer = m_app->Printer();
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(QString::fromStdString(pdf));
-    // Escape as soon as the printout runs: it stops before the first page.
-    QTimer::singleShot(0, [] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape); });
+    Frame().statusBar()->showMessage(QStringLiteral("Die aktive Datei drucken."));
+    QString hintDuring = "?";
+    std::string textDuring;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QProgressBar* pBar = Frame().ProgressBar();
+        if (!pBar || !pBar->isVisible()) return;
+        poll.stop();
+        hintDuring = Frame().statusBar()->currentMessage();
+        textDuring = Frame().GetMessageText();
+        SaveScreenshot(*Frame().statusBar(), "print_progress_bar");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    });
+    poll.start(5);
     EXPECT_TRUE(Frame().ExecuteCommand(ID_FILE_PRINT_DIRECT));
-    if (HavePoppler()) {
-        EXPECT_LE(PdfPages(pdf), 0);
-    }
+    poll.stop();
+    EXPECT_EQ(hintDuring, QString());
+    EXPECT_EQ(textDuring, "Es wird gedruckt...");
+    EXPECT_FALSE(std::filesystem::exists(pdf));
+    EXPECT_EQ(Frame().GetMessageText(), "Der Druck wurde abgebrochen.");
     printer.setOutputFileName({});
     printer.setOutputFormat(QPrinter::NativeFormat);
 }
 
-// Escape while the preview is being built: the viewer goes on running.
-TEST_F(PrintPreview, EscapeWhileThePreviewIsBuiltKeepsTheViewerRunning) {
-    ASSERT_NE(StartOnBigFile(), nullptr);
-    // The first Escape reaches the build; should a preview stay open with what it has,
-    // further ones close it once the build is over.
-    QTimer::singleShot(0, [] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape); });
-    QTimer closer;
-    QObject::connect(&closer, &QTimer::timeout, [] {
-        if (CBusyPump::Instance().IsBusy()) return;
-        for (QWidget* pTop : QApplication::topLevelWidgets())
-            if (qobject_cast<QDialog*>(pTop) && pTop->isVisible())
-                QTest::keyClick(pTop, Qt::Key_Escape);
-    });
-    closer.start(100);
-    Frame().Action(ID_FILE_PRINT_PREVIEW)->trigger();
-    closer.stop();
-    Settle();
-    for (QWidget* pTop : QApplication::topLevelWidgets())
-        EXPECT_FALSE(qobject_cast<QDialog*>(pTop) && pTop->isVisible());
-
-    // Another document opens and paints.
-    ASSERT_NE(m_app->OpenDocumentFile(Log("danach.log", 30)), nullptr);
-    Settle();
-    CTervikView* pView = Frame().ActiveView();
+// The setup chooses paper and orientation for the printouts to come and prints
+// nothing; it shows the choice again while the program runs.
+TEST_F(PrintPreview, PrinterSetupChoosesPaperAndOrientation) {
+    ASSERT_NE(StartActive(Log("einrichten.log", 20)), nullptr);
+    QPrinter& printer = m_app->Printer();
+    auto* pView = qobject_cast<CTervikView*>(QApplication::focusWidget());
     ASSERT_NE(pView, nullptr);
-    EXPECT_EQ(Frame().MdiArea()->subWindowList().size(), 2);
-    EXPECT_FALSE(pView->grab().isNull());
-    EXPECT_TRUE(Frame().isVisible());
+    const auto linesPerPage = [&] {
+        CPrintJob job(pView->GetDocument(), pView->PrintRequestOf());
+        job.Begin(printer);
+        return job.LinesPerPage();
+    };
+    const int nPortraitLines = linesPerPage();
+    bool bLandscapeShown = false;
+    CTervikView::SetPrintDialogHook([&](QDialog& dialog) {
+        auto* pSetup = qobject_cast<CPrinterSetup*>(&dialog);
+        ASSERT_NE(pSetup, nullptr);
+        EXPECT_EQ(dialog.windowTitle(), "Druckereinrichtung");
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        // Without a printer it says where the printout goes.
+        auto* pNote = dialog.findChild<QLabel*>("printerNote");
+        ASSERT_NE(pNote, nullptr);
+        EXPECT_EQ(pNote->isVisible(), QPrinterInfo::availablePrinterNames().isEmpty());
+        bLandscapeShown = pSetup->LandscapeButton()->isChecked();
+        QComboBox* pPaper = pSetup->PaperBox();
+        pPaper->setCurrentIndex(pPaper->findData(static_cast<int>(QPageSize::A5)));
+        // On the circle: a wide button takes clicks only there and on its text.
+        QRadioButton* pLandscape = pSetup->LandscapeButton();
+        QTest::mouseClick(pLandscape, Qt::LeftButton, {}, QPoint(6, pLandscape->height() / 2));
+        SaveScreenshot(dialog, "printer_setup");
+        QTest::keyClick(&dialog, Qt::Key_Return);
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    });
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_FILE_PRINT_SETUP));
+    EXPECT_FALSE(bLandscapeShown);
+    EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Landscape);
+    EXPECT_EQ(printer.pageLayout().pageSize().id(), QPageSize::A5);
+    EXPECT_LT(linesPerPage(), nPortraitLines / 2);
+    // Once more: the choice is there; Escape keeps it.
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_FILE_PRINT_SETUP));
+    CTervikView::SetPrintDialogHook({});
+    EXPECT_TRUE(bLandscapeShown);
+    EXPECT_EQ(printer.pageLayout().pageSize().id(), QPageSize::A5);
 }
 
 } // namespace

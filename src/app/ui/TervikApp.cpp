@@ -24,7 +24,6 @@
 #include "views/ui/TervikView.h"
 
 #include <QMdiArea>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QStatusBar>
 #include <algorithm>
@@ -521,8 +520,7 @@ void CTervikApp::OnUpdateScriptPlay(CCmdUI& ui) {
 }
 
 void CTervikApp::OnFilePrintSetup() {
-    QPrintDialog dialog(&Printer(), m_pMainFrame.get());
-    dialog.exec();
+    CTervikView::PrinterSetup(Printer(), m_pMainFrame.get());
 }
 
 QPrinter& CTervikApp::Printer() {

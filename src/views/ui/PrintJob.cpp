@@ -4,6 +4,8 @@
 #include "document/TervikDoc.h"
 #include "framework/MessageBoxTypes.h"
 #include "framework/ui/QtText.h"
+#include "platform/ReplacingFile.h"
+#include "platform/SysError.h"
 #include "platform/SysPaths.h"
 #include "search/BusyProgress.h"
 #include "search/RawScan.h"
@@ -30,6 +32,10 @@ constexpr double kMarginYmm = 10.0;
 // Width of the rule and the wrap marks in printer units.
 constexpr int kPenWidth = 6;
 
+QString CannotWriteText(const QString& path) {
+    return QStringLiteral("Die Datei '%1' kann nicht geschrieben werden.").arg(path);
+}
+
 QColor ToQColor(COLORREF c) {
     return QColor(RedOf(c), GreenOf(c), BlueOf(c));
 }
@@ -54,22 +60,28 @@ CPrintJob::CPrintJob(CTervikDoc& doc, const PrintRequest& request)
 CPrintJob::~CPrintJob() = default;
 
 void CPrintJob::Begin(QPrinter& printer, QPainter& painter) {
+    Begin(printer);
+    painter.setFont(*m_pPrintFont);
+}
+
+void CPrintJob::Begin(QPrinter& printer) {
+    // The layout measures with the font and measure replaced here.
+    m_pPager.reset();
     m_pPrintFont = std::make_unique<QFont>(DisplayFamily(m_request.m_fontName));
     m_pPrintFont->setPointSizeF(std::max(1, m_request.m_nFontSize10) / 10.0);
     m_pPrintFont->setStyleHint(QFont::TypeWriter);
     m_pPrintPen = std::make_unique<QPen>(Qt::black, kPenWidth, Qt::SolidLine);
-    painter.setFont(*m_pPrintFont);
-    const QFontMetrics fm = painter.fontMetrics();
+    const QFontMetrics fm(*m_pPrintFont, &printer);
     m_nLineHeight = std::max(1, fm.height() + std::max(0, fm.leading()));
     m_nAscent = fm.ascent();
     // For a fixed-pitch font its column, not the widest glyph it has: the indent
     // of a continuation stays under a character.
-    const FontPitch pitch = MeasurePitch(painter.font(), &printer);
+    const FontPitch pitch = MeasurePitch(*m_pPrintFont, &printer);
     m_nMaxCharWidth = pitch.nColumnWidth;
     if (pitch.bFixed)
         m_pMeasure = std::make_unique<CFixedPitchMeasure>(pitch.dAdvance);
     else
-        m_pMeasure = std::make_unique<CFontMeasure>(QFontMetricsF(painter.font(), &printer));
+        m_pMeasure = std::make_unique<CFontMeasure>(QFontMetricsF(*m_pPrintFont, &printer));
 
     // The margins are measured from the paper's edge; the painter starts at the
     // printable area, so the printer's own offset is taken off.
@@ -86,17 +98,36 @@ void CPrintJob::Begin(QPrinter& printer, QPainter& painter) {
     // The printer and its width do not change within a job: one row width for all pages.
     m_nPrintDumpColumns = ChoosePrintDumpGroups(
         *m_pMeasure, m_nRight, static_cast<uint64_t>(std::max<int64_t>(0, m_doc.m_nFileSize)));
+    if (m_request.m_eMode != DisplayMode::Dump)
+        m_pPager = std::make_unique<CPrintPager>(
+            DocumentPrintSource(m_doc, m_request.m_bOnlySelected),
+            static_cast<int64_t>(m_nRight) - 2 * m_nMarginX, *m_pMeasure,
+            PrintSlotsPerPage(m_nLines, m_request.m_eMode));
 }
 
 PieceBuild CPrintJob::BuildPieces() {
-    if (m_request.m_eMode == DisplayMode::Dump || m_pPrintPieces) return PieceBuild::Ok;
-    PrintSource source = DocumentPrintSource(m_doc, m_request.m_bOnlySelected);
+    if (!m_pPager || m_pPager->Done()) return PieceBuild::Ok;
     CBusyProgress progress(m_doc);
-    source.progress = [&progress](int nPermille) { return progress.Step(nPermille); };
-    const int64_t nWidth = static_cast<int64_t>(m_nRight) - 2 * m_nMarginX;
-    const PieceBuild result = BuildPrintPieces(source, nWidth, *m_pMeasure, m_pPrintPieces);
-    if (result != PieceBuild::Ok) m_pPrintPieces.reset();
+    return BuildPieces(progress, 1000);
+}
+
+PieceBuild CPrintJob::BuildPieces(CBusyProgress& progress, int nShare) {
+    if (!m_pPager || m_pPager->Done()) return PieceBuild::Ok;
+    PrintSource& source = m_pPager->Source();
+    source.progress = [&progress, nShare](int nPermille) {
+        return progress.Step(nPermille * nShare / 1000);
+    };
+    const PieceBuild result = m_pPager->Advance(UINT32_MAX);
+    source.progress = nullptr;
     return result;
+}
+
+PieceBuild CPrintJob::LayoutSome(uint32_t nRecords) {
+    return m_pPager ? m_pPager->Advance(nRecords) : PieceBuild::Ok;
+}
+
+bool CPrintJob::LayoutDone() const {
+    return !m_pPager || m_pPager->Done();
 }
 
 uint32_t CPrintJob::PageCount() const {
@@ -106,7 +137,7 @@ uint32_t CPrintJob::PageCount() const {
             PrintDumpRows(static_cast<uint64_t>(std::max<int64_t>(0, m_doc.m_nFileSize)),
                           m_nPrintDumpColumns),
             nSlots);
-    return PrintPageCount(m_pPrintPieces ? m_pPrintPieces->Count() : 0, nSlots);
+    return m_pPager ? m_pPager->PagesKnown() : 1;
 }
 
 void CPrintJob::PrintPage(QPainter& painter, uint32_t nPage) {
@@ -131,20 +162,20 @@ void CPrintJob::PrintPage(QPainter& painter, uint32_t nPage) {
 }
 
 void CPrintJob::PrintTextSlots(QPainter& painter, uint32_t nPage, int y) {
-    if (!m_pPrintPieces) return;
+    if (!m_pPager) return;
+    if (m_pPager->PagePieces(nPage, m_pagePieces) != PieceBuild::Ok) {
+        m_bShorter = true;
+        return;
+    }
     const bool bHex = m_request.m_eMode == DisplayMode::Hex;
     const int nSlots = PrintSlotsPerPage(m_nLines, m_request.m_eMode);
     const int nSlotHeight = bHex ? 3 * m_nLineHeight : m_nLineHeight;
     std::vector<char> raw(kPrintMaxChars);
     std::vector<uint8_t> shown(kPrintMaxChars);
     std::string high, low;
-    const uint64_t nFirst = static_cast<uint64_t>(nPage - 1) * static_cast<uint64_t>(nSlots);
-    for (int i = 0; i < nSlots; ++i, y += nSlotHeight) {
-        const uint64_t k = nFirst + static_cast<uint64_t>(i);
-        PrintPiece piece;
-        if (k >= m_pPrintPieces->Count() ||
-            m_pPrintPieces->Get(static_cast<uint32_t>(k), &piece) != kBlOk)
-            break;
+    const size_t nOnPage = std::min(m_pagePieces.size(), static_cast<size_t>(nSlots));
+    for (size_t i = 0; i < nOnPage; ++i, y += nSlotHeight) {
+        const PrintPiece& piece = m_pagePieces[i];
         if (piece.m_nCount == 0) continue;
         const int64_t nRead = m_doc.ReadRecordText(piece.m_nRecord, raw.data(),
                                                    std::min(piece.m_nCount, kPrintMaxChars),
@@ -213,77 +244,117 @@ void CPrintJob::PrintDumpSlots(QPainter& painter, uint32_t nPage, int y) {
 }
 
 void CPrintJob::End() {
-    m_pPrintPieces.reset();
+    m_pPager.reset();
+    m_pagePieces.clear();
     m_pMeasure.reset();
     m_pPrintPen.reset();
     m_pPrintFont.reset();
 }
 
-bool CPrintJob::Run(QPrinter& printer, uint32_t* pPages, bool bPreview) {
-    // A stopped PDF would be a torso that looks like a printout.
-    const auto abortJob = [&printer, bPreview](QPainter& painter) {
-        // Aborting the preview's printer frees the pages the preview still shows;
-        // its job just ends, and the preview decides what to show.
-        if (bPreview) {
-            painter.end();
-            return;
+void CPrintJob::TellFailure(IDocumentHost& host, PieceBuild why) {
+    if (why == PieceBuild::NoMemory)
+        host.MessageBox(ToAnsi(QStringLiteral("Für die Druckzeilen reicht der Speicher nicht.")),
+                        MB_OK | MB_ICONHAND);
+    if (why == PieceBuild::Shorter)
+        host.MessageBox(LoadString(IDS_FILE_SHORTER), MB_OK | MB_ICONEXCLAMATION);
+}
+
+bool CPrintJob::Run(QPrinter& printer, uint32_t* pPages) {
+    IDocumentHost& host = m_doc.Host();
+    // A PDF is written into a new file beside its name and renamed over it at the
+    // end: a stopped or failed job leaves no torso that looks like a printout, and
+    // the file shown is never the one written.
+    const QString target =
+        printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName() : QString();
+    CReplacingFile pdf;
+    if (!target.isEmpty()) {
+        const std::string path = QFile::encodeName(target).toStdString();
+        if (m_doc.IsOwnFile(path)) {
+            host.MessageBox(LoadString(IDS_EXPORT_OWN_FILE), MB_OK | MB_ICONHAND);
+            return false;
         }
-        printer.abort();
-        painter.end();
-        if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
-            QFile::remove(printer.outputFileName());
-    };
+        if (!pdf.Begin(path)) {
+            host.MessageBox(ToAnsi(CannotWriteText(target)) + CauseText(pdf.LastError()),
+                            MB_OK | MB_ICONHAND);
+            return false;
+        }
+        printer.setOutputFileName(QFile::decodeName(QByteArray::fromStdString(pdf.TempPath())));
+    }
+    // The printer keeps the name the user chose for the next dialog.
+    struct CRestoreName {
+        QPrinter& printer;
+        const QString& name;
+        ~CRestoreName() {
+            if (!name.isEmpty()) printer.setOutputFileName(name);
+        }
+    } restoreName{printer, target};
+
     QPainter painter;
     if (!painter.begin(&printer)) {
         // A PDF fails for its file; a printer for itself.
-        const QString text = printer.outputFormat() == QPrinter::PdfFormat
-                                 ? QStringLiteral("Die Datei '%1' kann nicht geschrieben werden.")
-                                       .arg(printer.outputFileName())
+        const QString text = !target.isEmpty()
+                                 ? CannotWriteText(target)
                                  : QStringLiteral("Der Drucker kann nicht benutzt werden.");
-        m_doc.Host().MessageBox(ToAnsi(text), MB_OK | MB_ICONHAND);
+        host.MessageBox(ToAnsi(text), MB_OK | MB_ICONHAND);
         return false;
     }
+    // The bar goes after the text shown while the job runs, which also takes away
+    // a menu's hint that would otherwise stand under it.
+    const std::string before = host.GetStatusText();
+    host.SetStatusText(ToAnsi(QStringLiteral("Es wird gedruckt...")));
+    host.RepaintStatusBar();
     Begin(printer, painter);
     m_bShorter = false;
-    // One busy stretch for the whole job: an Escape while the lines are being laid out
-    // stops it as well as one while the pages are drawn, and no other input slips in.
-    CBusyGuard busy(m_doc.Host());
-    const PieceBuild built = BuildPieces();
-    if (built != PieceBuild::Ok) {
-        if (built == PieceBuild::NoMemory)
-            m_doc.Host().MessageBox(
-                ToAnsi(QStringLiteral("Für die Druckzeilen reicht der Speicher nicht.")),
-                MB_OK | MB_ICONHAND);
-        if (built == PieceBuild::Shorter)
-            m_doc.Host().MessageBox(LoadString(IDS_FILE_SHORTER), MB_OK | MB_ICONEXCLAMATION);
-        abortJob(painter);
-        End();
-        return false;
-    }
-    const uint32_t nPages = PageCount();
-    if (pPages) *pPages = nPages;
-    uint32_t nFrom = 1, nTo = nPages;
-    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
-        nFrom = static_cast<uint32_t>(printer.fromPage());
-        nTo =
-            std::min(nPages, static_cast<uint32_t>(std::max(printer.toPage(), printer.fromPage())));
-    }
+    bool bStopped = false;
     bool bOk = true;
-    for (uint32_t p = nFrom; p <= nTo; ++p) {
-        if (p > nFrom) printer.newPage();
-        PrintPage(painter, p);
-        if (m_bShorter || EscapePressed(m_doc)) {
+    {
+        // One busy stretch for the whole job: an Escape while the lines are being
+        // laid out stops it as well as one while the pages are drawn, and no other
+        // input slips in.
+        CBusyProgress progress(m_doc);
+        // The layout takes the first half of the bar, the pages the rest.
+        const int nLayoutShare = m_pPager && !m_pPager->Done() ? 500 : 0;
+        const PieceBuild built = BuildPieces(progress, nLayoutShare);
+        if (built != PieceBuild::Ok) {
+            TellFailure(host, built);
+            bStopped = built == PieceBuild::Cancelled;
             bOk = false;
-            break;
+        }
+        const uint32_t nPages = PageCount();
+        if (bOk && pPages) *pPages = nPages;
+        uint32_t nFrom = 1, nTo = nPages;
+        if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
+            nFrom = static_cast<uint32_t>(printer.fromPage());
+            nTo = std::min(nPages,
+                           static_cast<uint32_t>(std::max(printer.toPage(), printer.fromPage())));
+        }
+        for (uint32_t p = nFrom; bOk && p <= nTo; ++p) {
+            if (!progress.Step(nLayoutShare +
+                               static_cast<int>(uint64_t{p - nFrom} * (1000 - nLayoutShare) /
+                                                (uint64_t{nTo - nFrom} + 1)))) {
+                bStopped = true;
+                bOk = false;
+                break;
+            }
+            if (p > nFrom) printer.newPage();
+            PrintPage(painter, p);
+            if (m_bShorter) bOk = false;
         }
     }
-    if (m_bShorter)
-        m_doc.Host().MessageBox(LoadString(IDS_FILE_SHORTER), MB_OK | MB_ICONEXCLAMATION);
-    if (bOk)
+    if (m_bShorter) TellFailure(host, PieceBuild::Shorter);
+    if (bOk) {
         painter.end();
-    else
-        abortJob(painter);
+        if (!target.isEmpty() && !pdf.Commit()) {
+            host.MessageBox(ToAnsi(CannotWriteText(target)) + CauseText(pdf.LastError()),
+                            MB_OK | MB_ICONHAND);
+            bOk = false;
+        }
+    } else {
+        printer.abort();
+        painter.end();
+    }
     End();
+    host.SetStatusText(bStopped ? ToAnsi(QStringLiteral("Der Druck wurde abgebrochen.")) : before);
     return bOk;
 }
 

@@ -23,6 +23,7 @@
 #include <vector>
 
 class QDialog;
+class QPrinter;
 
 namespace tervik {
 
@@ -178,6 +179,8 @@ public:
     // What a print of this view asks for: its mode, its line filter, its font and
     // the main frame's colour switch.
     PrintRequest PrintRequestOf() const;
+    // "Druckereinrichtung": printer, paper and orientation onto the printer.
+    static void PrinterSetup(QPrinter& printer, QWidget* pParent);
     // While set, the hook gets the print and preview dialogs instead of them being
     // run (tests look at them and close them).
     using PrintDialogHook = std::function<void(QDialog&)>;

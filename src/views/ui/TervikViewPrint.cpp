@@ -1,12 +1,16 @@
-// The view's print commands: the print dialog, printing at once, and the preview.
+// The view's print commands: the print dialog, printing at once, the preview, and
+// the printer setup the application keeps.
 
 #include "app/ui/MainFrame.h"
 #include "app/ui/TervikApp.h"
+#include "views/ui/PrintPreview.h"
+#include "views/ui/PrinterSetup.h"
 #include "views/ui/TervikView.h"
 
 #include <QPrintDialog>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <algorithm>
+#include <climits>
 
 namespace tervik {
 
@@ -32,6 +36,14 @@ int RunDialog(QDialog& dialog) {
     return dialog.exec();
 }
 
+// The print dialog on the printer; nPages, when known, bounds its page range.
+bool ChoosePrinter(QPrinter& printer, QWidget* pParent, uint32_t nPages) {
+    QPrintDialog dialog(&printer, pParent);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    if (nPages > 0) dialog.setMinMax(1, static_cast<int>(std::min<uint32_t>(nPages, INT_MAX)));
+    return RunDialog(dialog) == QDialog::Accepted;
+}
+
 } // namespace
 
 void CTervikView::SetPrintDialogHook(PrintDialogHook hook) {
@@ -49,11 +61,14 @@ PrintRequest CTervikView::PrintRequestOf() const {
     return request;
 }
 
+void CTervikView::PrinterSetup(QPrinter& printer, QWidget* pParent) {
+    CPrinterSetup dialog(printer, pParent);
+    if (RunDialog(dialog) == QDialog::Accepted) dialog.Apply(printer);
+}
+
 void CTervikView::OnFilePrint() {
     QPrinter& printer = PrinterOf();
-    QPrintDialog dialog(&printer, this);
-    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
-    if (RunDialog(dialog) != QDialog::Accepted) return;
+    if (!ChoosePrinter(printer, this, 0)) return;
     CPrintJob job(m_doc, PrintRequestOf());
     job.Run(printer);
 }
@@ -69,20 +84,14 @@ void CTervikView::OnFilePrintDirect() {
 void CTervikView::OnFilePrintPreview() {
     QPrinter& printer = PrinterOf();
     printer.setPrintRange(QPrinter::AllPages);
-    QPrintPreviewDialog dialog(&printer, this);
-    dialog.setWindowTitle(QString::fromUtf8("Seitenansicht"));
-    const PrintRequest request = PrintRequestOf();
-    // Each rendering of the preview is a whole job: every page is drawn, so the
-    // page counter is right from the first page on.
-    connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
-            [this, request, &dialog](QPrinter* p) {
-                CPrintJob job(m_doc, request);
-                // Stopped with Escape (or failed): the preview closes once it has taken
-                // the pages; closing it right here would happen while it is being shown.
-                if (!job.Run(*p, nullptr, true))
-                    QMetaObject::invokeMethod(&dialog, &QDialog::reject, Qt::QueuedConnection);
-            });
-    RunDialog(dialog);
+    CPrintPreview preview(m_doc, PrintRequestOf(), printer, this);
+    preview.SetPrintHandler([&printer](QWidget* pParent, uint32_t nPages) {
+        return ChoosePrinter(printer, pParent, nPages);
+    });
+    // The printout runs once the preview has gone: its progress shows in the status bar.
+    if (RunDialog(preview) != QDialog::Accepted) return;
+    CPrintJob job(m_doc, PrintRequestOf());
+    job.Run(printer);
 }
 
 } // namespace tervik
