@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <string>
 
@@ -82,6 +83,45 @@ TEST(ReplacingFile, ReplacesOnlyFilesAndKeepsLinks) {
     EXPECT_TRUE(std::filesystem::is_fifo(fifo));
     EXPECT_TRUE(std::filesystem::is_directory(dir.Path() / "folder.tervik"));
     EXPECT_EQ(FilesIn(dir), 5u);
+}
+
+// A link stays a link also when the file it names is not there yet: the new file is
+// made beside that file, however many links lead there and whichever way they point.
+TEST(ReplacingFile, ALinkToAMissingFileGetsItsFileAndStaysALink) {
+    namespace fs = std::filesystem;
+    CTempDir dir;
+    fs::create_directory(dir.Path() / "ziel");
+    const std::string absolute = dir.File("ziel/absolut.ini");
+    const struct {
+        std::string link;
+        std::string pointsTo;
+        std::string file; // what ends up holding the content; empty: nothing may
+    } kCases[] = {
+        {"absolut.ini", absolute, absolute},
+        {"relativ.ini", "ziel/relativ.ini", dir.File("ziel/relativ.ini")},
+        {"kette.ini", "relativ2.ini", dir.File("ziel/kette.ini")},
+        {"relativ2.ini", "ziel/kette.ini", dir.File("ziel/kette.ini")},
+        {"kreis1.ini", "kreis2.ini", ""},
+        {"kreis2.ini", "kreis1.ini", ""},
+    };
+    for (const auto& c : kCases)
+        fs::create_symlink(c.pointsTo, dir.Path() / c.link);
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.link);
+        CReplacingFile file;
+        const bool bOk = file.Begin(dir.File(c.link)) && file.Write("neu") && file.Commit();
+        EXPECT_EQ(bOk, !c.file.empty());
+        if (bOk) {
+            EXPECT_EQ(test::ReadWholeFile(c.file), "neu");
+        } else {
+            EXPECT_EQ(file.LastError(), static_cast<uint32_t>(ELOOP));
+        }
+        EXPECT_TRUE(fs::is_symlink(dir.Path() / c.link));
+    }
+    // The links, the folder, and in it the three files; no temporary file anywhere.
+    EXPECT_EQ(FilesIn(dir), std::size(kCases) + 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path() / "ziel"), fs::directory_iterator()),
+              3);
 }
 #endif
 
