@@ -172,29 +172,6 @@ TEST_F(SettingsFile, ExtensionsAndRecentFiles) {
     EXPECT_EQ(m_settings.ReadRecentFiles(), (std::vector<std::string>{"/c.log"}));
 }
 
-// The one notice at start names why changes are not saved, and there is none when
-// they are.
-TEST(SettingsNotice, SaysWhyChangesAreNotSaved) {
-    using namespace std::string_literals;
-    test::CTempDir dir;
-    const struct {
-        std::string content;
-        const char* notice;
-    } kCases[] = {
-        {"[Settings]\nTabSize=8\n", ""},
-        {"\xFF\xFE[\0A\0]\0"s, " ist keine Textdatei mit einem Byte je Zeichen (etwa UTF-16); sie "
-                               "wird gelesen, \xC4nderungen werden aber nicht gespeichert."},
-        {std::string((size_t{8} << 20) + 1, ';'),
-         " ist zu gro\xDF oder nicht lesbar; \xC4nderungen werden nicht gespeichert."},
-    };
-    for (const auto& c : kCases) {
-        const std::string path = dir.Write("t.ini", c.content);
-        CProfile profile(path);
-        EXPECT_EQ(SettingsNotSavedText(profile),
-                  *c.notice ? "Die Einstellungsdatei " + path + c.notice : "");
-    }
-}
-
 TEST(TempFolder, SettingThenEnvironmentThenTmp) {
     test::CTempDir dir;
     CProfile profile(dir.File("t.ini"));
