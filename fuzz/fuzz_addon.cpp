@@ -38,7 +38,7 @@ Input* g_in = nullptr;
 
 class Loader : public IAddOnLoader {
 public:
-    void* Load(const std::string&, uint32_t&, std::string&) override { return this; }
+    void* Load(const std::string&, LibraryLoadError&) override { return this; }
     void* Symbol(void*, const char* pszName, const char*) override;
     void Unload(void*) override {}
 };

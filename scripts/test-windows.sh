@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the cross-built tests of build-windows/ in Wine (headless, with its own Wine
 # prefix in the build folder) and prints CTest's summary. Build first with
-# scripts/build-windows.sh. Extra arguments go to ctest (e.g. -R SysFile).
+# scripts/build-windows.sh; the Linux build in build/, which one test compares with, is
+# made here when it is missing. Extra arguments go to ctest (e.g. -R SysFile).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="${TERVIK_WINDOWS_BUILD_DIR:-$root/build-windows}"
@@ -29,9 +30,13 @@ trap '"$wineserver" -k >/dev/null 2>&1 || true' EXIT
 # Wine's own background processes start with the first program; started here, they
 # do not hold the output pipes of the test runs open.
 "$wine" cmd /c exit </dev/null >/dev/null 2>&1 || true
-# The comparison with the Linux build needs its tervik-cli.
+# The comparison with the Linux build needs its tervik-cli (always in build/, the path
+# the Windows build was configured with); a fresh clone gets the Linux tree built first.
 if [[ -f "$root/build/build.ninja" ]]; then
   cmake --build "$root/build" --target tervik-cli >/dev/null
+else
+  echo "Die Linux-Fassung wird zuerst in $root/build gebaut (scripts/build.sh) ..."
+  TERVIK_BUILD_DIR="$root/build" "$root/scripts/build.sh"
 fi
 cd "$build"
 # Now and then Wine starts a program without running it (no output at all). A test

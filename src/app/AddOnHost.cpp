@@ -4,6 +4,7 @@
 #include "base/Strings.h"
 #include "document/TervikDoc.h"
 #include "platform/CodePage.h"
+#include "platform/FileClaim.h"
 #include "platform/Profile.h"
 #include "platform/SysError.h"
 #include "platform/SysLibrary.h"
@@ -18,8 +19,8 @@ namespace {
 
 class CSystemLoader : public IAddOnLoader {
 public:
-    void* Load(const std::string& path, uint32_t& nError, std::string& errorText) override {
-        return CSysLibrary::Load(path, nError, errorText);
+    void* Load(const std::string& path, LibraryLoadError& error) override {
+        return CSysLibrary::Load(path, error);
     }
     void* Symbol(void* hModule, const char* pszName, const char* pszDecorated) override {
         return CSysLibrary::Symbol(hModule, pszName, pszDecorated);
@@ -138,6 +139,31 @@ IAddOnLoader& SystemAddOnLoader() {
     return loader;
 }
 
+std::string LoadFailureMessage(const std::string& path, const LibraryLoadError& error) {
+    const std::string name = PathToAnsi(path);
+    unsigned nReason = 0;
+    switch (error.kind) {
+    case LibraryLoadError::Kind::System: {
+        const std::string text = error.text.empty() ? SystemErrorText(error.nCode) : error.text;
+        return FormatString(IDS_ADDON_LOAD_FAILED, name.c_str(), error.nCode, text.c_str());
+    }
+    case LibraryLoadError::Kind::NotALibrary:
+        nReason = IDS_ADDON_NOT_A_LIBRARY;
+        break;
+    case LibraryLoadError::Kind::Refused:
+        nReason = IDS_ADDON_REFUSED;
+        break;
+    case LibraryLoadError::Kind::NotFound:
+        nReason = IDS_ADDON_NOT_FOUND;
+        break;
+    }
+    std::string message = FormatString(nReason, name.c_str());
+    // The loader's text names the file in the system's bytes.
+    if (!error.text.empty())
+        message += "\n" + FormatString(IDS_ADDON_LOADER_SAYS, PathToAnsi(error.text).c_str());
+    return message;
+}
+
 std::unique_ptr<IAddOnSource> MakeDocumentSource(CTervikDoc& doc) {
     return std::make_unique<CDocSource>(doc);
 }
@@ -160,15 +186,10 @@ CAddOnHost::LoadStatus CAddOnHost::LoadAddOn(const std::string& path,
         message = FormatString(IDS_PATH_NOT_ANSI, PathToAnsi(settingsPath).c_str());
         return LoadStatus::LoadFailed;
     }
-    uint32_t nError = 0;
-    std::string loaderText;
-    void* h = m_loader.Load(path, nError, loaderText);
+    LibraryLoadError error;
+    void* h = m_loader.Load(path, error);
     if (!h) {
-        // dlopen's own text says what went wrong (missing file, missing symbol, wrong
-        // architecture); the errno text is the fallback.
-        std::string text = loaderText.empty() ? SystemErrorText(nError) : loaderText;
-        message =
-            FormatString(IDS_ADDON_LOAD_FAILED, PathToAnsi(path).c_str(), nError, text.c_str());
+        message = LoadFailureMessage(path, error);
         return LoadStatus::LoadFailed;
     }
     auto pRegister = reinterpret_cast<TervikRegisterAddOnFn>(
@@ -301,6 +322,8 @@ AddOnResult CAddOnHost::Dispatch(uint32_t nId, IAddOnSource& source, const std::
                                          &AddOnCallbacks::GetLineText,
                                          &AddOnCallbacks::GetToggleState};
 
+    // A file that is there before the call is not the entry's to leave or ours to take.
+    const bool bExisted = FileExists(outputPath);
     m_pCurrent = pRecord;
     m_pSource = &source;
     bool bOk = false;
@@ -331,6 +354,9 @@ AddOnResult CAddOnHost::Dispatch(uint32_t nId, IAddOnSource& source, const std::
     result.bOk = bOk;
     result.outputPath = FileTextToPath(szOutput);
     if (!bOk) {
+        // What a failed entry began to write is no result: no one would open it, and a
+        // generated name would otherwise wait for the program's end.
+        if (bCalled && !bExisted) RemoveUnclaimedFile(outputPath);
         result.message =
             szMessage[0] ? std::string(szMessage) : LoadString(IDS_ADDON_NOT_IMPLEMENTED);
         return result;

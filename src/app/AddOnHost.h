@@ -6,6 +6,7 @@
 // the menus and the opening of output files; tervik-cli uses it as it is.
 
 #include "addon/tervik_addon.h"
+#include "platform/SysLibrary.h"
 
 #include <cstdint>
 #include <ctime>
@@ -49,13 +50,17 @@ struct AddOnRecord {
 class IAddOnLoader {
 public:
     virtual ~IAddOnLoader() = default;
-    // Null on failure, with the code and the loader's text.
-    virtual void* Load(const std::string& path, uint32_t& nError, std::string& errorText) = 0;
+    // Null on failure, with the reason.
+    virtual void* Load(const std::string& path, LibraryLoadError& error) = 0;
     // The plain name first, then the decorated one.
     virtual void* Symbol(void* hModule, const char* pszName, const char* pszDecorated) = 0;
     virtual void Unload(void* hModule) = 0;
 };
 IAddOnLoader& SystemAddOnLoader();
+
+// The message for a library that did not load: the system's code and text where it has
+// them, else in German what went wrong, followed by the loader's own words.
+std::string LoadFailureMessage(const std::string& path, const LibraryLoadError& error);
 
 // What the call table's functions read: the document of the active window.
 class IAddOnSource {
@@ -135,6 +140,9 @@ public:
     // state. outputPath is what the library writes to; it must fit the 511 bytes
     // of the buffer. A successful call of an interface answers which way to open the
     // output (exactly OUT_SHELL or exactly OUT_VIEW); the caller opens it.
+    // The host creates no output file, the library does; when the call fails, a file
+    // at outputPath that was not there before it is removed (this user's regular
+    // files only, never through a link).
     AddOnResult Dispatch(uint32_t nId, IAddOnSource& source, const std::string& outputPath,
                          const std::string& markedText = {}, const int32_t* pPoints = nullptr);
 

@@ -1,6 +1,7 @@
 #include "base/Settings.h"
 
 #include "base/SettingKeys.h"
+#include "base/Strings.h"
 #include "platform/CodePage.h"
 #include "platform/Profile.h"
 
@@ -75,6 +76,13 @@ bool ParseIntTuple(std::string_view text, int* pValues, int nCount) {
         ++i;
     }
     return true;
+}
+
+std::string SettingsNotSavedText(CProfile& profile) {
+    const std::string name = PathToAnsi(profile.GetPath());
+    if (profile.ReadError() != 0) return FormatString(IDS_SETTINGS_NOT_SAVED, name.c_str());
+    if (profile.IsNotSingleByteText()) return FormatString(IDS_SETTINGS_NOT_TEXT, name.c_str());
+    return {};
 }
 
 std::string CSettings::UpdatePath() {

@@ -70,6 +70,10 @@ inline constexpr const char* kDefaultFeedbackMail = "feedback@tervik.invalid";
 // that form (blanks are allowed around numbers).
 bool ParseIntTuple(std::string_view text, int* pValues, int nCount);
 
+// What the user is told once at start about a settings file no change reaches (too
+// large or unreadable, or no single-byte text); empty when changes are saved.
+std::string SettingsNotSavedText(CProfile& profile);
+
 class CSettings {
 public:
     explicit CSettings(CProfile& profile) : m_profile(profile) {}

@@ -88,11 +88,21 @@ constexpr StringEntry kStrings[] = {
                              "werden nicht gespeichert."},
     {IDS_SETTINGS_DEFAULTS,
      "Die Einstellungsdatei %s ist zu groß oder nicht lesbar; es gelten die Vorgaben."},
+    {IDS_SETTINGS_NOT_TEXT, "Die Einstellungsdatei %s ist keine Textdatei mit einem Byte je "
+                            "Zeichen (etwa UTF-16); sie wird gelesen, Änderungen werden aber "
+                            "nicht gespeichert."},
     {IDS_ADDON_LOAD_FAILED, "Bibliothek \"%s\" kann nicht geladen werden, Fehlercode=%u\n%s"},
     {IDS_ADDON_NO_REGISTER,
      "Bibliothek \"%s\" hat keine Funktion \"TervikRegisterAddOn\" implementiert."},
     {IDS_ADDON_NOT_IMPLEMENTED, "Das Interface ist leider noch nicht implementiert!"},
     {IDS_ADDON_OUTPUT_TOO_LONG, "Der Pfad der Ausgabedatei ist zu lang:\n%s"},
+    {IDS_ADDON_NOT_A_LIBRARY, "Bibliothek \"%s\" kann nicht geladen werden: Die Datei ist keine "
+                              "Bibliothek für dieses System."},
+    {IDS_ADDON_REFUSED, "Bibliothek \"%s\" kann nicht geladen werden: Das System lehnt sie ab, "
+                        "etwa weil eine Bibliothek oder Funktion fehlt, die sie braucht."},
+    {IDS_ADDON_NOT_FOUND, "Bibliothek \"%s\" kann nicht geladen werden: Das System findet sie "
+                          "in seinen Bibliotheksordnern nicht oder kann sie nicht laden."},
+    {IDS_ADDON_LOADER_SAYS, "Meldung des Systems: %s"},
     {IDS_PATH_NOT_ANSI, "Der Name \"%s\" enthält Zeichen, die der ANSI-Zeichensatz nicht "
                         "darstellen kann."},
     {IDS_SEARCH_STOPPED, "Die Suche wurde abgebrochen."},

@@ -69,11 +69,17 @@ enum StringId : unsigned {
     // A settings file that cannot be read.
     IDS_SETTINGS_NOT_SAVED,
     IDS_SETTINGS_DEFAULTS,
+    IDS_SETTINGS_NOT_TEXT,
     // Add-on libraries.
     IDS_ADDON_LOAD_FAILED,
     IDS_ADDON_NO_REGISTER,
     IDS_ADDON_NOT_IMPLEMENTED,
     IDS_ADDON_OUTPUT_TOO_LONG,
+    // A library the loader refused without a system error code.
+    IDS_ADDON_NOT_A_LIBRARY,
+    IDS_ADDON_REFUSED,
+    IDS_ADDON_NOT_FOUND,
+    IDS_ADDON_LOADER_SAYS,
     // A name the 8-bit files and the add-on interface cannot hold (Windows).
     IDS_PATH_NOT_ANSI,
     // A search stopped with Escape.

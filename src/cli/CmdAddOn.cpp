@@ -8,6 +8,7 @@
 #include "cli/Subcommands.h"
 #include "platform/CodePage.h"
 #include "platform/SysConsole.h"
+#include "platform/SysPaths.h"
 
 #include <cstdio>
 #include <ctime>
@@ -37,6 +38,18 @@ void PrintWalk(CAddOnHost& host) {
                     static_cast<unsigned>(item.nInterface), item.nOutput);
     }
     std::fflush(stdout);
+}
+
+// The system searches a plain name in its library folders only; a name that is a file
+// in the current folder is meant as that file, as the other subcommands take it.
+std::string LibraryPath(const std::string& name) {
+#ifdef _WIN32
+    const char* const pszFolderChars = "/\\:";
+#else
+    const char* const pszFolderChars = "/";
+#endif
+    if (name.find_first_of(pszFolderChars) != std::string::npos || !FileExists(name)) return name;
+    return std::string(".") + kPathSeparator + name;
 }
 
 bool ParsePoints(const std::string& text, int32_t points[4]) {
@@ -83,7 +96,7 @@ int RunAddOn(CArgs& args) {
     CAddOnHost host;
     std::string message;
     const std::string iniPath = open.iniPath.empty() ? DefaultIniPath() : open.iniPath;
-    const auto status = host.LoadAddOn(rest[0], iniPath, message);
+    const auto status = host.LoadAddOn(LibraryPath(rest[0]), iniPath, message);
     if (status == CAddOnHost::LoadStatus::LoadFailed ||
         status == CAddOnHost::LoadStatus::NoEntryPoint) {
         PrintMessage(message);
@@ -126,7 +139,8 @@ int RunAddOn(CArgs& args) {
         PrintMessage(result.message);
         return kExitFailure;
     }
-    std::printf("output: %s\n", result.outputPath.c_str());
+    // A toggle or an entry that wrote nothing leaves no file to name.
+    if (FileExists(result.outputPath)) std::printf("output: %s\n", result.outputPath.c_str());
     return kExitOk;
 }
 

@@ -24,8 +24,18 @@ namespace tervik::cli {
 namespace {
 
 // The place of a new document window in the viewer's default main window: the first
-// window's cascade position with three quarters of its client area.
+// window's cascade position with three quarters of its client area. Each further
+// window sits this much further right and down, so none hides another.
 constexpr WsRect kNewWindowRect{0, 600, 0, 900};
+constexpr int32_t kNewWindowStep = 30;
+
+WsRect NewWindowRect(uint64_t nIndex) {
+    // Far beyond any screen long before the numbers could overflow.
+    const int32_t nOffset = static_cast<int32_t>(std::min<uint64_t>(nIndex, 1000000) *
+                                                 static_cast<uint64_t>(kNewWindowStep));
+    return {kNewWindowRect.m_nTop + nOffset, kNewWindowRect.m_nBottom + nOffset,
+            kNewWindowRect.m_nLeft + nOffset, kNewWindowRect.m_nRight + nOffset};
+}
 
 std::string AbsolutePath(const std::string& path) {
     // Through char8_t: the path is UTF-8 on every system, not the ANSI code page.
@@ -292,8 +302,8 @@ int RunNew(const OpenArgs& open, const std::optional<std::string>& script,
         fo.m_nTab = doc.m_nTabSize;
         text += WorkspaceFileOpenLine(fo);
         WsWindow win;
+        win.m_position = NewWindowRect(k);
         win.m_nId = ++k;
-        win.m_position = kNewWindowRect;
         win.m_state = "NORMAL";
         win.m_nLine = 0;
         win.m_nRow = 0;

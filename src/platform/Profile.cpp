@@ -1,9 +1,11 @@
 #include "platform/Profile.h"
 
+#include "platform/CodePage.h"
 #include "platform/ProfileFile.h"
 #include "platform/SysError.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 
 namespace tervik {
@@ -15,6 +17,14 @@ constexpr size_t npos = std::string::npos;
 // cost memory for nothing. Writes refuse to produce a file we could not read back.
 constexpr size_t kMaxFileSize = size_t{8} << 20;
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
+constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
+// Why a file that is no single-byte text is not written.
+#ifdef _WIN32
+constexpr uint32_t kErrNotSingleByte = 1113; // ERROR_NO_UNICODE_TRANSLATION
+#else
+constexpr uint32_t kErrNotSingleByte = EILSEQ;
+#endif
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
@@ -91,6 +101,27 @@ int ParseInt(std::string_view s) {
     return static_cast<int>(bNegative ? -nValue : nValue);
 }
 
+// UTF-16 after its mark as cp1252, as the Windows profile functions read such a file
+// for 8-bit callers; a surrogate pair is one character without a cp1252 byte.
+std::string Utf16ToCp1252(std::string_view bytes, bool bBigEndian) {
+    std::string out;
+    out.reserve(bytes.size() / 2);
+    const auto unitAt = [&](size_t i) {
+        const auto hi = static_cast<uint8_t>(bytes[bBigEndian ? i : i + 1]);
+        const auto lo = static_cast<uint8_t>(bytes[bBigEndian ? i + 1 : i]);
+        return static_cast<uint16_t>(hi << 8 | lo);
+    };
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        const uint16_t nUnit = unitAt(i);
+        if (nUnit >= 0xD800 && nUnit < 0xDC00 && i + 3 < bytes.size()) {
+            const uint16_t nNext = unitAt(i + 2);
+            if (nNext >= 0xDC00 && nNext < 0xE000) i += 2;
+        }
+        out += static_cast<char>(Utf16UnitToCp1252(nUnit));
+    }
+    return out;
+}
+
 } // namespace
 
 CProfile::CProfile(std::string path) : m_path(std::move(path)) {}
@@ -98,6 +129,11 @@ CProfile::CProfile(std::string path) : m_path(std::move(path)) {}
 uint32_t CProfile::ReadError() {
     Load();
     return m_nReadError;
+}
+
+bool CProfile::IsNotSingleByteText() {
+    Load();
+    return m_bNotSingleByte;
 }
 
 void CProfile::SetPath(std::string path) {
@@ -127,6 +163,7 @@ void CProfile::Load() {
 void CProfile::Read() {
     m_lines.clear();
     m_bBom = false;
+    m_bNotSingleByte = false;
     m_eol = "\n";
     m_stamp = {};
     std::string content;
@@ -138,6 +175,13 @@ void CProfile::Read() {
         GetProfileFileStamp(m_path, m_stamp);
         return;
     }
+    if (content.starts_with(kUtf16LeBom) || content.starts_with(kUtf16BeBom)) {
+        m_bNotSingleByte = true;
+        const bool bBigEndian = content.starts_with(kUtf16BeBom);
+        Parse(Utf16ToCp1252(std::string_view(content).substr(2), bBigEndian));
+        return;
+    }
+    m_bNotSingleByte = content.find('\0') != npos;
     Parse(content);
 }
 
@@ -413,6 +457,7 @@ bool CProfile::Save() {
     };
     // A file we could not read must not be replaced by what little we know of it.
     if (m_nReadError != 0) return fail(m_nReadError);
+    if (m_bNotSingleByte) return fail(kErrNotSingleByte);
 
     std::string content;
     if (m_bBom) content = kBom;

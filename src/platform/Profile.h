@@ -59,6 +59,10 @@ public:
     // settings are then the defaults and no change reaches it. 0 when it was read
     // or does not exist.
     uint32_t ReadError();
+    // Whether the file is no single-byte text (a UTF-16 mark, NUL bytes): it is read
+    // (UTF-16 as cp1252) but never written, as 8-bit lines would spoil it. Changes
+    // then last for this run only; writes answer false.
+    bool IsNotSingleByteText();
 
 private:
     // One line of the file, classified once when read or changed.
@@ -115,6 +119,8 @@ private:
     std::string m_eol = "\n";
     // A UTF-8 byte order mark the file started with, written back.
     bool m_bBom = false;
+    // Read, but never written: see IsNotSingleByteText.
+    bool m_bNotSingleByte = false;
     // Change detection so that a file changed by another program is read again.
     ProfileFileStamp m_stamp;
 };

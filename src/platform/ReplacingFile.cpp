@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <cerrno>
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,6 +22,24 @@ std::string NameOf(const std::string& path) {
     return nSlash == std::string::npos ? path : path.substr(nSlash + 1);
 }
 
+// The file a chain of symbolic links at path ends in, whether it exists or not (a
+// dangling link names the file to create). Relative targets count from the folder of
+// their link. False with ELOOP for a chain that does not end.
+bool FollowLinks(const std::string& path, std::string& target) {
+    target = path;
+    for (int nHops = 0; nHops < 40; ++nHops) {
+        struct stat st {};
+        if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+        std::string link(4096, '\0');
+        const ssize_t n = ::readlink(target.c_str(), link.data(), link.size());
+        if (n <= 0 || static_cast<size_t>(n) >= link.size()) return true;
+        link.resize(static_cast<size_t>(n));
+        target = link.front() == '/' ? link : FolderOf(target) + "/" + link;
+    }
+    errno = ELOOP;
+    return false;
+}
+
 void SyncFolder(const std::string& folder) {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
@@ -40,17 +57,16 @@ CReplacingFile::~CReplacingFile() {
 bool CReplacingFile::Begin(const std::string& path) {
     Discard();
     m_nError = 0;
-    m_target = path;
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        if (char* pszReal = ::realpath(path.c_str(), nullptr)) {
-            m_target = pszReal;
-            std::free(pszReal);
-        }
+    // A link stays a link: the new file goes beside the file it names (also one that
+    // does not exist yet) and takes that file's place.
+    if (!FollowLinks(path, m_target)) {
+        m_nError = static_cast<uint32_t>(errno);
+        return false;
     }
     // Only a file is replaced: a device, pipe or folder in its place (or behind the
     // link) must never be renamed away.
-    if (::stat(m_target.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+    struct stat st {};
+    if (::lstat(m_target.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
         m_nError = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
         return false;
     }

@@ -21,8 +21,8 @@ public:
     CReplacingFile& operator=(const CReplacingFile&) = delete;
 
     // Creates the temporary file beside path (beside the file a symbolic link at path
-    // names, so the link stays); false with LastError when that fails or when
-    // something other than a file is in the way.
+    // names, so the link stays, also when that file does not exist yet); false with
+    // LastError when that fails or when something other than a file is in the way.
     bool Begin(const std::string& path);
     bool Write(std::string_view data);
     // Puts the file onto the disk and renames it over the old one; false with

@@ -31,11 +31,10 @@ class FakeLoader : public IAddOnLoader {
 public:
     std::map<std::string, FakeLib> libs;
     std::vector<std::string> unloaded;
-    void* Load(const std::string& path, uint32_t& nError, std::string& text) override {
+    void* Load(const std::string& path, LibraryLoadError& error) override {
         auto it = libs.find(path);
         if (it == libs.end()) {
-            nError = 2;
-            text = "cannot open shared object file";
+            error = {LibraryLoadError::Kind::System, 2, "cannot open shared object file"};
             return nullptr;
         }
         return &it->second;
@@ -290,6 +289,34 @@ TEST_F(AddOnHostTest, FailureMessagesAndBuffersStayInBounds) {
     r = host.Dispatch(32849, src, longPath);
     EXPECT_FALSE(r.bOk);
     EXPECT_EQ(r.message, "Der Pfad der Ausgabedatei ist zu lang:\n" + longPath);
+}
+
+// The host creates no output file; what a failed entry left under a name that was
+// free before the call is removed, a file that was there already is not the host's.
+TEST_F(AddOnHostTest, AFailedEntryLeavesNoFileBehindButNoOneElsesIsTouched) {
+    Lib("/a.so");
+    CAddOnHost host(loader);
+    std::string msg;
+    g_register = [](const AddOnHostTable* t) { return t->AddItem("F", 1, ITEM_FILE, OUT_VIEW); };
+    host.LoadAddOn("/a.so", "t.ini", msg);
+    host.WalkMenu();
+    Source src;
+    test::CTempDir dir;
+    const struct {
+        bool bBefore, bOk;
+        const char* after; // "": no file
+    } kCases[] = {{false, false, ""}, {false, true, "neu"}, {true, false, "neu"}};
+    for (const auto& c : kCases) {
+        const std::string path = dir.File(c.bBefore ? "vorher" : c.bOk ? "gut" : "schlecht");
+        if (c.bBefore) dir.Write(NamePart(path), "alt");
+        g_interface0 = [&](int32_t, const AddOnCallTable*, char* o, char*) {
+            EXPECT_EQ(FileExists(o), c.bBefore); // nothing made beforehand
+            dir.Write(NamePart(o), "neu");
+            return c.bOk ? 1 : 0;
+        };
+        EXPECT_EQ(host.Dispatch(32849, src, path).bOk, c.bOk);
+        EXPECT_EQ(test::ReadWholeFile(path), c.after) << path;
+    }
 }
 
 TEST_F(AddOnHostTest, HostFunctionsOutsideACallDoNothing) {

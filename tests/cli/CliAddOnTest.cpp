@@ -71,9 +71,32 @@ TEST_F(CliAddOn, MarkedTextAsHexFollowsTheToggle) {
     ASSERT_EQ(r.nExitCode, 0) << r.err;
     EXPECT_EQ(r.out, "output: " + out + "\n");
     EXPECT_EQ(test::ReadWholeFile(out), "Markierung 1,2 - 3,4\r\n41 e4\r\n");
-    // The toggle itself succeeds and writes nothing.
+    // The toggle itself succeeds, writes nothing and names no file.
     r = Run({"addon", TERVIK_ADDON_MARKED, m_file, "--item", "32850"});
     EXPECT_EQ(r.nExitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(m_temp))
+        EXPECT_TRUE(entry.is_directory()) << entry.path();
+}
+
+// A plain name is the library in the current folder when there is one there, else the
+// system's library folders are searched.
+TEST_F(CliAddOn, APlainNameIsTheFileInTheCurrentFolder) {
+    const std::filesystem::path library = TERVIK_ADDON_STATS;
+    const std::string name = "statistik" + library.extension().string();
+    std::filesystem::copy_file(library, m_dir.Path() / name);
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(m_dir.Path());
+    const auto found = Run({"addon", name, "f.log", "--item", "32849", "--out", "aus.txt"});
+    const auto missing = Run({"addon", "nirgends-" + name, "f.log", "--list"});
+    std::filesystem::current_path(before);
+    EXPECT_EQ(found.nExitCode, 0) << found.err;
+    EXPECT_EQ(found.out, "output: aus.txt\n");
+    EXPECT_NE(test::ReadWholeFile(m_dir.File("aus.txt")).find("Saetze: 4\r\n"), std::string::npos);
+    EXPECT_EQ(missing.nExitCode, 1);
+    EXPECT_NE(missing.err.find("\"nirgends-" + name + "\" kann nicht geladen werden"),
+              std::string::npos)
+        << missing.err;
 }
 
 TEST_F(CliAddOn, Failures) {
@@ -84,10 +107,20 @@ TEST_F(CliAddOn, Failures) {
         const char* err;
     } cases[] = {
         {{"addon", noLib, m_file, "--list"}, 1, "kann nicht geladen werden, Fehlercode="},
-
+#ifndef _WIN32
+        // No leftover error number: the reason, then the loader's own words.
         {{"addon", m_dir.Write("kaputt.so", "kein ELF"), m_file, "--list"},
          1,
-         "kann nicht geladen werden"},
+         "kann nicht geladen werden: Die Datei ist keine Bibliothek"},
+        // The example checks its writes: a full disk is a failure, and no file is named.
+        {{"addon", TERVIK_ADDON_STATS, m_file, "--item", "32849", "--out", "/dev/full"},
+         1,
+         "Ausgabedatei \"/dev/full\" kann nicht geschrieben werden."},
+#else
+        {{"addon", m_dir.Write("kaputt.dll", "kein PE"), m_file, "--list"},
+         1,
+         "kann nicht geladen werden, Fehlercode="},
+#endif
         {{"addon", TERVIK_ADDON_STATS, m_file, "--item", "32850"},
          1,
          "Das Interface ist leider noch nicht implementiert!"},

@@ -50,24 +50,24 @@ TEST_F(CliWorkspace, NewWritesAWorkspaceThatShowReadsAfterAMove) {
     const auto r = Run({"new", ws, a, b, m_dirPath + "/ws/./a.log", outside, "--select", script});
     ASSERT_EQ(r.nExitCode, 0) << r.err;
     EXPECT_EQ(r.out, "");
-    const std::string window = ",POSITION=(0,600,0,900),STATE=NORMAL,LINE=0,ROW=0,DUMP=0,"
-                               "VIEW=TEXT\r\n";
+    // Each window 30 pixels further right and down than the one before.
+    const std::string window = ",STATE=NORMAL,LINE=0,ROW=0,DUMP=0,VIEW=TEXT\r\n";
     EXPECT_EQ(test::ReadWholeFile(ws),
               "FILE_OPEN \"" + Native("./a.log") +
                   "\",MD5=c94477196c14b2e55ac8211c0de17ab0,TAB=4\r\n"
-                  "WINDOWS ID=1" +
+                  "WINDOWS ID=1,POSITION=(0,600,0,900)" +
                   window +
                   "SELECT_RECORD 0,COLOR=BLUE\r\nSELECT_RECORD 2,COLOR=BLUE\r\n"
                   "FILE_OPEN \"" +
                   Native("./sub/b.log") +
                   "\",MD5=401b30e3b8b5d629635a5c613cdb7919,TAB=4\r\n"
-                  "WINDOWS ID=2" +
+                  "WINDOWS ID=2,POSITION=(30,630,30,930)" +
                   window +
                   "SELECT_RECORD 0,COLOR=RED\r\n"
                   "FILE_OPEN \"" +
                   outside +
                   "\",MD5=2cd6ee2c70b0bde53fbe6cac3c8b8bb1,TAB=4\r\n"
-                  "WINDOWS ID=3" +
+                  "WINDOWS ID=3,POSITION=(60,660,60,960)" +
                   window + "SELECT_RECORD 0,COLOR=RED\r\nACTIVE_VIEW ID=1\r\n");
 
     // Moved with its files, the workspace finds them in the new place.

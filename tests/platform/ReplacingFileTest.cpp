@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <string>
 
@@ -82,6 +83,42 @@ TEST(ReplacingFile, ReplacesOnlyFilesAndKeepsLinks) {
     EXPECT_TRUE(std::filesystem::is_fifo(fifo));
     EXPECT_TRUE(std::filesystem::is_directory(dir.Path() / "folder.tervik"));
     EXPECT_EQ(FilesIn(dir), 5u);
+}
+
+// A link stays a link also when the file it names is not there yet: the new file is
+// made beside that file, however many links lead there and whichever way they point.
+TEST(ReplacingFile, ALinkToAMissingFileGetsItsFileAndStaysALink) {
+    namespace fs = std::filesystem;
+    CTempDir dir;
+    fs::create_directory(dir.Path() / "ziel");
+    const struct {
+        const char* link;
+        std::string pointsTo;
+        std::string file; // what then holds the content; empty: nothing may
+    } kCases[] = {
+        {"absolut", dir.File("ziel/a"), dir.File("ziel/a")},
+        {"kette", "relativ", dir.File("ziel/r")},
+        {"relativ", "ziel/r", dir.File("ziel/r")},
+        {"kreis", "kreis", ""},
+    };
+    for (const auto& c : kCases)
+        fs::create_symlink(c.pointsTo, dir.Path() / c.link);
+    for (const auto& c : kCases) {
+        CReplacingFile file;
+        EXPECT_EQ(file.Begin(dir.File(c.link)) && file.Write("neu") && file.Commit(),
+                  !c.file.empty())
+            << c.link;
+        if (c.file.empty()) {
+            EXPECT_EQ(file.LastError(), static_cast<uint32_t>(ELOOP));
+        } else {
+            EXPECT_EQ(test::ReadWholeFile(c.file), "neu") << c.link;
+        }
+        EXPECT_TRUE(fs::is_symlink(dir.Path() / c.link));
+    }
+    // No temporary file anywhere: the links, the folder, and in it the two files.
+    EXPECT_EQ(FilesIn(dir), std::size(kCases) + 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path() / "ziel"), fs::directory_iterator()),
+              2);
 }
 #endif
 

@@ -199,10 +199,9 @@ int32_t TERVIK_ADDON_CALL AddPopup(const char*) {
 }
 
 TEST(Win32Library, DecoratedNamesAreFoundWhenThePlainOnesAreMissing) {
-    uint32_t nError = 0;
-    std::string text;
-    void* h = CSysLibrary::Load(TERVIK_ADDON_DECORATED, nError, text);
-    ASSERT_NE(h, nullptr) << text;
+    LibraryLoadError error;
+    void* h = CSysLibrary::Load(TERVIK_ADDON_DECORATED, error);
+    ASSERT_NE(h, nullptr) << error.text;
     EXPECT_EQ(CSysLibrary::Symbol(h, TERVIK_REGISTER_NAME), nullptr);
     auto pRegister = reinterpret_cast<TervikRegisterAddOnFn>(
         CSysLibrary::Symbol(h, TERVIK_REGISTER_NAME, TERVIK_REGISTER_DECORATED));
@@ -213,9 +212,10 @@ TEST(Win32Library, DecoratedNamesAreFoundWhenThePlainOnesAreMissing) {
     EXPECT_EQ(pRegister("c:\\tervik.ini", &table), 1);
     CSysLibrary::Unload(h);
 
-    EXPECT_EQ(CSysLibrary::Load("c:\\nicht\\da.dll", nError, text), nullptr);
-    EXPECT_EQ(nError, uint32_t{ERROR_MOD_NOT_FOUND});
-    EXPECT_FALSE(text.empty());
+    EXPECT_EQ(CSysLibrary::Load("c:\\nicht\\da.dll", error), nullptr);
+    EXPECT_EQ(error.kind, LibraryLoadError::Kind::System);
+    EXPECT_EQ(error.nCode, uint32_t{ERROR_MOD_NOT_FOUND});
+    EXPECT_FALSE(error.text.empty());
 }
 
 TEST(Win32SharedBlock, OwnerUntilItsHoldEndsThenTheGuestTakesOver) {

@@ -267,8 +267,12 @@ TEST_F(AddOnTest, FailuresAreShown) {
     m_answers = {notALibrary};
     ASSERT_TRUE(Frame().ExecuteCommand(ID_ADDON_REGISTER));
     ASSERT_EQ(m_messages.size(), 1u);
-    EXPECT_EQ(m_messages[0].rfind(
-                  "Bibliothek \"" + notALibrary + "\" kann nicht geladen werden, Fehlercode=", 0),
+    // The reason in German, then the loader's own words (which name the file).
+    EXPECT_EQ(m_messages[0].rfind("Bibliothek \"" + notALibrary +
+                                      "\" kann nicht geladen werden: Die Datei ist keine "
+                                      "Bibliothek f\xFCr dieses System.\nMeldung des Systems: " +
+                                      notALibrary + ": ",
+                                  0),
               0u)
         << m_messages[0];
     EXPECT_EQ(Settings().GetProfileString(kSectionExtensionList, notALibrary, ""), "");

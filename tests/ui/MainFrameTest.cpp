@@ -90,6 +90,23 @@ TEST_F(ShellTest, UnreadableSettingsFileIsToldAndKept) {
     EXPECT_TRUE(m_messages.empty());
 }
 
+// Nor is one that is no single-byte text: a UTF-16 file would get 8-bit lines.
+TEST_F(ShellTest, Utf16SettingsFileIsReadToldAndKept) {
+    std::string utf16 = "\xFF\xFE";
+    for (char c : std::string("[Settings]\r\nTabSize=7\r\n"))
+        utf16 += std::string{c, '\0'};
+    m_dir.Write("tervik.ini", utf16);
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(m_app->Settings().TabSize(), 7);
+    EXPECT_EQ(Frame().GetMessageText(),
+              "Die Einstellungsdatei " + m_ini +
+                  " ist keine Textdatei mit einem Byte je Zeichen (etwa UTF-16); sie wird "
+                  "gelesen, \xC4nderungen werden aber nicht gespeichert.");
+    Stop();
+    EXPECT_EQ(test::ReadWholeFile(m_ini), utf16);
+    EXPECT_TRUE(m_messages.empty());
+}
+
 TEST_F(ShellTest, PositionPaneTexts) {
     ASSERT_TRUE(Start());
     Frame().SetPositionIndicator(12, 500, 1, 3);

@@ -112,9 +112,10 @@ bool CTervikApp::InitInstance(const QStringList& args) {
 
     // 12. The bars as they were.
     m_pMainFrame->LoadBarState();
-    // A settings file that could not be read is never written over: say so once.
-    if (m_pProfile->ReadError() != 0)
-        SetStatusText(FormatString(IDS_SETTINGS_NOT_SAVED, PathToAnsi(m_szIniPath).c_str()));
+    // A settings file that could not be read, or is no single-byte text, is never
+    // written over: say so once.
+    if (const std::string notSaved = SettingsNotSavedText(*m_pProfile); !notSaved.empty())
+        SetStatusText(notSaved);
 
     // 13. The resting open options.
     m_openOptions = COpenOptionsState(m_pSettings->OpenModeShareWrite(), nLastFix);

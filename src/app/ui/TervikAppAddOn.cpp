@@ -21,7 +21,6 @@
 #include <QMenu>
 #include <QProcess>
 #include <cerrno>
-#include <cstring>
 #include <ctime>
 
 namespace tervik {
@@ -94,10 +93,9 @@ void CTervikApp::OnAddOnRegister() {
     // A longer name would not fit the library's buffers; it is refused as the dialog
     // would refuse it.
     if (path->size() > kMaxLibraryPath) {
-        TervikMessageBox(FormatString(IDS_ADDON_LOAD_FAILED, path->c_str(),
-                                      static_cast<unsigned>(ENAMETOOLONG),
-                                      std::strerror(ENAMETOOLONG)),
-                         MB_OK, m_pMainFrame.get());
+        LibraryLoadError tooLong;
+        tooLong.nCode = ENAMETOOLONG;
+        TervikMessageBox(LoadFailureMessage(*path, tooLong), MB_OK, m_pMainFrame.get());
         return;
     }
     LoadAddOn(*path, true);

@@ -7,17 +7,18 @@
 
 namespace tervik {
 
-void* CSysLibrary::Load(const std::string& path, uint32_t& nError, std::string& errorText) {
-    errorText.clear();
+void* CSysLibrary::Load(const std::string& path, LibraryLoadError& error) {
+    error = {};
     // No "cannot find the DLL" box from the system: the caller reports the failure.
     const UINT nOldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     HMODULE h = LoadLibraryW(Widen(path).c_str());
-    nError = h ? 0 : LastSystemError();
+    const uint32_t nError = h ? 0 : LastSystemError();
     SetErrorMode(nOldMode);
     if (h) return reinterpret_cast<void*>(h);
-    if (nError == 0) nError = ERROR_MOD_NOT_FOUND;
-    // The system's text for the code is the message; the loader has no other.
-    errorText = SystemErrorText(nError);
+    // Windows always has a code, a file that is no DLL included (193); its text is
+    // the message.
+    error.nCode = nError != 0 ? nError : ERROR_MOD_NOT_FOUND;
+    error.text = SystemErrorText(error.nCode);
     return nullptr;
 }
 
