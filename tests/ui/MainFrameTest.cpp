@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QCheckBox>
@@ -355,6 +356,34 @@ TEST_F(ShellTest, SearchBoxPasteKeepsTheLengthLimit) {
         [] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier); },
         [] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Insert, Qt::ShiftModifier); },
         [this] { Frame().Action(ID_EDIT_PASTE)->trigger(); },
+        // The field's own menu: a real right click, then a click on "Einfügen".
+        [this, pBox] {
+            // Clicks "Einfügen" as soon as the menu is up.
+            auto* pTimer = new QTimer(pBox);
+            QObject::connect(pTimer, &QTimer::timeout, pTimer, [pTimer] {
+                auto* pMenu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+                if (!pMenu || !pMenu->isVisible()) return;
+                pTimer->stop();
+                pTimer->deleteLater();
+                for (QAction* pAction : pMenu->actions())
+                    if (pAction->text().startsWith(QString::fromUtf8("Einf")) &&
+                        pAction->isEnabled())
+                        QTest::mouseClick(pMenu, Qt::LeftButton, {},
+                                          pMenu->actionGeometry(pAction).center());
+                // Nothing to paste: the entry is disabled and the menu is left.
+                if (pMenu->isVisible()) pMenu->close();
+            });
+            pTimer->start(10);
+            QWidget* pEdit = pBox->lineEdit();
+            QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                    pEdit->mapToGlobal(QPoint(5, 5)));
+            QApplication::sendEvent(pEdit, &event);
+            // The closed menu leaves the window to be activated again.
+            Frame().activateWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(&Frame()));
+            pBox->setFocus();
+            QApplication::processEvents();
+        },
     };
     const struct {
         int nText, nSelected; // 'a's in the box, the last so many selected

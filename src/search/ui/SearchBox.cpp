@@ -10,6 +10,8 @@
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QRegularExpression>
 
 namespace tervik {
@@ -39,6 +41,32 @@ CSearchBox::CSearchBox(CSearchHistory& history, QWidget* pParent)
     setEditText(QString());
     // A picked entry is selected whole, ready to be typed over.
     connect(this, &QComboBox::activated, this, [this] { lineEdit()->selectAll(); });
+    // Every paste keeps the length rule: the field's own menu and the middle button
+    // (the selection on X11) go through Paste as the keys do.
+    lineEdit()->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(lineEdit(), &QWidget::customContextMenuRequested, this, [this](const QPoint& pt) {
+        QMenu* pMenu = lineEdit()->createStandardContextMenu();
+        for (QAction* pAction : pMenu->actions()) {
+            // Known by the text Qt gave it (the menu's own translation).
+            if (pAction->text().section('\t', 0, 0) != QLineEdit::tr("&Paste")) continue;
+            pAction->disconnect();
+            connect(pAction, &QAction::triggered, this,
+                    [this] { Paste(QApplication::clipboard()->text()); });
+        }
+        pMenu->exec(lineEdit()->mapToGlobal(pt));
+        delete pMenu;
+    });
+    lineEdit()->installEventFilter(this);
+}
+
+bool CSearchBox::eventFilter(QObject* pWatched, QEvent* pEvent) {
+    if (pWatched == lineEdit() && pEvent->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(pEvent)->button() == Qt::MiddleButton &&
+        QApplication::clipboard()->supportsSelection()) {
+        Paste(QApplication::clipboard()->text(QClipboard::Selection));
+        return true;
+    }
+    return QComboBox::eventFilter(pWatched, pEvent);
 }
 
 void CSearchBox::Refresh() {
@@ -111,6 +139,8 @@ void CSearchBox::focusInEvent(QFocusEvent* pEvent) {
 
 void CSearchBox::focusOutEvent(QFocusEvent* pEvent) {
     QComboBox::focusOutEvent(pEvent);
+    // A menu or list of the box's own takes the focus only for a moment.
+    if (pEvent->reason() == Qt::PopupFocusReason) return;
     lineEdit()->selectAll();
     EnterIntoHistory();
 }

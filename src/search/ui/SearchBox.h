@@ -45,6 +45,8 @@ protected:
     // Keys arrive at the box, which hands them to its edit field.
     void keyPressEvent(QKeyEvent* pEvent) override;
     void keyReleaseEvent(QKeyEvent* pEvent) override;
+    // The middle button's paste of the selection keeps the length rule too.
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
 
 private:
     // Refills the list from the shared history when another box changed it; the
