@@ -430,7 +430,7 @@ void CTervikDoc::DetectByteOrderMark(const uint8_t* b, size_t n) {
         m_bBomUtf16Be = m_bUtf16 = 1;
     else if (n >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF)
         m_bBomUtf8 = m_bUtf8 = 1;
-    m_bUtf8Pending = MarkLength() == 0 && m_host.Settings().Utf8Detect();
+    m_bUtf8Pending = Mark().empty() && m_host.Settings().Utf8Detect();
     m_nUtf8From = 0;
     CheckForUtf8(b, n, 0);
 }
@@ -556,8 +556,11 @@ const uint8_t* CTervikDoc::RecordInWindow(uint32_t nRecord, bool bBackward, size
     return p;
 }
 
-uint32_t CTervikDoc::MarkLength() const {
-    return m_bBomUtf16Le || m_bBomUtf16Be ? 2 : m_bBomUtf8 ? 3 : 0;
+std::string_view CTervikDoc::Mark() const {
+    if (m_bBomUtf16Le) return "\xFF\xFE";
+    if (m_bBomUtf16Be) return "\xFE\xFF";
+    if (m_bBomUtf8) return "\xEF\xBB\xBF";
+    return {};
 }
 
 namespace {

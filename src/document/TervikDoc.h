@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -73,8 +74,8 @@ public:
     // unit of its own, a malformed UTF-8 byte is U+FFFD), cp1252 text converted.
     int64_t ReadRecordChars(uint32_t nRecord, char32_t* pDest, uint32_t nMaxChars,
                             uint32_t nSkip, bool bExpand);
-    // Bytes of the byte-order mark at the start of the file: 3, 2 or 0.
-    uint32_t MarkLength() const;
+    // The byte-order mark the file starts with (as its flags name it); empty: none.
+    std::string_view Mark() const;
     // Raw bytes at a file offset (at most 65,536); 0 beyond the end or on failure.
     virtual uint32_t ReadBytes(void* pDest, uint32_t nLength, uint64_t nOffset);
     // The window's bytes from nOffset on, without a copy: at least nWant of them (or

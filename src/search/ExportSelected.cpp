@@ -24,14 +24,6 @@ constexpr uint32_t kPiece = kDocBufferSize;
 // The longest line end: CR LF as UTF-16 units.
 constexpr size_t kLineEndMax = 4;
 
-// The file's byte-order mark, as its flags name it.
-std::string_view MarkOf(const CTervikDoc& doc) {
-    if (doc.m_bBomUtf16Le) return "\xFF\xFE";
-    if (doc.m_bBomUtf16Be) return "\xFE\xFF";
-    if (doc.m_bBomUtf8) return "\xEF\xBB\xBF";
-    return {};
-}
-
 // The line end the file uses, in its own encoding; the native one for a file that has
 // none (fixed-length records, a single unterminated line).
 std::string LineEndOf(const CTervikDoc& doc) {
@@ -72,7 +64,7 @@ ExportResult ExportSelectedLines(CTervikDoc& doc, const std::string& path) {
     // file holds now (unknown when the size cannot be had; the reads tell then).
     const int64_t nSizeNow = doc.m_hFile.Size();
     const uint64_t nHeld = nSizeNow < 0 ? UINT64_MAX : static_cast<uint64_t>(nSizeNow);
-    const std::string_view mark = MarkOf(doc);
+    const std::string_view mark = doc.Mark();
     const std::string lineEnd = LineEndOf(doc);
     // The index names the selected lines in file order.
     const uint32_t nCount = doc.m_pSelected ? doc.m_pSelected->Count() : 0;

@@ -229,18 +229,9 @@ BuildResult BuildMarkedText(const MarkState& m, bool bBlock, bool bOnlySelected,
 BuildResult BuildMarkedUtf8(const MarkState& m, bool bBlock, bool bOnlySelected,
                             const MarkDocument& doc, std::string& out, uint64_t nSizeHint,
                             const MarkProgress& progress) {
-    if (!doc.chars) {
-        // Only display text: its cp1252 characters.
-        return BuildMarked<char>(
-            m, bBlock, bOnlySelected, doc, out, 0, "\n", progress,
-            [&](uint32_t r, char* p) { return doc.text ? doc.text(r, p, doc.nMaxText, 0) : 0; },
-            [](std::string& text, const char* p, size_t n) {
-                text += Cp1252ToUtf8(std::string_view(p, n));
-            });
-    }
     return BuildMarked<char32_t>(
         m, bBlock, bOnlySelected, doc, out, nSizeHint > 1 ? nSizeHint - 1 : 0, "\n", progress,
-        [&](uint32_t r, char32_t* p) { return doc.chars(r, p, doc.nMaxText, 0); },
+        [&](uint32_t r, char32_t* p) { return doc.chars ? doc.chars(r, p, doc.nMaxText, 0) : 0; },
         [](std::string& text, const char32_t* p, size_t n) { AppendCharsUtf8(text, p, n); });
 }
 

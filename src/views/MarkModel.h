@@ -60,7 +60,7 @@ struct MarkDocument {
     uint32_t nMaxText = 65536;
     std::function<uint32_t(uint32_t nRecord)> length;
     std::function<int64_t(uint32_t nRecord, char* pDest, uint32_t nMax, uint32_t nSkip)> text;
-    // The same columns as the document's own characters (ReadRecordChars); optional.
+    // The same columns as the document's own characters (ReadRecordChars), for a copy.
     std::function<int64_t(uint32_t nRecord, char32_t* pDest, uint32_t nMax, uint32_t nSkip)>
         chars;
     std::function<bool(uint32_t nRecord)> selected;
