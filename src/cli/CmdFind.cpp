@@ -7,6 +7,7 @@
 #include "cli/Subcommands.h"
 #include "platform/CodePage.h"
 #include "search/SearchEngine.h"
+#include "views/HitPlacement.h"
 
 #include <chrono>
 #include <cstdio>
@@ -71,8 +72,8 @@ int RunFind(CArgs& args) {
         uint32_t nLine = from->m_nLine;
         int nColumn = from->m_nColumn;
         int64_t nOffset = from->m_nOffset;
-        if (FindNext(doc, patternLine, st.m_eMode, bBackward, onlySelected.has_value(), nLine,
-                     nColumn, nOffset, textHit, dumpHit) != FindResult::Found)
+        if (FindNext(doc, patternLine, bDump, bBackward, onlySelected.has_value(), nLine, nColumn,
+                     nOffset, textHit, dumpHit) != FindResult::Found)
             break;
         bFoundAny = true;
         if (bDump) {

@@ -1,4 +1,5 @@
 #include "search/SearchEngine.h"
+#include "views/HitPlacement.h"
 
 #include "RandomUtf8.h"
 #include "base/Strings.h"
@@ -34,16 +35,16 @@ protected:
     std::optional<Pos> Text(std::string_view pat, Pos from, bool bBackward = false,
                             bool bOnlySelected = false) {
         int64_t off = 0;
-        if (FindNext(Doc(), pat, DisplayMode::Text, bBackward, bOnlySelected, from.line,
-                     from.column, off, m_text, m_dump) != FindResult::Found)
+        if (FindNext(Doc(), pat, false, bBackward, bOnlySelected, from.line, from.column, off,
+                     m_text, m_dump) != FindResult::Found)
             return std::nullopt;
         return from;
     }
     std::optional<int64_t> Dump(std::string_view pat, int64_t from, bool bBackward = false) {
         uint32_t line = 0;
         int col = 0;
-        if (FindNext(Doc(), pat, DisplayMode::Dump, bBackward, false, line, col, from, m_text,
-                     m_dump) != FindResult::Found)
+        if (FindNext(Doc(), pat, true, bBackward, false, line, col, from, m_text, m_dump) !=
+            FindResult::Found)
             return std::nullopt;
         return from;
     }
@@ -178,7 +179,8 @@ TEST_F(SearchEngineTest, EscapeStopsTheSearch) {
             uint32_t line = bBackward ? 1 : 0;
             int col = 0;
             int64_t off = bBackward ? 5 : 0;
-            EXPECT_EQ(FindNext(Doc(), "zz", mode, bBackward, false, line, col, off, m_text, m_dump),
+            EXPECT_EQ(FindNext(Doc(), "zz", mode == DisplayMode::Dump, bBackward, false, line, col,
+                               off, m_text, m_dump),
                       FindResult::Stopped);
         }
     EXPECT_FALSE(m_text.m_bValid);
@@ -566,8 +568,9 @@ TEST_F(SearchEngineTest, BackwardHitsAreTheForwardHitsReversed) {
                         uint32_t nLine = s->m_nLine;
                         int nColumn = s->m_nColumn;
                         int64_t nOffset = s->m_nOffset;
-                        if (FindNext(Doc(), line, mode, bBackward, false, nLine, nColumn, nOffset,
-                                     textHit, dumpHit) != FindResult::Found)
+                        if (FindNext(Doc(), line, mode == DisplayMode::Dump, bBackward, false,
+                                     nLine, nColumn, nOffset, textHit,
+                                     dumpHit) != FindResult::Found)
                             break;
                         textHit.m_bShown = dumpHit.m_bShown = true;
                         hits.push_back(

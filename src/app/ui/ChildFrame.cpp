@@ -16,7 +16,8 @@
 
 namespace tervik {
 
-CChildFrame::CChildFrame(CTervikDoc& doc, QWidget* pParent) : QMdiSubWindow(pParent), m_doc(doc) {
+CChildFrame::CChildFrame(CTervikDoc& doc, IViewHost* pViewHost, QWidget* pParent)
+    : QMdiSubWindow(pParent), m_doc(doc), m_pViewHost(pViewHost) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowIcon(style()->standardIcon(QStyle::SP_FileIcon));
     m_pSplitter = new QSplitter(Qt::Vertical, this);
@@ -44,7 +45,7 @@ QString CChildFrame::DocumentName() const {
 }
 
 CTervikView* CChildFrame::AddPane() {
-    auto* pView = new CTervikView(m_doc, m_pSplitter);
+    auto* pView = new CTervikView(m_doc, m_pViewHost, m_pSplitter);
     pView->setMinimumSize(10, 10);
     m_pSplitter->addWidget(pView);
     connect(pView, &CTervikView::Activated, this, [this](CTervikView* p) {

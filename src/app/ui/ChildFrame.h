@@ -13,11 +13,13 @@ namespace tervik {
 
 class CTervikDoc;
 class CTervikView;
+class IViewHost;
 
 class CChildFrame : public QMdiSubWindow, public CCommandTarget {
     Q_OBJECT
 public:
-    CChildFrame(CTervikDoc& doc, QWidget* pParent = nullptr);
+    // Its views ask pViewHost (the main frame) what lies outside the window.
+    CChildFrame(CTervikDoc& doc, IViewHost* pViewHost, QWidget* pParent = nullptr);
     ~CChildFrame() override;
 
     CTervikDoc& GetDocument() const { return m_doc; }
@@ -68,6 +70,7 @@ private:
     void ViewsChanged();
 
     CTervikDoc& m_doc;
+    IViewHost* m_pViewHost;
     QSplitter* m_pSplitter = nullptr;
     CTervikView* m_pActive = nullptr;
     // The last rectangle the window had while neither maximized nor minimized.

@@ -1,6 +1,5 @@
 #include "app/ui/MainFrame.h"
 
-#include "app/MenuLayout.h"
 #include "app/ui/ChildFrame.h"
 #include "app/ui/ColorBox.h"
 #include "app/ui/TervikApp.h"
@@ -8,8 +7,9 @@
 #include "base/Strings.h"
 #include "document/TervikDoc.h"
 #include "framework/CommandIds.h"
-#include "framework/ui/WindowPlacement.h"
+#include "framework/MenuLayout.h"
 #include "framework/ui/QtText.h"
+#include "framework/ui/WindowPlacement.h"
 #include "search/SelectionScript.h"
 #include "search/ui/SearchBox.h"
 #include "views/ui/TervikView.h"
@@ -167,13 +167,16 @@ CMainFrame::CMainFrame(CSettings& settings, QWidget* pParent)
     // Enter in a search box: "Weitersuchen" with that box's text, in the view that
     // was active when the box got the focus.
     for (QComboBox* p : {m_pSearchBox, m_pBarSearchBoxes[0], m_pBarSearchBoxes[1],
-                         m_pBarSearchBoxes[2], m_pBarSearchBoxes[3]})
-        static_cast<CSearchBox*>(p)->SetEnterHandler([](CSearchBox& box) {
-            CTervikView* pView = box.RememberedView();
+                         m_pBarSearchBoxes[2], m_pBarSearchBoxes[3]}) {
+        auto* pBox = static_cast<CSearchBox*>(p);
+        pBox->SetActiveViewSource([this]() -> QWidget* { return ActiveView(); });
+        pBox->SetEnterHandler([](CSearchBox& box) {
+            auto* pView = qobject_cast<CTervikView*>(box.RememberedView());
             if (!pView) return;
             pView->setFocus();
             pView->SearchForward(box.Pattern());
         });
+    }
     // The title, the dump box, the position pane and the window list follow the
     // active document window.
     connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::OnSubWindowActivated);

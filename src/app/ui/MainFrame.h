@@ -14,6 +14,7 @@
 #include <QPointer>
 
 #include "views/ui/TervikView.h"
+#include "views/ui/ViewHost.h"
 #include <map>
 #include <memory>
 #include <vector>
@@ -33,7 +34,7 @@ class CChildFrame;
 class CTervikDoc;
 class CTervikView;
 
-class CMainFrame : public QMainWindow, public CCommandTarget {
+class CMainFrame : public QMainWindow, public CCommandTarget, public IViewHost {
     Q_OBJECT
 public:
     explicit CMainFrame(CSettings& settings, QWidget* pParent = nullptr);
@@ -41,9 +42,9 @@ public:
 
     QMdiArea* MdiArea() const { return m_pMdiArea; }
     CChildFrame* ActiveFrame() const;
-    CTervikView* ActiveView() const;
+    CTervikView* ActiveView() const override;
     // Runs a command the way a menu item does; false when nobody handles it.
-    bool ExecuteCommand(unsigned nId);
+    bool ExecuteCommand(unsigned nId) override;
     // The state a menu item would show.
     CCmdUI UpdateCommand(unsigned nId);
     QAction* Action(unsigned nId) const;
@@ -68,11 +69,11 @@ public:
     CBlockList& OpenDocuments() { return *m_pOpenDocuments; }
     // The dump box shows the row width of the dump view it serves; outside the
     // dump it is cleared and disabled.
-    void ShowDumpBox(int nColumns, CTervikView* pView);
-    void HideDumpBox();
+    void ShowDumpBox(int nColumns, CTervikView* pView) override;
+    void HideDumpBox() override;
     // Synchronous scrolling: every other view follows the caller.
     void BroadcastScroll(CTervikDoc* pDoc, CTervikView* pView, int nScrollCode, int nPos,
-                         bool bHorizontal);
+                         bool bHorizontal) override;
 
     // --- bars ---
     void LoadBarState();
@@ -106,6 +107,19 @@ public:
     QMenu* BookmarkMenu() const { return m_pBookmarkMenu; }
 
     bool OnCmdMsg(unsigned nId, CCmdUI* pUI) override;
+
+    // --- the rest of what views ask (MainFrameViewHost.cpp) ---
+    CSearchBox* SearchBoxOfBar(int nBar) const override;
+    std::vector<TextHistoryEntry>* SelectTextHistory() override;
+    void AppendAddOnItems(QMenu& menu) override;
+    unsigned CountBookmarksOnLine(const CTervikDoc* pDoc, uint32_t nLine) const override;
+    const Bookmark* BookmarkOnLine(const CTervikDoc* pDoc, uint32_t nLine,
+                                   unsigned n) const override;
+    bool BlockMarking() const override;
+    std::string GeneratedFolder() override;
+    void ClaimTempFile(const std::string& path) override;
+    QPrinter& Printer() override;
+    bool PrintInColour() const override;
 
     // Program-wide switches.
     bool m_bSyncScroll = false;

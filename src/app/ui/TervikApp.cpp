@@ -247,7 +247,7 @@ CChildFrame* CTervikApp::CreateFrame(CTervikDoc& doc) {
     QMdiArea* pArea = m_pMainFrame->MdiArea();
     // Placed before it joins the area, which would otherwise look for a free place
     // among all other windows first.
-    auto* pFrame = new CChildFrame(doc, pArea->viewport());
+    auto* pFrame = new CChildFrame(doc, m_pMainFrame.get(), pArea->viewport());
     QMdiSubWindow* pPrevious =
         m_bLoadingWorkspace ? m_pLoadActive.data() : pArea->currentSubWindow();
     m_pMainFrame->PlaceNewWindow(pFrame, pPrevious);

@@ -1,10 +1,7 @@
 #include "search/ui/SearchBox.h"
 
-#include "app/ui/MainFrame.h"
-#include "app/ui/TervikApp.h"
 #include "framework/ui/QtText.h"
 #include "search/SearchHistory.h"
-#include "views/ui/TervikView.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -91,8 +88,12 @@ bool CSearchBox::HistoryChanged() const {
     return m_history.Changed();
 }
 
-CTervikView* CSearchBox::RememberedView() const {
+QWidget* CSearchBox::RememberedView() const {
     return m_pView;
+}
+
+void CSearchBox::SetActiveViewSource(std::function<QWidget*()> activeWindow) {
+    m_activeView = std::move(activeWindow);
 }
 
 std::string CSearchBox::Pattern() const {
@@ -133,8 +134,7 @@ void CSearchBox::showPopup() {
 void CSearchBox::focusInEvent(QFocusEvent* pEvent) {
     Refresh();
     QComboBox::focusInEvent(pEvent);
-    if (CTervikApp::Instance() && CTervikApp::Instance()->MainFrame())
-        m_pView = CTervikApp::Instance()->MainFrame()->ActiveView();
+    m_pView = m_activeView ? m_activeView() : nullptr;
 }
 
 void CSearchBox::focusOutEvent(QFocusEvent* pEvent) {

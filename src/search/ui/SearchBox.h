@@ -13,7 +13,6 @@
 namespace tervik {
 
 class CSearchHistory;
-class CTervikView;
 
 class CSearchBox : public QComboBox {
     Q_OBJECT
@@ -31,8 +30,10 @@ public:
     static constexpr int kMaxPaste = 127;
     std::vector<std::string> History() const;
     bool HistoryChanged() const;
-    // The view that was active when the box last got the focus.
-    CTervikView* RememberedView() const;
+    // The window that was active when the box last got the focus, as activeWindow
+    // named it (the frame hands it in: the box knows no views).
+    QWidget* RememberedView() const;
+    void SetActiveViewSource(std::function<QWidget*()> activeWindow);
     // The text in the program's code page, at most 128 characters.
     std::string Pattern() const;
     // Runs when Enter (main or keypad) is released in the box.
@@ -55,7 +56,8 @@ private:
 
     CSearchHistory& m_history;
     uint64_t m_nGeneration = UINT64_MAX;
-    QPointer<CTervikView> m_pView;
+    QPointer<QWidget> m_pView;
+    std::function<QWidget*()> m_activeView;
     std::function<void(CSearchBox&)> m_enter;
 };
 

@@ -1,14 +1,13 @@
 #include "views/ui/TervikView.h"
 
-#include "app/MenuLayout.h"
-#include "app/ui/MainFrame.h"
-#include "app/ui/TervikApp.h"
 #include "base/Settings.h"
 #include "base/Strings.h"
 #include "framework/CommandIds.h"
+#include "framework/MenuLayout.h"
 #include "framework/ui/FileDialogs.h"
 #include "framework/ui/MessageBox.h"
 #include "framework/ui/QtText.h"
+#include "search/BookmarkList.h"
 #include "search/ExportSelected.h"
 #include "search/RawScan.h"
 #include "search/SelectCriteria.h"
@@ -20,6 +19,7 @@
 #include "views/HexDump.h"
 #include "views/ui/GotoPosition.h"
 #include "views/ui/ViewFont.h"
+#include "views/ui/ViewHost.h"
 
 #include "platform/CodePage.h"
 #include <QComboBox>
@@ -66,14 +66,10 @@ QColor ToQColor(COLORREF c) {
     return QColor(RedOf(c), GreenOf(c), BlueOf(c));
 }
 
-CMainFrame* Frame() {
-    return CTervikApp::Instance() ? CTervikApp::Instance()->MainFrame() : nullptr;
-}
-
 } // namespace
 
-CTervikView::CTervikView(CTervikDoc& doc, QWidget* pParent)
-    : QAbstractScrollArea(pParent), m_nViewId(NewViewId()), m_doc(doc) {
+CTervikView::CTervikView(CTervikDoc& doc, IViewHost* pHost, QWidget* pParent)
+    : QAbstractScrollArea(pParent), m_nViewId(NewViewId()), m_doc(doc), m_pHost(pHost) {
     CSettings& settings = doc.Host().Settings();
     m_fontName = FromAnsi(settings.FontName());
     m_nFontSize10 = settings.FontSize() * 10;
@@ -230,8 +226,8 @@ void CTervikView::OnVScroll(ScrollCode code, int nThumbPos, bool bPropagate) {
         if (!r.trackLine) ReportPosition();
     }
     if (bPropagate && r.bPropagate)
-        if (CMainFrame* pFrame = Frame())
-            pFrame->BroadcastScroll(&m_doc, this, static_cast<int>(code), nThumbPos, false);
+        if (m_pHost)
+            m_pHost->BroadcastScroll(&m_doc, this, static_cast<int>(code), nThumbPos, false);
 }
 
 void CTervikView::OnHScroll(ScrollCode code, int nThumbPos, bool bPropagate) {
@@ -247,8 +243,8 @@ void CTervikView::OnHScroll(ScrollCode code, int nThumbPos, bool bPropagate) {
         ReportPosition();
     }
     if (bPropagate && r.bPropagate)
-        if (CMainFrame* pFrame = Frame())
-            pFrame->BroadcastScroll(&m_doc, this, static_cast<int>(code), nThumbPos, true);
+        if (m_pHost)
+            m_pHost->BroadcastScroll(&m_doc, this, static_cast<int>(code), nThumbPos, true);
 }
 
 void CTervikView::scrollContentsBy(int, int) {
@@ -328,8 +324,7 @@ void CTervikView::wheelEvent(QWheelEvent* pEvent) {
 
 void CTervikView::ReportPosition() {
     // The pane describes the active view only, also while others scroll with it.
-    if (CMainFrame* pFrame = Frame(); pFrame && pFrame->ActiveView() && pFrame->ActiveView() != this)
-        return;
+    if (m_pHost && m_pHost->ActiveView() && m_pHost->ActiveView() != this) return;
     const uint32_t nColumn = static_cast<uint32_t>(m_st.m_nLeftColumn) + 1;
     if (m_st.m_eMode == DisplayMode::Dump) {
         const uint64_t nRow = DumpRowBytes(m_st);
@@ -344,12 +339,11 @@ void CTervikView::ReportPosition() {
 }
 
 void CTervikView::UpdateDumpBox() {
-    if (CMainFrame* pFrame = Frame()) {
-        if (m_st.m_eMode == DisplayMode::Dump)
-            pFrame->ShowDumpBox(m_st.m_nDumpColumns, this);
-        else
-            pFrame->HideDumpBox();
-    }
+    if (!m_pHost) return;
+    if (m_st.m_eMode == DisplayMode::Dump)
+        m_pHost->ShowDumpBox(m_st.m_nDumpColumns, this);
+    else
+        m_pHost->HideDumpBox();
 }
 
 uint64_t CTervikView::DocumentSize() const {
@@ -385,7 +379,7 @@ void CTervikView::OnUpdate(IDocumentView*, unsigned nHint) {
     if (nHint == HINT_RECORDS_APPENDED || nHint == HINT_RELOADED) UpdateScrollRanges();
     viewport()->update();
     // The position pane shows the active view, whether it has the focus or not.
-    if (CMainFrame* pFrame = Frame(); pFrame && pFrame->ActiveView() == this) ReportPosition();
+    if (m_pHost && m_pHost->ActiveView() == this) ReportPosition();
 }
 
 // ------------------------------------------------------------------ modes, font
@@ -519,13 +513,13 @@ void CTervikView::OnPrevSelected() {
 }
 
 namespace {
-void RunSelectDialog(CTervikView& view, CTervikDoc& doc, CMainFrame* pFrame, bool bSelect) {
+void RunSelectDialog(CTervikView& view, CTervikDoc& doc, IViewHost* pHost, bool bSelect) {
     SelectCriteria c;
     c.m_nMode = bSelect ? 1 : 0;
     c.m_nFirstLine = 1;
     c.m_nEndLine = doc.m_nRecords;
     c.m_nLongestLine = doc.m_nMaxLength;
-    c.m_pHistory = pFrame ? &pFrame->m_selectTextHistory : nullptr;
+    c.m_pHistory = pHost ? pHost->SelectTextHistory() : nullptr;
     CSelectLines dialog(c, &view);
     if (dialog.exec() != QDialog::Accepted) return;
     doc.Host().SetStatusText(LoadString(bSelect ? IDS_SELECTING : IDS_DESELECTING));
@@ -540,11 +534,11 @@ void RunSelectDialog(CTervikView& view, CTervikDoc& doc, CMainFrame* pFrame, boo
 } // namespace
 
 void CTervikView::OnSelectLines() {
-    RunSelectDialog(*this, m_doc, Frame(), true);
+    RunSelectDialog(*this, m_doc, m_pHost, true);
 }
 
 void CTervikView::OnDeselectLines() {
-    RunSelectDialog(*this, m_doc, Frame(), false);
+    RunSelectDialog(*this, m_doc, m_pHost, false);
 }
 
 void CTervikView::OnInvertSelection() {
@@ -602,23 +596,21 @@ const SearchCommand* FindSearchCommand(unsigned nId) {
     return nullptr;
 }
 // The text of a search box: at most 255 characters, in the program's code page.
-std::string SearchBoxText(int nBar) {
-    CMainFrame* pFrame = Frame();
-    if (!pFrame) return {};
-    QComboBox* pBox = nBar == 0 ? pFrame->SearchBox() : pFrame->BarSearchBox(nBar);
+std::string SearchBoxText(const IViewHost* pHost, int nBar) {
+    const CSearchBox* pBox = pHost ? pHost->SearchBoxOfBar(nBar) : nullptr;
     return pBox ? ToAnsi(pBox->currentText().left(255)) : std::string();
 }
 } // namespace
 
 void CTervikView::OnSearchCommand(unsigned nId) {
     if (const SearchCommand* pCmd = FindSearchCommand(nId))
-        Search(SearchBoxText(pCmd->nBar), pCmd->bBackward);
+        Search(SearchBoxText(m_pHost, pCmd->nBar), pCmd->bBackward);
 }
 
 void CTervikView::OnUpdateSearchCommand(CCmdUI& ui) {
     const SearchCommand* pCmd = FindSearchCommand(ui.m_nID);
     if (!pCmd) return;
-    const std::string text = SearchBoxText(pCmd->nBar);
+    const std::string text = SearchBoxText(m_pHost, pCmd->nBar);
     ui.Enable(pCmd->bBackward ? CanSearchBackward(text, m_st, m_textHit, m_dumpHit)
                               : CanSearchForward(text));
 }
@@ -645,9 +637,9 @@ void CTervikView::Search(const std::string& patternLine, bool bBackward) {
     uint32_t nLine = start->m_nLine;
     int nColumn = start->m_nColumn;
     int64_t nOffset = start->m_nOffset;
-    const FindResult result =
-        FindNext(m_doc, patternLine, m_st.m_eMode, bBackward, m_st.m_bOnlySelected, nLine, nColumn,
-                 nOffset, m_textHit, m_dumpHit, DumpRowBytes(m_st));
+    const FindResult result = FindNext(m_doc, patternLine, m_st.m_eMode == DisplayMode::Dump,
+                                       bBackward, m_st.m_bOnlySelected, nLine, nColumn, nOffset,
+                                       m_textHit, m_dumpHit, DumpRowBytes(m_st));
     if (result != FindResult::Found) {
         host.SetStatusText(LoadString(result == FindResult::Stopped ? IDS_SEARCH_STOPPED
                                       : bBackward                   ? IDS_SEARCH_START_REACHED
@@ -673,9 +665,8 @@ void CTervikView::Search(const std::string& patternLine, bool bBackward) {
 }
 
 void CTervikView::OnSearchDefine() {
-    CMainFrame* pFrame = Frame();
-    if (!pFrame) return;
-    auto* pBox = static_cast<CSearchBox*>(pFrame->SearchBox());
+    CSearchBox* pBox = m_pHost ? m_pHost->SearchBoxOfBar(0) : nullptr;
+    if (!pBox) return;
     // The box's history, with its current text first when that is new.
     std::vector<std::string> entries = pBox->History();
     const std::string current = pBox->Pattern();
@@ -940,7 +931,7 @@ void CTervikView::OpenContextMenu(const QPoint& pt) {
         const unsigned nId = pAction->data().toUInt(&bOk);
         if (!pSelf || !bOk || !pAction->isEnabled()) return;
         if (pSelf->OnCmdMsg(nId, nullptr)) return;
-        if (CMainFrame* pFrame = Frame()) pFrame->ExecuteCommand(nId);
+        if (pSelf->m_pHost) pSelf->m_pHost->ExecuteCommand(nId);
     });
     if (ContextMenuHookSlot())
         ContextMenuHookSlot()(menu);
@@ -949,7 +940,7 @@ void CTervikView::OpenContextMenu(const QPoint& pt) {
 }
 
 void CTervikView::AppendAddOnItems(QMenu& menu) {
-    if (CTervikApp* pApp = CTervikApp::Instance()) pApp->AppendAddOnItems(menu);
+    if (m_pHost) m_pHost->AppendAddOnItems(menu);
 }
 
 void CTervikView::SelectContextLine(int nColour) {
@@ -1206,11 +1197,10 @@ bool CTervikView::DrawSpan(QPainter& painter, int y, std::string_view line, uint
 
 std::vector<SpanOverlay> CTervikView::BookmarkSpans(uint32_t nRecord) const {
     std::vector<SpanOverlay> spans;
-    const CTervikApp* pApp = CTervikApp::Instance();
-    if (!pApp) return spans;
-    const unsigned nCount = pApp->CountBookmarksOnLine(&m_doc, nRecord);
+    if (!m_pHost) return spans;
+    const unsigned nCount = m_pHost->CountBookmarksOnLine(&m_doc, nRecord);
     for (unsigned n = 0; n < nCount; ++n)
-        if (const Bookmark* p = pApp->BookmarkOnLine(&m_doc, nRecord, n))
+        if (const Bookmark* p = m_pHost->BookmarkOnLine(&m_doc, nRecord, n))
             spans.push_back({p->m_nColumn, p->m_nLength, p->IsActive()});
     return spans;
 }

@@ -5,8 +5,8 @@
 
 #include "document/TervikDoc.h"
 #include "framework/CommandTarget.h"
-#include "search/SearchEngine.h"
 #include "views/DisplayMode.h"
+#include "views/HitPlacement.h"
 #include "views/MarkModel.h"
 #include "views/ScrollModel.h"
 #include "views/ui/PrintJob.h"
@@ -34,10 +34,13 @@ struct SpanOverlay {
     bool m_bActive = false;
 };
 
+class IViewHost;
+
 class CTervikView : public QAbstractScrollArea, public IDocumentView, public CCommandTarget {
     Q_OBJECT
 public:
-    explicit CTervikView(CTervikDoc& doc, QWidget* pParent = nullptr);
+    // pHost may be nullptr: the view then works on its own.
+    CTervikView(CTervikDoc& doc, IViewHost* pHost, QWidget* pParent = nullptr);
     ~CTervikView() override;
 
     CTervikDoc& GetDocument() const { return m_doc; }
@@ -237,6 +240,7 @@ private:
     bool BlockMarking() const;
 
     CTervikDoc& m_doc;
+    IViewHost* m_pHost;
     ScrollState m_st{};
     uint32_t m_nTrackTop = 0;
     // The document as this view last drew it: records and bytes.

@@ -1,13 +1,13 @@
 // The character-frequency command: the CSV goes to the temporary folder and opens in
 // the desktop's program for it (the spreadsheet).
 
-#include "app/ui/TervikApp.h"
 #include "base/Strings.h"
 #include "base/TempFolder.h"
 #include "framework/MessageBoxTypes.h"
 #include "platform/CodePage.h"
 #include "search/CharFrequency.h"
 #include "views/ui/TervikView.h"
+#include "views/ui/ViewHost.h"
 
 #include <QFile>
 #include <QProcess>
@@ -28,9 +28,8 @@ void CTervikView::SetOpenFileHook(OpenFileHook hook) {
 }
 
 void CTervikView::OnCharFrequency() {
-    CTervikApp* pApp = CTervikApp::Instance();
-    if (!pApp) return;
-    const std::string folder = pApp->GeneratedFolder();
+    if (!m_pHost) return;
+    const std::string folder = m_pHost->GeneratedFolder();
     if (folder.empty()) return;
     const std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -41,7 +40,7 @@ void CTervikView::OnCharFrequency() {
         return;
     }
     // Ours until this copy ends, even while the spreadsheet still shows it.
-    pApp->ClaimTempFile(path);
+    m_pHost->ClaimTempFile(path);
     // Without a program for CSV files nothing would show up: the user can still go there.
     m_doc.Host().SetStatusText(FormatString(IDS_CHAR_FREQUENCY_WRITTEN, PathToAnsi(path).c_str()));
     if (OpenFileHookSlot()) {

@@ -1,8 +1,6 @@
 // Marking in a view: the mouse, Shift with the navigation keys, double-click,
 // the marking commands and the copy to the clipboard.
 
-#include "app/ui/MainFrame.h"
-#include "app/ui/TervikApp.h"
 #include "base/Strings.h"
 #include "framework/MessageBoxTypes.h"
 #include "framework/ui/QtText.h"
@@ -10,6 +8,7 @@
 #include "search/RawScan.h"
 #include "views/DisplayText.h"
 #include "views/ui/TervikView.h"
+#include "views/ui/ViewHost.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -66,7 +65,7 @@ bool IsNavigationKey(int nKey) {
 } // namespace
 
 bool CTervikView::BlockMarking() const {
-    return CTervikApp::Instance() && CTervikApp::Instance()->m_bBlockMarking;
+    return m_pHost && m_pHost->BlockMarking();
 }
 
 MarkDocument CTervikView::DocumentForMark() const {

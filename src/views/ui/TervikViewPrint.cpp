@@ -1,11 +1,10 @@
 // The view's print commands: the print dialog, printing at once, the preview, and
 // the printer setup the application keeps.
 
-#include "app/ui/MainFrame.h"
-#include "app/ui/TervikApp.h"
 #include "views/ui/PrintPreview.h"
 #include "views/ui/PrinterSetup.h"
 #include "views/ui/TervikView.h"
+#include "views/ui/ViewHost.h"
 
 #include <QPrintDialog>
 #include <QPrinter>
@@ -21,9 +20,9 @@ CTervikView::PrintDialogHook& PrintDialogHookSlot() {
     return s_hook;
 }
 
-// The application's printer; a view without the application prints on its own.
-QPrinter& PrinterOf() {
-    if (CTervikApp* pApp = CTervikApp::Instance()) return pApp->Printer();
+// The host's printer; a view without a host prints on its own.
+QPrinter& PrinterOf(IViewHost* pHost) {
+    if (pHost) return pHost->Printer();
     static QPrinter s_printer(QPrinter::HighResolution);
     return s_printer;
 }
@@ -54,8 +53,7 @@ PrintRequest CTervikView::PrintRequestOf() const {
     PrintRequest request;
     request.m_eMode = m_st.m_eMode;
     request.m_bOnlySelected = m_st.m_bOnlySelected;
-    const CTervikApp* pApp = CTervikApp::Instance();
-    request.m_bColour = pApp && pApp->MainFrame() && pApp->MainFrame()->m_bPrintColour;
+    request.m_bColour = m_pHost && m_pHost->PrintInColour();
     request.m_fontName = m_fontName;
     request.m_nFontSize10 = m_nFontSize10;
     return request;
@@ -67,14 +65,14 @@ void CTervikView::PrinterSetup(QPrinter& printer, QWidget* pParent) {
 }
 
 void CTervikView::OnFilePrint() {
-    QPrinter& printer = PrinterOf();
+    QPrinter& printer = PrinterOf(m_pHost);
     if (!ChoosePrinter(printer, this, 0)) return;
     CPrintJob job(m_doc, PrintRequestOf());
     job.Run(printer);
 }
 
 void CTervikView::OnFilePrintDirect() {
-    QPrinter& printer = PrinterOf();
+    QPrinter& printer = PrinterOf(m_pHost);
     // Everything, whatever range the last dialog chose.
     printer.setPrintRange(QPrinter::AllPages);
     CPrintJob job(m_doc, PrintRequestOf());
@@ -82,7 +80,7 @@ void CTervikView::OnFilePrintDirect() {
 }
 
 void CTervikView::OnFilePrintPreview() {
-    QPrinter& printer = PrinterOf();
+    QPrinter& printer = PrinterOf(m_pHost);
     printer.setPrintRange(QPrinter::AllPages);
     CPrintPreview preview(m_doc, PrintRequestOf(), printer, this);
     preview.SetPrintHandler([&printer](QWidget* pParent, uint32_t nPages) {

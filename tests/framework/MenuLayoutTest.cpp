@@ -1,4 +1,4 @@
-#include "app/MenuLayout.h"
+#include "framework/MenuLayout.h"
 
 #include "framework/CommandIds.h"
 
