@@ -23,7 +23,6 @@
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
-#include <cstdio>
 #include <set>
 #include <unordered_map>
 #include <unordered_set>
