@@ -116,14 +116,24 @@ bool IsForeignToWorkspace(uint64_t nFileBytes, bool bSawKeyword) {
     return nFileBytes > 0 && !bSawKeyword;
 }
 
-std::optional<std::string> WorkspacePathRefusal(const std::string& path,
-                                                const std::string& stored) {
-    std::string text8;
-    if (!PathToFileText(stored, text8))
-        return FormatString(IDS_PATH_NOT_ANSI, PathToAnsi(path).c_str());
-    if (text8.find('"') != std::string::npos)
-        return FormatString(IDS_PATH_HAS_QUOTE, PathToAnsi(path).c_str());
+std::optional<std::string> WorkspaceNamesRefusal(const std::string& workspace,
+                                                 const std::vector<std::string>& paths) {
+    for (const std::string& path : paths) {
+        std::string text8;
+        if (!PathToFileText(MakeRelativePath(workspace, path), text8))
+            return FormatString(IDS_PATH_NOT_ANSI, PathToAnsi(path).c_str());
+        if (text8.find('"') != std::string::npos)
+            return FormatString(IDS_PATH_HAS_QUOTE, PathToAnsi(path).c_str());
+    }
     return std::nullopt;
+}
+
+bool SameWorkspaceDigest(std::string_view a, std::string_view b) {
+    return EqualAsciiNoCase(a, b);
+}
+
+std::string ChangedFileMessage(const std::string& path) {
+    return FormatString(IDS_FILE_CHANGED, PathToAnsi(path).c_str());
 }
 
 std::optional<WorkspaceState> WsWindow::State() const {
@@ -335,6 +345,22 @@ void AppendSelectRecordLines(const CTervikDoc& doc, const ColorSettings& c, std:
         }
         out += WorkspaceSelectLine(r, WorkspaceColourOf(text, c));
     }
+}
+
+void AppendWorkspaceDocument(const std::string& workspace, const WsDocument& d,
+                             const ColorSettings& c, std::string& out) {
+    CTervikDoc& doc = *d.m_pDoc;
+    WsFileOpen f;
+    f.m_path = MakeRelativePath(workspace, doc.GetPathName());
+    f.m_md5 = doc.GetDigest();
+    if (doc.m_nFixedSize != 0) f.m_nRecSize = doc.m_nFixedSize;
+    f.m_nTab = doc.m_nTabSize;
+    out += WorkspaceFileOpenLine(f);
+    for (const WsWindow& w : d.m_windows)
+        out += WorkspaceWindowLine(w);
+    AppendSelectRecordLines(doc, c, out);
+    for (const WsBookmark& b : d.m_bookmarks)
+        out += WorkspaceBookmarkLine(b);
 }
 
 bool ApplySelectRecord(CTervikDoc& doc, const WsSelectRecord& s) {

@@ -112,10 +112,16 @@ WorkspaceLine ParseWorkspaceLine(std::string_view line);
 // would then overwrite. An empty file is an empty workspace.
 bool IsForeignToWorkspace(uint64_t nFileBytes, bool bSawKeyword);
 
-// What a workspace cannot store of a document's name (path as it is written, after
-// MakeRelativePath): nullopt when it can, else the message that refuses it. A name
-// with a double quote would end the quoted path early and open another file.
-std::optional<std::string> WorkspacePathRefusal(const std::string& path, const std::string& stored);
+// What a workspace cannot store of its documents' names: nullopt when it can hold
+// them all, else the message that refuses the first it cannot. A name with a double
+// quote would end the quoted path early and open another file.
+std::optional<std::string> WorkspaceNamesRefusal(const std::string& workspace,
+                                                 const std::vector<std::string>& paths);
+
+// Whether two digests are the same, without regard to case.
+bool SameWorkspaceDigest(std::string_view a, std::string_view b);
+// The information that a document's content has changed since the workspace was saved.
+std::string ChangedFileMessage(const std::string& path);
 
 // --- writer: each answers the line with its CR LF ---
 std::string WorkspaceFileOpenLine(const WsFileOpen& f);
@@ -140,6 +146,19 @@ void AppendSelectRecordLines(const CTervikDoc& doc, const ColorSettings& c, std:
 // record already selected (the same file listed twice) takes the new colour and is not
 // counted again. True when the record exists.
 bool ApplySelectRecord(CTervikDoc& doc, const WsSelectRecord& s);
+
+// What a workspace records of one document, without windows: the document gives
+// its name, digest, record length, tab width and selected lines.
+struct WsDocument {
+    CTervikDoc* m_pDoc = nullptr;
+    // One per view: the panes of a split window together, upper first.
+    std::vector<WsWindow> m_windows;
+    std::vector<WsBookmark> m_bookmarks;
+};
+// Appends a document's lines: FILE_OPEN (its name relative to the workspace where it
+// can be), WINDOWS, SELECT_RECORD, BOOKMARK. Waits for the document's digest.
+void AppendWorkspaceDocument(const std::string& workspace, const WsDocument& d,
+                             const ColorSettings& c, std::string& out);
 
 // --- paths ---
 // Native forms: '/' and case-sensitive folder names here, '\' and case-blind on

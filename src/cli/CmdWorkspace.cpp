@@ -1,7 +1,7 @@
 // The workspace subcommand: "show" reads a workspace as the viewer's loader does and
 // prints what it would rebuild; "new" writes a workspace for a set of files.
 
-#include "app/WorkspaceFormat.h"
+#include "app/WorkspacePlayer.h"
 #include "base/Strings.h"
 #include "cli/CliDocument.h"
 #include "cli/Output.h"
@@ -10,7 +10,6 @@
 #include "platform/SysPaths.h"
 
 #include <algorithm>
-#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -52,13 +51,6 @@ std::string Slashed(std::string path) {
     return path;
 }
 
-bool SameDigest(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
 template <typename T> void PutOptional(COutput& out, const std::optional<T>& v) {
     if (!v) {
         out.Put('-');
@@ -70,11 +62,19 @@ template <typename T> void PutOptional(COutput& out, const std::optional<T>& v) 
     }
 }
 
-// A document the dry run opened, with the workspace IDs of its views.
+// A window the dry run made: the workspace IDs of its one or two panes, and the
+// active one.
+struct ShownWindow {
+    uint64_t panes[2] = {0, 0};
+    uint8_t nPanes = 1;
+    uint8_t nActive = 0;
+};
+
+// A document the dry run opened, with its windows, oldest first.
 struct ShownDocument {
     std::string path;
     OpenedFile file;
-    std::vector<uint64_t> views;
+    std::vector<ShownWindow> windows;
 };
 
 struct IdentityHash {
@@ -100,13 +100,15 @@ public:
         m_docs.push_back(std::move(d));
         return p;
     }
-    void AddView(ShownDocument& d, uint64_t nId) {
-        d.views.push_back(nId);
+    // A new view; those the run makes get IDs no stored window has in practice.
+    uint64_t NewView() {
+        const uint64_t nId = m_nNextFreshId--;
         ++m_views[nId];
+        return nId;
     }
-    void SetViewId(ShownDocument& d, size_t nView, uint64_t nId) {
-        if (--m_views[d.views[nView]] == 0) m_views.erase(d.views[nView]);
-        d.views[nView] = nId;
+    void SetViewId(uint64_t& nView, uint64_t nId) {
+        if (--m_views[nView] == 0) m_views.erase(nView);
+        nView = nId;
         ++m_views[nId];
     }
     bool HasView(uint64_t nId) const { return m_views.count(nId) != 0; }
@@ -116,6 +118,128 @@ private:
     std::unordered_map<std::string, ShownDocument*> m_byPath;
     std::unordered_map<FileIdentity, ShownDocument*, IdentityHash> m_byId;
     std::unordered_map<uint64_t, int> m_views;
+    uint64_t m_nNextFreshId = UINT64_MAX;
+};
+
+// The dry run's windows: each step of the loader printed as a line, the windows and
+// panes kept as far as the view IDs need them.
+class CShowTarget : public IWorkspaceTarget {
+public:
+    CShowTarget(const OpenArgs& open, COutput& out) : m_open(open), m_out(out) {}
+    bool FailedDocument() const { return m_bFailedDocument; }
+
+    bool OpenDocument(const std::string& path, const WsFileOpen& f) override {
+        const std::string key = AbsolutePath(path);
+        std::optional<FileIdentity> id;
+        if (FileIdentity fid; PathIdentity(key, fid)) id = fid;
+        m_pDoc = m_docs.Find(key, id);
+        m_out.Put("open \"");
+        m_out.Put(Slashed(key));
+        if (!m_pDoc) {
+            auto d = std::make_unique<ShownDocument>();
+            int nExit = kExitOk;
+            m_out.Flush();
+            d->file = OpenFile(m_open, path, nExit);
+            if (d->file.pDoc) {
+                d->path = key;
+                m_pDoc = m_docs.Add(std::move(d), id);
+                m_pDoc->windows.push_back(ShownWindow{{m_docs.NewView(), 0}});
+            } else {
+                m_bFailedDocument = true;
+            }
+        }
+        if (!m_pDoc) {
+            m_out.Put("\" failed digest=-\n");
+            return false;
+        }
+        m_out.Put("\" ok digest=");
+        if (f.m_md5.empty()) {
+            m_out.Put("-\n");
+        } else if (SameWorkspaceDigest(f.m_md5, m_pDoc->file.pDoc->GetDigest())) {
+            m_out.Put("same\n");
+        } else {
+            m_out.Put("changed\n");
+            m_out.Flush();
+            PrintMessage(ChangedFileMessage(path));
+        }
+        return true;
+    }
+    void TakeFirstWindow() override {
+        m_nWindow = 0;
+        m_nPane = 0;
+    }
+    void NewWindow() override {
+        m_pDoc->windows.push_back(ShownWindow{{m_docs.NewView(), 0}});
+        m_nWindow = m_pDoc->windows.size() - 1;
+        m_nPane = 0;
+    }
+    void SplitWindow(int) override {
+        // A window already split stays as it is; its active pane takes the line.
+        ShownWindow& w = m_pDoc->windows[m_nWindow];
+        if (w.nPanes < 2) {
+            w.panes[w.nPanes++] = m_docs.NewView();
+            w.nActive = 1;
+        }
+        m_nPane = w.nActive;
+    }
+    void PlaceWindow(const WsPlacement&) override {}
+    void SetViewFields(const WsWindow& win) override {
+        if (win.m_nId) m_docs.SetViewId(m_pDoc->windows[m_nWindow].panes[m_nPane], *win.m_nId);
+        m_out.Put("window id=");
+        PutOptional(m_out, win.m_nId);
+        m_out.Put(" state=");
+        m_out.Put(win.m_state ? *win.m_state : std::string("-"));
+        m_out.Put(" line=");
+        PutOptional(m_out, win.m_nLine);
+        m_out.Put(" row=");
+        PutOptional(m_out, win.m_nRow);
+        m_out.Put(" dump=");
+        PutOptional(m_out, win.m_nDump);
+        m_out.Put(" view=");
+        constexpr const char* kModes[] = {"TEXT", "HEX", "DUMP"};
+        m_out.Put(win.m_nMode ? kModes[*win.m_nMode] : "-");
+        m_out.Put(win.m_bHide ? " hide=on splitter=" : " hide=off splitter=");
+        PutOptional(m_out, win.m_nSplitter);
+        m_out.Put('\n');
+    }
+    void SelectRecord(const WsSelectRecord& s) override {
+        if (!ApplySelectRecord(*m_pDoc->file.pDoc, s)) return;
+        constexpr const char* kColours[] = {" blue\n", " red\n", " green\n"};
+        m_out.Put("select ");
+        m_out.PutNumber(s.m_nRecord);
+        m_out.Put(kColours[s.m_nColour]);
+    }
+    bool HasView(uint64_t nId) override { return m_docs.HasView(nId); }
+    void AddBookmark(const WsBookmark& b) override {
+        m_out.Put("bookmark \"");
+        m_out.Put(*b.m_text);
+        m_out.Put("\" line=");
+        m_out.PutNumber(*b.m_nLine);
+        m_out.Put(" column=");
+        m_out.PutNumber(*b.m_nColumn);
+        m_out.Put(" len=");
+        m_out.PutNumber(*b.m_nLen);
+        m_out.Put(" view=");
+        m_out.PutNumber(b.m_nViewId);
+        m_out.Put(" flag=");
+        m_out.PutNumber(b.m_nFlag);
+        m_out.Put('\n');
+    }
+    void DropBookmark() override { m_out.Put("bookmark dropped\n"); }
+    void ActivateView(uint64_t nId) override {
+        m_out.Put("active ");
+        m_out.PutNumber(nId);
+        m_out.Put('\n');
+    }
+
+private:
+    const OpenArgs& m_open;
+    COutput& m_out;
+    CShownDocuments m_docs;
+    ShownDocument* m_pDoc = nullptr; // D
+    size_t m_nWindow = 0;            // F, among D's windows
+    size_t m_nPane = 0;              // V, among F's panes
+    bool m_bFailedDocument = false;
 };
 
 int RunShow(const OpenArgs& open, const std::string& workspacePath) {
@@ -126,148 +250,21 @@ int RunShow(const OpenArgs& open, const std::string& workspacePath) {
         PrintMessage(ProcessingErrorText(workspace, nError));
         return kExitFailure;
     }
-    CShownDocuments docs;
-    ShownDocument* pDoc = nullptr;
-    size_t w = 0;
-    int n = 0; // panes of a split window seen so far; FILE_OPEN does not reset it
-    bool bKeyword = false;
-    bool bFailedDocument = false;
-    // Views made by the run get IDs no stored window has in practice.
-    uint64_t nNextFreshId = UINT64_MAX;
     COutput out;
-    std::string line;
-    for (;;) {
-        const auto result = reader.NextLine(line, nError);
-        if (result == CWorkspaceReader::kEnd) break;
-        if (result == CWorkspaceReader::kError) {
-            out.Flush();
-            PrintMessage(ProcessingErrorText(workspace, nError));
-            return kExitFailure;
-        }
-        const WorkspaceLine ws = ParseWorkspaceLine(line);
-        bKeyword = bKeyword || ws.m_bKeyword;
-        switch (ws.m_eKind) {
-        case WorkspaceLine::kFileOpen: {
-            pDoc = nullptr;
-            if (!ws.m_bHasPath) break;
-            const std::string path = ResolveRelativePath(workspace, ws.m_fileOpen.m_path);
-            const std::string key = AbsolutePath(path);
-            std::optional<FileIdentity> id;
-            if (FileIdentity fid; PathIdentity(key, fid)) id = fid;
-            pDoc = docs.Find(key, id);
-            out.Put("open \"");
-            out.Put(Slashed(key));
-            if (!pDoc) {
-                auto d = std::make_unique<ShownDocument>();
-                int nExit = kExitOk;
-                out.Flush();
-                d->file = OpenFile(open, path, nExit);
-                if (d->file.pDoc) {
-                    d->path = key;
-                    pDoc = docs.Add(std::move(d), id);
-                    docs.AddView(*pDoc, nNextFreshId--);
-                } else {
-                    bFailedDocument = true;
-                }
-            }
-            w = 0;
-            if (!pDoc) {
-                out.Put("\" failed digest=-\n");
-                break;
-            }
-            out.Put("\" ok digest=");
-            if (ws.m_fileOpen.m_md5.empty()) {
-                out.Put("-\n");
-            } else if (SameDigest(ws.m_fileOpen.m_md5, pDoc->file.pDoc->GetDigest())) {
-                out.Put("same\n");
-            } else {
-                out.Put("changed\n");
-                out.Flush();
-                PrintMessage(FormatString(IDS_FILE_CHANGED, PathToAnsi(path).c_str()));
-            }
-            break;
-        }
-        case WorkspaceLine::kWindows: {
-            if (!pDoc) break;
-            const WsWindow& win = ws.m_window;
-            size_t nView = 0;
-            if (w == 0) {
-                if (win.m_nSplitter) ++n;
-            } else {
-                // The second pane of a split window is a new view as well.
-                if (win.m_nSplitter && ++n == 2) n = 0;
-                docs.AddView(*pDoc, nNextFreshId--);
-                nView = pDoc->views.size() - 1;
-            }
-            if (win.m_nId) docs.SetViewId(*pDoc, nView, *win.m_nId);
-            ++w;
-            out.Put("window id=");
-            PutOptional(out, win.m_nId);
-            out.Put(" state=");
-            out.Put(win.m_state ? *win.m_state : std::string("-"));
-            out.Put(" line=");
-            PutOptional(out, win.m_nLine);
-            out.Put(" row=");
-            PutOptional(out, win.m_nRow);
-            out.Put(" dump=");
-            PutOptional(out, win.m_nDump);
-            out.Put(" view=");
-            constexpr const char* kModes[] = {"TEXT", "HEX", "DUMP"};
-            out.Put(win.m_nMode ? kModes[*win.m_nMode] : "-");
-            out.Put(win.m_bHide ? " hide=on splitter=" : " hide=off splitter=");
-            PutOptional(out, win.m_nSplitter);
-            out.Put('\n');
-            break;
-        }
-        case WorkspaceLine::kSelectRecord: {
-            if (!pDoc || !ApplySelectRecord(*pDoc->file.pDoc, ws.m_select)) break;
-            constexpr const char* kColours[] = {" blue\n", " red\n", " green\n"};
-            out.Put("select ");
-            out.PutNumber(ws.m_select.m_nRecord);
-            out.Put(kColours[ws.m_select.m_nColour]);
-            break;
-        }
-        case WorkspaceLine::kBookmark: {
-            if (!pDoc) break;
-            const WsBookmark& b = ws.m_bookmark;
-            if (!b.IsComplete()) {
-                out.Put("bookmark dropped\n");
-                break;
-            }
-            out.Put("bookmark \"");
-            out.Put(*b.m_text);
-            out.Put("\" line=");
-            out.PutNumber(*b.m_nLine);
-            out.Put(" column=");
-            out.PutNumber(*b.m_nColumn);
-            out.Put(" len=");
-            out.PutNumber(*b.m_nLen);
-            out.Put(" view=");
-            out.PutNumber(b.m_nViewId);
-            out.Put(" flag=");
-            out.PutNumber(b.m_nFlag);
-            out.Put('\n');
-            break;
-        }
-        case WorkspaceLine::kActiveView: {
-            // Any document's view, whatever became of the last FILE_OPEN.
-            if (!ws.m_nActiveId || !docs.HasView(*ws.m_nActiveId)) break;
-            out.Put("active ");
-            out.PutNumber(*ws.m_nActiveId);
-            out.Put('\n');
-            break;
-        }
-        case WorkspaceLine::kIgnored:
-            break;
-        }
-    }
+    CShowTarget target(open, out);
+    CWorkspacePlayer player(target, workspace);
+    const CWorkspacePlayer::Result r = player.Play(reader);
     out.Flush();
-    if (IsForeignToWorkspace(reader.BytesRead(), bKeyword)) {
+    if (r.m_eOutcome == CWorkspacePlayer::kReadError) {
+        PrintMessage(ProcessingErrorText(workspace, r.m_nError));
+        return kExitFailure;
+    }
+    if (r.m_eOutcome == CWorkspacePlayer::kForeign) {
         PrintMessage(FormatString(IDS_NOT_A_WORKSPACE, PathToAnsi(workspace).c_str()));
         return kExitFailure;
     }
     // Each document that failed has given its own message.
-    return bFailedDocument ? kExitFailure : kExitOk;
+    return target.FailedDocument() ? kExitFailure : kExitOk;
 }
 
 int RunNew(const OpenArgs& open, const std::optional<std::string>& script,
@@ -280,11 +277,9 @@ int RunNew(const OpenArgs& open, const std::optional<std::string>& script,
     }
     const std::string workspace = AbsolutePath(outPath);
     // Names the workspace cannot hold are refused before any file is read.
-    for (const std::string& path : paths) {
-        if (const auto refusal = WorkspacePathRefusal(path, MakeRelativePath(workspace, path))) {
-            PrintMessage(*refusal);
-            return kExitFailure;
-        }
+    if (const auto refusal = WorkspaceNamesRefusal(workspace, paths)) {
+        PrintMessage(*refusal);
+        return kExitFailure;
     }
     std::string text;
     uint64_t k = 0;
@@ -294,14 +289,9 @@ int RunNew(const OpenArgs& open, const std::optional<std::string>& script,
         if (!f.pDoc) return nExit;
         if (script && !PlayScriptForCli(f, *script)) return kExitFailure;
         const auto saveStart = std::chrono::steady_clock::now();
-        CTervikDoc& doc = *f.pDoc;
-        WsFileOpen fo;
-        fo.m_path = MakeRelativePath(workspace, path);
-        fo.m_md5 = doc.GetDigest();
-        if (doc.m_nFixedSize != 0) fo.m_nRecSize = doc.m_nFixedSize;
-        fo.m_nTab = doc.m_nTabSize;
-        text += WorkspaceFileOpenLine(fo);
-        WsWindow win;
+        WsDocument d;
+        d.m_pDoc = f.pDoc.get();
+        WsWindow& win = d.m_windows.emplace_back();
         win.m_position = NewWindowRect(k);
         win.m_nId = ++k;
         win.m_state = "NORMAL";
@@ -309,8 +299,7 @@ int RunNew(const OpenArgs& open, const std::optional<std::string>& script,
         win.m_nRow = 0;
         win.m_nDump = 0;
         win.m_nMode = 0;
-        text += WorkspaceWindowLine(win);
-        AppendSelectRecordLines(doc, f.pHost->Colours(), text);
+        AppendWorkspaceDocument(workspace, d, f.pHost->Colours(), text);
         // What saving this document costs: the digest and the selected lines.
         f.PrintTiming("save", saveStart);
     }

@@ -183,6 +183,17 @@ TEST(WorkspaceFormat, RelativePaths) {
     EXPECT_EQ(ResolveRelativePathWith("/x/w.tervik", "../a.log", '/'), "../a.log");
 }
 
+TEST(WorkspaceFormat, DigestsAndTheChangedFileMessage) {
+    EXPECT_TRUE(SameWorkspaceDigest("F049ab", "f049AB"));
+    EXPECT_FALSE(SameWorkspaceDigest("f049ab", "f049a"));
+    // Messages are cp1252; the name is UTF-8 and must not come out as two characters.
+    EXPECT_EQ(ChangedFileMessage("/d/\xC3\x9C"
+                                 "bung.log"),
+              "Der Inhalt der Datei \"/d/\xDC"
+              "bung.log\"\nhat sich in der Zwischenzeit "
+              "ver\xE4ndert. ");
+}
+
 class WorkspaceDocTest : public test::CDocFixture {};
 
 TEST_F(WorkspaceDocTest, SelectedLinesWrittenFromTheIndexAndAppliedOnce) {

@@ -135,6 +135,29 @@ TEST_F(CliWorkspace, ShowActsAsTheLoader) {
     EXPECT_NE(r.err.find("missing.log"), std::string::npos) << r.err;
 }
 
+TEST_F(CliWorkspace, ShowKnowsTheViewsTheLoaderWouldHave) {
+    // The same file listed twice with a split window: the window is split already, so
+    // the second pair renames its panes and the old IDs name no view any more.
+    m_dir.Write("a.log", "l0\nl1\n");
+    const std::string ws =
+        m_dir.Write("w.tervik", "FILE_OPEN \"./a.log\"\n"
+                                "WINDOWS ID=1,SPLITTER=100\n"
+                                "WINDOWS ID=2,SPLITTER=50\n"
+                                "FILE_OPEN \"./a.log\"\n"
+                                "WINDOWS ID=3,SPLITTER=100\n"
+                                "WINDOWS ID=4,SPLITTER=50\n"
+                                "BOOKMARK TEXT=\"x\",LINE=0,COLUMN=0,LEN=1,ID=2\n"
+                                "BOOKMARK TEXT=\"y\",LINE=0,COLUMN=0,LEN=1,ID=4\n"
+                                "ACTIVE_VIEW ID=2\n"
+                                "ACTIVE_VIEW ID=4\n");
+    const auto r = Run({"show", ws});
+    ASSERT_EQ(r.nExitCode, 0) << r.err;
+    const std::string tail = r.out.substr(r.out.find("bookmark"));
+    EXPECT_EQ(tail, "bookmark \"x\" line=0 column=0 len=1 view=0 flag=0\n"
+                    "bookmark \"y\" line=0 column=0 len=1 view=4 flag=0\n"
+                    "active 4\n");
+}
+
 TEST_F(CliWorkspace, Failures) {
     EXPECT_EQ(Run({"show", m_dirPath + "/none.tervik"}).nExitCode, 1);
     EXPECT_EQ(Run({"show"}).nExitCode, 2);

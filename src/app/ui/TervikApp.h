@@ -4,6 +4,7 @@
 // every open document, and the host the documents talk to.
 
 #include "app/SingleInstance.h"
+#include "app/ui/WorkspaceManager.h"
 #include "base/Colour.h"
 #include "base/Settings.h"
 #include "document/DocumentHost.h"
@@ -18,7 +19,6 @@
 #include <QPointer>
 #include <QStringList>
 #include <QUrl>
-#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -121,21 +121,26 @@ public:
     void OnScriptPlay();
     void OnUpdateScriptPlay(CCmdUI& ui);
     // The workspace commands: open, save, save as, close.
-    void OnWorkspaceOpen();
-    void OnWorkspaceSave();
-    void OnWorkspaceSaveAs();
-    void OnWorkspaceClose();
+    void OnWorkspaceOpen() { m_workspaceManager.OnOpen(); }
+    void OnWorkspaceSave() { m_workspaceManager.OnSave(); }
+    void OnWorkspaceSaveAs() { m_workspaceManager.OnSaveAs(); }
+    void OnWorkspaceClose() { m_workspaceManager.OnClose(); }
     // Save and close need an open workspace.
-    void OnUpdateWorkspaceCommand(CCmdUI& ui);
+    void OnUpdateWorkspaceCommand(CCmdUI& ui) { m_workspaceManager.OnUpdateCommand(ui); }
 
     // --- workspace ---
     // Reads the workspace m_workspace names and rebuilds what it holds.
-    void LoadWorkspace();
+    void LoadWorkspace() { m_workspaceManager.Load(); }
     // Writes the open documents and windows to m_workspace; false when the file
     // could not be written (the user has been told).
-    bool SaveWorkspace();
+    bool SaveWorkspace() { return m_workspaceManager.Save(); }
     // Asks to save a changed workspace, closes every document and forgets it.
-    void CloseWorkspace();
+    void CloseWorkspace() { m_workspaceManager.Close(); }
+    // While a workspace loads, windows are made without being activated; the one
+    // that would be active is remembered and activated once at the end.
+    void BeginLoadingFrames();
+    void SetLoadedActive(CChildFrame& frame, CTervikView* pView);
+    void FinishLoadingFrames();
     bool OnCmdMsg(unsigned nId, CCmdUI* pUI) override;
 
     // --- add-ons ---
@@ -247,22 +252,13 @@ private:
     void DeleteTempFiles();
     CTervikDoc* FindOpenDocument(const std::string& resolvedPath) const;
     void ActivateDocument(CTervikDoc& doc);
-    // While a workspace loads, windows are made without being activated; the one
-    // that would be active is remembered and activated once at the end.
-    void BeginLoadingFrames();
-    void SetLoadedActive(CChildFrame& frame, CTervikView* pView);
-    void FinishLoadingFrames();
     std::vector<QPointer<CChildFrame>> m_loadFrames;
     QPointer<CChildFrame> m_pLoadActive;
     QPointer<CTervikView> m_pLoadActiveView;
     bool m_bLoadActivates = false;
     bool m_bLoadOnTop = false; // a window stays on top
-    // Shows the failure of a workspace file; the unfinished temporary file of a
-    // failed save may be deleted.
-    void ReportWorkspaceError(uint32_t nCode, class CWorkspaceWriter* pUnfinished = nullptr);
-    // Digests still being computed after a load are compared when they are ready.
-    void CheckDigestsLater();
-    std::deque<std::pair<CTervikDoc*, std::string>> m_pendingDigests;
+    // The workspace commands, saving and loading.
+    CWorkspaceManager m_workspaceManager{*this};
 
     static CTervikApp* s_pInstance;
     std::unique_ptr<CProfile> m_pProfile;
