@@ -294,7 +294,7 @@ private:
 class CWindowTarget : public IWorkspaceTarget {
 public:
     CWindowTarget(CTervikApp& app, CBusyProgress& progress,
-                  std::deque<std::pair<CTervikDoc*, std::string>>& pendingDigests)
+                  std::deque<CWorkspaceManager::PendingDigest>& pendingDigests)
         : m_app(app), m_progress(progress), m_pendingDigests(pendingDigests) {
         for (CTervikDoc* pDoc : app.Documents())
             for (CChildFrame* pFrame : app.FramesOf(*pDoc))
@@ -322,7 +322,7 @@ public:
         }
         // The digest of a large file may still be in the making: it is compared
         // when it is ready, so that loading does not wait for it.
-        if (!f.m_md5.empty()) m_pendingDigests.emplace_back(m_pDoc, f.m_md5);
+        if (!f.m_md5.empty()) m_pendingDigests.push_back({m_pDoc, m_pDoc->GetPathName(), f.m_md5});
         return true;
     }
     void TakeFirstWindow() override {
@@ -377,7 +377,7 @@ public:
 private:
     CTervikApp& m_app;
     CBusyProgress& m_progress;
-    std::deque<std::pair<CTervikDoc*, std::string>>& m_pendingDigests;
+    std::deque<CWorkspaceManager::PendingDigest>& m_pendingDigests;
     CViewIndex m_index;
     std::vector<CTervikDoc*> m_touched;
     std::unordered_set<CTervikDoc*> m_touchedSet;
@@ -456,8 +456,8 @@ void CWorkspaceManager::Load() {
 void CWorkspaceManager::CheckDigestsLater() {
     // In file order, each looked at once; documents closed meanwhile are not asked.
     while (!m_pendingDigests.empty()) {
-        auto& [pDoc, md5] = m_pendingDigests.front();
-        if (m_app.IsOpenDocument(pDoc)) {
+        const auto& [pDoc, path, md5] = m_pendingDigests.front();
+        if (m_app.IsOpenDocument(pDoc) && pDoc->GetPathName() == path) {
             if (!pDoc->IsDigestReady()) break;
             const std::string digest = pDoc->GetDigest();
             if (!digest.empty() && !SameWorkspaceDigest(digest, md5)) {

@@ -18,6 +18,14 @@ class CWorkspaceWriter;
 
 class CWorkspaceManager {
 public:
+    // A digest to compare once it is ready. A document is known by its address and
+    // its name: a document closed meanwhile may leave its address to another file.
+    struct PendingDigest {
+        CTervikDoc* pDoc;
+        std::string path;
+        std::string md5;
+    };
+
     explicit CWorkspaceManager(CTervikApp& app) : m_app(app) {}
     CWorkspaceManager(const CWorkspaceManager&) = delete;
     CWorkspaceManager& operator=(const CWorkspaceManager&) = delete;
@@ -45,7 +53,7 @@ private:
     void CheckDigestsLater();
 
     CTervikApp& m_app;
-    std::deque<std::pair<CTervikDoc*, std::string>> m_pendingDigests;
+    std::deque<PendingDigest> m_pendingDigests;
 };
 
 } // namespace tervik
