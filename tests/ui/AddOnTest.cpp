@@ -130,9 +130,9 @@ TEST_F(AddOnTest, LibrariesOfTheSettingsAddTheirEntriesInLoadOrderToBothMenus) {
 
     // The context menu ends with the same entries under the same ids.
     QStringList context;
-    CTervikView::SetContextMenuHook([&](QMenu& menu) { context = Items(menu, false); });
+    CViewPens::SetContextMenuHook([&](QMenu& menu) { context = Items(menu, false); });
     QTest::mouseClick(View()->viewport(), Qt::RightButton, Qt::NoModifier, QPoint(20, 5));
-    CTervikView::SetContextMenuHook({});
+    CViewPens::SetContextMenuHook({});
     const qsizetype n = context.size();
     ASSERT_GE(n, 6);
     EXPECT_EQ(context.mid(n - 6),

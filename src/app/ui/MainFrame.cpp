@@ -491,7 +491,7 @@ void CMainFrame::SetSelectColour(int nColour) {
     for (const auto& [nId, nPenColour] : pens)
         if (QAction* pButton = ToolBarAction(nId)) pButton->setVisible(nPenColour == nColour);
     // An active select pen takes the new colour at once.
-    if (CTervikView* pView = ActiveView()) pView->SyncPenColour();
+    if (CTervikView* pView = ActiveView()) pView->Pens().SyncPenColour();
     if (m_pColorBox && m_pColorBox->currentIndex() != nColour)
         m_pColorBox->setCurrentIndex(nColour);
 }

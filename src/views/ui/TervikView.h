@@ -10,6 +10,7 @@
 #include "views/MarkModel.h"
 #include "views/ScrollModel.h"
 #include "views/ui/PrintJob.h"
+#include "views/ui/ViewPens.h"
 
 #include <QAbstractScrollArea>
 #include <QRawFont>
@@ -146,33 +147,10 @@ public:
     void OnMarkAll();
     void OnMarkClear();
     void OnUpdateMarkClear(CCmdUI& ui);
-    // --- context menu and manual line selection ---
-    enum class Pen { None, Select, Deselect };
-    Pen ActivePen() const { return m_ePen; }
-    // The colour index the select pen was loaded for.
-    int PenColour() const { return m_nPenColour; }
-    // The select pen takes the current selection colour when that changed.
-    void SyncPenColour();
-    // The position of the last right-click; the line may lie past the end.
-    int64_t ContextLine() const { return m_nContextLine; }
-    int64_t ContextColumn() const { return m_nContextColumn; }
-    // While set, the hook gets the right-button menu instead of it being shown
-    // (tests read and choose its items there).
-    using ContextMenuHook = std::function<void(class QMenu&)>;
-    static void SetContextMenuHook(ContextMenuHook hook);
-    void OnContextSelectBlue();
-    void OnContextSelectRed();
-    void OnContextSelectGreen();
-    void OnContextDeselect();
-    void OnHandSelect();
-    void OnUpdateHandSelect(CCmdUI& ui);
-    void OnHandDeselect();
-    void OnUpdateHandDeselect(CCmdUI& ui);
-    void OnMarkedSelect();
-    void OnMarkedDeselect();
-    void OnUpdateMarkedRange(CCmdUI& ui);
-    void OnMarkPointFirst();
-    void OnMarkPointSecond();
+    // --- parts ---
+    // The right-button menu and the pens.
+    CViewPens& Pens() { return m_pens; }
+
     // --- printing ---
     // The print dialog, printing without it, and the preview; the printer setup is
     // the application's, kept while the program runs.
@@ -265,30 +243,9 @@ private:
     QTimer m_markTimer; // 2408: scrolls while a drag is at the edge
     QPoint m_lastMousePos;
 
-    // Context menu and pens.
-    void OpenContextMenu(const QPoint& pt);
-    // Add-on commands join the context menu here once add-ons exist.
-    void AppendAddOnItems(class QMenu& menu);
-    // Selects the right-clicked line in colour index nColour.
-    void SelectContextLine(int nColour);
-    // The pen acts on the line under pt; bButtonDown for a press, false for a drag.
-    void PenAt(const QPoint& pt, bool bButtonDown);
-    void SetPen(Pen ePen);
-    // Deselects a line shown at client height y and repaints; false when it was
-    // not selected.
-    bool DeselectLine(uint32_t nRecord, int y);
-    // The colour index of a selected line, -1 when it is not selected.
-    int LineColourIndex(int64_t nRecord) const;
-    // Repaints the band of the record shown at client height y.
-    void RepaintLineBand(int y);
-    void SetMarkedRangeSelected(bool bSelect);
-    // The line and column of a right-click, in the dump too (from the top line).
-    std::optional<MarkPos> ContextHit(const QPoint& pt) const;
-    int64_t m_nContextLine = 0;
-    int64_t m_nContextColumn = 0;
-    QPoint m_ptContext;
-    Pen m_ePen = Pen::None;
-    int m_nPenColour = 0;
+    // The parts: each works on the view's state.
+    friend class CViewPens;
+    CViewPens m_pens{*this};
 };
 
 } // namespace tervik

@@ -38,7 +38,7 @@ protected:
     CTervikDoc* m_pDoc = nullptr;
 
     void TearDown() override {
-        CTervikView::SetContextMenuHook({});
+        CViewPens::SetContextMenuHook({});
         ShellTest::TearDown();
     }
     void OpenOne(const std::string& path) {
@@ -63,7 +63,7 @@ protected:
     // `choose` when given.
     QStringList RightClick(QPoint pt, const QString& choose = {}, int nOccurrence = 0) {
         QStringList items;
-        CTervikView::SetContextMenuHook([&](QMenu& menu) {
+        CViewPens::SetContextMenuHook([&](QMenu& menu) {
             items = Items(menu);
             int n = 0;
             for (QAction* p : menu.actions())
@@ -73,7 +73,7 @@ protected:
                 }
         });
         QTest::mouseClick(Port(), Qt::RightButton, Qt::NoModifier, pt);
-        CTervikView::SetContextMenuHook({});
+        CViewPens::SetContextMenuHook({});
         return items;
     }
     // A drag with the left button from row `from` to row `to` in column 2.
@@ -126,7 +126,7 @@ TEST_F(ContextMenuTest, LineItemsFollowTheClickedLinesColour) {
         const QStringList expected =
             QStringList{kHead.arg(c.nRow + 1).arg(9).arg(5), "-"} + c.lines + tail;
         EXPECT_EQ(RightClick(Cell(c.nRow, 4)), expected) << c.nRow;
-        EXPECT_EQ(m_pView->ContextLine(), c.nRow);
+        EXPECT_EQ(m_pView->Pens().ContextLine(), c.nRow);
     }
     // Below the end: the line past the last one, with no bytes; its commands do nothing.
     EXPECT_EQ(RightClick(Cell(6, 0), "selektiere Zeile blau").front(), kHead.arg(7).arg(0).arg(1));
@@ -199,7 +199,7 @@ TEST_F(ContextMenuTest, MarkerPointsAndTheMarkedByteCount) {
 TEST_F(ContextMenuTest, SelectPenDragSelectsTenLinesAndRecolours) {
     OpenOne(Log("pen.log", 40));
     PenButton(ID_HAND_SELECT)->trigger();
-    ASSERT_EQ(m_pView->ActivePen(), CTervikView::Pen::Select);
+    ASSERT_EQ(m_pView->Pens().ActivePen(), CViewPens::Pen::Select);
     EXPECT_FALSE(Port()->cursor().pixmap().isNull());
     Drag(3, 12);
     for (uint32_t r = 0; r < 16; ++r)
@@ -207,9 +207,9 @@ TEST_F(ContextMenuTest, SelectPenDragSelectsTenLinesAndRecolours) {
     EXPECT_EQ(m_pDoc->m_nSelected, 10u);
     // Red: the pen follows the colour, and the same drag recolours the lines.
     ASSERT_TRUE(Frame().ExecuteCommand(ID_COLOR_RED));
-    EXPECT_EQ(m_pView->PenColour(), 1);
+    EXPECT_EQ(m_pView->Pens().PenColour(), 1);
     PenButton(ID_HAND_SELECT_RED)->trigger();
-    EXPECT_EQ(m_pView->ActivePen(), CTervikView::Pen::None);
+    EXPECT_EQ(m_pView->Pens().ActivePen(), CViewPens::Pen::None);
     PenButton(ID_HAND_SELECT_RED)->trigger();
     Drag(3, 12);
     for (uint32_t r = 3; r <= 12; ++r)
@@ -217,7 +217,7 @@ TEST_F(ContextMenuTest, SelectPenDragSelectsTenLinesAndRecolours) {
     EXPECT_EQ(m_pDoc->m_nSelected, 10u);
     // The deselect pen takes the select pen's place and deselects what it is dragged over.
     ASSERT_TRUE(Frame().ExecuteCommand(ID_HAND_DESELECT));
-    EXPECT_EQ(m_pView->ActivePen(), CTervikView::Pen::Deselect);
+    EXPECT_EQ(m_pView->Pens().ActivePen(), CViewPens::Pen::Deselect);
     Drag(10, 14);
     EXPECT_EQ(m_pDoc->m_nSelected, 7u);
     EXPECT_EQ(Colour(10), -1);
@@ -228,7 +228,7 @@ TEST_F(ContextMenuTest, SelectPenDragSelectsTenLinesAndRecolours) {
     // The dump has no pens.
     ASSERT_TRUE(Frame().ExecuteCommand(ID_VIEW_DUMP));
     EXPECT_FALSE(Frame().UpdateCommand(ID_HAND_SELECT).m_bEnabled);
-    EXPECT_EQ(m_pView->ActivePen(), CTervikView::Pen::None);
+    EXPECT_EQ(m_pView->Pens().ActivePen(), CViewPens::Pen::None);
     EXPECT_TRUE(Port()->cursor().pixmap().isNull());
 }
 
@@ -242,9 +242,9 @@ TEST_F(ContextMenuTest, ActivationLoadsThePenOfTheColourChosenMeanwhile) {
     QTest::mouseClick(pOther->viewport(), Qt::LeftButton, Qt::NoModifier, Cell(1, 1));
     ASSERT_EQ(pFrame->ActiveView(), pOther);
     ASSERT_TRUE(Frame().ExecuteCommand(ID_COLOR_GREEN));
-    EXPECT_EQ(m_pView->PenColour(), 0);
+    EXPECT_EQ(m_pView->Pens().PenColour(), 0);
     m_pView->setFocus();
-    EXPECT_EQ(m_pView->PenColour(), 2);
+    EXPECT_EQ(m_pView->Pens().PenColour(), 2);
     QTest::mouseClick(Port(), Qt::LeftButton, Qt::NoModifier, Cell(4, 1));
     EXPECT_EQ(Colour(m_pView->TopLine() + 4), 2);
 }
@@ -271,7 +271,7 @@ TEST_F(ContextMenuTest, DeselectPenWithOnlySelectedLines) {
     EXPECT_EQ(m_pDoc->m_nSelected, 0u);
     EXPECT_FALSE(m_pView->OnlySelected());
     EXPECT_FALSE(Frame().UpdateCommand(ID_HAND_DESELECT).m_bEnabled);
-    EXPECT_EQ(m_pView->ActivePen(), CTervikView::Pen::None);
+    EXPECT_EQ(m_pView->Pens().ActivePen(), CViewPens::Pen::None);
 }
 
 TEST_F(ContextMenuTest, MarkedRangeOverAllLinesOfALargerFile) {
@@ -296,7 +296,7 @@ TEST_F(ContextMenuTest, ScreenshotOfTheMenuOnARedLine) {
     Select(3, 1);
     const QPoint pt = Cell(3, 10);
     QImage shot;
-    CTervikView::SetContextMenuHook([&](QMenu& menu) {
+    CViewPens::SetContextMenuHook([&](QMenu& menu) {
         QWidget& window = Frame();
         menu.popup(Port()->mapToGlobal(pt));
         QApplication::processEvents();
