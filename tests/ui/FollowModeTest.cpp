@@ -171,7 +171,7 @@ TEST_F(FollowModeTest, TruncatedReplacedAndEmptiedFilesAreReadAgain) {
         m_pDoc->SetLineSelected(n, true, nullptr);
         ++m_pDoc->m_nSelected;
     }
-    pView->SearchForward("Zeile 60");
+    pView->Searching().Forward("Zeile 60");
     ASSERT_TRUE(pView->m_textHit.m_bValid);
     ASSERT_TRUE(Frame().ExecuteCommand(ID_VIEW_ONLY_SELECTED));
     ASSERT_TRUE(pView->OnlySelected());
@@ -218,12 +218,12 @@ TEST_F(FollowModeTest, TruncatedReplacedAndEmptiedFilesAreReadAgain) {
         pView->grab();
         Press(Qt::Key_End);
         Press(Qt::Key_PageDown);
-        pView->SearchForward("0");
+        pView->Searching().Forward("0");
         ASSERT_TRUE(Frame().ExecuteCommand(ID_SELECT_INVERT));
         ASSERT_TRUE(Frame().ExecuteCommand(ID_VIEW_DUMP));
         pView->grab();
         Press(Qt::Key_End);
-        pView->SearchForward("0");
+        pView->Searching().Forward("0");
         ASSERT_TRUE(Frame().ExecuteCommand(ID_VIEW_TEXT));
     }
     // Written again, the emptied file just grows: no second word of a reread.

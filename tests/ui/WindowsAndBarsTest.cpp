@@ -125,7 +125,7 @@ TEST_F(WindowsAndBarsTest, NewWindowsFillMostOfTheAreaAndCascadeKeepsTheirSize) 
 // The message pane says what the active window did last.
 TEST_F(WindowsAndBarsTest, EachWindowKeepsItsOwnMessage) {
     ASSERT_TRUE(Start({QString::fromStdString(Log("a.log", 50))}));
-    Frames()[0]->ActiveView()->SearchForward("Zeile 7");
+    Frames()[0]->ActiveView()->Searching().Forward("Zeile 7");
     const std::string found = Frame().GetMessageText();
     EXPECT_NE(found.find("gefunden"), std::string::npos) << found;
     ASSERT_NE(m_app->OpenDocumentFile(Log("b.log", 50)), nullptr);

@@ -174,7 +174,7 @@ CMainFrame::CMainFrame(CSettings& settings, QWidget* pParent)
             auto* pView = qobject_cast<CTervikView*>(box.RememberedView());
             if (!pView) return;
             pView->setFocus();
-            pView->SearchForward(box.Pattern());
+            pView->Searching().Forward(box.Pattern());
         });
     }
     // The title, the dump box, the position pane and the window list follow the

@@ -42,9 +42,6 @@ namespace tervik {
 
 namespace {
 
-// A line shows at most this many characters from its left column.
-constexpr uint32_t kMaxColumns = 511;
-
 // FILETIME of 1 January 2006, in 100-nanosecond units since 1601.
 constexpr uint64_t kFiletime2006 = 127805472000000000ull;
 constexpr uint64_t kFiletimeUnixEpoch = 116444736000000000ull;
@@ -492,209 +489,8 @@ void CTervikView::OnGotoLine() {
     }
 }
 
-void CTervikView::OnNextSelected() {
-    if (auto n = NextSelectedLine(m_st.m_nTopLine, DocumentForScroll())) {
-        SetTopLine(*n);
-        return;
-    }
-    m_doc.Host().SetStatusText(LoadString(IDS_NO_MORE_SELECTED));
-    ReportPosition();
-    MessageBeep();
-}
-
-void CTervikView::OnPrevSelected() {
-    if (auto n = PrevSelectedLine(m_st.m_nTopLine, DocumentForScroll())) {
-        SetTopLine(*n);
-        return;
-    }
-    m_doc.Host().SetStatusText(LoadString(IDS_NO_MORE_SELECTED));
-    ReportPosition();
-    MessageBeep();
-}
-
-namespace {
-void RunSelectDialog(CTervikView& view, CTervikDoc& doc, IViewHost* pHost, bool bSelect) {
-    SelectCriteria c;
-    c.m_nMode = bSelect ? 1 : 0;
-    c.m_nFirstLine = 1;
-    c.m_nEndLine = doc.m_nRecords;
-    c.m_nLongestLine = doc.m_nMaxLength;
-    c.m_pHistory = pHost ? pHost->SelectTextHistory() : nullptr;
-    CSelectLines dialog(c, &view);
-    if (dialog.exec() != QDialog::Accepted) return;
-    doc.Host().SetStatusText(LoadString(bSelect ? IDS_SELECTING : IDS_DESELECTING));
-    doc.Host().RepaintStatusBar();
-    // The dialog counts lines from 1.
-    if (c.m_nFirstLine > 0) --c.m_nFirstLine;
-    if (bSelect)
-        doc.SelectByCriteria(c);
-    else
-        doc.DeselectByCriteria(c);
-}
-} // namespace
-
-void CTervikView::OnSelectLines() {
-    RunSelectDialog(*this, m_doc, m_pHost, true);
-}
-
-void CTervikView::OnDeselectLines() {
-    RunSelectDialog(*this, m_doc, m_pHost, false);
-}
-
-void CTervikView::OnInvertSelection() {
-    m_doc.InvertSelection();
-}
-
-void CTervikView::OnExportSelected() {
-    if (m_doc.m_nSelected == 0) return;
-    FileDialogRequest request;
-    request.m_bSave = true;
-    request.m_defaultExt = "txt";
-    request.m_folder = std::filesystem::path(m_doc.GetPathName()).parent_path().string();
-    request.m_refuse = [this](const std::string& path) {
-        return m_doc.IsOwnFile(path) ? LoadString(IDS_EXPORT_OWN_FILE) : std::string();
-    };
-    const std::optional<std::string> path = AskFileName(request, this);
-    if (!path) return;
-    const ExportResult result = ExportSelectedLines(m_doc, *path);
-    ReportExportFailure(m_doc.Host(), *path, result);
-}
-
-void CTervikView::OnUpdateSelectLines(CCmdUI& ui) {
-    ui.Enable(m_st.m_eMode != DisplayMode::Dump);
-}
-
-void CTervikView::OnUpdateNeedsSelection(CCmdUI& ui) {
-    ui.Enable(m_st.m_eMode != DisplayMode::Dump && m_doc.m_nSelected > 0);
-}
-
-void CTervikView::OnUpdateNextSelected(CCmdUI& ui) {
-    ui.Enable(CanGoNextSelected(m_st.m_eMode, m_doc.m_nSelected));
-}
-
-void CTervikView::OnUpdatePrevSelected(CCmdUI& ui) {
-    ui.Enable(CanGoPrevSelected(m_st.m_eMode, m_doc.m_nSelected, m_st.m_nTopLine));
-}
-
-namespace {
-// The search commands and the box whose text each one uses (0 = the toolbar's box).
-struct SearchCommand {
-    unsigned nId;
-    int nBar;
-    bool bBackward;
-};
-constexpr SearchCommand kSearchCommands[] = {
-    {ID_SEARCH_FORWARD, 0, false},     {ID_SEARCH_BACKWARD, 0, true},
-    {ID_SEARCHBAR1_FORWARD, 1, false}, {ID_SEARCHBAR1_BACKWARD, 1, true},
-    {ID_SEARCHBAR2_FORWARD, 2, false}, {ID_SEARCHBAR2_BACKWARD, 2, true},
-    {ID_SEARCHBAR3_FORWARD, 3, false}, {ID_SEARCHBAR3_BACKWARD, 3, true},
-    {ID_SEARCHBAR4_FORWARD, 4, false}, {ID_SEARCHBAR4_BACKWARD, 4, true},
-};
-const SearchCommand* FindSearchCommand(unsigned nId) {
-    for (const auto& c : kSearchCommands)
-        if (c.nId == nId) return &c;
-    return nullptr;
-}
-// The text of a search box: at most 255 characters, in the program's code page.
-std::string SearchBoxText(const IViewHost* pHost, int nBar) {
-    const CSearchBox* pBox = pHost ? pHost->SearchBoxOfBar(nBar) : nullptr;
-    return pBox ? ToAnsi(pBox->currentText().left(255)) : std::string();
-}
-} // namespace
-
-void CTervikView::OnSearchCommand(unsigned nId) {
-    if (const SearchCommand* pCmd = FindSearchCommand(nId))
-        Search(SearchBoxText(m_pHost, pCmd->nBar), pCmd->bBackward);
-}
-
-void CTervikView::OnUpdateSearchCommand(CCmdUI& ui) {
-    const SearchCommand* pCmd = FindSearchCommand(ui.m_nID);
-    if (!pCmd) return;
-    const std::string text = SearchBoxText(m_pHost, pCmd->nBar);
-    ui.Enable(pCmd->bBackward ? CanSearchBackward(text, m_st, m_textHit, m_dumpHit)
-                              : CanSearchForward(text));
-}
-
-void CTervikView::SearchForward(const std::string& patternLine) {
-    Search(patternLine, false);
-}
-void CTervikView::SearchBackward(const std::string& patternLine) {
-    Search(patternLine, true);
-}
-
-void CTervikView::Search(const std::string& patternLine, bool bBackward) {
-    setFocus();
-    const SearchPattern pattern = DecodePattern(patternLine);
-    if (FixedLength(pattern) == 0) return; // nothing to search
-    const auto start = ChooseSearchStart(m_doc, m_st, pattern, bBackward, m_textHit, m_dumpHit);
-    IDocumentHost& host = m_doc.Host();
-    if (!start) {
-        // Only a backward text search from a hit at column 0 ends here with a message.
-        if (bBackward && m_st.m_eMode != DisplayMode::Dump)
-            host.SetStatusText(LoadString(IDS_SEARCH_START_REACHED));
-        return;
-    }
-    uint32_t nLine = start->m_nLine;
-    int nColumn = start->m_nColumn;
-    int64_t nOffset = start->m_nOffset;
-    const FindResult result = FindNext(m_doc, patternLine, m_st.m_eMode == DisplayMode::Dump,
-                                       bBackward, m_st.m_bOnlySelected, nLine, nColumn, nOffset,
-                                       m_textHit, m_dumpHit, DumpRowBytes(m_st));
-    if (result != FindResult::Found) {
-        host.SetStatusText(LoadString(result == FindResult::Stopped ? IDS_SEARCH_STOPPED
-                                      : bBackward                   ? IDS_SEARCH_START_REACHED
-                                                                    : IDS_SEARCH_END_REACHED));
-        ReportPosition();
-        MessageBeep();
-        return;
-    }
-    if (m_st.m_eMode == DisplayMode::Dump) {
-        PlaceDumpHit(m_st, m_dumpHit.m_nOffset, bBackward);
-        host.SetStatusText(DumpHitMessage(m_dumpHit.m_nOffset));
-    } else {
-        const int nColumns = std::max(1, viewport()->width() / m_nCharWidth);
-        PlaceTextHit(m_st, m_textHit.m_nLine, m_textHit.m_nColumn, m_textHit.m_nLength, bBackward,
-                     [&](int nCol) {
-                         return nCol >= m_st.m_nLeftColumn && nCol < m_st.m_nLeftColumn + nColumns;
-                     });
-    }
-    // The painter marks the hit as shown, so the next search continues behind it.
-    UpdateScrollRanges();
-    viewport()->repaint();
-    ReportPosition();
-}
-
-void CTervikView::OnSearchDefine() {
-    CSearchBox* pBox = m_pHost ? m_pHost->SearchBoxOfBar(0) : nullptr;
-    if (!pBox) return;
-    // The box's history, with its current text first when that is new.
-    std::vector<std::string> entries = pBox->History();
-    const std::string current = pBox->Pattern();
-    int nCurrent = -1;
-    if (!current.empty()) {
-        const auto it = std::find(entries.begin(), entries.end(), current);
-        nCurrent = it == entries.end() ? 0 : static_cast<int>(it - entries.begin());
-        if (it == entries.end()) entries.insert(entries.begin(), current);
-    }
-    CSearchDialog dialog(entries, nCurrent, this);
-    if (dialog.exec() != QDialog::Accepted) return;
-    const std::string result = dialog.Result();
-    if (result.empty()) return;
-    // Into the box and its history, then back to the view.
-    pBox->setEditText(FromAnsi(result));
-    pBox->EnterIntoHistory();
-    setFocus();
-}
-
 bool CTervikView::OnCmdMsg(unsigned nId, CCmdUI* pUI) {
-    if (m_pens.OnCmdMsg(nId, pUI)) return true;
-    if (FindSearchCommand(nId)) {
-        if (pUI)
-            OnUpdateSearchCommand(*pUI);
-        else
-            OnSearchCommand(nId);
-        return true;
-    }
+    if (m_search.OnCmdMsg(nId, pUI) || m_pens.OnCmdMsg(nId, pUI)) return true;
     static const CommandEntry<CTervikView> kCommands[] = {
         {ID_VIEW_TEXT, &CTervikView::OnViewText, &CTervikView::OnUpdateViewText},
         {ID_VIEW_HEX, &CTervikView::OnViewHex, &CTervikView::OnUpdateViewHex},
@@ -702,15 +498,7 @@ bool CTervikView::OnCmdMsg(unsigned nId, CCmdUI* pUI) {
         {ID_VIEW_FONT, &CTervikView::OnViewFont, nullptr},
         {ID_VIEW_ONLY_SELECTED, &CTervikView::OnOnlySelected, &CTervikView::OnUpdateOnlySelected},
         {ID_VIEW_GOTO_LINE, &CTervikView::OnGotoLine, nullptr},
-        {ID_SEARCH_DEFINE, &CTervikView::OnSearchDefine, nullptr},
-        {ID_CONVERSIONS, &CTervikView::OnConversions, nullptr},
         {ID_CHAR_FREQUENCY, &CTervikView::OnCharFrequency, nullptr},
-        {ID_SELECT_LINES, &CTervikView::OnSelectLines, &CTervikView::OnUpdateSelectLines},
-        {ID_SELECT_INVERT, &CTervikView::OnInvertSelection, &CTervikView::OnUpdateSelectLines},
-        {ID_DESELECT_LINES, &CTervikView::OnDeselectLines, &CTervikView::OnUpdateNeedsSelection},
-        {ID_EXPORT_SELECTED, &CTervikView::OnExportSelected, &CTervikView::OnUpdateNeedsSelection},
-        {ID_NEXT_SELECTED, &CTervikView::OnNextSelected, &CTervikView::OnUpdateNextSelected},
-        {ID_PREV_SELECTED, &CTervikView::OnPrevSelected, &CTervikView::OnUpdatePrevSelected},
         {ID_EDIT_MARK_ALL, &CTervikView::OnMarkAll, nullptr},
         {ID_MARK_CLEAR, &CTervikView::OnMarkClear, &CTervikView::OnUpdateMarkClear},
         {ID_FILE_PRINT, &CTervikView::OnFilePrint, nullptr},
@@ -718,23 +506,6 @@ bool CTervikView::OnCmdMsg(unsigned nId, CCmdUI* pUI) {
         {ID_FILE_PRINT_PREVIEW, &CTervikView::OnFilePrintPreview, nullptr},
     };
     return DispatchCommand(*this, kCommands, nId, pUI);
-}
-
-void CTervikView::OnConversions() {
-    // Only the first marked line counts: a whole-file marking is not built for it.
-    std::string marked;
-    if (const auto range = MarkedRange(); range && m_st.m_eMode != DisplayMode::Dump) {
-        const auto nLine = static_cast<uint32_t>(range->first.m_nLine);
-        char line[kMaxColumns + 1];
-        const uint32_t n = m_doc.GetRecordText(nLine, line, kMaxColumns, 0, true, false);
-        if (const auto cols = MarkedColumns(nLine, n); cols && cols->m_nFirst < n) {
-            const auto nFirst = static_cast<size_t>(std::max<int64_t>(0, cols->m_nFirst));
-            const auto nLast = static_cast<size_t>(std::min<int64_t>(cols->m_nLast, n - 1));
-            if (nLast >= nFirst) marked.assign(line + nFirst, nLast - nFirst + 1);
-        }
-    }
-    CTervikCalc dialog(marked, this);
-    dialog.exec();
 }
 
 // The right button and the pens are served before the marking sees the mouse.

@@ -11,6 +11,7 @@
 #include "views/ScrollModel.h"
 #include "views/ui/PrintJob.h"
 #include "views/ui/ViewPens.h"
+#include "views/ui/ViewSearch.h"
 
 #include <QAbstractScrollArea>
 #include <QRawFont>
@@ -43,6 +44,9 @@ public:
     // pHost may be nullptr: the view then works on its own.
     CTervikView(CTervikDoc& doc, IViewHost* pHost, QWidget* pParent = nullptr);
     ~CTervikView() override;
+
+    // A line shows at most this many characters from its left column.
+    static constexpr uint32_t kMaxColumns = 511;
 
     CTervikDoc& GetDocument() const { return m_doc; }
     void OnUpdate(IDocumentView* pSender, unsigned nHint) override;
@@ -95,32 +99,12 @@ public:
     void OnOnlySelected();
     void OnUpdateOnlySelected(CCmdUI& ui);
     void OnGotoLine();
-    // Line selection by criteria, its inversion and the export of selected lines.
-    void OnSelectLines();
-    void OnDeselectLines();
-    void OnInvertSelection();
-    void OnExportSelected();
-    void OnUpdateSelectLines(CCmdUI& ui);
-    void OnUpdateNeedsSelection(CCmdUI& ui);
-    void OnNextSelected();
-    void OnPrevSelected();
-    void OnUpdateNextSelected(CCmdUI& ui);
-    void OnUpdatePrevSelected(CCmdUI& ui);
-    // Searches for a pattern line from where the user looks; scrolls to the hit
-    // and reports in the status bar.
-    void SearchForward(const std::string& patternLine);
-    void SearchBackward(const std::string& patternLine);
-    void OnSearchCommand(unsigned nId);
-    void OnSearchDefine();
-    // "Was ist das? ...": the conversions dialog on the marked text.
-    void OnConversions();
     // Counts the file's bytes into a CSV in the temporary folder and opens it.
     void OnCharFrequency();
     // While set, the hook gets the path of a file to open with its desktop program
     // instead of xdg-open (tests start no program).
     using OpenFileHook = std::function<void(const std::string& path)>;
     static void SetOpenFileHook(OpenFileHook hook);
-    void OnUpdateSearchCommand(CCmdUI& ui);
 
     // --- marking (text and hex modes) ---
     // Used by the context menu and the conversions dialog; positions are record
@@ -150,6 +134,8 @@ public:
     // --- parts ---
     // The right-button menu and the pens.
     CViewPens& Pens() { return m_pens; }
+    // Search and the line-selection commands.
+    CViewSearch& Searching() { return m_search; }
 
     // --- printing ---
     // The print dialog, printing without it, and the preview; the printer setup is
@@ -188,7 +174,6 @@ protected:
 
 private:
     void ApplyFont();
-    void Search(const std::string& patternLine, bool bBackward);
     void OnBarAction(bool bHorizontal, int nAction);
     ScrollDocument DocumentForScroll() const;
     // The known part of the file in bytes.
@@ -245,7 +230,9 @@ private:
 
     // The parts: each works on the view's state.
     friend class CViewPens;
+    friend class CViewSearch;
     CViewPens m_pens{*this};
+    CViewSearch m_search{*this};
 };
 
 } // namespace tervik
