@@ -3,6 +3,7 @@
 #include "base/Strings.h"
 #include "document/TervikDoc.h"
 #include "framework/MessageBoxTypes.h"
+#include "framework/ui/QtColour.h"
 #include "framework/ui/QtText.h"
 #include "platform/ReplacingFile.h"
 #include "platform/SysError.h"
@@ -34,10 +35,6 @@ constexpr int kPenWidth = 6;
 
 QString CannotWriteText(const QString& path) {
     return QStringLiteral("Die Datei '%1' kann nicht geschrieben werden.").arg(path);
-}
-
-QColor ToQColor(COLORREF c) {
-    return QColor(RedOf(c), GreenOf(c), BlueOf(c));
 }
 
 // Widths with the printer's font, for fonts whose characters differ in width.
