@@ -39,7 +39,8 @@ protected:
             m_answers.erase(m_answers.begin());
             return s;
         });
-        CTervikApp::SetShellOpenHook([this](const std::string& p) { m_shellOpened.push_back(p); });
+        CAddOnManager::SetShellOpenHook(
+            [this](const std::string& p) { m_shellOpened.push_back(p); });
         // Temporary names of our own: other viewers' exit cleanup must not meet them.
         const std::string temp = m_dir.File("temp");
         std::filesystem::create_directories(temp);
@@ -48,7 +49,7 @@ protected:
     void TearDown() override {
         test::ShellTest::TearDown();
         SetFileDialogHook({});
-        CTervikApp::SetShellOpenHook({});
+        CAddOnManager::SetShellOpenHook({});
     }
     // Generated files go to this user's own folder in the temporary folder.
     std::string Generated(const std::string& name) const {
@@ -195,7 +196,7 @@ TEST_F(AddOnTest, OutputOpensAsATemporaryDocumentOutsideTheWorkspace) {
     m_answers = {workspace};
     ASSERT_TRUE(Frame().ExecuteCommand(ID_WORKSPACE_SAVE_AS));
     ASSERT_FALSE(m_app->m_bWorkspaceModified);
-    const auto nRecent = m_app->RecentFiles().size();
+    const auto nRecent = m_app->DocumentManager().RecentFiles().size();
 
     QMenu* pExtras = Extras();
     Items(*pExtras);
@@ -210,7 +211,7 @@ TEST_F(AddOnTest, OutputOpensAsATemporaryDocumentOutsideTheWorkspace) {
     EXPECT_EQ(outPath.rfind(Generated("Tervik_w.log_"), 0), 0u) << outPath;
     EXPECT_EQ(Read(outPath).rfind("Saetze: 12\r\n", 0), 0u) << Read(outPath);
     EXPECT_FALSE(m_app->m_bWorkspaceModified);
-    EXPECT_EQ(m_app->RecentFiles().size(), nRecent);
+    EXPECT_EQ(m_app->DocumentManager().RecentFiles().size(), nRecent);
     EXPECT_TRUE(m_shellOpened.empty());
 
     ASSERT_TRUE(Frame().ExecuteCommand(ID_WORKSPACE_SAVE));

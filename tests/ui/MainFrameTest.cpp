@@ -65,7 +65,7 @@ TEST_F(ShellTest, OpensTheCommandLineFileAndRemembersIt) {
     auto* pFrame = qobject_cast<CChildFrame*>(Frame().MdiArea()->subWindowList().front());
     ASSERT_NE(pFrame, nullptr);
     EXPECT_EQ(pFrame->GetDocument().m_nRecords, 300u);
-    EXPECT_EQ(m_app->RecentFiles().front(), log);
+    EXPECT_EQ(m_app->DocumentManager().RecentFiles().front(), log);
     Stop();
     EXPECT_EQ(Settings().GetProfileString("Recent File List", "File1", ""), log);
 }
@@ -223,7 +223,7 @@ TEST_F(ShellTest, GeneratedFilesStayOutOfTheRecentList) {
     const std::string normal = m_dir.Write("tervik_lower.txt", "y\n");
     ASSERT_NE(m_app->OpenDocumentFile(generated), nullptr);
     ASSERT_NE(m_app->OpenDocumentFile(normal), nullptr);
-    EXPECT_EQ(m_app->RecentFiles(), (std::vector<std::string>{normal}));
+    EXPECT_EQ(m_app->DocumentManager().RecentFiles(), (std::vector<std::string>{normal}));
     // Generated files are removed at the end of the run.
     Stop();
     EXPECT_FALSE(QFile::exists(QString::fromStdString(generated)));

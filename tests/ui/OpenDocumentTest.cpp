@@ -83,7 +83,7 @@ TEST_F(OpenDocumentTest, CommandLineNameOpensExactlyThatFile) {
         const CTervikDoc& doc = *m_app->Documents().front();
         EXPECT_EQ(doc.GetPathName(), folder + c.name) << c.arg;
         EXPECT_EQ(doc.m_nRecords, c.nRecords) << c.arg;
-        EXPECT_EQ(m_app->RecentFiles().front(), folder + c.name) << c.arg;
+        EXPECT_EQ(m_app->DocumentManager().RecentFiles().front(), folder + c.name) << c.arg;
         Stop();
     }
     QDir::setCurrent(oldCwd);
@@ -169,7 +169,7 @@ TEST_F(OpenDocumentTest, ALinkOpenedFirstKeepsItsNameAndClosingForgetsTheFile) {
     CTervikDoc* pDoc = m_app->OpenDocumentFile(link);
     ASSERT_NE(pDoc, nullptr);
     EXPECT_EQ(pDoc->GetPathName(), link);
-    EXPECT_EQ(m_app->RecentFiles().front(), link);
+    EXPECT_EQ(m_app->DocumentManager().RecentFiles().front(), link);
     EXPECT_EQ(m_app->OpenDocumentFile(m_dir.File("Server.log")), pDoc);
     // Once closed, the file is read again.
     Frames().front()->close();

@@ -63,12 +63,12 @@ protected:
 TEST_F(SingleInstanceShellTest, SingleModeZeroCreatesNoBlockAndOneHoldsItUntilTheEnd) {
     ASSERT_TRUE(Start());
     EXPECT_FALSE(CSharedBlock::Exists(m_block));
-    EXPECT_FALSE(m_app->HoldsInstanceBlock());
+    EXPECT_FALSE(m_app->StartUp().HoldsInstanceBlock());
     Stop();
     SingleMode(1);
     ASSERT_TRUE(Start());
     EXPECT_TRUE(CSharedBlock::Exists(m_block));
-    EXPECT_TRUE(m_app->HoldsInstanceBlock());
+    EXPECT_TRUE(m_app->StartUp().HoldsInstanceBlock());
     Stop();
     EXPECT_FALSE(CSharedBlock::Exists(m_block));
 }

@@ -49,12 +49,12 @@ protected:
         SetTime(m_dir.Write("prog/tervik", "old"), kDec1);
         SetTime(m_dir.Write("upd/tervik", "new"), kDec1 + 6 * 86400 + 5405);
         SetTime(m_dir.Write("upd/help.chm", "help"), kDec1);
-        CTervikApp::OverrideProgramPath(m_programFolder + "/tervik");
+        CStartUp::OverrideProgramPath(m_programFolder + "/tervik");
         Settings().WriteProfileString(kSectionSettings, "UpdatePath", m_updateFolder);
     }
     void TearDown() override {
         test::ShellTest::TearDown();
-        CTervikApp::OverrideProgramPath("");
+        CStartUp::OverrideProgramPath("");
     }
     // The test answers the message boxes: m_nAnswer to the question, OK to others.
     void AnswerBoxes() {
@@ -153,7 +153,7 @@ TEST_F(TempFolderTest, GeneratedFilesStayOutOfTheRecentFileList) {
     ASSERT_TRUE(Start());
     for (const std::string& path : {generated, plain, beside})
         ASSERT_TRUE(m_app->OpenDocumentFile(path)) << path;
-    EXPECT_EQ(m_app->RecentFiles(), (std::vector<std::string>{beside, plain}));
+    EXPECT_EQ(m_app->DocumentManager().RecentFiles(), (std::vector<std::string>{beside, plain}));
 }
 
 TEST_F(TempFolderTest, TheEndRemovesLeftoversAndOwnFilesButNotThoseOfARunningCopy) {

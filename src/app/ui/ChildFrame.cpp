@@ -16,8 +16,8 @@
 
 namespace tervik {
 
-CChildFrame::CChildFrame(CTervikDoc& doc, IViewHost* pViewHost, QWidget* pParent)
-    : QMdiSubWindow(pParent), m_doc(doc), m_pViewHost(pViewHost) {
+CChildFrame::CChildFrame(CTervikDoc& doc, CTervikApp& app, IViewHost* pViewHost, QWidget* pParent)
+    : QMdiSubWindow(pParent), m_doc(doc), m_app(app), m_pViewHost(pViewHost) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowIcon(style()->standardIcon(QStyle::SP_FileIcon));
     m_pSplitter = new QSplitter(Qt::Vertical, this);
@@ -26,7 +26,7 @@ CChildFrame::CChildFrame(CTervikDoc& doc, IViewHost* pViewHost, QWidget* pParent
     AddPane();
     setWindowTitle(DocumentName());
     ViewsChanged();
-    CTervikApp::Instance()->FrameCreated(this);
+    m_app.DocumentManager().FrameCreated(this);
 }
 
 CChildFrame::~CChildFrame() {
@@ -36,8 +36,8 @@ CChildFrame::~CChildFrame() {
     m_pSplitter = nullptr;
     m_pActive = nullptr;
     // The other windows on the document are numbered anew there.
-    CTervikApp::Instance()->FrameDestroyed(this);
-    if (CMainFrame* pMain = CTervikApp::Instance()->MainFrame()) pMain->UpdateFrameTitle();
+    m_app.DocumentManager().FrameDestroyed(this);
+    if (CMainFrame* pMain = m_app.MainFrame()) pMain->UpdateFrameTitle();
 }
 
 QString CChildFrame::DocumentName() const {
@@ -95,9 +95,8 @@ void CChildFrame::OnWindowSplit() {
 }
 
 void CChildFrame::ViewsChanged() {
-    CTervikApp* pApp = CTervikApp::Instance();
     // Windows on add-on output do not belong in a workspace.
-    if (pApp && pApp->IsWorkspaceOpen() && !m_doc.m_bDeleteOnClose) pApp->SetWorkspaceModified();
+    if (m_app.IsWorkspaceOpen() && !m_doc.m_bDeleteOnClose) m_app.SetWorkspaceModified();
 }
 
 void CChildFrame::ActivatePane(CTervikView* pView) {
@@ -165,11 +164,11 @@ void CChildFrame::ApplyPlacement(const QRect& rcNormal, int nShowState) {
 }
 
 void CChildFrame::OnViewFollow() {
-    CTervikApp::Instance()->ToggleFollow(m_doc);
+    m_app.DocumentManager().ToggleFollow(m_doc);
 }
 
 void CChildFrame::OnUpdateViewFollow(CCmdUI& ui) {
-    ui.SetCheck(CTervikApp::Instance()->IsFollowing(m_doc) ? 1 : 0);
+    ui.SetCheck(m_app.DocumentManager().IsFollowing(m_doc) ? 1 : 0);
 }
 
 bool CChildFrame::OnCmdMsg(unsigned nId, CCmdUI* pUI) {
@@ -183,26 +182,23 @@ bool CChildFrame::OnCmdMsg(unsigned nId, CCmdUI* pUI) {
 
 void CChildFrame::closeEvent(QCloseEvent* pEvent) {
     // The state of the last closed document window comes back in the next run.
-    CTervikApp::Instance()->Settings().WriteChildWindowState(isMaximized()   ? 3
-                                                             : isMinimized() ? 2
-                                                                             : 1);
+    m_app.Settings().WriteChildWindowState(isMaximized() ? 3 : isMinimized() ? 2 : 1);
     QMdiSubWindow::closeEvent(pEvent);
 }
 
 void CChildFrame::showEvent(QShowEvent* pEvent) {
     QMdiSubWindow::showEvent(pEvent);
-    CTervikApp* pApp = CTervikApp::Instance();
-    CMainFrame* pMain = pApp->MainFrame();
+    CMainFrame* pMain = m_app.MainFrame();
     if (!pMain) return;
     // Only the first document window of a run takes the stored state; a workspace
     // sets the states itself.
-    if (pApp->m_bLoadingWorkspace) {
+    if (m_app.m_bLoadingWorkspace) {
         pMain->m_bChildStateApplied = true;
         return;
     }
     if (!pMain->m_bChildStateApplied) {
         pMain->m_bChildStateApplied = true;
-        if (pApp->Settings().ChildWindowState() == 3) showMaximized();
+        if (m_app.Settings().ChildWindowState() == 3) showMaximized();
     }
 }
 

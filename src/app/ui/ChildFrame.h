@@ -11,6 +11,7 @@ class QSplitter;
 
 namespace tervik {
 
+class CTervikApp;
 class CTervikDoc;
 class CTervikView;
 class IViewHost;
@@ -19,7 +20,7 @@ class CChildFrame : public QMdiSubWindow, public CCommandTarget {
     Q_OBJECT
 public:
     // Its views ask pViewHost (the main frame) what lies outside the window.
-    CChildFrame(CTervikDoc& doc, IViewHost* pViewHost, QWidget* pParent = nullptr);
+    CChildFrame(CTervikDoc& doc, CTervikApp& app, IViewHost* pViewHost, QWidget* pParent = nullptr);
     ~CChildFrame() override;
 
     CTervikDoc& GetDocument() const { return m_doc; }
@@ -70,6 +71,7 @@ private:
     void ViewsChanged();
 
     CTervikDoc& m_doc;
+    CTervikApp& m_app;
     IViewHost* m_pViewHost;
     QSplitter* m_pSplitter = nullptr;
     CTervikView* m_pActive = nullptr;

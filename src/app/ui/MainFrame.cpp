@@ -130,8 +130,8 @@ Qt::ToolBarArea AreaOf(int nDockBar) {
 
 } // namespace
 
-CMainFrame::CMainFrame(CSettings& settings, QWidget* pParent)
-    : QMainWindow(pParent), m_settings(settings) {
+CMainFrame::CMainFrame(CTervikApp& app, QWidget* pParent)
+    : QMainWindow(pParent), m_app(app), m_settings(app.Settings()) {
     setObjectName("mainFrame");
     setWindowTitle(FromAnsi(LoadString(IDS_MAIN_TITLE)));
     setAcceptDrops(true);
@@ -140,9 +140,9 @@ CMainFrame::CMainFrame(CSettings& settings, QWidget* pParent)
     setCentralWidget(m_pMdiArea);
     m_pOpenDocuments =
         std::make_unique<CBlockList>(static_cast<uint16_t>(sizeof(CTervikDoc*)), 4096);
-    m_selectTextHistory = DecodeHistory(settings.ReadSelectTextList());
-    m_searchHistory = CSearchHistory::Load(settings);
-    m_bPrintColour = settings.PrintColor();
+    m_selectTextHistory = DecodeHistory(m_settings.ReadSelectTextList());
+    m_searchHistory = CSearchHistory::Load(m_settings);
+    m_bPrintColour = m_settings.PrintColor();
 
     // Commands go to the active view, its document, its frame, this window, the application.
     m_pRouter = std::make_unique<CCommandRouter>([this] {
@@ -153,7 +153,7 @@ CMainFrame::CMainFrame(CSettings& settings, QWidget* pParent)
             chain.push_back(pFrame);
         }
         chain.push_back(this);
-        chain.push_back(CTervikApp::Instance());
+        chain.push_back(&m_app);
         return chain;
     });
 
@@ -321,10 +321,9 @@ void CMainFrame::CreateMenus() {
             connect(pMenu, &QMenu::aboutToShow, this, [this, pMenu] {
                 if (pMenu == m_pBookmarkMenu) RefreshBookmarkList();
                 // The update of "AddOn registrieren..." builds the add-on entries.
-                if (CTervikApp* pApp = CTervikApp::Instance();
-                    pApp && Action(ID_ADDON_REGISTER) &&
+                if (Action(ID_ADDON_REGISTER) &&
                     pMenu->actions().contains(Action(ID_ADDON_REGISTER)))
-                    pApp->BuildAddOnMenu(*pMenu);
+                    m_app.AddOnManager().BuildAddOnMenu(*pMenu);
                 for (QAction* pAction : pMenu->actions()) {
                     bool bOk = false;
                     const unsigned nId = pAction->data().toUInt(&bOk);
@@ -358,7 +357,7 @@ void CMainFrame::RefreshRecentFiles() {
     for (QAction* pAction : m_pRecentMenu->actions())
         if (pAction->property("recent").toBool())
             m_pRecentMenu->removeAction(pAction), pAction->deleteLater();
-    const auto& files = CTervikApp::Instance()->RecentFiles();
+    const auto& files = m_app.DocumentManager().RecentFiles();
     m_pRecentAnchor->setVisible(files.empty());
     for (size_t i = 0; i < files.size(); ++i) {
         auto* pAction =
@@ -366,7 +365,7 @@ void CMainFrame::RefreshRecentFiles() {
                         m_pRecentMenu);
         pAction->setProperty("recent", true);
         connect(pAction, &QAction::triggered, this,
-                [i] { CTervikApp::Instance()->OnOpenRecentFile(static_cast<int>(i)); });
+                [this, i] { m_app.OnOpenRecentFile(static_cast<int>(i)); });
         m_pRecentMenu->insertAction(m_pRecentAnchor, pAction);
     }
 }
@@ -374,7 +373,7 @@ void CMainFrame::RefreshRecentFiles() {
 void CMainFrame::RefreshBookmarkList() {
     if (!m_pBookmarkMenu) return;
     // The entries' texts and states come from the update handler that runs next.
-    const size_t nCount = CTervikApp::Instance()->Bookmarks().Size();
+    const size_t nCount = m_app.Bookmarks().Size();
     for (unsigned nId = ID_BOOKMARK_LIST_FIRST + 1; nId <= ID_BOOKMARK_LIST_LAST; ++nId) {
         QAction* pAction = Action(nId);
         if (!pAction) continue;
@@ -483,8 +482,7 @@ void CMainFrame::OnColourGreen() {
 }
 void CMainFrame::SetSelectColour(int nColour) {
     m_nSelectColour = nColour;
-    if (CTervikApp* pApp = CTervikApp::Instance(); pApp && pApp->IsRecordingScript())
-        pApp->RecordScript(ScriptColourLine(nColour));
+    if (m_app.IsRecordingScript()) m_app.RecordScript(ScriptColourLine(nColour));
     // Only the pen of the current colour stands in the toolbar.
     const std::pair<unsigned, int> pens[] = {
         {ID_HAND_SELECT, 0}, {ID_HAND_SELECT_RED, 1}, {ID_HAND_SELECT_GREEN, 2}};
@@ -558,7 +556,7 @@ void CMainFrame::OnUpdateBar(CCmdUI& ui) {
 
 void CMainFrame::OnWindowNew() {
     if (CChildFrame* pFrame = ActiveFrame())
-        CTervikApp::Instance()->CreateFrame(pFrame->GetDocument());
+        m_app.DocumentManager().CreateFrame(pFrame->GetDocument());
 }
 void CMainFrame::OnWindowCascade() {
     // Qt's own cascade shrinks the windows to their smallest size. Here each window
@@ -1133,7 +1131,7 @@ void CMainFrame::HideDumpBox() {
 
 void CMainFrame::closeEvent(QCloseEvent* pEvent) {
     // Workspace and recording end first; then the layout is stored, unless minimized.
-    CTervikApp::Instance()->CloseWorkspace();
+    m_app.CloseWorkspace();
     if (!isMinimized()) SaveBarState();
     SaveWindowPosition();
     m_pMdiArea->closeAllSubWindows();
@@ -1151,8 +1149,7 @@ void CMainFrame::dragEnterEvent(QDragEnterEvent* pEvent) {
 
 void CMainFrame::dropEvent(QDropEvent* pEvent) {
     for (const QUrl& url : pEvent->mimeData()->urls())
-        if (url.isLocalFile())
-            CTervikApp::Instance()->OpenDocumentFile(url.toLocalFile().toStdString());
+        if (url.isLocalFile()) m_app.OpenDocumentFile(url.toLocalFile().toStdString());
 }
 
 } // namespace tervik

@@ -31,13 +31,14 @@ class QToolBar;
 namespace tervik {
 
 class CChildFrame;
+class CTervikApp;
 class CTervikDoc;
 class CTervikView;
 
 class CMainFrame : public QMainWindow, public CCommandTarget, public IViewHost {
     Q_OBJECT
 public:
-    explicit CMainFrame(CSettings& settings, QWidget* pParent = nullptr);
+    explicit CMainFrame(CTervikApp& app, QWidget* pParent = nullptr);
     ~CMainFrame() override;
 
     QMdiArea* MdiArea() const { return m_pMdiArea; }
@@ -190,6 +191,7 @@ private:
     // The search box that has the focus: the main one, or one of the bars'.
     QComboBox* FocusedSearchBox() const;
 
+    CTervikApp& m_app;
     CSettings& m_settings;
     QMdiArea* m_pMdiArea = nullptr;
     std::unique_ptr<CCommandRouter> m_pRouter;

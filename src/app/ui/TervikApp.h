@@ -1,38 +1,35 @@
 #pragma once
 
 // The application object: start-up and shutdown, the settings, the open options,
-// every open document, and the host the documents talk to.
+// the application's commands, the bookmarks, and the host the documents talk to. Its
+// parts: the documents, the add-ons, the start-up services and the workspace.
 
-#include "app/SingleInstance.h"
+#include "app/ui/AddOnManager.h"
+#include "app/ui/DocumentManager.h"
+#include "app/ui/StartUp.h"
 #include "app/ui/WorkspaceManager.h"
 #include "base/Colour.h"
 #include "base/Settings.h"
 #include "document/DocumentHost.h"
 #include "document/OpenDialogRules.h"
 #include "framework/CommandTarget.h"
-#include "platform/FileClaim.h"
 #include "platform/Profile.h"
 #include "platform/SysFile.h"
 #include "search/BookmarkList.h"
 
 #include <QObject>
-#include <QPointer>
 #include <QStringList>
 #include <QUrl>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
+class QMenu;
 class QPrinter;
 
 namespace tervik {
 
-class CAddOnHost;
-class CChildFrame;
-class CFollowWatcher;
 class CMainFrame;
 class CTervikDoc;
 class CTervikView;
@@ -50,25 +47,17 @@ public:
     // Shutdown after the main window has closed.
     void ExitInstance();
 
-    // --- documents ---
-    // The document template: a document, its frame and view; null when the open failed.
-    // A file that is already open (under any name that resolves to it) is not read
-    // again: its window is activated and its document returned.
-    // bRecent false keeps the file out of the recent-file list.
-    CTervikDoc* OpenDocumentFile(const std::string& path, bool bRecent = true);
-    CChildFrame* CreateFrame(CTervikDoc& doc);
-    const std::vector<CTervikDoc*>& Documents() const { return m_documents; }
+    // --- parts ---
     CMainFrame* MainFrame() const { return m_pMainFrame.get(); }
-    CTervikView* FindViewById(uint64_t nId) const;
-    // Whether the document is still open (it has a window).
-    bool IsOpenDocument(const CTervikDoc* pDoc) const;
-    // The windows on a document, oldest first.
-    const std::vector<CChildFrame*>& FramesOf(const CTervikDoc& doc) const;
-    void FrameCreated(CChildFrame* pFrame);
-    void FrameDestroyed(CChildFrame* pFrame);
-    // "Datei verfolgen": per document, off at open; all its windows show the state.
-    void ToggleFollow(CTervikDoc& doc);
-    bool IsFollowing(const CTervikDoc& doc) const { return m_follow.count(&doc) != 0; }
+    CDocumentManager& DocumentManager() { return m_docs; }
+    CAddOnManager& AddOnManager() { return m_addOns; }
+    CStartUp& StartUp() { return m_startUp; }
+    CProfile& Profile() { return *m_pProfile; }
+    // The program's way to open a file, and its open documents: the document manager's.
+    CTervikDoc* OpenDocumentFile(const std::string& path, bool bRecent = true) {
+        return m_docs.OpenDocumentFile(path, bRecent);
+    }
+    const std::vector<CTervikDoc*>& Documents() const { return m_docs.Documents(); }
 
     // --- bookmarks ---
     // All bookmarks of all open documents; workspaces read and refill it.
@@ -136,33 +125,12 @@ public:
     bool SaveWorkspace() { return m_workspaceManager.Save(); }
     // Asks to save a changed workspace, closes every document and forgets it.
     void CloseWorkspace() { m_workspaceManager.Close(); }
-    // While a workspace loads, windows are made without being activated; the one
-    // that would be active is remembered and activated once at the end.
-    void BeginLoadingFrames();
-    void SetLoadedActive(CChildFrame& frame, CTervikView* pView);
-    void FinishLoadingFrames();
     bool OnCmdMsg(unsigned nId, CCmdUI* pUI) override;
 
-    // --- add-ons ---
-    // Loads a library and lets it add its entries; bRegister writes it into
-    // "ExtensionList" when it registered. False after a message.
-    bool LoadAddOn(const std::string& path, bool bRegister);
-    // Puts the entries before "AddOn registrieren..." of a document's menu, once.
-    void BuildAddOnMenu(class QMenu& menu);
-    // The same entries at the end of a view's context menu.
-    void AppendAddOnItems(class QMenu& menu);
-    void UpdateAddOnCommand(CCmdUI& ui, unsigned nId);
-    void DispatchAddOnCommand(unsigned nId);
-    void OnAddOnRegister();
-    CAddOnHost& AddOns();
-    // Opens a file with the desktop's program for it; tests answer instead.
-    using ShellOpenHook = std::function<void(const std::string&)>;
-    static void SetShellOpenHook(ShellOpenHook hook);
-    static void ShellOpen(const std::string& path);
-
-    // --- recent files ---
-    void AddToRecentFileList(const std::string& path);
-    const std::vector<std::string>& RecentFiles() const { return m_recentFiles; }
+    // --- what the main frame hands on to its views ---
+    // The add-on entries at the end of a view's context menu.
+    void AppendAddOnItems(QMenu& menu) { m_addOns.AppendAddOnItems(menu); }
+    void ClaimTempFile(const std::string& path) { m_startUp.ClaimTempFile(path); }
 
     // A colour key of "Settings", written back in normal form.
     COLORREF ReadColorSetting(const char* pszKey, std::string_view defaultText);
@@ -176,25 +144,9 @@ public:
     // A name whose extension is "tervik" (any case) is a workspace.
     static bool IsWorkspaceFile(const std::string& path);
 
-    // --- single instance, update, temporary files ---
     // The start ended on purpose: the file went to the running copy, or the updater
     // was started. The program then ends without an error.
     bool EndedOnPurpose() const { return m_bEndedOnPurpose; }
-    // Starts "OrvAUpd" from the program's folder with the new program file, the
-    // program's path twice and this start's arguments; a message when it cannot.
-    bool LaunchUpdater(const std::string& newProgram, const std::string& programPath);
-    // Claims a file of the temporary folder before it is written: other copies'
-    // clean-up leaves it alone while this copy runs.
-    void ClaimTempFile(const std::string& path);
-    // Whether this copy holds the single-instance block and receives files.
-    bool HoldsInstanceBlock() const;
-    // The block's name: TERVIK_INSTANCE_NAME in the environment (tests give each run
-    // its own) or the program's fixed name.
-    static std::string InstanceBlockName();
-    // Tests put the program somewhere else (the update check compares its folder).
-    static void OverrideProgramPath(const std::string& path);
-    // The program's full path.
-    static std::string ProgramFile();
 
     // --- IDocumentHost ---
     CSettings& Settings() override { return *m_pSettings; }
@@ -236,58 +188,25 @@ public:
     bool m_bBlockMarking = false;
 
 private:
-    // Start-up: a newer version in the update folder (true: the updater runs);
-    // the hand-over to a running copy (true: this copy ends).
-    bool CheckUpdateFolder();
-    bool HandOverToFirstCopy(const std::string& file);
-    // The first copy: files from second copies arrive once the main window exists.
-    void StartReceivingFiles();
-    // Takes the waiting name and opens it; bWoken also brings the window forward.
-    void ReceiveFromSecondCopy(bool bWoken);
-    void BringMainWindowForward();
-    void CloseInstanceBlock();
     bool OnAddOnCommand(unsigned nId, CCmdUI* pUI);
     bool OnHelpCommand(unsigned nId, CCmdUI* pUI);
-    void UnloadAddOns();
-    void DeleteTempFiles();
-    CTervikDoc* FindOpenDocument(const std::string& resolvedPath) const;
-    void ActivateDocument(CTervikDoc& doc);
-    std::vector<QPointer<CChildFrame>> m_loadFrames;
-    QPointer<CChildFrame> m_pLoadActive;
-    QPointer<CTervikView> m_pLoadActiveView;
-    bool m_bLoadActivates = false;
-    bool m_bLoadOnTop = false; // a window stays on top
-    // The workspace commands, saving and loading.
-    CWorkspaceManager m_workspaceManager{*this};
 
     static CTervikApp* s_pInstance;
     std::unique_ptr<CProfile> m_pProfile;
     std::unique_ptr<CSettings> m_pSettings;
     ColorSettings m_colours;
     std::unique_ptr<CMainFrame> m_pMainFrame;
-    std::vector<CTervikDoc*> m_documents;
-    // The resolved path of every opened document, for finding it again.
-    std::map<CTervikDoc*, std::string> m_openKeys;
-    std::unordered_map<std::string, CTervikDoc*> m_docsByKey;
-    // The windows on each document, oldest first: the document closes with its last.
-    std::unordered_map<const CTervikDoc*, std::vector<CChildFrame*>> m_frames;
-    // The documents in follow mode, each with its watcher.
-    std::map<const CTervikDoc*, std::unique_ptr<CFollowWatcher>> m_follow;
-    std::vector<std::string> m_recentFiles;
+    CDocumentManager m_docs{*this};
+    CAddOnManager m_addOns{*this};
+    CStartUp m_startUp{*this};
+    // The workspace commands, saving and loading.
+    CWorkspaceManager m_workspaceManager{*this};
     // The open script recording; recording is on while it is open.
     CSysFile m_recording;
     std::string m_recordingPath;
     CBookmarkList m_bookmarks;
-    std::unique_ptr<CAddOnHost> m_pAddOns;
     std::unique_ptr<QPrinter> m_pPrinter;
-    // m_hInstanceMap: held by the first copy from start-up to its end.
-    std::unique_ptr<CSingleInstance> m_pInstance;
-    std::unique_ptr<QObject> m_pInstanceWatch;
-    bool m_bRaisePending = false;
     bool m_bEndedOnPurpose = false;
-    // This start's arguments, handed to the updater.
-    std::vector<std::string> m_arguments;
-    std::vector<CFileClaim> m_tempClaims;
 };
 
 } // namespace tervik

@@ -213,7 +213,7 @@ bool CWorkspaceManager::Save() {
         marks[b.m_pDoc].push_back(&b);
     std::unordered_set<uint64_t> views;
     for (CTervikDoc* pDoc : m_app.Documents())
-        for (CChildFrame* pFrame : m_app.FramesOf(*pDoc))
+        for (CChildFrame* pFrame : m_app.DocumentManager().FramesOf(*pDoc))
             for (int k = 0; k < pFrame->PaneCount(); ++k)
                 if (CTervikView* pPane = pFrame->Pane(k)) views.insert(pPane->m_nViewId);
 
@@ -297,7 +297,7 @@ public:
                   std::deque<CWorkspaceManager::PendingDigest>& pendingDigests)
         : m_app(app), m_progress(progress), m_pendingDigests(pendingDigests) {
         for (CTervikDoc* pDoc : app.Documents())
-            for (CChildFrame* pFrame : app.FramesOf(*pDoc))
+            for (CChildFrame* pFrame : app.DocumentManager().FramesOf(*pDoc))
                 for (int k = 0; k < pFrame->PaneCount(); ++k)
                     if (CTervikView* pPane = pFrame->Pane(k)) m_index.Add(pPane);
     }
@@ -332,7 +332,7 @@ public:
         m_pFrame = m_pView ? FrameOf(m_pView) : nullptr;
     }
     void NewWindow() override {
-        m_pFrame = m_app.CreateFrame(*m_pDoc);
+        m_pFrame = m_app.DocumentManager().CreateFrame(*m_pDoc);
         m_pView = m_pFrame ? m_pFrame->ActiveView() : nullptr;
     }
     void SplitWindow(int nUpper) override {
@@ -371,7 +371,8 @@ public:
     }
     void ActivateView(uint64_t nId) override {
         if (CTervikView* pView = m_index.Find(nId))
-            if (CChildFrame* pActive = FrameOf(pView)) m_app.SetLoadedActive(*pActive, pView);
+            if (CChildFrame* pActive = FrameOf(pView))
+                m_app.DocumentManager().SetLoadedActive(*pActive, pView);
     }
 
 private:
@@ -407,7 +408,7 @@ void CWorkspaceManager::Load() {
         return;
     }
     m_app.m_bLoadingWorkspace = true;
-    m_app.BeginLoadingFrames();
+    m_app.DocumentManager().BeginLoadingFrames();
     CWorkspacePlayer::Result r;
     std::vector<CTervikDoc*> touched;
     {
@@ -427,10 +428,11 @@ void CWorkspaceManager::Load() {
         touched = target.Touched();
     }
     for (CTervikDoc* p : touched)
-        if (m_app.IsOpenDocument(p)) p->UpdateAllViews(nullptr, HINT_RECORDS_APPENDED);
-    m_app.FinishLoadingFrames();
+        if (m_app.DocumentManager().IsOpenDocument(p))
+            p->UpdateAllViews(nullptr, HINT_RECORDS_APPENDED);
+    m_app.DocumentManager().FinishLoadingFrames();
     m_app.m_bLoadingWorkspace = false;
-    m_app.Settings().WriteRecentFiles(m_app.RecentFiles());
+    m_app.DocumentManager().WriteRecentFiles();
     m_app.m_workspace = workspace;
     switch (r.m_eOutcome) {
     case CWorkspacePlayer::kReadError:
@@ -457,7 +459,7 @@ void CWorkspaceManager::CheckDigestsLater() {
     // In file order, each looked at once; documents closed meanwhile are not asked.
     while (!m_pendingDigests.empty()) {
         const auto& [pDoc, path, md5] = m_pendingDigests.front();
-        if (m_app.IsOpenDocument(pDoc) && pDoc->GetPathName() == path) {
+        if (m_app.DocumentManager().IsOpenDocument(pDoc) && pDoc->GetPathName() == path) {
             if (!pDoc->IsDigestReady()) break;
             const std::string digest = pDoc->GetDigest();
             if (!digest.empty() && !SameWorkspaceDigest(digest, md5)) {

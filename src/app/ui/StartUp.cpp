@@ -1,6 +1,4 @@
-// Start-up and shutdown services of the application: the hand-over to a running
-// copy and the receiving of files from second copies, the update-folder check with
-// the updater's start, and the generated files of the temporary folder.
+#include "app/ui/StartUp.h"
 
 #include "app/SingleInstance.h"
 #include "app/UpdateCheck.h"
@@ -80,26 +78,37 @@ private:
 
 } // namespace
 
-std::string CTervikApp::InstanceBlockName() {
+CStartUp::CStartUp(CTervikApp& app) : m_app(app) {}
+
+CStartUp::~CStartUp() = default;
+
+void CStartUp::SetArguments(const QStringList& args) {
+    m_arguments.clear();
+    for (const QString& arg : args)
+        m_arguments.push_back(arg.toStdString());
+}
+
+std::string CStartUp::InstanceBlockName() {
     if (auto name = GetEnv("TERVIK_INSTANCE_NAME"); name && !name->empty()) return *name;
     return kInstanceBlockName;
 }
 
-void CTervikApp::OverrideProgramPath(const std::string& path) {
+void CStartUp::OverrideProgramPath(const std::string& path) {
     ProgramPathOverride() = path;
 }
 
-std::string CTervikApp::ProgramFile() {
+std::string CStartUp::ProgramFile() {
     return ProgramPathOverride().empty() ? ProgramPath() : ProgramPathOverride();
 }
 
-bool CTervikApp::HoldsInstanceBlock() const {
+bool CStartUp::HoldsInstanceBlock() const {
     return m_pInstance && m_pInstance->IsHeld();
 }
 
-bool CTervikApp::HandOverToFirstCopy(const std::string& file) {
+bool CStartUp::HandOverToFirstCopy(const std::string& file) {
     // The running copy has another working folder: the name goes absolute.
-    const std::string absolute = file.empty() ? file : AbsolutePath(NormalizeFileName(file));
+    const std::string absolute =
+        file.empty() ? file : AbsolutePath(CTervikApp::NormalizeFileName(file));
     m_pInstance = std::make_unique<CSingleInstance>();
     switch (m_pInstance->Start(InstanceBlockName(), absolute)) {
     case CSingleInstance::Result::HandedOver:
@@ -114,18 +123,18 @@ bool CTervikApp::HandOverToFirstCopy(const std::string& file) {
     return false;
 }
 
-void CTervikApp::StartReceivingFiles() {
-    if (!HoldsInstanceBlock() || !m_pMainFrame) return;
+void CStartUp::StartReceivingFiles() {
+    if (!HoldsInstanceBlock() || !m_app.MainFrame()) return;
     m_pInstanceWatch = std::make_unique<CInstanceWatch>(
-        *m_pMainFrame, [this](bool bWoken) { ReceiveFromSecondCopy(bWoken); });
+        *m_app.MainFrame(), [this](bool bWoken) { ReceiveFromSecondCopy(bWoken); });
 }
 
-void CTervikApp::ReceiveFromSecondCopy(bool bWoken) {
-    if (!HoldsInstanceBlock() || !m_pMainFrame || !m_pInstanceWatch) return;
+void CStartUp::ReceiveFromSecondCopy(bool bWoken) {
+    if (!HoldsInstanceBlock() || !m_app.MainFrame() || !m_pInstanceWatch) return;
     m_bRaisePending = m_bRaisePending || bWoken;
     // Not in the middle of a dialog, a long search or a workspace being loaded.
     if (QApplication::activeModalWidget() || CBusyPump::Instance().IsBusy() ||
-        m_bLoadingWorkspace) {
+        m_app.m_bLoadingWorkspace) {
         static_cast<CInstanceWatch*>(m_pInstanceWatch.get())->RetryLater();
         return;
     }
@@ -134,11 +143,11 @@ void CTervikApp::ReceiveFromSecondCopy(bool bWoken) {
         BringMainWindowForward();
     }
     if (const std::optional<std::string> name = m_pInstance->TakeWaitingName())
-        OpenDocumentFile(*name);
+        m_app.OpenDocumentFile(*name);
 }
 
-void CTervikApp::BringMainWindowForward() {
-    CMainFrame* pFrame = m_pMainFrame.get();
+void CStartUp::BringMainWindowForward() {
+    CMainFrame* pFrame = m_app.MainFrame();
     if (pFrame->isMinimized()) pFrame->setWindowState(pFrame->windowState() & ~Qt::WindowMinimized);
     pFrame->show();
     pFrame->raise();
@@ -149,39 +158,39 @@ void CTervikApp::BringMainWindowForward() {
     });
 }
 
-void CTervikApp::CloseInstanceBlock() {
+void CStartUp::CloseInstanceBlock() {
     m_pInstanceWatch.reset();
     if (m_pInstance) m_pInstance->Close();
     m_pInstance.reset();
 }
 
-bool CTervikApp::CheckUpdateFolder() {
+bool CStartUp::CheckUpdateFolder() {
     const std::string programPath = ProgramFile();
     const std::optional<std::string> question =
-        UpdateQuestion(m_pSettings->UpdatePath(), programPath);
+        UpdateQuestion(m_app.Settings().UpdatePath(), programPath);
     if (!question) return false;
     if (TervikMessageBox(*question, MB_YESNO | MB_ICONQUESTION, nullptr) != IDYES) return false;
     // Read again, as the answer may have taken a while.
-    return LaunchUpdater(NewProgramFile(m_pSettings->UpdatePath(), programPath), programPath);
+    return LaunchUpdater(NewProgramFile(m_app.Settings().UpdatePath(), programPath), programPath);
 }
 
-bool CTervikApp::LaunchUpdater(const std::string& newProgram, const std::string& programPath) {
+bool CStartUp::LaunchUpdater(const std::string& newProgram, const std::string& programPath) {
     std::string failure;
     if (tervik::LaunchUpdater(newProgram, programPath, JoinArguments(m_arguments), failure))
         return true;
-    TervikMessageBox(failure, MB_OK | MB_ICONINFORMATION, m_pMainFrame.get());
+    TervikMessageBox(failure, MB_OK | MB_ICONINFORMATION, m_app.MainFrame());
     return false;
 }
 
-void CTervikApp::ClaimTempFile(const std::string& path) {
+void CStartUp::ClaimTempFile(const std::string& path) {
     CFileClaim claim;
     if (claim.Claim(path)) m_tempClaims.push_back(std::move(claim));
 }
 
-void CTervikApp::DeleteTempFiles() {
+void CStartUp::DeleteTempFiles() {
     // This copy's own files go too.
     m_tempClaims.clear();
-    DeleteGeneratedFiles(*m_pProfile);
+    DeleteGeneratedFiles(m_app.Profile());
 }
 
 } // namespace tervik

@@ -1,6 +1,4 @@
-// The viewer's side of add-on libraries: loading and registering them, their
-// entries in the "E&xtras" menu and the context menu, and running an entry with its
-// output file opened in the viewer or by the desktop.
+#include "app/ui/AddOnManager.h"
 
 #include "app/AddOnHost.h"
 #include "app/ui/MainFrame.h"
@@ -30,8 +28,8 @@ namespace {
 // The path the register dialog may give: what the settings file keeps.
 constexpr size_t kMaxLibraryPath = 255;
 
-CTervikApp::ShellOpenHook& ShellHook() {
-    static CTervikApp::ShellOpenHook hook;
+CAddOnManager::ShellOpenHook& ShellHook() {
+    static CAddOnManager::ShellOpenHook hook;
     return hook;
 }
 
@@ -45,11 +43,15 @@ public:
 
 } // namespace
 
-void CTervikApp::SetShellOpenHook(ShellOpenHook hook) {
+CAddOnManager::CAddOnManager(CTervikApp& app) : m_app(app) {}
+
+CAddOnManager::~CAddOnManager() = default;
+
+void CAddOnManager::SetShellOpenHook(ShellOpenHook hook) {
     ShellHook() = std::move(hook);
 }
 
-void CTervikApp::ShellOpen(const std::string& path) {
+void CAddOnManager::ShellOpen(const std::string& path) {
     if (ShellHook()) {
         ShellHook()(path);
         return;
@@ -57,20 +59,25 @@ void CTervikApp::ShellOpen(const std::string& path) {
     QProcess::startDetached(QStringLiteral("xdg-open"), {QString::fromLocal8Bit(path.c_str())});
 }
 
-CAddOnHost& CTervikApp::AddOns() {
+CAddOnHost& CAddOnManager::Host() {
     if (!m_pAddOns) m_pAddOns = std::make_unique<CAddOnHost>();
     return *m_pAddOns;
 }
 
-void CTervikApp::UnloadAddOns() {
+void CAddOnManager::LoadRegistered() {
+    for (const std::string& message : Host().LoadExtensionList(m_app.Profile(), m_app.m_szIniPath))
+        TervikMessageBox(message, MB_OK, m_app.MainFrame());
+}
+
+void CAddOnManager::Unload() {
     m_pAddOns.reset();
 }
 
-bool CTervikApp::LoadAddOn(const std::string& path, bool bRegister) {
+bool CAddOnManager::LoadAddOn(const std::string& path, bool bRegister) {
     std::string message;
     const CAddOnHost::LoadStatus status =
-        bRegister && m_pProfile ? AddOns().RegisterAddOn(*m_pProfile, path, m_szIniPath, message)
-                                : AddOns().LoadAddOn(path, m_szIniPath, message);
+        bRegister ? Host().RegisterAddOn(m_app.Profile(), path, m_app.m_szIniPath, message)
+                  : Host().LoadAddOn(path, m_app.m_szIniPath, message);
     switch (status) {
     case CAddOnHost::LoadStatus::Registered:
         return true;
@@ -80,22 +87,22 @@ bool CTervikApp::LoadAddOn(const std::string& path, bool bRegister) {
     case CAddOnHost::LoadStatus::NoEntryPoint:
         break;
     }
-    TervikMessageBox(message, MB_OK, m_pMainFrame.get());
+    TervikMessageBox(message, MB_OK, m_app.MainFrame());
     return false;
 }
 
-void CTervikApp::OnAddOnRegister() {
+void CAddOnManager::Register() {
     FileDialogRequest request;
     request.m_filter = LoadString(IDS_ADDON_FILTER);
     request.m_defaultExt = "so";
-    const std::optional<std::string> path = AskFileName(request, m_pMainFrame.get());
+    const std::optional<std::string> path = AskFileName(request, m_app.MainFrame());
     if (!path || path->empty()) return;
     // A longer name would not fit the library's buffers; it is refused as the dialog
     // would refuse it.
     if (path->size() > kMaxLibraryPath) {
         LibraryLoadError tooLong;
         tooLong.nCode = ENAMETOOLONG;
-        TervikMessageBox(LoadFailureMessage(*path, tooLong), MB_OK, m_pMainFrame.get());
+        TervikMessageBox(LoadFailureMessage(*path, tooLong), MB_OK, m_app.MainFrame());
         return;
     }
     LoadAddOn(*path, true);
@@ -118,10 +125,9 @@ unsigned AddOnIdOf(const QAction* pAction) {
     return bOk ? nId : 0;
 }
 
-// Enables and checks the add-on actions of a menu as their update says.
-void UpdateAddOnActions(const QMenu& menu) {
-    CTervikApp* pApp = CTervikApp::Instance();
-    if (!pApp) return;
+} // namespace
+
+void CAddOnManager::UpdateAddOnActions(const QMenu& menu) {
     for (QAction* pAction : menu.actions()) {
         if (const QMenu* pSub = pAction->menu()) {
             UpdateAddOnActions(*pSub);
@@ -130,7 +136,7 @@ void UpdateAddOnActions(const QMenu& menu) {
         const unsigned nId = AddOnIdOf(pAction);
         if (nId == 0) continue;
         CCmdUI ui(nId);
-        pApp->UpdateAddOnCommand(ui, nId);
+        UpdateAddOnCommand(ui, nId);
         pAction->setEnabled(ui.m_bEnabled);
         pAction->setCheckable(ui.m_bCheckable);
         pAction->setChecked(ui.m_nCheck != 0);
@@ -141,10 +147,10 @@ void UpdateAddOnActions(const QMenu& menu) {
 // (its update and command reach the application). The context menu gets its own,
 // which runs the command itself: the view's menu handler ignores it, so a click in
 // a submenu is not run twice. Ids beyond the handlers stay disabled.
-QAction* EntryAction(QMenu& owner, const AddOnMenuEntry& e, bool bShared) {
+QAction* CAddOnManager::EntryAction(QMenu& owner, const AddOnMenuEntry& e, bool bShared) {
     const QString text = FromAnsi(e.pItem->text);
     const bool bHandled = e.nId >= ID_ADDON_FIRST && e.nId <= ID_ADDON_LAST;
-    CMainFrame* pFrame = CTervikApp::Instance() ? CTervikApp::Instance()->MainFrame() : nullptr;
+    CMainFrame* pFrame = m_app.MainFrame();
     if (bShared && bHandled && pFrame) {
         if (QAction* pAction = pFrame->Action(e.nId)) {
             pAction->setText(text);
@@ -159,16 +165,14 @@ QAction* EntryAction(QMenu& owner, const AddOnMenuEntry& e, bool bShared) {
     }
     const unsigned nId = e.nId;
     pAction->setProperty("addOnId", nId);
-    QObject::connect(pAction, &QAction::triggered, pAction, [nId] {
-        CTervikApp* pApp = CTervikApp::Instance();
-        if (pApp && pApp->MainFrame()) pApp->MainFrame()->ExecuteCommand(nId);
+    QObject::connect(pAction, &QAction::triggered, pAction, [this, nId] {
+        if (CMainFrame* pMain = m_app.MainFrame()) pMain->ExecuteCommand(nId);
     });
     return pAction;
 }
 
-// Puts the walk's elements into menu, before pBefore (null = at the end).
-void InsertWalk(QMenu& menu, QAction* pBefore, const std::vector<AddOnMenuEntry>& walk,
-                bool bShared) {
+void CAddOnManager::InsertWalk(QMenu& menu, QAction* pBefore,
+                               const std::vector<AddOnMenuEntry>& walk, bool bShared) {
     QMenu* pPopup = nullptr;
     for (const AddOnMenuEntry& e : walk) {
         if (!e.bInPopup) pPopup = nullptr;
@@ -180,7 +184,7 @@ void InsertWalk(QMenu& menu, QAction* pBefore, const std::vector<AddOnMenuEntry>
             menu.insertMenu(pBefore, pPopup);
             // The popup's entries are brought up to date when it opens.
             QObject::connect(pPopup, &QMenu::aboutToShow, pPopup,
-                             [pPopup] { UpdateAddOnActions(*pPopup); });
+                             [this, pPopup] { UpdateAddOnActions(*pPopup); });
             break;
         }
         case AddOnMenuEntry::Separator:
@@ -196,9 +200,7 @@ void InsertWalk(QMenu& menu, QAction* pBefore, const std::vector<AddOnMenuEntry>
     }
 }
 
-} // namespace
-
-void CTervikApp::BuildAddOnMenu(QMenu& menu) {
+void CAddOnManager::BuildAddOnMenu(QMenu& menu) {
     // Only the menu of an open document, once, and only with libraries loaded.
     if (!m_pAddOns || !m_pAddOns->HasAddOns()) return;
     QAction* pRegister = FindCommand(menu, ID_ADDON_REGISTER);
@@ -209,7 +211,7 @@ void CTervikApp::BuildAddOnMenu(QMenu& menu) {
     menu.insertSeparator(pRegister);
 }
 
-void CTervikApp::AppendAddOnItems(QMenu& menu) {
+void CAddOnManager::AppendAddOnItems(QMenu& menu) {
     if (!m_pAddOns || !m_pAddOns->HasAddOns()) return;
     const std::vector<AddOnMenuEntry> walk = m_pAddOns->WalkMenu();
     if (walk.empty()) return;
@@ -219,12 +221,12 @@ void CTervikApp::AppendAddOnItems(QMenu& menu) {
     UpdateAddOnActions(menu);
 }
 
-void CTervikApp::UpdateAddOnCommand(CCmdUI& ui, unsigned nId) {
+void CAddOnManager::UpdateAddOnCommand(CCmdUI& ui, unsigned nId) {
     if (!m_pAddOns) {
         ui.Enable(false);
         return;
     }
-    CTervikView* pView = m_pMainFrame ? m_pMainFrame->ActiveView() : nullptr;
+    CTervikView* pView = m_app.MainFrame() ? m_app.MainFrame()->ActiveView() : nullptr;
     const CAddOnHost::CommandState state =
         m_pAddOns->UpdateCommand(nId, pView && pView->HasMarking());
     ui.Enable(state.bEnabled);
@@ -232,13 +234,13 @@ void CTervikApp::UpdateAddOnCommand(CCmdUI& ui, unsigned nId) {
     if (pItem && (pItem->nInterface & ITEM_TOGGLE) != 0) ui.SetCheck(state.bChecked ? 1 : 0);
 }
 
-void CTervikApp::DispatchAddOnCommand(unsigned nId) {
+void CAddOnManager::DispatchAddOnCommand(unsigned nId) {
     auto fail = [this](const std::string& message) {
         TervikMessageBox(message.empty() ? LoadString(IDS_ADDON_NOT_IMPLEMENTED) : message, MB_OK,
-                         m_pMainFrame.get());
+                         m_app.MainFrame());
     };
     AddOnItem* pItem = m_pAddOns ? m_pAddOns->FindItem(nId) : nullptr;
-    CTervikView* pView = m_pMainFrame ? m_pMainFrame->ActiveView() : nullptr;
+    CTervikView* pView = m_app.MainFrame() ? m_app.MainFrame()->ActiveView() : nullptr;
     if (!pItem || !pView) {
         fail({});
         return;
@@ -252,11 +254,11 @@ void CTervikApp::DispatchAddOnCommand(unsigned nId) {
         request.m_bSave = true;
         request.m_filter = LoadString(IDS_ADDON_OUTPUT_FILTER);
         request.m_defaultExt = "txt";
-        const std::optional<std::string> chosen = AskFileName(request, m_pMainFrame.get());
+        const std::optional<std::string> chosen = AskFileName(request, m_app.MainFrame());
         if (!chosen) return;
         output = *chosen;
     } else {
-        const std::string folder = GeneratedFolder();
+        const std::string folder = m_app.GeneratedFolder();
         if (folder.empty()) return;
         const std::time_t now = std::time(nullptr);
         std::tm local{};
@@ -284,7 +286,7 @@ void CTervikApp::DispatchAddOnCommand(unsigned nId) {
         result = m_pAddOns->Dispatch(nId, *pSource, output, marked, points);
     }
     // Another copy ending meanwhile leaves it alone; no empty file where none was written.
-    if (bGenerated && FileExists(output)) ClaimTempFile(output);
+    if (bGenerated && FileExists(output)) m_app.StartUp().ClaimTempFile(output);
     if (!result.bOk) {
         fail(result.message);
         return;
@@ -298,29 +300,13 @@ void CTervikApp::DispatchAddOnCommand(unsigned nId) {
     case AddOnOpen::View: {
         // The output is the library's, not part of the workspace; its document
         // deletes the file when it closes.
-        const bool bModified = m_bWorkspaceModified;
-        if (CTervikDoc* pOut = OpenDocumentFile(result.outputPath, false))
+        const bool bModified = m_app.m_bWorkspaceModified;
+        if (CTervikDoc* pOut = m_app.OpenDocumentFile(result.outputPath, false))
             pOut->m_bDeleteOnClose = 1;
-        m_bWorkspaceModified = bModified;
+        m_app.m_bWorkspaceModified = bModified;
         break;
     }
     }
-}
-
-bool CTervikApp::OnAddOnCommand(unsigned nId, CCmdUI* pUI) {
-    if (nId == ID_ADDON_REGISTER) {
-        if (pUI)
-            pUI->Enable(true);
-        else
-            OnAddOnRegister();
-        return true;
-    }
-    if (nId < ID_ADDON_FIRST || nId > ID_ADDON_LAST) return false;
-    if (pUI)
-        UpdateAddOnCommand(*pUI, nId);
-    else
-        DispatchAddOnCommand(nId);
-    return true;
 }
 
 } // namespace tervik
