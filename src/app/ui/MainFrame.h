@@ -1,7 +1,9 @@
 #pragma once
 
 // The main window: the multiple-document area, the menu bar, the main toolbar with
-// its boxes, four search bars and the status bar with the position pane.
+// its boxes, four search bars and the status bar with the position pane. Its parts
+// live in MainFrameBars.cpp, MainFrameStatusBar.cpp, MainFrameWindows.cpp and
+// MainFrameCommands.cpp; the menu bar is CMainMenu's.
 
 #include "base/Settings.h"
 #include "document/BlockList.h"
@@ -31,6 +33,7 @@ class QToolBar;
 namespace tervik {
 
 class CChildFrame;
+class CMainMenu;
 class CTervikApp;
 class CTervikDoc;
 class CTervikView;
@@ -90,7 +93,6 @@ public:
     QAction* ToolBarAction(unsigned nId) const;
     // Places the window where it was at the last close (before it is shown).
     void RestoreWindowPosition();
-    void RefreshRecentFiles();
     // The menu bar for an open document, or the smaller one without.
     void SetDocumentMenus(bool bDocument);
 
@@ -103,9 +105,6 @@ public:
     void NumberWindows(const std::vector<CChildFrame*>& frames, size_t nFrom);
     // "Orv's File-Viewer - name" of the active document.
     void UpdateFrameTitle();
-    QMenu* WindowMenu() const { return m_pWindowMenu; }
-    // The menu ending with "Lesezeichen Liste" and the bookmark entries after it.
-    QMenu* BookmarkMenu() const { return m_pBookmarkMenu; }
 
     bool OnCmdMsg(unsigned nId, CCmdUI* pUI) override;
 
@@ -141,16 +140,9 @@ protected:
 
 private:
     void CreateActions();
-    void CreateMenus();
     void CreateToolBars();
     void CreateStatusBar();
     void UpdateToolBarButtons();
-    void RefreshWindowList();
-    // "Weitere Fenster...": every document window in a list to choose from.
-    void ChooseWindow();
-    void ActivateWindow(QMdiSubWindow* pWindow);
-    // One entry per bookmark, at most eight: 32829 ff. added or removed as needed.
-    void RefreshBookmarkList();
     void OnSubWindowActivated();
     QComboBox* InsertBox(QToolBar* pBar, QAction* pBefore, int nWidth, bool bEditable,
                          const char* pszName, QComboBox* pBox = nullptr);
@@ -198,12 +190,7 @@ private:
     std::map<unsigned, QAction*> m_actions;
     // The commands behind each key of the accelerator table.
     std::map<int, std::vector<unsigned>> m_shortcutIds;
-    std::vector<QMenu*> m_menus;
-    bool m_bDocumentMenus = false;
-    QMenu* m_pRecentMenu = nullptr;
-    QAction* m_pRecentAnchor = nullptr;
-    QMenu* m_pWindowMenu = nullptr;
-    QMenu* m_pBookmarkMenu = nullptr;
+    std::unique_ptr<CMainMenu> m_pMainMenu;
     QToolBar* m_pToolBar = nullptr;
     std::map<unsigned, QAction*> m_penButtons;
     bool m_bSettingTitle = false;
