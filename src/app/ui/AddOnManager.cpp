@@ -3,6 +3,7 @@
 #include "app/AddOnHost.h"
 #include "app/ui/MainFrame.h"
 #include "app/ui/TervikApp.h"
+#include "app/ui/WaitCursor.h"
 #include "base/SettingKeys.h"
 #include "base/Strings.h"
 #include "base/TempFolder.h"
@@ -15,7 +16,6 @@
 #include "platform/SysPaths.h"
 #include "views/ui/TervikView.h"
 
-#include <QGuiApplication>
 #include <QMenu>
 #include <QProcess>
 #include <cerrno>
@@ -32,14 +32,6 @@ CAddOnManager::ShellOpenHook& ShellHook() {
     static CAddOnManager::ShellOpenHook hook;
     return hook;
 }
-
-class CAddOnWaitCursor {
-public:
-    CAddOnWaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~CAddOnWaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    CAddOnWaitCursor(const CAddOnWaitCursor&) = delete;
-    CAddOnWaitCursor& operator=(const CAddOnWaitCursor&) = delete;
-};
 
 } // namespace
 
@@ -271,7 +263,7 @@ void CAddOnManager::DispatchAddOnCommand(unsigned nId) {
 
     AddOnResult result;
     {
-        CAddOnWaitCursor wait;
+        CWaitCursor wait;
         std::string marked;
         int32_t points[4] = {};
         if ((pItem->nInterface == ITEM_MARKED) && pView->HasMarking()) {

@@ -4,6 +4,7 @@
 #include "app/ui/ChildFrame.h"
 #include "app/ui/MainFrame.h"
 #include "app/ui/TervikApp.h"
+#include "app/ui/WaitCursor.h"
 #include "base/Strings.h"
 #include "document/TervikDoc.h"
 #include "framework/CommandIds.h"
@@ -16,7 +17,6 @@
 #include "search/BusyProgress.h"
 #include "views/ui/TervikView.h"
 
-#include <QGuiApplication>
 #include <QMdiArea>
 #include <QPointer>
 #include <QScopeGuard>
@@ -42,15 +42,6 @@ std::string FolderOf(const std::string& path) {
     const size_t n = path.find_last_of('/');
     return n == std::string::npos ? std::string() : path.substr(0, n);
 }
-
-// The wait cursor for the length of a scope.
-class CWaitCursor {
-public:
-    CWaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~CWaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    CWaitCursor(const CWaitCursor&) = delete;
-    CWaitCursor& operator=(const CWaitCursor&) = delete;
-};
 
 WsWindow WindowOf(CTervikView& view, CChildFrame& frame, std::optional<int64_t> nSplitter) {
     WsWindow w;
