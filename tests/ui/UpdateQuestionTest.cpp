@@ -182,7 +182,7 @@ TEST_F(TempFolderTest, TheEndRemovesLeftoversAndOwnFilesButNotThoseOfARunningCop
 
     ASSERT_TRUE(Start());
     const std::string own = m_temp + "/Tervik_z.log_20261207_130000";
-    m_app->ClaimTempFile(own);
+    m_app->StartUp().ClaimTempFile(own);
     EXPECT_TRUE(fs::exists(own));
     Stop();
     EXPECT_FALSE(fs::exists(leftover));

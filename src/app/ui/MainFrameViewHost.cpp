@@ -19,35 +19,32 @@ std::vector<TextHistoryEntry>* CMainFrame::SelectTextHistory() {
 }
 
 void CMainFrame::AppendAddOnItems(QMenu& menu) {
-    if (CTervikApp* pApp = CTervikApp::Instance()) pApp->AppendAddOnItems(menu);
+    m_app.AddOnManager().AppendAddOnItems(menu);
 }
 
 unsigned CMainFrame::CountBookmarksOnLine(const CTervikDoc* pDoc, uint32_t nLine) const {
-    const CTervikApp* pApp = CTervikApp::Instance();
-    return pApp ? pApp->CountBookmarksOnLine(pDoc, nLine) : 0;
+    return m_app.CountBookmarksOnLine(pDoc, nLine);
 }
 
 const Bookmark* CMainFrame::BookmarkOnLine(const CTervikDoc* pDoc, uint32_t nLine,
                                            unsigned n) const {
-    const CTervikApp* pApp = CTervikApp::Instance();
-    return pApp ? pApp->BookmarkOnLine(pDoc, nLine, n) : nullptr;
+    return m_app.BookmarkOnLine(pDoc, nLine, n);
 }
 
 bool CMainFrame::BlockMarking() const {
-    return CTervikApp::Instance() && CTervikApp::Instance()->m_bBlockMarking;
+    return m_app.m_bBlockMarking;
 }
 
 std::string CMainFrame::GeneratedFolder() {
-    CTervikApp* pApp = CTervikApp::Instance();
-    return pApp ? pApp->GeneratedFolder() : std::string();
+    return m_app.GeneratedFolder();
 }
 
 void CMainFrame::ClaimTempFile(const std::string& path) {
-    if (CTervikApp* pApp = CTervikApp::Instance()) pApp->ClaimTempFile(path);
+    m_app.StartUp().ClaimTempFile(path);
 }
 
 QPrinter& CMainFrame::Printer() {
-    return CTervikApp::Instance()->Printer();
+    return m_app.Printer();
 }
 
 bool CMainFrame::PrintInColour() const {

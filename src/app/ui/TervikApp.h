@@ -127,11 +127,6 @@ public:
     void CloseWorkspace() { m_workspaceManager.Close(); }
     bool OnCmdMsg(unsigned nId, CCmdUI* pUI) override;
 
-    // --- what the main frame hands on to its views ---
-    // The add-on entries at the end of a view's context menu.
-    void AppendAddOnItems(QMenu& menu) { m_addOns.AppendAddOnItems(menu); }
-    void ClaimTempFile(const std::string& path) { m_startUp.ClaimTempFile(path); }
-
     // A colour key of "Settings", written back in normal form.
     COLORREF ReadColorSetting(const char* pszKey, std::string_view defaultText);
     std::string GetTempFolder();
