@@ -1,8 +1,8 @@
 # Sourced by the scripts that keep a build tree of their own (sanitizers, fuzzing,
 # Windows): tervik_build_tree BUILD_DIR [CMAKE-OPTION...] [-- TARGET...]
 # Configures BUILD_DIR with Ninja and the options once, when it has no build yet, then
-# builds the targets (everything when none are named). Progress lines are noise; errors
-# and warnings are printed. Fails when the build fails.
+# builds the targets (everything when none are named). Progress and CMake's status lines
+# are noise; errors and warnings are printed. Fails when the build fails.
 tervik_build_tree() {
   local build=$1
   shift
@@ -21,6 +21,6 @@ tervik_build_tree() {
   local status=0
   cmake --build "$build" ${targets[@]+--target "${targets[@]}"} -- -j"$(nproc)" \
     >"$build/.build.log" 2>&1 || status=$?
-  grep -v -E '^(\[[0-9]+/[0-9]+\] |ninja: no work to do)' "$build/.build.log" || true
+  grep -v -E '^(\[[0-9]+/[0-9]+\] |ninja: no work to do|-- )' "$build/.build.log" || true
   return $status
 }

@@ -18,6 +18,11 @@ fi
 source "$root/scripts/build-tree.sh"
 CC=clang CXX=clang++ tervik_build_tree "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTERVIK_FUZZ=ON \
   -DTERVIK_WERROR=ON -DTERVIK_BUILD_UI=OFF -DTERVIK_BUILD_BENCH=OFF -- "${targets[@]}"
+# The settings target writes its files for every input: in memory it gets through twenty
+# times as many (it keeps them in a folder of this user's own there).
+if [[ -d /dev/shm && -w /dev/shm ]]; then
+  export TMPDIR=/dev/shm
+fi
 failed=()
 for t in "${targets[@]}"; do
   scratch="$build/corpus/$t"
