@@ -3,8 +3,10 @@
 // back as the store saw it.
 
 #include "platform/Profile.h"
+#include "platform/SysFolder.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -17,12 +19,19 @@ namespace {
 
 using tervik::CProfile;
 
-// One pair of scratch files per process, reused for every input.
-const std::string& ScratchPath(int n) {
-    static const std::string paths[2] = {
-        "/tmp/fuzz_ini_" + std::to_string(::getpid()) + "_a.ini",
-        "/tmp/fuzz_ini_" + std::to_string(::getpid()) + "_b.ini",
-    };
+// One pair of scratch files per process, reused for every input, in this user's own
+// folder: in the shared temporary folder another user could put a link in their place.
+const std::string& ScratchPath(size_t n) {
+    static const std::array<std::string, 2> paths = [] {
+        const char* pszTmp = std::getenv("TMPDIR");
+        std::string parent = pszTmp && *pszTmp ? pszTmp : "/tmp";
+        if (parent.back() != '/') parent += '/';
+        const std::string folder = tervik::OwnFolderName(parent, "tervik-fuzz-");
+        uint32_t nError = 0;
+        if (tervik::CheckOwnFolder(folder, true, nError) != tervik::OwnFolder::Ready) std::abort();
+        const std::string base = folder + "fuzz_ini_" + std::to_string(::getpid());
+        return std::array<std::string, 2>{base + "_a.ini", base + "_b.ini"};
+    }();
     static const bool bCleanup = std::atexit([] {
                                      for (const std::string& path : paths)
                                          std::remove(path.c_str());

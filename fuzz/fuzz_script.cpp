@@ -2,6 +2,7 @@
 // a line read and written again must read the same, and whatever the writers produce
 // must read back as it was recorded.
 
+#include "base/Settings.h"
 #include "search/SelectCriteria.h"
 #include "search/SelectionScript.h"
 

@@ -10,14 +10,8 @@ if ! command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1; then
   echo "Der mingw-w64-Compiler fehlt: scripts/setup.sh --windows installiert ihn." >&2
   exit 1
 fi
-if [[ ! -f "$build/build.ninja" ]]; then
-  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-    -DTERVIK_BUILD_UI=OFF -DTERVIK_BUILD_BENCH=OFF >/dev/null
-fi
-status=0
-cmake --build "$build" --target tervik-cli tervik_platform_tests tervik_core_tests \
-  tervik_cli_tests -- -j"$(nproc)" > "$build/.build.log" 2>&1 || status=$?
-# Progress lines are noise; errors and warnings stay.
-grep -v -E '^(\[[0-9]+/[0-9]+\] |ninja: no work to do)' "$build/.build.log" || true
-[[ $status -eq 0 ]]
+source "$root/scripts/build-tree.sh"
+tervik_build_tree "$build" -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+  -DTERVIK_WERROR=ON -DTERVIK_BUILD_UI=OFF -DTERVIK_BUILD_BENCH=OFF \
+  -- tervik-cli tervik_platform_tests tervik_core_tests tervik_cli_tests

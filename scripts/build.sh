@@ -9,7 +9,7 @@ tty=0
 [[ -t 1 ]] && tty=1
 if [[ ! -f "$build/build.ninja" ]]; then
   ((tty)) && echo "Der Build wird in $build eingerichtet ..."
-  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTERVIK_WERROR=ON >/dev/null
 fi
 status=0
 if ((tty)); then

@@ -9,9 +9,10 @@ start=$(date +%s)
 if [[ ! -f "$build/build.ninja" ]]; then
   # The install step must not build "all" (tests, benchmarks): only what is installed.
   # Hardened as Debian builds its packages: checked buffer functions, read-only
-  # relocations bound at start.
+  # relocations bound at start. Warnings of another compiler do not stop the package.
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
-    -DTERVIK_BUILD_BENCH=OFF -DTERVIK_DEBIAN_PACKAGE=ON -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON \
+    -DTERVIK_BUILD_BENCH=OFF -DTERVIK_DEBIAN_PACKAGE=ON -DTERVIK_WERROR=OFF \
+    -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON \
     -DCMAKE_CXX_FLAGS=-D_FORTIFY_SOURCE=2 -DCMAKE_EXE_LINKER_FLAGS=-Wl,-z,relro,-z,now >/dev/null
 fi
 cmake --build "$build" --target tervik tervik-cli tervik_data -- -j"$(nproc)" >"$build/.build.log" 2>&1 ||

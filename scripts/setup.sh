@@ -7,8 +7,9 @@
 set -euo pipefail
 
 PACKAGES=(
-  # toolchain
-  cmake ninja-build g++ clang lld libclang-rt-14-dev clang-format
+  # toolchain; clang with its runtimes builds the fuzz targets (libFuzzer, ASan, UBSan),
+  # libtsan2 is GCC's ThreadSanitizer (scripts/fuzz.sh, scripts/tsan.sh)
+  cmake ninja-build g++ libtsan2 clang lld libclang-rt-14-dev clang-format
   # tests and benchmarks
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   # the viewer: Qt 6 widgets, print support and SVG (toolbar pictures), German

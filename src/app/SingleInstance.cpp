@@ -84,9 +84,9 @@ std::optional<std::string> TakeName(char* pBlock) {
     if (c == '\0' || c == kClaimed) return std::nullopt;
     std::string name(1, c);
     const char* pRest = pSlot + 1;
-    const void* pNul = std::memchr(pRest, '\0', kSize - nOffset - 1);
-    name.append(pRest, pNul ? static_cast<const char*>(pNul) - pRest
-                            : static_cast<ptrdiff_t>(kSize - nOffset - 1));
+    const size_t nRest = kSize - nOffset - 1;
+    const void* pNul = std::memchr(pRest, '\0', nRest);
+    name.append(pRest, pNul ? static_cast<size_t>(static_cast<const char*>(pNul) - pRest) : nRest);
     First(pSlot).store('\0', std::memory_order_release);
     return name;
 }

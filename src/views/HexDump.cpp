@@ -46,7 +46,8 @@ void BuildDumpRow(std::string& row, uint64_t nOffset, const uint8_t* pBytes, siz
     n = static_cast<size_t>(std::min<uint64_t>(n, nRow));
     if (n == 0 || !pBytes) return;
     nDigits = std::clamp(nDigits, 8, 16);
-    row.reserve(static_cast<size_t>(13 * nRow / kDumpGroupBytes + 7 + nDigits));
+    row.reserve(
+        static_cast<size_t>(13 * nRow / kDumpGroupBytes + 7 + static_cast<uint64_t>(nDigits)));
     for (int shift = 4 * (nDigits - 1); shift >= 0; shift -= 4)
         row += kHexDigits[(nOffset >> shift) & 0xF];
     row += "  ";

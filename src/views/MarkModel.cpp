@@ -153,7 +153,10 @@ std::optional<std::pair<int64_t, int64_t>> ShownPart(const ColumnRange& r, int64
 std::optional<uint64_t> MarkedTextSize(const MarkState& m, bool bBlock, bool bOnlySelected,
                                        const MarkDocument& doc, const MarkProgress& progress) {
     if (!m.m_bMarking || !m.m_mark1.IsSet() || !m.m_mark2.IsSet()) return 0;
-    const auto [first, second] = OrderedMarks(m.m_mark1, m.m_mark2);
+    // Named references, not a structured binding: clang before 16 cannot capture those.
+    const auto ordered = OrderedMarks(m.m_mark1, m.m_mark2);
+    const MarkPos& first = ordered.first;
+    const MarkPos& second = ordered.second;
     uint64_t nBytes = 0, nLines = 0;
     const bool bDone = ForEachMarkedLine(
         first.m_nLine, second.m_nLine, bOnlySelected, doc, progress, [&](uint32_t r, bool) {
@@ -180,7 +183,10 @@ BuildResult BuildMarked(const MarkState& m, bool bBlock, bool bOnlySelected,
                         Append append) {
     out.clear();
     if (!m.m_bMarking || !m.m_mark1.IsSet() || !m.m_mark2.IsSet()) return BuildResult::Done;
-    const auto [first, second] = OrderedMarks(m.m_mark1, m.m_mark2);
+    // Named references, not a structured binding: clang before 16 cannot capture those.
+    const auto ordered = OrderedMarks(m.m_mark1, m.m_mark2);
+    const MarkPos& first = ordered.first;
+    const MarkPos& second = ordered.second;
     std::unique_ptr<T[]> scratch(new (std::nothrow) T[std::max<uint32_t>(1, doc.nMaxText)]);
     if (!scratch) return BuildResult::NoMemory;
     try {
