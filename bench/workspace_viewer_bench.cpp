@@ -100,9 +100,9 @@ int main(int argc, char** argv) {
     const tervik::COLORREF colours[3] = {app.Colours().m_crBlueMarker, app.Colours().m_crRedMarker,
                                          app.Colours().m_crGreenMarker};
     for (uint32_t i = 0, r = 0; i < nWant && r < pDoc->m_nRecords; ++i, r += nStep)
-        if (pDoc->SetLineSelected(r, true, &colours[i % 3])) ++pDoc->m_nSelected;
+        pDoc->SetLineSelected(r, true, &colours[i % 3]);
 
-    const uint32_t nSelected = pDoc->m_nSelected;
+    const uint32_t nSelected = pDoc->SelectedCount();
     app.m_workspace = ws;
     t0 = clock::now();
     const bool bSaved1 = app.SaveWorkspace();
@@ -118,7 +118,7 @@ int main(int argc, char** argv) {
     app.LoadWorkspace();
     const double dLoad = Ms(t0);
     const bool bLoaded =
-        app.Documents().size() == 1 && app.Documents()[0]->m_nSelected == nSelected;
+        app.Documents().size() == 1 && app.Documents()[0]->SelectedCount() == nSelected;
 
     std::printf("records: %u selected: %u\n",
                 app.Documents().empty() ? 0 : app.Documents()[0]->m_nRecords, nSelected);

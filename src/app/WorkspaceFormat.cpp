@@ -369,10 +369,7 @@ bool ApplySelectRecord(CTervikDoc& doc, const WsSelectRecord& s) {
     const COLORREF colour = s.m_nColour == 2   ? c.m_crGreenMarker
                             : s.m_nColour == 1 ? c.m_crRedMarker
                                                : c.m_crBlueMarker;
-    const bool bWasSelected = doc.IsLineSelected(s.m_nRecord, nullptr, nullptr);
-    if (!doc.SetLineSelected(s.m_nRecord, true, &colour)) return false;
-    if (!bWasSelected) ++doc.m_nSelected;
-    return true;
+    return doc.SetLineSelected(s.m_nRecord, true, &colour);
 }
 
 // --- paths ---

@@ -44,7 +44,7 @@ int RunSelect(CArgs& args) {
     const bool bPlayed = PlayScriptForCli(f, rest[0]);
     f.PrintTiming("select", start);
     if (!bPlayed) return kExitFailure;
-    PrintMessage(SelectedCountMessage(doc.m_nSelected));
+    PrintMessage(SelectedCountMessage(doc.SelectedCount()));
     if (bList) {
         COutput out;
         uint32_t r = 0;

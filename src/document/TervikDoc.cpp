@@ -187,7 +187,7 @@ bool CTervikDoc::OnOpenDocument(const std::string& path) {
     m_host.RepaintStatusBar();
 
     m_pSelected.reset();
-    m_bBulkSelect = 0;
+    m_bBulkSelect = false;
     m_pRecords.reset(new (std::nothrow)
                          CBlockList(static_cast<uint16_t>(sizeof(RecordEntry)), kRecordBlockSize));
     if (!m_pRecords) return FailOpen(st, LoadString(IDS_NO_MEMORY));
@@ -755,6 +755,11 @@ uint32_t LowerBound(const CBlockList& index, uint32_t n) {
 bool CTervikDoc::SetLineSelected(uint32_t nRecord, bool bSelect, const COLORREF* pColour) {
     RecordEntry* e = m_pRecords ? m_pRecords->AtAs<RecordEntry>(nRecord) : nullptr;
     if (!e) return false;
+    const bool bWasSelected = (e->m_nFlags & RF_COLOUR_MASK) != 0;
+    if (bSelect && !bWasSelected)
+        ++m_nSelected;
+    else if (!bSelect && bWasSelected && m_nSelected > 0)
+        --m_nSelected;
     e->m_nFlags &= ~RF_COLOUR_MASK;
     if (bSelect) {
         e->m_nFlags |= ColourBitsFor(pColour);
@@ -807,7 +812,13 @@ void CTervikDoc::EndBulkSelect() {
         flush();
         if (m_pSelected->Count() == 0) m_pSelected.reset();
     }
-    m_bBulkSelect = 0;
+    m_bBulkSelect = false;
+}
+
+bool CTervikDoc::NthSelected(uint32_t n, uint32_t& nRecord) const {
+    const uint32_t* p = m_pSelected ? m_pSelected->AtAs<uint32_t>(n) : nullptr;
+    if (p) nRecord = *p;
+    return p != nullptr;
 }
 
 bool CTervikDoc::NextSelected(uint32_t& nRecord) const {

@@ -29,7 +29,6 @@ enum class FileChange {
 
 class CCmdUI;
 class CDigestWorker;
-struct SelectCriteria;
 class CTervikDoc;
 
 // A view of a document, told about changes with a hint (see UpdateHint).
@@ -84,20 +83,24 @@ public:
     const uint8_t* MapBytes(uint64_t nOffset, uint32_t nWant, uint32_t& nValid);
 
     // --- selection ---
+    // The document alone keeps the count and the index of selected records: every
+    // change goes through SetLineSelected.
+    uint32_t SelectedCount() const { return m_nSelected; }
+    // The record number of the n-th selected record (from 0, in file order); false
+    // past the last one.
+    bool NthSelected(uint32_t n, uint32_t& nRecord) const;
     virtual bool IsLineSelected(uint32_t nRecord, COLORREF* pText, COLORREF* pBackground) const;
+    // Selects (in the colour given, else the frame's) or deselects a record and counts
+    // the change; false for a bad number.
     virtual bool SetLineSelected(uint32_t nRecord, bool bSelect, const COLORREF* pColour);
     virtual bool ChangeLineColour(uint32_t nRecord, COLORREF colour);
     virtual bool NextSelected(uint32_t& nRecord) const;
     virtual bool PrevSelected(uint32_t& nRecord) const;
-    // Runs by criteria over a range of records, and the inversion of all (defined with
-    // the selection engine).
-    void SelectByCriteria(const SelectCriteria& criteria);
-    void DeselectByCriteria(const SelectCriteria& criteria);
-    void InvertSelection();
     // Many records at once: single selection stops maintaining the index, which is
     // rebuilt from the colour bits at the end.
-    void BeginBulkSelect() { m_bBulkSelect = 1; }
+    void BeginBulkSelect() { m_bBulkSelect = true; }
     void EndBulkSelect();
+    bool InBulkSelect() const { return m_bBulkSelect; }
 
     // --- character sets ---
     virtual void EbcdicToAnsi(const uint8_t* pSrc, uint8_t* pDst, size_t n);
@@ -182,8 +185,6 @@ public:
     std::atomic<int64_t> m_nBytesDone{0};
     std::unique_ptr<uint8_t[]> m_pBuffer;
     std::unique_ptr<CBlockList> m_pRecords;
-    std::unique_ptr<CBlockList> m_pSelected;
-    int32_t m_bBulkSelect = 0;
     uint32_t m_nRecords = 0;
     uint32_t m_nMaxLength = 0;
     int32_t m_nTabSize = 4;
@@ -196,7 +197,6 @@ public:
     int32_t m_bOem = 0;
     int32_t m_bEbcdic = 0;
     uint32_t m_nGotoHistory[10];
-    uint32_t m_nSelected = 0;
     uint32_t m_nFixedSize = 0;
     uint32_t m_nMaxRecSize = 32768;
     int32_t m_bDeleteOnClose = 0;
@@ -226,6 +226,10 @@ private:
 
     IDocumentHost& m_host;
     std::vector<IDocumentView*> m_views;
+    // The selected records: their number, and their numbers in ascending order.
+    uint32_t m_nSelected = 0;
+    std::unique_ptr<CBlockList> m_pSelected;
+    bool m_bBulkSelect = false;
     // Valid bytes in the window from m_nBufferOffset on.
     size_t m_nBufferLen = 0;
     // Records cut so far, for the progress display while the worker runs.

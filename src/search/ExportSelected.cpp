@@ -67,7 +67,7 @@ ExportResult ExportSelectedLines(CTervikDoc& doc, const std::string& path) {
     const std::string_view mark = doc.Mark();
     const std::string lineEnd = LineEndOf(doc);
     // The index names the selected lines in file order.
-    const uint32_t nCount = doc.m_pSelected ? doc.m_pSelected->Count() : 0;
+    const uint32_t nCount = doc.SelectedCount();
     // The mark goes once before the lines, so the export reads as the file does; no
     // lines, no text to mark.
     size_t nUsed = nCount > 0 ? mark.size() : 0;
@@ -125,7 +125,9 @@ ExportResult ExportSelectedLines(CTervikDoc& doc, const std::string& path) {
     for (uint32_t i = 0; i < nCount && bOk; ++i) {
         // Without abort, but the window stays painted.
         if ((i & 0xFFF) == 0) doc.Host().ServeBusy();
-        bOk = add(*doc.m_pSelected->AtAs<uint32_t>(i));
+        uint32_t r = 0;
+        if (!doc.NthSelected(i, r)) break;
+        bOk = add(r);
     }
     if (bOk) flush();
     out.Close();

@@ -179,10 +179,6 @@ void CSelectionRun::Mark(uint32_t r) {
     const bool bSelected = m_doc.IsLineSelected(r, nullptr, nullptr);
     if (m_bSelect == bSelected) return;
     m_doc.SetLineSelected(r, m_bSelect, nullptr);
-    if (m_bSelect)
-        ++m_doc.m_nSelected;
-    else
-        --m_doc.m_nSelected;
     m_bChanged = true;
 }
 
@@ -282,7 +278,6 @@ void CSelectionRun::Run() {
         if (m_bSelect && m_c.m_bScope) {
             if (!bSelected) continue;
             m_doc.SetLineSelected(r, false, nullptr);
-            --m_doc.m_nSelected;
             m_bChanged = true;
         } else if (!m_bSelect && !bSelected) {
             continue;
@@ -293,7 +288,7 @@ void CSelectionRun::Run() {
     }
     m_doc.EndBulkSelect();
     if (m_bChanged) m_doc.UpdateAllViews(nullptr, HINT_SELECTION);
-    m_doc.Host().SetStatusText(SelectedCountMessage(m_doc.m_nSelected));
+    m_doc.Host().SetStatusText(SelectedCountMessage(m_doc.SelectedCount()));
 }
 
 void RunByCriteria(CTervikDoc& doc, const SelectCriteria& c, bool bSelect) {
@@ -306,27 +301,27 @@ void RunByCriteria(CTervikDoc& doc, const SelectCriteria& c, bool bSelect) {
 
 } // namespace
 
-void CTervikDoc::SelectByCriteria(const SelectCriteria& criteria) {
-    RunByCriteria(*this, criteria, true);
+void SelectByCriteria(CTervikDoc& doc, const SelectCriteria& criteria) {
+    RunByCriteria(doc, criteria, true);
 }
 
-void CTervikDoc::DeselectByCriteria(const SelectCriteria& criteria) {
-    RunByCriteria(*this, criteria, false);
+void DeselectByCriteria(CTervikDoc& doc, const SelectCriteria& criteria) {
+    RunByCriteria(doc, criteria, false);
 }
 
-void CTervikDoc::InvertSelection() {
-    if (m_host.IsRecordingScript()) m_host.RecordScript(kScriptInvertLine);
-    CBusyGuard busy(m_host);
-    BeginBulkSelect();
+void InvertSelection(CTervikDoc& doc) {
+    IDocumentHost& host = doc.Host();
+    if (host.IsRecordingScript()) host.RecordScript(kScriptInvertLine);
+    CBusyGuard busy(host);
+    doc.BeginBulkSelect();
     // Without abort, but the window stays painted.
-    for (uint32_t r = 0; r < m_nRecords; ++r) {
-        if ((r & 0xFFFF) == 0) m_host.ServeBusy();
-        SetLineSelected(r, !IsLineSelected(r, nullptr, nullptr), nullptr);
+    for (uint32_t r = 0; r < doc.m_nRecords; ++r) {
+        if ((r & 0xFFFF) == 0) host.ServeBusy();
+        doc.SetLineSelected(r, !doc.IsLineSelected(r, nullptr, nullptr), nullptr);
     }
-    m_nSelected = m_nRecords - std::min(m_nSelected, m_nRecords);
-    EndBulkSelect();
-    UpdateAllViews(nullptr, HINT_SELECTION);
-    m_host.SetStatusText(SelectedCountMessage(m_nSelected));
+    doc.EndBulkSelect();
+    doc.UpdateAllViews(nullptr, HINT_SELECTION);
+    host.SetStatusText(SelectedCountMessage(doc.SelectedCount()));
 }
 
 } // namespace tervik

@@ -1,8 +1,7 @@
 #pragma once
 
-// Selecting and deselecting lines by criteria, and inverting the selection. The runs
-// themselves are members of the document (SelectByCriteria, DeselectByCriteria,
-// InvertSelection); these are their parts that tests and other callers use alone.
+// Selecting and deselecting lines by criteria, and inverting the selection, with the
+// parts of these runs that tests and other callers use alone.
 
 #include "search/SelectCriteria.h"
 
@@ -12,6 +11,14 @@
 #include <vector>
 
 namespace tervik {
+
+class CTervikDoc;
+
+// Runs by criteria over a range of records; the status bar tells the count after.
+void SelectByCriteria(CTervikDoc& doc, const SelectCriteria& criteria);
+void DeselectByCriteria(CTervikDoc& doc, const SelectCriteria& criteria);
+// Every record's selection the other way round.
+void InvertSelection(CTervikDoc& doc);
 
 // One item of a preceding- or following-lines list: "N" gives N..N, "A-B" the range
 // between A and B in either order.

@@ -1,6 +1,7 @@
 #include "search/ScriptPlayback.h"
 
 #include "document/TervikDoc.h"
+#include "search/LineSelection.h"
 #include "search/RawScan.h"
 #include "search/SelectionScript.h"
 
@@ -31,14 +32,14 @@ uint32_t PlayScript(const std::string& path, CTervikDoc& doc,
             break;
         case ScriptStatement::kSelect:
             s.m_criteria.m_pHistory = pHistory;
-            doc.SelectByCriteria(s.m_criteria);
+            SelectByCriteria(doc, s.m_criteria);
             break;
         case ScriptStatement::kDeselect:
             s.m_criteria.m_pHistory = pHistory;
-            doc.DeselectByCriteria(s.m_criteria);
+            DeselectByCriteria(doc, s.m_criteria);
             break;
         case ScriptStatement::kInvert:
-            doc.InvertSelection();
+            InvertSelection(doc);
             break;
         case ScriptStatement::kIgnored:
             break;

@@ -67,7 +67,7 @@ PrintSource DocumentPrintSource(CTervikDoc& doc, bool bOnlySelected) {
     PrintSource source;
     source.nRecords = doc.m_nRecords;
     source.bOnlySelected = bOnlySelected;
-    source.nSelected = doc.m_pSelected ? doc.m_pSelected->Count() : 0;
+    source.nSelected = doc.SelectedCount();
     CTervikDoc* pDoc = &doc;
     source.text = [pDoc](uint32_t r, char* p, uint32_t nMax) {
         const int64_t n = pDoc->ReadRecordText(r, p, nMax, 0, true, false);
@@ -80,9 +80,7 @@ PrintSource DocumentPrintSource(CTervikDoc& doc, bool bOnlySelected) {
     };
     // The index of selected lines: a big log with a few selected lines is quick.
     source.selected = [pDoc](uint32_t nIndex, uint32_t& nRecord) {
-        const uint32_t* p = pDoc->m_pSelected ? pDoc->m_pSelected->AtAs<uint32_t>(nIndex) : nullptr;
-        if (p) nRecord = *p;
-        return p != nullptr;
+        return pDoc->NthSelected(nIndex, nRecord);
     };
     return source;
 }

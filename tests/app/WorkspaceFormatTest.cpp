@@ -202,17 +202,16 @@ TEST_F(WorkspaceDocTest, SelectedLinesWrittenFromTheIndexAndAppliedOnce) {
     for (const auto& [r, colour] : {std::pair{4u, 1}, {0u, 0}, {2u, 2}})
         ASSERT_TRUE(ApplySelectRecord(Doc(), WsSelectRecord{r, colour}));
     EXPECT_FALSE(ApplySelectRecord(Doc(), WsSelectRecord{5, 0})); // beyond the file
-    EXPECT_EQ(Doc().m_nSelected, 3u);
+    EXPECT_EQ(Doc().SelectedCount(), 3u);
     // The same file listed twice: recoloured, not counted again.
     ASSERT_TRUE(ApplySelectRecord(Doc(), WsSelectRecord{0, 2}));
-    EXPECT_EQ(Doc().m_nSelected, 3u);
+    EXPECT_EQ(Doc().SelectedCount(), 3u);
     std::string out;
     AppendSelectRecordLines(Doc(), c, out);
     EXPECT_EQ(out, "SELECT_RECORD 0,COLOR=GREEN\r\nSELECT_RECORD 2,COLOR=GREEN\r\n"
                    "SELECT_RECORD 4,COLOR=RED\r\n");
     // Deselecting leaves the index consistent with the count.
     ASSERT_TRUE(Doc().SetLineSelected(2, false, nullptr));
-    --Doc().m_nSelected;
     out.clear();
     AppendSelectRecordLines(Doc(), c, out);
     EXPECT_EQ(out, "SELECT_RECORD 0,COLOR=GREEN\r\nSELECT_RECORD 4,COLOR=RED\r\n");

@@ -246,7 +246,6 @@ TEST_F(GrowingFileTest, TheColourOfAGrowingLastLineStays) {
     const std::string path = Write("erste\nzwei", "colour.txt");
     ASSERT_TRUE(Open(path));
     ASSERT_TRUE(Doc().SetLineSelected(1, true, nullptr));
-    ++Doc().m_nSelected;
     Append(path, "te Zeile\ndritte");
     ASSERT_TRUE(Doc().Extend());
     ASSERT_EQ(Doc().m_nRecords, 3u);
@@ -276,7 +275,6 @@ TEST_F(GrowingFileTest, TruncatedAndReplacedFilesAreRecognisedAndReadAgain) {
         ASSERT_TRUE(Open(path));
         EXPECT_EQ(Doc().CheckFileChange(), FileChange::None);
         ASSERT_TRUE(Doc().SetLineSelected(2, true, nullptr));
-        ++Doc().m_nSelected;
         if (c.eChange == FileChange::Shorter) {
             std::filesystem::resize_file(path, 0);
         } else {
@@ -299,7 +297,7 @@ TEST_F(GrowingFileTest, TruncatedAndReplacedFilesAreRecognisedAndReadAgain) {
         Doc().RemoveView(&view);
         EXPECT_EQ(Doc().m_nRecords, 1u);
         EXPECT_EQ(test::TextOf(Doc(), 0), "neu");
-        EXPECT_EQ(Doc().m_nSelected, 0u);
+        EXPECT_EQ(Doc().SelectedCount(), 0u);
         EXPECT_FALSE(Doc().IsLineSelected(0, nullptr, nullptr));
         EXPECT_EQ(Doc().CheckFileChange(), FileChange::None);
         EXPECT_EQ(m_host.m_messages.size(), nMessages); // quietly

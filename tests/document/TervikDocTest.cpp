@@ -131,7 +131,7 @@ TEST_F(TervikDocLifecycle, ConstructionTakesTabSizeAndStartsClean) {
             EXPECT_EQ(n, UINT32_MAX);
         EXPECT_EQ(doc.m_bUtf16 | doc.m_bUtf8 | doc.m_bOem | doc.m_bEbcdic, 0);
         EXPECT_EQ(doc.m_nLineEnd, 0u);
-        EXPECT_EQ(doc.m_nSelected, 0u);
+        EXPECT_EQ(doc.SelectedCount(), 0u);
         EXPECT_EQ(doc.m_nFixedSize, 0u);
         EXPECT_EQ(doc.m_bDeleteOnClose, 0);
         EXPECT_EQ(host.m_documents, std::vector<CTervikDoc*>{&doc});
@@ -180,7 +180,8 @@ TEST_F(TervikDocLifecycle, CloseReleasesFileBufferAndTables) {
     EXPECT_FALSE(Doc().m_hFile.IsOpen());
     EXPECT_EQ(Doc().m_pBuffer, nullptr);
     EXPECT_EQ(Doc().m_pRecords, nullptr);
-    EXPECT_EQ(Doc().m_pSelected, nullptr);
+    uint32_t nRecord = 0;
+    EXPECT_FALSE(Doc().NthSelected(0, nRecord));
     EXPECT_TRUE(m_host.m_openDocuments.empty());
     EXPECT_EQ(m_host.m_removedOpenDocuments, std::vector<CTervikDoc*>{&Doc()});
     // Late callers get nothing instead of a crash.
@@ -1192,9 +1193,8 @@ protected:
     uint32_t Bits(uint32_t n) { return Doc().Record(n)->m_nFlags & RF_COLOUR_MASK; }
     std::vector<uint32_t> Index() {
         std::vector<uint32_t> v;
-        if (Doc().m_pSelected)
-            for (uint32_t i = 0; i < Doc().m_pSelected->Count(); ++i)
-                v.push_back(*Doc().m_pSelected->AtAs<uint32_t>(i));
+        for (uint32_t i = 0, r = 0; Doc().NthSelected(i, r); ++i)
+            v.push_back(r);
         return v;
     }
     static constexpr COLORREF kBlue = MakeRgb(0, 0, 255);
@@ -1301,7 +1301,8 @@ TEST_F(TervikDocSelection, NextAndPreviousSelected) {
     EXPECT_EQ(n, 7u);
     ASSERT_TRUE(Doc().SetLineSelected(2, false, nullptr));
     ASSERT_TRUE(Doc().SetLineSelected(7, false, nullptr));
-    EXPECT_EQ(Doc().m_pSelected, nullptr); // freed when empty
+    EXPECT_EQ(Index(), std::vector<uint32_t>{});
+    EXPECT_EQ(Doc().SelectedCount(), 0u);
     n = 0;
     EXPECT_FALSE(Doc().NextSelected(n));
     n = 9;
@@ -1310,23 +1311,47 @@ TEST_F(TervikDocSelection, NextAndPreviousSelected) {
 
 TEST_F(TervikDocSelection, BulkSelectionRebuildsTheIndex) {
     ASSERT_TRUE(Doc().SetLineSelected(0, true, nullptr));
-    Doc().m_nSelected = 1;
     Doc().BeginBulkSelect();
     for (uint32_t n : {8u, 1u, 4u})
         ASSERT_TRUE(Doc().SetLineSelected(n, true, &kRed));
     ASSERT_TRUE(Doc().SetLineSelected(0, false, nullptr));
     EXPECT_EQ(Index(), std::vector<uint32_t>{0}); // untouched meanwhile
-    Doc().m_nSelected = 3;
+    EXPECT_EQ(Doc().SelectedCount(), 3u);         // counted meanwhile
     Doc().EndBulkSelect();
-    EXPECT_EQ(Doc().m_bBulkSelect, 0);
+    EXPECT_FALSE(Doc().InBulkSelect());
     EXPECT_EQ(Index(), (std::vector<uint32_t>{1, 4, 8}));
 
     Doc().BeginBulkSelect();
     for (uint32_t n : {8u, 1u, 4u})
         ASSERT_TRUE(Doc().SetLineSelected(n, false, nullptr));
-    Doc().m_nSelected = 0;
     Doc().EndBulkSelect();
-    EXPECT_EQ(Doc().m_pSelected, nullptr);
+    EXPECT_EQ(Index(), std::vector<uint32_t>{});
+    EXPECT_EQ(Doc().SelectedCount(), 0u);
+}
+
+// Only a change of state counts: selecting again, a new colour or deselecting a line
+// that is not selected leave the count as it is.
+TEST_F(TervikDocSelection, TheCountFollowsChangesOfStateOnly) {
+    struct Step {
+        const char* name;
+        uint32_t nRecord;
+        int nAction; // 1 select, 0 deselect, 2 recolour
+        uint32_t nCount;
+    };
+    const Step steps[] = {
+        {"select", 3, 1, 1},      {"select again", 3, 1, 1},  {"select another", 5, 1, 2},
+        {"new colour", 5, 2, 2},  {"deselect", 3, 0, 1},      {"deselect again", 3, 0, 1},
+        {"bad number", 10, 1, 1}, {"deselect last", 5, 0, 0}, {"deselect none", 5, 0, 0},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.name);
+        if (s.nAction == 2)
+            Doc().ChangeLineColour(s.nRecord, kRed);
+        else
+            Doc().SetLineSelected(s.nRecord, s.nAction == 1, &kGreen);
+        EXPECT_EQ(Doc().SelectedCount(), s.nCount);
+        EXPECT_EQ(Index().size(), s.nCount);
+    }
 }
 
 } // namespace

@@ -5,7 +5,7 @@
 #include "platform/CodePage.h"
 #include "platform/SysError.h"
 #include "platform/SysFile.h"
-#include "search/SelectCriteria.h"
+#include "search/LineSelection.h"
 
 #include "support/TempDir.h"
 
@@ -28,7 +28,6 @@ protected:
         for (uint32_t r : records) {
             m_host.m_nSelectColour = static_cast<int>(r % 3);
             Doc().SetLineSelected(r, true, nullptr);
-            ++Doc().m_nSelected;
         }
     }
 };
@@ -161,17 +160,15 @@ TEST_F(ExportSelectedTest, WritesTheFilesOwnBytesWhateverTheDisplay) {
                     c.m_nFirstLine + static_cast<uint32_t>(rng() % (nRecords + 1 - c.m_nFirstLine));
                 const bool bSelect = rng() % 3 != 0;
                 c.m_nMode = bSelect ? 1 : 0;
-                bSelect ? Doc().SelectByCriteria(c) : Doc().DeselectByCriteria(c);
+                bSelect ? SelectByCriteria(Doc(), c) : DeselectByCriteria(Doc(), c);
                 for (uint32_t r = c.m_nFirstLine; r < c.m_nEndLine; ++r)
                     selected[r] = bSelect;
             } else {
                 // By hand, as the pen and the eraser do, the count kept with it.
                 const auto r = static_cast<uint32_t>(rng() % nRecords);
-                const bool bWas = Doc().IsLineSelected(r, nullptr, nullptr);
                 selected[r] = rng() % 4 != 0;
                 m_host.m_nSelectColour = static_cast<int>(rng() % 3);
                 Doc().SetLineSelected(r, selected[r], nullptr);
-                if (selected[r] != bWas) selected[r] ? ++Doc().m_nSelected : --Doc().m_nSelected;
             }
         }
         for (int n = static_cast<int>(rng() % 4); n > 0; --n) {
@@ -211,7 +208,6 @@ TEST_F(ExportSelectedTest, LongSelectionsGoOutInManyWrites) {
     Doc().BeginBulkSelect();
     for (uint32_t r = 0; r < 60000; r += 2) {
         Doc().SetLineSelected(r, true, nullptr);
-        ++Doc().m_nSelected;
     }
     Doc().EndBulkSelect();
     int nWrites = 0;
@@ -235,7 +231,6 @@ TEST_F(ExportSelectedTest, FailuresTellTheUserAndMayDeleteTheFile) {
     Doc().BeginBulkSelect();
     for (uint32_t r = 0; r < 40000; ++r) {
         Doc().SetLineSelected(r, true, nullptr);
-        ++Doc().m_nSelected;
     }
     Doc().EndBulkSelect();
     const std::string out = m_dir.File("out.txt");

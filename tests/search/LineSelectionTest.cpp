@@ -52,17 +52,16 @@ protected:
     // The index, the count and the colour bits tell the same.
     void ExpectConsistent() {
         const std::vector<uint32_t> want = Selected();
-        EXPECT_EQ(Doc().m_nSelected, want.size());
+        EXPECT_EQ(Doc().SelectedCount(), want.size());
         std::vector<uint32_t> index;
-        for (uint32_t r = 0; Doc().m_pSelected && r < Doc().m_pSelected->Count(); ++r)
-            index.push_back(*Doc().m_pSelected->AtAs<uint32_t>(r));
+        for (uint32_t i = 0, r = 0; Doc().NthSelected(i, r); ++i)
+            index.push_back(r);
         EXPECT_EQ(index, want);
-        EXPECT_EQ(Doc().m_bBulkSelect, 0);
+        EXPECT_FALSE(Doc().InBulkSelect());
     }
     void Preselect(uint32_t r, int nColour) {
         m_host.m_nSelectColour = nColour;
         Doc().SetLineSelected(r, true, nullptr);
-        ++Doc().m_nSelected;
         m_host.m_nSelectColour = 0;
     }
 };
@@ -138,7 +137,7 @@ TEST_F(LineSelectionTest, SelectRules) {
         ASSERT_TRUE(OpenBytes(tc.file));
         SelectCriteria c = tc.criteria;
         c.m_nEndLine = Doc().m_nRecords;
-        Doc().SelectByCriteria(c);
+        SelectByCriteria(Doc(), c);
         EXPECT_EQ(Selected(), tc.want);
         ExpectConsistent();
     }
@@ -155,12 +154,12 @@ TEST_F(LineSelectionTest, ScopeAndColours) {
     // With scope, only selected lines are looked at: 1 fails and loses its selection,
     // 0 passes and takes the current colour.
     c.m_nEndLine = 3;
-    Doc().SelectByCriteria(c);
+    SelectByCriteria(Doc(), c);
     EXPECT_EQ(Colours(), (std::vector<uint32_t>{RF_BLUE, kNone, kNone, RF_RED}));
     ExpectConsistent();
     // Without scope a passing red line keeps its colour.
     m_host.m_nSelectColour = 2;
-    Doc().SelectByCriteria(All("ok"));
+    SelectByCriteria(Doc(), All("ok"));
     EXPECT_EQ(Colours(), (std::vector<uint32_t>{RF_BLUE, kNone, RF_GREEN, RF_RED}));
     ExpectConsistent();
 }
@@ -174,13 +173,13 @@ TEST_F(LineSelectionTest, DeselectRules) {
     c.m_postLines = "1";
     c.m_nFirstLine = 0;
     c.m_nEndLine = 3;
-    Doc().DeselectByCriteria(c);
+    DeselectByCriteria(Doc(), c);
     EXPECT_EQ(Selected(), (std::vector<uint32_t>{0, 3, 4, 5, 6}));
     ExpectConsistent();
     // Without text and size test every selected line of the range goes.
     SelectCriteria all = All();
     all.m_nFirstLine = 4;
-    Doc().DeselectByCriteria(all);
+    DeselectByCriteria(Doc(), all);
     EXPECT_EQ(Selected(), (std::vector<uint32_t>{0, 3}));
     ExpectConsistent();
     EXPECT_EQ(m_host.m_status, "2 Zeilen sind selektiert");
@@ -192,10 +191,10 @@ TEST_F(LineSelectionTest, InvertTwiceRestoresSelectionInCurrentColour) {
     Preselect(2, 2);
     CFakeView view;
     Doc().AddView(&view);
-    Doc().InvertSelection();
+    InvertSelection(Doc());
     EXPECT_EQ(Selected(), (std::vector<uint32_t>{1, 3}));
     ExpectConsistent();
-    Doc().InvertSelection();
+    InvertSelection(Doc());
     EXPECT_EQ(Colours(), (std::vector<uint32_t>{RF_BLUE, kNone, RF_BLUE, kNone}));
     ExpectConsistent();
     EXPECT_EQ(view.m_hints, (std::vector<unsigned>{HINT_SELECTION, HINT_SELECTION}));
@@ -207,10 +206,10 @@ TEST_F(LineSelectionTest, RangeClampAndEmptyRange) {
     SelectCriteria c = All("x");
     c.m_nFirstLine = 1;
     c.m_nEndLine = 1000;
-    Doc().SelectByCriteria(c);
+    SelectByCriteria(Doc(), c);
     EXPECT_EQ(Selected(), (std::vector<uint32_t>{1, 2}));
     c.m_nFirstLine = 7;
-    Doc().DeselectByCriteria(c);
+    DeselectByCriteria(Doc(), c);
     EXPECT_EQ(Selected(), (std::vector<uint32_t>{1, 2}));
     EXPECT_EQ(m_host.m_status, "2 Zeilen sind selektiert");
 }
@@ -218,7 +217,7 @@ TEST_F(LineSelectionTest, RangeClampAndEmptyRange) {
 TEST_F(LineSelectionTest, EscapeKeepsWhatWasDoneAndStillReports) {
     ASSERT_TRUE(OpenBytes("x\nx\nx\n"));
     m_host.m_bEscape = true;
-    Doc().SelectByCriteria(All("x"));
+    SelectByCriteria(Doc(), All("x"));
     EXPECT_TRUE(Selected().empty());
     ExpectConsistent();
     EXPECT_EQ(m_host.m_status, "0 Zeilen sind selektiert");
@@ -230,8 +229,8 @@ TEST_F(LineSelectionTest, RecordingAndHistory) {
     m_history = {{0, 0, 0, "a\"b"}, {SEL_MATCH_CASE, 0, 0, "old"}};
     m_host.m_bRecording = true;
     SelectCriteria c = All("a\"b", SEL_MATCH_CASE | SEL_MULTI_TEXT);
-    Doc().SelectByCriteria(c);
-    Doc().InvertSelection();
+    SelectByCriteria(Doc(), c);
+    InvertSelection(Doc());
     EXPECT_EQ(m_host.m_script, "SELECT LINE=*ALL,TEXT=\"a\"\"b\",MATCHCASE=YES,MULTITEXT=YES\r\n"
                                "INVERTSELECT\r\n");
     // The text moves to the end, with the multi-text option it ran with.
@@ -250,11 +249,11 @@ TEST_F(LineSelectionTest, HugeLineRangesStayLinear) {
     SelectCriteria c = All("hit");
     c.m_postLines = "1-4000000000";
     c.m_preLines = "0-4000000000";
-    Doc().SelectByCriteria(c);
-    EXPECT_EQ(Doc().m_nSelected, 100000u);
+    SelectByCriteria(Doc(), c);
+    EXPECT_EQ(Doc().SelectedCount(), 100000u);
     c.m_nMode = 0;
-    Doc().DeselectByCriteria(c);
-    EXPECT_EQ(Doc().m_nSelected, 0u);
+    DeselectByCriteria(Doc(), c);
+    EXPECT_EQ(Doc().SelectedCount(), 0u);
     ExpectConsistent();
 }
 
@@ -421,14 +420,12 @@ TEST_F(LineSelectionTest, AgreesWithPerLineReference) {
         for (int k = 0; k < 12; ++k) {
             std::vector<uint32_t> bits(Doc().m_nRecords, 0);
             Doc().BeginBulkSelect();
-            Doc().m_nSelected = 0;
             for (uint32_t r = 0; r < Doc().m_nRecords; ++r) {
                 Doc().SetLineSelected(r, false, nullptr);
                 if (rng() % 3) continue;
                 m_host.m_nSelectColour = static_cast<int>(rng() % 3);
                 Doc().SetLineSelected(r, true, nullptr);
                 bits[r] = Doc().Record(r)->m_nFlags & RF_COLOUR_MASK;
-                ++Doc().m_nSelected;
             }
             Doc().EndBulkSelect();
             m_host.m_nSelectColour = static_cast<int>(rng() % 3);
@@ -482,9 +479,9 @@ TEST_F(LineSelectionTest, AgreesWithPerLineReference) {
 
             const std::vector<uint32_t> want = RefRun(Doc(), c, m_host.m_nSelectColour).Run(bits);
             if (c.m_nMode == 1)
-                Doc().SelectByCriteria(c);
+                SelectByCriteria(Doc(), c);
             else
-                Doc().DeselectByCriteria(c);
+                DeselectByCriteria(Doc(), c);
             ASSERT_EQ(Colours(), want)
                 << "round " << round << " case " << k << " text '" << c.m_text << "' flags "
                 << c.m_nFlags << " mode " << c.m_nMode;

@@ -169,7 +169,6 @@ TEST_F(FollowModeTest, TruncatedReplacedAndEmptiedFilesAreReadAgain) {
     CTervikView* pView = m_pFrame->ActiveView();
     for (uint32_t n : {3u, 50u, 99u}) {
         m_pDoc->SetLineSelected(n, true, nullptr);
-        ++m_pDoc->m_nSelected;
     }
     pView->Searching().Forward("Zeile 60");
     ASSERT_TRUE(pView->m_textHit.m_bValid);
@@ -207,7 +206,7 @@ TEST_F(FollowModeTest, TruncatedReplacedAndEmptiedFilesAreReadAgain) {
             return m_pDoc->m_nRecords == step.nRecords && Text(0) == step.pszFirst &&
                    Frame().GetMessageText() == LoadString(IDS_FILE_RELOADED);
         }));
-        EXPECT_EQ(m_pDoc->m_nSelected, 0u);
+        EXPECT_EQ(m_pDoc->SelectedCount(), 0u);
         EXPECT_EQ(m_app->Bookmarks().Size(), 0u);
         m_app->AddBookmark(m_pDoc, pView, m_pDoc->GetPathName(), "neu", 1, 1, 1);
         EXPECT_FALSE(pView->OnlySelected());

@@ -6,7 +6,7 @@
 #include "base/SettingKeys.h"
 #include "document/TervikDoc.h"
 #include "framework/CommandIds.h"
-#include "search/SelectCriteria.h"
+#include "search/LineSelection.h"
 #include "ui/ShellFixture.h"
 #include "views/ui/TervikView.h"
 
@@ -154,13 +154,13 @@ TEST_F(KeysTest, EscapeQueuedDuringALongSearchOrSelectionStopsIt) {
     c.m_text = "ok";
     c.m_nEndLine = m_pDoc->m_nRecords;
     QCoreApplication::postEvent(m_pView, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, {}));
-    m_pDoc->SelectByCriteria(c);
-    EXPECT_LT(m_pDoc->m_nSelected, 20000u);
+    SelectByCriteria(*m_pDoc, c);
+    EXPECT_LT(m_pDoc->SelectedCount(), 20000u);
     // Inversion has no abort: a queued Escape changes nothing there.
-    const uint32_t nSelected = m_pDoc->m_nSelected;
+    const uint32_t nSelected = m_pDoc->SelectedCount();
     QCoreApplication::postEvent(m_pView, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, {}));
-    m_pDoc->InvertSelection();
-    EXPECT_EQ(m_pDoc->m_nSelected, 20000u - nSelected);
+    InvertSelection(*m_pDoc);
+    EXPECT_EQ(m_pDoc->SelectedCount(), 20000u - nSelected);
 }
 
 TEST_F(KeysTest, ACommandsMessageReplacesTheHintOfAHoveredBox) {

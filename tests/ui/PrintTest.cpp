@@ -364,7 +364,6 @@ TEST_F(PrintPreview, PageCounterMatchesThePrintout) {
     for (uint32_t r : {1u, 2u, 5u}) {
         const COLORREF colour = doc.Host().Colours().m_crRedMarker;
         ASSERT_TRUE(doc.SetLineSelected(r, true, &colour));
-        ++doc.m_nSelected;
     }
     Frame().Action(ID_PRINT_COLOR)->trigger();
 

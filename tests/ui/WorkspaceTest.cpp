@@ -73,7 +73,6 @@ protected:
     }
     void Select(CTervikDoc& doc, uint32_t nRecord, COLORREF colour) {
         ASSERT_TRUE(doc.SetLineSelected(nRecord, true, &colour));
-        ++doc.m_nSelected;
     }
     // Every selected record with the colour it is painted in.
     static std::vector<std::pair<uint32_t, COLORREF>> Selected(const CTervikDoc& doc) {
@@ -153,7 +152,7 @@ TEST_F(WorkspaceTest, SavedStateComesBackAndSavesToTheSameBytes) {
     EXPECT_FALSE(m_app->m_bWorkspaceModified);
     EXPECT_EQ(Selected(*m_app->Documents()[0]), selA);
     EXPECT_EQ(Selected(*m_app->Documents()[1]), selB);
-    EXPECT_EQ(m_app->Documents()[0]->m_nSelected, 3u);
+    EXPECT_EQ(m_app->Documents()[0]->SelectedCount(), 3u);
     CChildFrame* pA2 = Frames()[0];
     CChildFrame* pB2 = Frames()[1];
     EXPECT_EQ(pA2->geometry(), QRect(5, 6, 300, 200));

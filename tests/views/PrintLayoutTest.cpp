@@ -84,7 +84,6 @@ TEST_F(PrintDocumentPieces, OnlySelectedLinesInOrder) {
     ASSERT_TRUE(OpenBytes(file));
     for (uint32_t r : {9u, 2u, 5u}) {
         ASSERT_TRUE(Doc().SetLineSelected(r, true, nullptr));
-        ++Doc().m_nSelected;
     }
     std::unique_ptr<CBlockList> pieces;
     ASSERT_EQ(
@@ -113,7 +112,6 @@ TEST_F(PrintDocumentPieces, SelectedIndexMatchesAWalkOverAllRecords) {
             const bool bSelect = rng() % 3 != 0;
             if (Doc().IsLineSelected(r, nullptr, nullptr) == bSelect) continue;
             ASSERT_TRUE(Doc().SetLineSelected(r, bSelect, nullptr));
-            Doc().m_nSelected += bSelect ? 1 : static_cast<uint32_t>(-1);
         }
         std::unique_ptr<CBlockList> fast, all;
         ASSERT_EQ(BuildPrintPieces(DocumentPrintSource(Doc(), true), 60, measure, fast),

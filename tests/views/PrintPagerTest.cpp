@@ -167,7 +167,6 @@ TEST_F(PrintPagerDocument, PagesMatchThePieceList) {
         const uint32_t r = static_cast<uint32_t>(rng() % Doc().m_nRecords);
         if (Doc().IsLineSelected(r, nullptr, nullptr)) continue;
         ASSERT_TRUE(Doc().SetLineSelected(r, true, nullptr));
-        ++Doc().m_nSelected;
     }
     for (const bool bOnlySelected : {false, true})
         ExpectPagesMatchTheList(DocumentPrintSource(Doc(), bOnlySelected), 57,

@@ -116,9 +116,7 @@ ScrollDocument CTervikView::DocumentForScroll() const {
     d.prev = [pDoc](uint32_t& n) { return pDoc->PrevSelected(n); };
     // The index of selected lines answers "the i-th selected line" directly.
     d.nth = [pDoc](uint32_t nIndex, uint32_t& nRecord) {
-        const uint32_t* p = pDoc->m_pSelected ? pDoc->m_pSelected->AtAs<uint32_t>(nIndex) : nullptr;
-        if (p) nRecord = *p;
-        return p != nullptr;
+        return pDoc->NthSelected(nIndex, nRecord);
     };
     return d;
 }
@@ -311,7 +309,7 @@ void CTervikView::ReportPosition() {
         return;
     }
     m_doc.Host().SetPositionIndicator(m_st.m_nTopLine + 1, m_doc.m_nRecords, nColumn,
-                                      m_doc.m_nSelected);
+                                      m_doc.SelectedCount());
 }
 
 void CTervikView::UpdateDumpBox() {
@@ -351,7 +349,7 @@ void CTervikView::OnUpdate(IDocumentView*, unsigned nHint) {
         ScrollToLastLine(m_st, m_doc.m_nRecords, DocumentSize());
     m_nKnownRecords = m_doc.m_nRecords;
     m_nKnownSize = DocumentSize();
-    if (m_st.m_bOnlySelected && m_doc.m_nSelected == 0) m_st.m_bOnlySelected = false;
+    if (m_st.m_bOnlySelected && m_doc.SelectedCount() == 0) m_st.m_bOnlySelected = false;
     if (nHint == HINT_RECORDS_APPENDED || nHint == HINT_RELOADED) UpdateScrollRanges();
     viewport()->update();
     // The position pane shows the active view, whether it has the focus or not.
@@ -442,25 +440,25 @@ void CTervikView::OnViewFont() {
 }
 
 void CTervikView::OnOnlySelected() {
-    m_st.m_bOnlySelected = !m_st.m_bOnlySelected && m_doc.m_nSelected > 0;
+    m_st.m_bOnlySelected = !m_st.m_bOnlySelected && m_doc.SelectedCount() > 0;
     UpdateScrollRanges();
     viewport()->update();
 }
 
 void CTervikView::OnUpdateOnlySelected(CCmdUI& ui) {
-    if (m_doc.m_nSelected == 0) m_st.m_bOnlySelected = false;
-    ui.Enable(m_st.m_eMode != DisplayMode::Dump && m_doc.m_nSelected > 0);
+    if (m_doc.SelectedCount() == 0) m_st.m_bOnlySelected = false;
+    ui.Enable(m_st.m_eMode != DisplayMode::Dump && m_doc.SelectedCount() > 0);
     ui.SetCheck(m_st.m_bOnlySelected ? 1 : 0);
 }
 
 void CTervikView::OnGotoLine() {
-    CGotoPosition dialog(m_doc.m_nGotoHistory, m_doc.m_nSelected > 0, this);
+    CGotoPosition dialog(m_doc.m_nGotoHistory, m_doc.SelectedCount() > 0, this);
     if (dialog.exec() != QDialog::Accepted) return;
     const uint32_t n = dialog.Number();
     UpdateGotoHistory(m_doc.m_nGotoHistory, n);
     const ScrollDocument d = DocumentForScroll();
     uint32_t nTarget =
-        GotoTarget(n, dialog.SelectedOnly(), d, m_doc.m_nSelected, m_st.m_nVisibleLines);
+        GotoTarget(n, dialog.SelectedOnly(), d, m_doc.SelectedCount(), m_st.m_nVisibleLines);
     if (ApplyGotoTarget(m_st, d, nTarget)) {
         UpdateScrollRanges();
         viewport()->update();

@@ -209,7 +209,6 @@ void CViewPens::SelectContextLine(int nColour) {
     const COLORREF colour = MarkerColour(m_view.m_doc.Host().Colours(), nColour);
     if (nHas < 0) {
         if (!m_view.m_doc.SetLineSelected(r, true, &colour)) return;
-        ++m_view.m_doc.m_nSelected;
     } else if (!m_view.m_doc.ChangeLineColour(r, colour)) {
         return;
     }
@@ -238,13 +237,12 @@ void CViewPens::OnContextDeselect() {
 bool CViewPens::DeselectLine(uint32_t r, int y) {
     if (!m_view.m_doc.IsLineSelected(r, nullptr, nullptr)) return false;
     m_view.m_doc.SetLineSelected(r, false, nullptr);
-    if (m_view.m_doc.m_nSelected > 0) --m_view.m_doc.m_nSelected;
     if (!m_view.m_st.m_bOnlySelected) {
         RepaintLineBand(y);
         return true;
     }
     // The lines below move up; without any selected line all lines show again.
-    if (m_view.m_doc.m_nSelected == 0) {
+    if (m_view.m_doc.SelectedCount() == 0) {
         m_view.m_st.m_bOnlySelected = false;
     } else if (!m_view.m_doc.IsLineSelected(m_view.m_st.m_nTopLine, nullptr, nullptr)) {
         // The top was this line: the next selected one takes its place, or the one
@@ -302,7 +300,7 @@ void CViewPens::OnHandDeselect() {
 }
 
 void CViewPens::OnUpdateHandDeselect(CCmdUI& ui) {
-    if (m_view.m_st.m_eMode == DisplayMode::Dump || m_view.m_doc.m_nSelected == 0) {
+    if (m_view.m_st.m_eMode == DisplayMode::Dump || m_view.m_doc.SelectedCount() == 0) {
         if (m_ePen == Pen::Deselect) SetPen(Pen::None);
         ui.Enable(false);
         return;
@@ -321,7 +319,6 @@ void CViewPens::PenAt(const QPoint& pt, bool bButtonDown) {
             m_view.m_doc.ChangeLineColour(r, MarkerColour(m_view.m_doc.Host().Colours(), m_nPenColour));
         } else {
             if (!m_view.m_doc.SetLineSelected(r, true, nullptr)) return;
-            ++m_view.m_doc.m_nSelected;
         }
         RepaintLineBand(pt.y());
     } else {
@@ -360,13 +357,9 @@ void CViewPens::SetMarkedRangeSelected(bool bSelect) {
         }
         if (r == nLast) break;
     }
-    if (bSelect)
-        m_view.m_doc.m_nSelected += nChanged;
-    else
-        m_view.m_doc.m_nSelected -= std::min(nChanged, m_view.m_doc.m_nSelected);
     if (bBulk) m_view.m_doc.EndBulkSelect();
     if (nChanged == 0) return;
-    if (m_view.m_st.m_bOnlySelected && m_view.m_doc.m_nSelected == 0) m_view.m_st.m_bOnlySelected = false;
+    if (m_view.m_st.m_bOnlySelected && m_view.m_doc.SelectedCount() == 0) m_view.m_st.m_bOnlySelected = false;
     m_view.UpdateScrollRanges();
     m_view.viewport()->update();
     m_view.ReportPosition();

@@ -10,6 +10,7 @@
 #include "framework/ui/MessageBox.h"
 #include "framework/ui/QtText.h"
 #include "search/ExportSelected.h"
+#include "search/LineSelection.h"
 #include "search/SelectCriteria.h"
 #include "search/ui/SearchBox.h"
 #include "search/ui/SearchDialog.h"
@@ -62,9 +63,9 @@ void RunSelectDialog(CTervikView& view, CTervikDoc& doc, IViewHost* pHost, bool 
     // The dialog counts lines from 1.
     if (c.m_nFirstLine > 0) --c.m_nFirstLine;
     if (bSelect)
-        doc.SelectByCriteria(c);
+        SelectByCriteria(doc, c);
     else
-        doc.DeselectByCriteria(c);
+        DeselectByCriteria(doc, c);
 }
 } // namespace
 
@@ -77,11 +78,11 @@ void CViewSearch::OnDeselectLines() {
 }
 
 void CViewSearch::OnInvertSelection() {
-    m_view.m_doc.InvertSelection();
+    InvertSelection(m_view.m_doc);
 }
 
 void CViewSearch::OnExportSelected() {
-    if (m_view.m_doc.m_nSelected == 0) return;
+    if (m_view.m_doc.SelectedCount() == 0) return;
     FileDialogRequest request;
     request.m_bSave = true;
     request.m_defaultExt = "txt";
@@ -100,15 +101,15 @@ void CViewSearch::OnUpdateSelectLines(CCmdUI& ui) {
 }
 
 void CViewSearch::OnUpdateNeedsSelection(CCmdUI& ui) {
-    ui.Enable(m_view.m_st.m_eMode != DisplayMode::Dump && m_view.m_doc.m_nSelected > 0);
+    ui.Enable(m_view.m_st.m_eMode != DisplayMode::Dump && m_view.m_doc.SelectedCount() > 0);
 }
 
 void CViewSearch::OnUpdateNextSelected(CCmdUI& ui) {
-    ui.Enable(CanGoNextSelected(m_view.m_st.m_eMode, m_view.m_doc.m_nSelected));
+    ui.Enable(CanGoNextSelected(m_view.m_st.m_eMode, m_view.m_doc.SelectedCount()));
 }
 
 void CViewSearch::OnUpdatePrevSelected(CCmdUI& ui) {
-    ui.Enable(CanGoPrevSelected(m_view.m_st.m_eMode, m_view.m_doc.m_nSelected, m_view.m_st.m_nTopLine));
+    ui.Enable(CanGoPrevSelected(m_view.m_st.m_eMode, m_view.m_doc.SelectedCount(), m_view.m_st.m_nTopLine));
 }
 
 namespace {

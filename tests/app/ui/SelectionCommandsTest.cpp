@@ -3,6 +3,7 @@
 #include "document/TervikDoc.h"
 #include "framework/CommandIds.h"
 #include "framework/ui/FileDialogs.h"
+#include "search/LineSelection.h"
 #include "search/ui/SelectLinesDialog.h"
 #include "ui/Screenshot.h"
 #include "ui/ShellFixture.h"
@@ -62,7 +63,7 @@ TEST_F(SelectionCommandsTest, AvailabilityFollowsModeAndSelection) {
     EXPECT_FALSE(Frame().UpdateCommand(ID_DESELECT_LINES).m_bEnabled);
     EXPECT_FALSE(Frame().UpdateCommand(ID_EXPORT_SELECTED).m_bEnabled);
     EXPECT_TRUE(Frame().ExecuteCommand(ID_SELECT_INVERT));
-    EXPECT_EQ(m_pDoc->m_nSelected, 20u);
+    EXPECT_EQ(m_pDoc->SelectedCount(), 20u);
     EXPECT_EQ(Frame().GetMessageText(), "20 Zeilen sind selektiert");
     EXPECT_TRUE(Frame().UpdateCommand(ID_DESELECT_LINES).m_bEnabled);
     EXPECT_TRUE(Frame().UpdateCommand(ID_EXPORT_SELECTED).m_bEnabled);
@@ -127,7 +128,7 @@ TEST_F(SelectionCommandsTest, RecordingWritesEveryStepAndPlaybackRepeatsThem) {
     c.m_text = "Zeile 1";
     c.m_nFlags = SEL_MATCH_CASE;
     c.m_pHistory = &Frame().m_selectTextHistory;
-    m_pDoc->SelectByCriteria(c);
+    SelectByCriteria(*m_pDoc, c);
     EXPECT_TRUE(Frame().ExecuteCommand(ID_SELECT_INVERT));
     EXPECT_TRUE(Frame().ExecuteCommand(ID_SCRIPT_RECORD)); // off
     EXPECT_EQ(Frame().UpdateCommand(ID_SCRIPT_RECORD).m_nCheck, 0);
@@ -148,7 +149,7 @@ TEST_F(SelectionCommandsTest, RecordingWritesEveryStepAndPlaybackRepeatsThem) {
     CTervikDoc& other = pOther->GetDocument();
     // "Zeile 1", "Zeile 10".."Zeile 19", "Zeile 100".."Zeile 119" are hits; the rest
     // is selected by the inversion, green.
-    EXPECT_EQ(other.m_nSelected, 120u - 31u);
+    EXPECT_EQ(other.SelectedCount(), 120u - 31u);
     EXPECT_FALSE(other.IsLineSelected(1, nullptr, nullptr));
     EXPECT_EQ(other.Record(0)->m_nFlags & RF_COLOUR_MASK, RF_GREEN);
     EXPECT_EQ(Frame().ColorBox()->currentIndex(), 2);
@@ -181,7 +182,6 @@ TEST_F(SelectionCommandsTest, ExportWritesTheSelectedLines) {
     OpenOne(m_dir.Write("f.txt", "eins\tx\nzwei\ndrei\n"));
     m_pDoc->SetLineSelected(0, true, nullptr);
     m_pDoc->SetLineSelected(2, true, nullptr);
-    m_pDoc->m_nSelected = 2;
     m_answer = m_dir.File("out.txt");
     EXPECT_TRUE(Frame().ExecuteCommand(ID_EXPORT_SELECTED));
     ASSERT_EQ(m_requests.size(), 1u);
@@ -228,7 +228,7 @@ TEST_F(SelectionCommandsTest, SelectLinesDialogDrivesTheRunAndTheHistoryIsKept) 
     });
     EXPECT_TRUE(Frame().ExecuteCommand(ID_SELECT_LINES));
     // Case is checked on a first run with an empty history: "zeile" is no hit.
-    EXPECT_EQ(m_pDoc->m_nSelected, 0u);
+    EXPECT_EQ(m_pDoc->SelectedCount(), 0u);
     ASSERT_EQ(Frame().m_selectTextHistory.size(), 1u);
     EXPECT_EQ(Frame().m_selectTextHistory[0].m_text, "zeile 3");
     Stop();

@@ -92,7 +92,6 @@ protected:
                             : nColour == 2 ? c.m_crGreenMarker
                                            : c.m_crBlueMarker;
         m_pDoc->SetLineSelected(n, true, &cr);
-        ++m_pDoc->m_nSelected;
     }
     // -1 unselected, else the colour index.
     int Colour(uint32_t n) const {
@@ -130,7 +129,7 @@ TEST_F(ContextMenuTest, LineItemsFollowTheClickedLinesColour) {
     }
     // Below the end: the line past the last one, with no bytes; its commands do nothing.
     EXPECT_EQ(RightClick(Cell(6, 0), "selektiere Zeile blau").front(), kHead.arg(7).arg(0).arg(1));
-    EXPECT_EQ(m_pDoc->m_nSelected, 3u);
+    EXPECT_EQ(m_pDoc->SelectedCount(), 3u);
     // The hex display shows three rows per line: row 7 belongs to line 3.
     ASSERT_TRUE(Frame().ExecuteCommand(ID_VIEW_HEX));
     EXPECT_EQ(RightClick(Cell(7, 0)).front(), kHead.arg(3).arg(9).arg(1));
@@ -143,10 +142,10 @@ TEST_F(ContextMenuTest, LineCommandsSelectRecolourAndDeselect) {
     OpenOne(Log("commands.log", 30));
     RightClick(Cell(2, 0), "selektiere Zeile grün");
     EXPECT_EQ(Colour(2), 2);
-    EXPECT_EQ(m_pDoc->m_nSelected, 1u);
+    EXPECT_EQ(m_pDoc->SelectedCount(), 1u);
     RightClick(Cell(2, 0), "selektiere Zeile rot");
     EXPECT_EQ(Colour(2), 1);
-    EXPECT_EQ(m_pDoc->m_nSelected, 1u);
+    EXPECT_EQ(m_pDoc->SelectedCount(), 1u);
     EXPECT_TRUE(Frame().PositionText().contains("(30,1)")) << Frame().PositionText().toStdString();
     // With only the selected lines shown, deselecting the last one shows all lines again.
     QTest::keyClick(m_pView, Qt::Key_F9);
@@ -154,7 +153,7 @@ TEST_F(ContextMenuTest, LineCommandsSelectRecolourAndDeselect) {
     ASSERT_TRUE(m_pView->OnlySelected());
     RightClick(Cell(0, 0), "deselektiere Zeile");
     EXPECT_EQ(Colour(2), -1);
-    EXPECT_EQ(m_pDoc->m_nSelected, 0u);
+    EXPECT_EQ(m_pDoc->SelectedCount(), 0u);
     EXPECT_FALSE(m_pView->OnlySelected());
 }
 
@@ -184,12 +183,12 @@ TEST_F(ContextMenuTest, MarkerPointsAndTheMarkedByteCount) {
     EXPECT_EQ(QApplication::clipboard()->text(), QString("def\nxy"));
     // "Markierten Bereich" selects lines 1 and 2 in the current colour, then deselects them.
     ASSERT_TRUE(Frame().ExecuteCommand(ID_MARKED_SELECT));
-    EXPECT_EQ(m_pDoc->m_nSelected, 2u);
+    EXPECT_EQ(m_pDoc->SelectedCount(), 2u);
     EXPECT_EQ(Colour(0), 0);
     EXPECT_EQ(Colour(1), 0);
     EXPECT_EQ(Colour(2), -1);
     ASSERT_TRUE(Frame().ExecuteCommand(ID_MARKED_DESELECT));
-    EXPECT_EQ(m_pDoc->m_nSelected, 0u);
+    EXPECT_EQ(m_pDoc->SelectedCount(), 0u);
     // Dropping the marking leaves one "Markierpunkt setzen" again.
     RightClick(Cell(0, 0), "Markierung löschen");
     EXPECT_EQ(RightClick(Cell(0, 0)).mid(6), QStringList{"Markierpunkt setzen"});
@@ -204,7 +203,7 @@ TEST_F(ContextMenuTest, SelectPenDragSelectsTenLinesAndRecolours) {
     Drag(3, 12);
     for (uint32_t r = 0; r < 16; ++r)
         EXPECT_EQ(Colour(r), r >= 3 && r <= 12 ? 0 : -1) << r;
-    EXPECT_EQ(m_pDoc->m_nSelected, 10u);
+    EXPECT_EQ(m_pDoc->SelectedCount(), 10u);
     // Red: the pen follows the colour, and the same drag recolours the lines.
     ASSERT_TRUE(Frame().ExecuteCommand(ID_COLOR_RED));
     EXPECT_EQ(m_pView->Pens().PenColour(), 1);
@@ -214,17 +213,17 @@ TEST_F(ContextMenuTest, SelectPenDragSelectsTenLinesAndRecolours) {
     Drag(3, 12);
     for (uint32_t r = 3; r <= 12; ++r)
         EXPECT_EQ(Colour(r), 1) << r;
-    EXPECT_EQ(m_pDoc->m_nSelected, 10u);
+    EXPECT_EQ(m_pDoc->SelectedCount(), 10u);
     // The deselect pen takes the select pen's place and deselects what it is dragged over.
     ASSERT_TRUE(Frame().ExecuteCommand(ID_HAND_DESELECT));
     EXPECT_EQ(m_pView->Pens().ActivePen(), CViewPens::Pen::Deselect);
     Drag(10, 14);
-    EXPECT_EQ(m_pDoc->m_nSelected, 7u);
+    EXPECT_EQ(m_pDoc->SelectedCount(), 7u);
     EXPECT_EQ(Colour(10), -1);
     // Below the last line the pen changes nothing.
     ASSERT_TRUE(Frame().ExecuteCommand(ID_HAND_SELECT));
     QTest::mouseClick(Port(), Qt::LeftButton, Qt::NoModifier, Cell(60, 2));
-    EXPECT_EQ(m_pDoc->m_nSelected, 7u);
+    EXPECT_EQ(m_pDoc->SelectedCount(), 7u);
     // The dump has no pens.
     ASSERT_TRUE(Frame().ExecuteCommand(ID_VIEW_DUMP));
     EXPECT_FALSE(Frame().UpdateCommand(ID_HAND_SELECT).m_bEnabled);
@@ -268,7 +267,7 @@ TEST_F(ContextMenuTest, DeselectPenWithOnlySelectedLines) {
     EXPECT_TRUE(m_pView->OnlySelected());
     // ... a click on the last one switches the filter off; then the pen has nothing left.
     QTest::mouseClick(Port(), Qt::LeftButton, Qt::NoModifier, Cell(0, 2));
-    EXPECT_EQ(m_pDoc->m_nSelected, 0u);
+    EXPECT_EQ(m_pDoc->SelectedCount(), 0u);
     EXPECT_FALSE(m_pView->OnlySelected());
     EXPECT_FALSE(Frame().UpdateCommand(ID_HAND_DESELECT).m_bEnabled);
     EXPECT_EQ(m_pView->Pens().ActivePen(), CViewPens::Pen::None);
@@ -280,13 +279,13 @@ TEST_F(ContextMenuTest, MarkedRangeOverAllLinesOfALargerFile) {
     Select(7, 2);
     ASSERT_TRUE(Frame().ExecuteCommand(ID_EDIT_MARK_ALL));
     ASSERT_TRUE(Frame().ExecuteCommand(ID_MARKED_SELECT));
-    EXPECT_EQ(m_pDoc->m_nSelected, 20000u);
+    EXPECT_EQ(m_pDoc->SelectedCount(), 20000u);
     EXPECT_EQ(Colour(7), 2); // a selected line keeps its colour
     uint32_t n = 12344;
     ASSERT_TRUE(m_pDoc->NextSelected(n));
     EXPECT_EQ(n, 12345u);
     ASSERT_TRUE(Frame().ExecuteCommand(ID_MARKED_DESELECT));
-    EXPECT_EQ(m_pDoc->m_nSelected, 0u);
+    EXPECT_EQ(m_pDoc->SelectedCount(), 0u);
     n = 0;
     EXPECT_FALSE(m_pDoc->NextSelected(n));
 }

@@ -52,7 +52,6 @@ protected:
     void Select(std::initializer_list<uint32_t> lines) {
         for (uint32_t n : lines) {
             m_pDoc->SetLineSelected(n, true, nullptr);
-            ++m_pDoc->m_nSelected;
         }
     }
 };
