@@ -131,42 +131,42 @@ const std::unordered_map<unsigned, std::string>& Table() {
 
 } // namespace
 
-const std::string& LoadString(unsigned nId) {
-    static const std::string empty;
+const Cp1252String& LoadString(unsigned nId) {
+    static const Cp1252String empty;
     const auto& table = Table();
     const auto it = table.find(nId);
     return it == table.end() ? empty : it->second;
 }
 
-std::string StrFormatV(const char* pszFormat, va_list args) {
+Cp1252String StrFormatV(const char* pszFormat, va_list args) {
     va_list copy;
     va_copy(copy, args);
     const int n = std::vsnprintf(nullptr, 0, pszFormat, copy);
     va_end(copy);
     if (n <= 0) return {};
-    std::string s(static_cast<size_t>(n) + 1, '\0');
+    Cp1252String s(static_cast<size_t>(n) + 1, '\0');
     std::vsnprintf(s.data(), s.size(), pszFormat, args);
     s.resize(static_cast<size_t>(n));
     return s;
 }
 
-std::string StrFormat(const char* pszFormat, ...) {
+Cp1252String StrFormat(const char* pszFormat, ...) {
     va_list args;
     va_start(args, pszFormat);
-    std::string s = StrFormatV(pszFormat, args);
+    Cp1252String s = StrFormatV(pszFormat, args);
     va_end(args);
     return s;
 }
 
-std::string FormatString(unsigned nId, ...) {
+Cp1252String FormatString(unsigned nId, ...) {
     va_list args;
     va_start(args, nId);
-    std::string s = StrFormatV(LoadString(nId).c_str(), args);
+    Cp1252String s = StrFormatV(LoadString(nId).c_str(), args);
     va_end(args);
     return s;
 }
 
-std::string ProcessingErrorText(const std::string& path, uint32_t nCode) {
+Cp1252String ProcessingErrorText(const std::string& path, uint32_t nCode) {
     // The system's text ends with a line break, which SystemErrorText removes.
     std::string text = SystemErrorText(nCode);
     if (!text.empty()) text += '\n';

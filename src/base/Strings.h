@@ -4,6 +4,8 @@
 // that number, the others have ids from 20000 on. LoadString answers the text in
 // the program's code page (cp1252).
 
+#include "platform/CodePage.h"
+
 #include <cstdarg>
 #include <cstdint>
 #include <string>
@@ -102,17 +104,17 @@ enum StringId : unsigned {
 };
 
 // The text for an id in cp1252; empty when the id is unknown.
-const std::string& LoadString(unsigned nId);
+const Cp1252String& LoadString(unsigned nId);
 
 // printf-style formatting into a std::string (cp1252 in, cp1252 out).
-std::string StrFormat(const char* pszFormat, ...) __attribute__((format(printf, 1, 2)));
-std::string StrFormatV(const char* pszFormat, va_list args);
+Cp1252String StrFormat(const char* pszFormat, ...) __attribute__((format(printf, 1, 2)));
+Cp1252String StrFormatV(const char* pszFormat, va_list args);
 
 // Formats the text of an id.
-std::string FormatString(unsigned nId, ...);
+Cp1252String FormatString(unsigned nId, ...);
 
 // The message of a failed file operation: the file's name (a native path, shown in
 // cp1252), the system's text for the error code and the code.
-std::string ProcessingErrorText(const std::string& path, uint32_t nCode);
+Cp1252String ProcessingErrorText(const std::string& path, uint32_t nCode);
 
 } // namespace tervik

@@ -75,10 +75,10 @@ void CArgs::SetError(std::string error) {
     if (m_error.empty()) m_error = std::move(error);
 }
 
-void PrintMessage(std::string_view cp1252) {
-    const std::string text = Cp1252ToUtf8(cp1252);
-    std::fwrite(text.data(), 1, text.size(), stderr);
-    if (text.empty() || text.back() != '\n') std::fputc('\n', stderr);
+void PrintMessage(Cp1252View text) {
+    const std::string utf8 = Cp1252ToUtf8(text);
+    std::fwrite(utf8.data(), 1, utf8.size(), stderr);
+    if (utf8.empty() || utf8.back() != '\n') std::fputc('\n', stderr);
 }
 
 int UsageError(std::string_view message) {

@@ -2,6 +2,8 @@
 
 // tervik-cli: the viewer's engine without a window.
 
+#include "platform/CodePage.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -39,7 +41,7 @@ private:
 };
 
 // Messages go to stderr in the terminal's encoding (the program's texts are cp1252).
-void PrintMessage(std::string_view cp1252);
+void PrintMessage(Cp1252View text);
 // A usage error: the message and a hint to --help; answers kExitUsage.
 int UsageError(std::string_view message);
 

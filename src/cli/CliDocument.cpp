@@ -40,7 +40,7 @@ CConsoleHost::CConsoleHost(const std::string& iniPath) : m_profile(iniPath), m_s
     m_colours = ReadColorSettings(m_profile, CDefaultSystemColors());
 }
 
-int CConsoleHost::MessageBox(const std::string& text, unsigned nType) {
+int CConsoleHost::MessageBox(const Cp1252String& text, unsigned nType) {
     PrintMessage(text);
     return (nType & MB_TYPEMASK) == MB_YESNO || (nType & MB_TYPEMASK) == MB_YESNOCANCEL ? IDNO
                                                                                         : IDOK;

@@ -23,7 +23,7 @@ public:
     const ColorSettings& Colours() override { return m_colours; }
     OpenOptions CurrentOpenOptions() override { return m_options; }
     // Messages go to stderr; a question is answered "No".
-    int MessageBox(const std::string& text, unsigned nType) override;
+    int MessageBox(const Cp1252String& text, unsigned nType) override;
 
     int SelectColour() override { return m_nSelectColour; }
 

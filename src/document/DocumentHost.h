@@ -7,6 +7,7 @@
 
 #include "base/Colour.h"
 #include "framework/Completion.h"
+#include "platform/CodePage.h"
 
 #include <atomic>
 #include <chrono>
@@ -67,8 +68,8 @@ public:
     // The list of documents that are open and shown.
     virtual void AddOpenDocument(CTervikDoc*) {}
     virtual void RemoveOpenDocument(CTervikDoc*) {}
-    virtual std::string GetStatusText() { return {}; }
-    virtual void SetStatusText(const std::string&) {}
+    virtual Cp1252String GetStatusText() { return {}; }
+    virtual void SetStatusText(const Cp1252String&) {}
     // Paints the status bar now (the UI thread does not serve messages meanwhile).
     virtual void RepaintStatusBar() {}
     // The position pane: line, total lines, column and, when not 0, the number of
@@ -85,7 +86,7 @@ public:
 
     // --- the user ---
     // A message box (MB_* type); answers IDOK, IDYES, IDNO, ...
-    virtual int MessageBox(const std::string& text, unsigned nType) = 0;
+    virtual int MessageBox(const Cp1252String& text, unsigned nType) = 0;
     // Set while the user has pressed Escape; polled from worker threads.
     virtual const std::atomic<bool>* EscapeFlag() { return nullptr; }
     // A long operation starts (Escape presses count from now) and ends.

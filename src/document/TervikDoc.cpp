@@ -159,7 +159,7 @@ void CTervikDoc::ReleaseAll() {
     m_pSelected.reset();
 }
 
-bool CTervikDoc::FailOpen(OpenState& st, const std::string& message) {
+bool CTervikDoc::FailOpen(OpenState& st, const Cp1252String& message) {
     // The status bar no longer says the file is being read while the message is up.
     if (st.bProgressBar) m_host.RemoveProgressBar();
     st.bProgressBar = false;

@@ -60,8 +60,8 @@ public:
     // --- records ---
     virtual uint32_t GetRecordLength(uint32_t nRecord, bool bExpand);
     virtual bool GetRecordOffset(uint32_t nRecord, uint64_t& nOffset) const;
-    // Display text of a record (no terminator); 0 for a bad number, an empty record
-    // or a failed read.
+    // Display text of a record (no terminator), cp1252 as a Cp1252String holds it; 0
+    // for a bad number, an empty record or a failed read.
     virtual uint32_t GetRecordText(uint32_t nRecord, char* pDest, uint32_t nMaxChars,
                                    uint32_t nSkip, bool bExpand, bool bBackward);
     // The same, but a record the file no longer holds whole (it became shorter, or
@@ -206,7 +206,7 @@ public:
 
 private:
     struct OpenState;
-    bool FailOpen(OpenState& st, const std::string& message);
+    bool FailOpen(OpenState& st, const Cp1252String& message);
     void ReleaseAll();
     // The worker: cuts the file from the first block on; answers 0 or a system error code.
     uint32_t ReadRecordsThread(size_t nFirstBlock, uint32_t nLimit, bool bFromEnd);

@@ -271,7 +271,7 @@ size_t Utf8ToCp1252(const uint8_t* src, size_t n, uint8_t* dst) {
     return out;
 }
 
-std::string Utf8ToCp1252(std::string_view utf8) {
+Cp1252String Utf8ToCp1252(std::string_view utf8) {
     std::string out(utf8.size(), '\0');
     if (utf8.empty()) return out;
     const size_t n = Utf8ToCp1252(reinterpret_cast<const uint8_t*>(utf8.data()), utf8.size(),
@@ -360,7 +360,7 @@ void AppendCharsUtf8(std::string& out, const char32_t* p, size_t n) {
     }
 }
 
-std::string Cp1252ToUtf8(std::string_view cp1252) {
+std::string Cp1252ToUtf8(Cp1252View cp1252) {
     std::string out;
     out.reserve(cp1252.size());
     for (const char c : cp1252)
@@ -368,7 +368,7 @@ std::string Cp1252ToUtf8(std::string_view cp1252) {
     return out;
 }
 
-std::string PathToAnsi(std::string_view path) {
+Cp1252String PathToAnsi(std::string_view path) {
     // Paths are UTF-8 inside the program on every system.
     return Utf8ToCp1252(path);
 }

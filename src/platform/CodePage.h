@@ -11,6 +11,12 @@
 
 namespace tervik {
 
+// Text in the program's code page: display text, patterns, messages of the string
+// table. Not a path (native bytes, UTF-8) and not UTF-8: it crosses to either only
+// through the conversions below and those of the Qt layer (FromAnsi, ToAnsi).
+using Cp1252String = std::string;
+using Cp1252View = std::string_view;
+
 // Substitute for characters cp1252 cannot represent.
 inline constexpr uint8_t kDefaultChar = '?';
 
@@ -37,7 +43,7 @@ void OemToAnsi(const uint8_t* src, uint8_t* dst, size_t n);
 // (bad lead byte, missing continuation, overlong form, surrogate, beyond U+10FFFF).
 // Never reads beyond src + n. dst must hold n bytes; answers the bytes written.
 size_t Utf8ToCp1252(const uint8_t* src, size_t n, uint8_t* dst);
-std::string Utf8ToCp1252(std::string_view utf8);
+Cp1252String Utf8ToCp1252(std::string_view utf8);
 // UTF-8 -> code points, one per character Utf8ToCp1252 gives, in the same steps:
 // every byte of a malformed sequence becomes U+FFFD. dst must hold n code points.
 size_t Utf8ToUnicode(const uint8_t* src, size_t n, char32_t* dst);
@@ -56,11 +62,11 @@ void AppendUtf8(std::string& out, char32_t cp);
 void AppendCharsUtf8(std::string& out, const char32_t* p, size_t n);
 
 // cp1252 -> UTF-8, for the edges where text leaves the program (terminal, Qt).
-std::string Cp1252ToUtf8(std::string_view cp1252);
+std::string Cp1252ToUtf8(Cp1252View cp1252);
 
 // A file path (native bytes: UTF-8 here) as cp1252 text, for the messages that name
 // it; characters without a cp1252 byte become kDefaultChar.
-std::string PathToAnsi(std::string_view path);
+Cp1252String PathToAnsi(std::string_view path);
 
 // Case tables of cp1252 (letters with a partner inside cp1252 only).
 uint8_t ToUpper1252(uint8_t b);

@@ -45,7 +45,7 @@ std::string GroupDigits(uint32_t n) {
     return digits;
 }
 
-std::string SelectedCountMessage(uint32_t nSelected) {
+Cp1252String SelectedCountMessage(uint32_t nSelected) {
     return FormatString(IDS_SELECTED_COUNT, GroupDigits(nSelected).c_str());
 }
 

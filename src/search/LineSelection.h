@@ -3,6 +3,7 @@
 // Selecting and deselecting lines by criteria, and inverting the selection, with the
 // parts of these runs that tests and other callers use alone.
 
+#include "platform/CodePage.h"
 #include "search/SelectCriteria.h"
 
 #include <cstdint>
@@ -33,7 +34,7 @@ std::vector<LineListItem> ParseLineList(std::string_view list);
 // "1.234.567": a count with '.' between groups of three digits.
 std::string GroupDigits(uint32_t n);
 // The status message after a run: "<count> Zeilen sind selektiert".
-std::string SelectedCountMessage(uint32_t nSelected);
+Cp1252String SelectedCountMessage(uint32_t nSelected);
 
 // The text test of the runs, prepared once per run.
 class CLineTextTest {

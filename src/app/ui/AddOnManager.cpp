@@ -48,7 +48,7 @@ void CAddOnManager::ShellOpen(const std::string& path) {
         ShellHook()(path);
         return;
     }
-    QProcess::startDetached(QStringLiteral("xdg-open"), {QString::fromLocal8Bit(path.c_str())});
+    QProcess::startDetached(QStringLiteral("xdg-open"), {FromPath(path)});
 }
 
 CAddOnHost& CAddOnManager::Host() {

@@ -4,6 +4,7 @@
 #include "app/ui/TervikApp.h"
 #include "document/TervikDoc.h"
 #include "framework/CommandIds.h"
+#include "framework/ui/QtText.h"
 #include "framework/ui/WindowPlacement.h"
 #include "views/ui/TervikView.h"
 
@@ -41,7 +42,7 @@ CChildFrame::~CChildFrame() {
 }
 
 QString CChildFrame::DocumentName() const {
-    return QString::fromLocal8Bit(m_doc.GetPathName().c_str()).section('/', -1);
+    return FromPath(m_doc.GetPathName()).section('/', -1);
 }
 
 CTervikView* CChildFrame::AddPane() {

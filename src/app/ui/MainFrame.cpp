@@ -310,7 +310,7 @@ void CMainFrame::dragEnterEvent(QDragEnterEvent* pEvent) {
 
 void CMainFrame::dropEvent(QDropEvent* pEvent) {
     for (const QUrl& url : pEvent->mimeData()->urls())
-        if (url.isLocalFile()) m_app.OpenDocumentFile(url.toLocalFile().toStdString());
+        if (url.isLocalFile()) m_app.OpenDocumentFile(ToPath(url.toLocalFile()));
 }
 
 } // namespace tervik

@@ -112,7 +112,7 @@ void CMainMenu::RefreshRecentFiles() {
     m_pRecentAnchor->setVisible(files.empty());
     for (size_t i = 0; i < files.size(); ++i) {
         auto* pAction =
-            new QAction(QString("&%1 %2").arg(i + 1).arg(QString::fromLocal8Bit(files[i].c_str())),
+            new QAction(QString("&%1 %2").arg(i + 1).arg(FromPath(files[i])),
                         m_pRecentMenu);
         pAction->setProperty("recent", true);
         connect(pAction, &QAction::triggered, this,

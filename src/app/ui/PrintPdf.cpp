@@ -8,6 +8,7 @@
 #include "document/OpenDialogRules.h"
 #include "document/TervikDoc.h"
 #include "framework/MessageBoxTypes.h"
+#include "framework/ui/QtText.h"
 #include "platform/CodePage.h"
 #include "platform/Profile.h"
 #include "platform/SysPaths.h"
@@ -90,7 +91,7 @@ std::optional<PdfArgs> ParsePdfArgs(const QStringList& args) {
                 Say(std::string("Der Option ") + arg.toStdString() + " fehlt " + pszWhat + ".");
                 return std::nullopt;
             }
-            return args[++i].toStdString();
+            return ToPath(args[++i]);
         };
         if (arg == "--print-pdf") {
             const auto v = value("die Ausgabedatei");
@@ -124,9 +125,9 @@ std::optional<PdfArgs> ParsePdfArgs(const QStringList& args) {
             Say("Unbekannte Option " + arg.toStdString() + ".");
             return std::nullopt;
         } else if (a.file.empty()) {
-            a.file = arg.toStdString();
+            a.file = ToPath(arg);
         } else {
-            Say("Nur eine Datei kann gedruckt werden: " + arg.toStdString());
+            Say("Nur eine Datei kann gedruckt werden: " + ToPath(arg));
             return std::nullopt;
         }
     }
@@ -191,17 +192,17 @@ int RunPrintPdf(const QStringList& args) {
     }
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(QString::fromStdString(a->out));
+    printer.setOutputFileName(FromPath(a->out));
     printer.setResolution(600);
     // A PDF has no unprintable edge: the margins are the printout's own.
     printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                       QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
-    printer.setDocName(QString::fromStdString(std::string(NamePart(a->file))));
+    printer.setDocName(FromPath(NamePart(a->file)));
     PrintRequest request;
     request.m_eMode = a->eMode;
     request.m_bOnlySelected = !a->script.empty();
     request.m_bColour = a->bColour;
-    request.m_fontName = QString::fromStdString(Cp1252ToUtf8(host.Settings().FontName()));
+    request.m_fontName = FromAnsi(host.Settings().FontName());
     request.m_nFontSize10 = host.Settings().FontSize() * 10;
     CPrintJob job(doc, request);
     uint32_t nPages = 0;

@@ -7,6 +7,7 @@
 #include "base/TempFolder.h"
 #include "framework/ui/BusyPump.h"
 #include "framework/ui/MessageBox.h"
+#include "framework/ui/QtText.h"
 #include "platform/Process.h"
 #include "platform/SysPaths.h"
 
@@ -85,7 +86,7 @@ CStartUp::~CStartUp() = default;
 void CStartUp::SetArguments(const QStringList& args) {
     m_arguments.clear();
     for (const QString& arg : args)
-        m_arguments.push_back(arg.toStdString());
+        m_arguments.push_back(ToPath(arg));
 }
 
 std::string CStartUp::InstanceBlockName() {

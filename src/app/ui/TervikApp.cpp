@@ -45,9 +45,9 @@ bool CTervikApp::InitInstance(const QStringList& args) {
     m_startUp.SetArguments(args);
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == "--ini" && i + 1 < args.size())
-            iniOverride = args[++i].toStdString();
+            iniOverride = ToPath(args[++i]);
         else if (file.empty() && !args[i].startsWith("--"))
-            file = args[i].toStdString();
+            file = ToPath(args[i]);
     }
 
     // 2./3. The settings file, the recent-file list.

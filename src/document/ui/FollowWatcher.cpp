@@ -3,20 +3,12 @@
 #include "base/Strings.h"
 #include "document/TervikDoc.h"
 #include "framework/ui/BusyPump.h"
+#include "framework/ui/QtText.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QFileInfo>
 
 namespace tervik {
-
-namespace {
-
-QString QtPath(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
-
-} // namespace
 
 CFollowWatcher::CFollowWatcher(CTervikDoc& doc, QObject* pParent) : QObject(pParent), m_doc(doc) {
     connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &CFollowWatcher::OnFileEvent);
@@ -27,7 +19,7 @@ CFollowWatcher::CFollowWatcher(CTervikDoc& doc, QObject* pParent) : QObject(pPar
     m_poll.start();
     m_soon.setSingleShot(true);
     connect(&m_soon, &QTimer::timeout, this, &CFollowWatcher::Check);
-    const QString folder = QFileInfo(QtPath(m_doc.GetPathName())).absolutePath();
+    const QString folder = QFileInfo(FromPath(m_doc.GetPathName())).absolutePath();
     if (!folder.isEmpty()) m_watcher.addPath(folder);
     Check();
 }
@@ -53,7 +45,7 @@ bool CFollowWatcher::MustWait() const {
 void CFollowWatcher::WatchPath() {
     // A watcher lets go of a file that was renamed or deleted; the name is watched
     // again as soon as a file has it.
-    const QString path = QtPath(m_doc.GetPathName());
+    const QString path = FromPath(m_doc.GetPathName());
     if (!m_watcher.files().contains(path) && QFileInfo::exists(path)) m_watcher.addPath(path);
 }
 
@@ -69,7 +61,7 @@ void CFollowWatcher::Check() {
     if (!m_doc.m_hFile.IsOpen()) {
         // Unreadable at the last reread: it is read as a new file as soon as there is
         // something to read. An empty file (new, or emptied and read again) just grows.
-        if (QFileInfo(QtPath(m_doc.GetPathName())).size() > 0) Reload();
+        if (QFileInfo(FromPath(m_doc.GetPathName())).size() > 0) Reload();
     } else {
         switch (m_doc.CheckFileChange()) {
         case FileChange::Shorter:

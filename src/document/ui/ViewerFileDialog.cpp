@@ -7,7 +7,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QFile>
 #include <QFileSystemModel>
 #include <QFocusEvent>
 #include <QGridLayout>
@@ -213,7 +212,7 @@ std::vector<std::string> CViewerFileDialog::SelectedFiles() const {
     QStringList chosen = TypedNames();
     if (chosen.isEmpty()) chosen = selectedFiles();
     for (const QString& file : chosen)
-        files.push_back(QFile::encodeName(file).toStdString());
+        files.push_back(ToPath(file));
     return files;
 }
 

@@ -54,13 +54,13 @@ std::optional<std::string> AskFileName(const FileDialogRequest& request, QWidget
     if (request.m_refuse) dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (!request.m_defaultExt.empty())
         dialog.setDefaultSuffix(QString::fromStdString(request.m_defaultExt));
-    if (!request.m_folder.empty()) dialog.setDirectory(QString::fromStdString(request.m_folder));
+    if (!request.m_folder.empty()) dialog.setDirectory(FromPath(request.m_folder));
     QStringList filters;
     for (const std::string& filter : FileDialogFilters(request.m_filter))
         filters << FromAnsi(filter);
     if (!filters.isEmpty()) dialog.setNameFilters(filters);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    std::string path = dialog.selectedFiles().front().toStdString();
+    std::string path = ToPath(dialog.selectedFiles().front());
     if (!Acceptable(request, path, true, pParent)) return std::nullopt;
     return path;
 }

@@ -19,7 +19,7 @@ void SetMessageBoxHook(MessageBoxHook hook) {
     Hook() = std::move(hook);
 }
 
-int TervikMessageBox(const std::string& text, unsigned nType, QWidget* pParent) {
+int TervikMessageBox(const Cp1252String& text, unsigned nType, QWidget* pParent) {
     if (Hook()) return Hook()(text, nType);
     QMessageBox box(pParent ? pParent : QApplication::activeWindow());
     box.setWindowTitle(FromAnsi(LoadString(IDS_MAIN_TITLE)));

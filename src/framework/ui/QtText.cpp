@@ -4,16 +4,16 @@
 
 namespace tervik {
 
-QString FromAnsi(std::string_view cp1252) {
+QString FromAnsi(Cp1252View text) {
     QString s;
-    s.reserve(static_cast<qsizetype>(cp1252.size()));
-    for (char c : cp1252)
+    s.reserve(static_cast<qsizetype>(text.size()));
+    for (char c : text)
         s.append(QChar(Cp1252ToUnicode(static_cast<uint8_t>(c))));
     return s;
 }
 
-std::string ToAnsi(const QString& text) {
-    std::string s;
+Cp1252String ToAnsi(const QString& text) {
+    Cp1252String s;
     s.reserve(static_cast<size_t>(text.size()));
     for (auto it = text.cbegin(); it != text.cend(); ++it) {
         char32_t cp = it->unicode();
@@ -29,6 +29,11 @@ std::string ToAnsi(const QString& text) {
 
 QString FromPath(std::string_view path) {
     return QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size()));
+}
+
+std::string ToPath(const QString& path) {
+    const QByteArray bytes = path.toUtf8();
+    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
 }
 
 } // namespace tervik

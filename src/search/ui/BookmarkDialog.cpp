@@ -21,10 +21,6 @@ namespace tervik {
 
 namespace {
 
-QString PathText(const std::string& path) {
-    return QString::fromLocal8Bit(path.data(), static_cast<qsizetype>(path.size()));
-}
-
 int Clamp(uint64_t n) {
     return static_cast<int>(std::min<uint64_t>(n, INT_MAX));
 }
@@ -42,7 +38,7 @@ CBookmark::CBookmark(BookmarkDialogHost host, CTervikDoc& doc, const BookmarkPre
     m_pFile->setMinimumContentsLength(40);
     int nCurrent = 0;
     for (size_t i = 0; i < m_host.documents.size(); ++i) {
-        m_pFile->addItem(PathText(m_host.documents[i]->GetPathName()), static_cast<qulonglong>(i));
+        m_pFile->addItem(FromPath(m_host.documents[i]->GetPathName()), static_cast<qulonglong>(i));
         if (m_host.documents[i] == &doc) nCurrent = static_cast<int>(i);
     }
     m_pFile->setCurrentIndex(nCurrent);

@@ -14,7 +14,6 @@
 #include "views/HexDump.h"
 #include "views/ui/ViewFont.h"
 
-#include <QFile>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPrinter>
@@ -265,7 +264,7 @@ bool CPrintJob::Run(QPrinter& printer, uint32_t* pPages) {
         printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName() : QString();
     CReplacingFile pdf;
     if (!target.isEmpty()) {
-        const std::string path = QFile::encodeName(target).toStdString();
+        const std::string path = ToPath(target);
         if (m_doc.IsOwnFile(path)) {
             host.MessageBox(LoadString(IDS_EXPORT_OWN_FILE), MB_OK | MB_ICONHAND);
             return false;
@@ -275,7 +274,7 @@ bool CPrintJob::Run(QPrinter& printer, uint32_t* pPages) {
                             MB_OK | MB_ICONHAND);
             return false;
         }
-        printer.setOutputFileName(QFile::decodeName(QByteArray::fromStdString(pdf.TempPath())));
+        printer.setOutputFileName(FromPath(pdf.TempPath()));
     }
     // The printer keeps the name the user chose for the next dialog.
     struct CRestoreName {

@@ -4,12 +4,12 @@
 #include "base/Strings.h"
 #include "base/TempFolder.h"
 #include "framework/MessageBoxTypes.h"
+#include "framework/ui/QtText.h"
 #include "platform/CodePage.h"
 #include "search/CharFrequency.h"
 #include "views/ui/TervikView.h"
 #include "views/ui/ViewHost.h"
 
-#include <QFile>
 #include <QProcess>
 #include <QStringList>
 #include <ctime>
@@ -48,8 +48,7 @@ void CTervikView::OnCharFrequency() {
         return;
     }
     // A program that cannot be started is the desktop's business.
-    QProcess::startDetached(QStringLiteral("xdg-open"),
-                            QStringList{QFile::decodeName(path.c_str())});
+    QProcess::startDetached(QStringLiteral("xdg-open"), QStringList{FromPath(path)});
 }
 
 } // namespace tervik
