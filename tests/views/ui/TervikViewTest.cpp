@@ -22,6 +22,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
+#include <utility>
+#include <vector>
 
 namespace tervik {
 namespace {
@@ -227,6 +229,31 @@ TEST_F(ViewTest, SearchWithTheToolbarBox) {
     EXPECT_TRUE(m_pView->m_dumpHit.m_bValid);
     EXPECT_EQ(Frame().GetMessageText().rfind("Der String wurde auf Position ", 0), 0u);
     test::SaveScreenshot(*m_pView, "view-dump-hit");
+}
+
+// Repeated backward searches from the last hit retrace the forward hits in reverse,
+// also where a line holds several hits and tabs move the columns.
+TEST_F(ViewTest, SearchBackwardRetracesTheForwardHits) {
+    std::string text;
+    for (int i = 0; i < 40; ++i)
+        text += i % 3 == 0 ? "ab ab\tab\n" : i % 3 == 1 ? "nichts\n" : "x\tab\n";
+    OpenOne(m_dir.Write("hits.txt", text));
+    using Hit = std::pair<uint32_t, uint32_t>;
+    const auto collect = [&](bool bBackward) {
+        std::vector<Hit> hits;
+        for (int n = 0; n < 200; ++n) {
+            bBackward ? m_pView->Searching().Backward("ab") : m_pView->Searching().Forward("ab");
+            const Hit hit{m_pView->m_textHit.m_nLine, m_pView->m_textHit.m_nColumn};
+            if (!m_pView->m_textHit.m_bValid || (!hits.empty() && hits.back() == hit)) break;
+            hits.push_back(hit);
+        }
+        return hits;
+    };
+    const std::vector<Hit> forward = collect(false);
+    ASSERT_EQ(forward.size(), 14u * 3 + 13u);
+    std::vector<Hit> backward = collect(true);
+    backward.insert(backward.begin(), forward.back());
+    EXPECT_EQ(std::vector<Hit>(forward.rbegin(), forward.rend()), backward);
 }
 
 TEST_F(ViewTest, SearchStringDialogFillsTheToolbarBox) {
