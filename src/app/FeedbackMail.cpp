@@ -1,7 +1,5 @@
 #include "app/FeedbackMail.h"
 
-#include "framework/CommandIds.h"
-
 #include <cstdio>
 
 namespace tervik {
@@ -37,19 +35,6 @@ void AppendEncoded(std::string& out, std::string_view text, std::string_view kee
 }
 
 } // namespace
-
-std::optional<FeedbackKind> FeedbackKindOf(unsigned nCommandId) {
-    switch (nCommandId) {
-    case ID_MAIL_PRAISE:
-        return FeedbackKind::Praise;
-    case ID_MAIL_SUGGESTION:
-        return FeedbackKind::Suggestion;
-    case ID_MAIL_ERROR:
-        return FeedbackKind::Error;
-    default:
-        return std::nullopt;
-    }
-}
 
 std::string FeedbackSubject(FeedbackKind kind, std::string_view productVersion) {
     const char cLetter = kind == FeedbackKind::Praise       ? 'Z'

@@ -6,7 +6,6 @@
 
 #include "platform/SystemInfo.h"
 
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,9 +16,6 @@ enum class FeedbackKind {
     Suggestion, // "Verbesserungsvorschlag ..."
     Error,      // "Fehlermeldung ..."
 };
-
-// The mail a command id asks for; nullopt for other ids.
-std::optional<FeedbackKind> FeedbackKindOf(unsigned nCommandId);
 
 // "Z:Orv's File-Viewer Version 1.0" (letter Z, V or F), at most 79 characters.
 std::string FeedbackSubject(FeedbackKind kind, std::string_view productVersion);

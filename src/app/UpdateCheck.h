@@ -11,7 +11,7 @@
 namespace tervik {
 
 // The question for an update folder (empty: no check), compared file by file with
-// the folder of programPath: string 61453 naming the first new or newer file (",..."
+// the folder of programPath: IDS_NEWER_VERSION naming the first new or newer file (",..."
 // when there are more) and one line per file, "New:" or "Upd:" with both times
 // (UTC, whole seconds), the first 20 of them and "... und N weitere" for the rest.
 // nullopt when nothing there is new or newer.

@@ -183,16 +183,8 @@ void CSettings::WriteFont(const std::string& name, int nSize) {
     m_profile.WriteProfileInt(kSectionSettings, "FontSize", nSize);
 }
 
-std::string CSettings::TempPath() {
-    return m_profile.GetProfileString(kSectionSettings, "TempPath", "");
-}
-
 std::string CSettings::FeedbackMail() {
     return m_profile.GetProfileString(kSectionSettings, "FeedbackMail", kDefaultFeedbackMail);
-}
-
-ColorSettings CSettings::ReadColors(const ISystemColors& sys) {
-    return ReadColorSettings(m_profile, sys);
 }
 
 BarSettings CSettings::ReadBar(const std::string& name) {
@@ -282,13 +274,6 @@ void CSettings::WriteSelectTextList(const std::vector<StoredSelectText>& entries
         m_profile.DeleteKey(kSectionSelectTextList, NumberedKey(kSelectKey, nKey));
         m_profile.DeleteKey(kSectionSelectTextList, NumberedKey(kSelectMultiKey, nKey));
     }
-}
-
-std::vector<std::pair<std::string, bool>> CSettings::ExtensionList() {
-    std::vector<std::pair<std::string, bool>> list;
-    for (const std::string& key : m_profile.GetKeyNames(kSectionExtensionList))
-        list.emplace_back(key, m_profile.GetProfileString(kSectionExtensionList, key, "0") == "1");
-    return list;
 }
 
 std::vector<std::string> CSettings::ReadRecentFiles() {

@@ -108,12 +108,8 @@ public:
     std::string FontName();
     int FontSize();
     void WriteFont(const std::string& name, int nSize);
-    std::string TempPath();
     // Recipient of the feedback mails (cp1252), "feedback@tervik.invalid" when unset.
     std::string FeedbackMail();
-
-    // --- the eleven colours ---
-    ColorSettings ReadColors(const ISystemColors& sys);
 
     // --- section "BAR Information" ---
     BarSettings ReadBar(const std::string& name);
@@ -126,8 +122,6 @@ public:
     void WriteSearchList(const std::vector<std::string>& entries);
     std::vector<StoredSelectText> ReadSelectTextList();
     void WriteSelectTextList(const std::vector<StoredSelectText>& entries);
-    // Registered add-on libraries in file order: path and whether to load at start.
-    std::vector<std::pair<std::string, bool>> ExtensionList();
     std::vector<std::string> ReadRecentFiles();
     void WriteRecentFiles(const std::vector<std::string>& files);
 

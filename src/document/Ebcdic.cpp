@@ -48,11 +48,4 @@ void AnsiToEbcdic(const uint8_t* pSrc, uint8_t* pDst, size_t n) {
         pDst[i] = kAnsiToEbcdic[pSrc[i]];
 }
 
-const uint8_t* EbcdicToAnsiTable() {
-    return kEbcdicToAnsi.data();
-}
-const uint8_t* AnsiToEbcdicTable() {
-    return kAnsiToEbcdic.data();
-}
-
 } // namespace tervik

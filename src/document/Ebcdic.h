@@ -9,8 +9,5 @@ namespace tervik {
 
 void EbcdicToAnsi(const uint8_t* pSrc, uint8_t* pDst, size_t n);
 void AnsiToEbcdic(const uint8_t* pSrc, uint8_t* pDst, size_t n);
-// The 256-byte tables, for scanners that translate a byte per lookup.
-const uint8_t* EbcdicToAnsiTable();
-const uint8_t* AnsiToEbcdicTable();
 
 } // namespace tervik

@@ -50,11 +50,8 @@ public:
     OpenOptions Current() const;
 
     bool ShareWrite() const { return m_bShareWrite; }
-    uint32_t FixRecSize() const { return m_nFixRecSize; }
     // The length the next dialog offers; 0 after a cancel or without a fixed length.
     int LastFixRecSize() const { return m_nLastFixRecSize; }
-    uint32_t RecordLimit() const { return m_nRecordLimit; }
-    bool LimitFromEnd() const { return m_bLimitFromEnd; }
     // Index of the dialog's file type, counted from 0; kept for this run only.
     int FilterIndex() const { return m_nFilterIndex; }
     void SetFilterIndex(int nIndex) { m_nFilterIndex = nIndex; }

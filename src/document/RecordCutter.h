@@ -73,8 +73,6 @@ public:
     // 0 no line end yet, 1 LF, 2 CR LF.
     uint32_t LineEnd() const { return m_nLineEnd; }
     uint32_t MaxLength() const { return m_nMaxLength; }
-    // Records in the sink (stored less removed).
-    uint64_t RecordsInTable() const { return m_nInTable; }
     // File offset just behind the last byte consumed.
     uint64_t Position() const { return m_nPos; }
 

@@ -50,8 +50,6 @@ public:
     CTervikDoc(const CTervikDoc&) = delete;
     CTervikDoc& operator=(const CTervikDoc&) = delete;
 
-    // No empty document can be created.
-    virtual bool OnNewDocument() { return false; }
     // Opens the file and cuts it into records; true = ready for its views.
     virtual bool OnOpenDocument(const std::string& path);
     // Releases the file, the buffer and the tables; leaves the open-documents list.
@@ -125,7 +123,7 @@ public:
     void OnRefresh();
     // Cuts what was appended since the last read into records; an unterminated last
     // record grows with the data that continues it (its number stays). Tells the
-    // views (hint 32790) and answers true when anything was added or grew.
+    // views (HINT_RECORDS_APPENDED) and answers true when anything was added or grew.
     bool Extend();
     // Whether the last record is complete: it has its line end (or its fixed length).
     // An unterminated last record may still grow.
@@ -141,7 +139,7 @@ public:
     // known part. A missing path counts as no change (a rotation in progress).
     FileChange CheckFileChange();
     // Reads the path again from the start with the options of the first open, as a
-    // fresh document: selections go, the views are told with hint 33002. False (and
+    // fresh document: selections go, the views are told with HINT_RELOADED. False (and
     // the document without records) when the file cannot be read; no message box.
     bool Reopen();
     // The document's commands: the character sets and refresh.

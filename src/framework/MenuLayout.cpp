@@ -112,7 +112,8 @@ std::vector<MenuEntry> BuildMainMenuBar() {
                 Cmd(ID_BOOKMARK_NEXT, "Nächstes Lesezeichen\tStrg+F8"),
                 Cmd(ID_BOOKMARK_PREV, "Vorheriges Lesezeichen\tStrg+F7"),
                 Sep(),
-                // The view fills in the bookmark names and adds 32829 ff. behind it.
+                // The view fills in the bookmark names and adds the next ids up to
+                // ID_BOOKMARK_LIST_LAST behind it.
                 Cmd(ID_BOOKMARK_LIST_FIRST, "Lesezeichen Liste"),
             }),
         Sub("S&elektion",

@@ -236,10 +236,6 @@ uint8_t Utf16UnitToCp1252(uint16_t unit) {
     return ToCp1252(unit);
 }
 
-uint8_t Cp850ToCp1252(uint8_t b) {
-    return kOemTable[b];
-}
-
 void OemToAnsi(const uint8_t* src, uint8_t* dst, size_t n) {
     for (size_t i = 0; i < n; ++i)
         dst[i] = kOemTable[src[i]];

@@ -31,11 +31,10 @@ uint8_t UnicodeToCp1252(char32_t cp);
 // without a cp1252 character give kDefaultChar.
 uint8_t Utf16UnitToCp1252(uint16_t unit);
 
-// Code page 850 (the OEM code page) byte -> cp1252 byte. Exact where cp1252 has the
-// character; box drawing becomes '+', '-' or '|'; anything else without an
-// equivalent becomes kDefaultChar. Bytes below 0x80 are unchanged.
-uint8_t Cp850ToCp1252(uint8_t b);
-// The same over a buffer; src and dst may be the same buffer.
+// Code page 850 (the OEM code page) -> cp1252, byte by byte. Exact where cp1252 has
+// the character; box drawing becomes '+', '-' or '|'; anything else without an
+// equivalent becomes kDefaultChar. Bytes below 0x80 are unchanged. src and dst may
+// be the same buffer.
 void OemToAnsi(const uint8_t* src, uint8_t* dst, size_t n);
 
 // UTF-8 -> cp1252, one output byte per decoded character. Characters without a

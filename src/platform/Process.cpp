@@ -7,7 +7,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <spawn.h>
-#include <string_view>
 #include <sys/socket.h>
 #include <sys/types.h>
 #include <sys/un.h>
@@ -19,27 +18,6 @@ namespace tervik {
 
 int CurrentProcessId() {
     return static_cast<int>(::getpid());
-}
-
-bool IsProcessAlive(int nPid) {
-    if (nPid <= 0) return false;
-    if (::kill(static_cast<pid_t>(nPid), 0) != 0 && errno != EPERM) return false;
-    // kill(0) also answers for zombies; their state letter in /proc tells them apart.
-    const std::string stat = "/proc/" + std::to_string(nPid) + "/stat";
-    const int fd = ::open(stat.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return true; // no /proc: trust kill
-    char buf[512];
-    const ssize_t n = ::read(fd, buf, sizeof buf - 1);
-    ::close(fd);
-    if (n <= 0) return true;
-    buf[n] = '\0';
-    // "pid (name) S ...": the name may hold spaces and parentheses; the state
-    // follows the last ')'.
-    const std::string_view text(buf, static_cast<size_t>(n));
-    const size_t nClose = text.rfind(')');
-    if (nClose == std::string_view::npos || nClose + 2 >= text.size()) return true;
-    const char cState = text[nClose + 2];
-    return cState != 'Z' && cState != 'X';
 }
 
 bool SpawnDetached(const std::string& program, const std::vector<std::string>& args,

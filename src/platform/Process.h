@@ -1,7 +1,7 @@
 #pragma once
 
-// Processes: this one's id, whether another still runs, starting a program without
-// waiting for it, and waking a running copy of the program.
+// Processes: this one's id, starting a program without waiting for it, and waking a
+// running copy of the program.
 
 #include <cstdint>
 #include <string>
@@ -10,9 +10,6 @@
 namespace tervik {
 
 int CurrentProcessId();
-
-// True while a process with that id exists (a zombie counts as ended).
-bool IsProcessAlive(int nPid);
 
 // Starts program (a full path, not searched) with the arguments after the program's
 // own name, each passed as it is. The new process inherits no handles but the

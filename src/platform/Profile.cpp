@@ -136,14 +136,6 @@ bool CProfile::IsNotSingleByteText() {
     return m_bNotSingleByte;
 }
 
-void CProfile::SetPath(std::string path) {
-    m_path = std::move(path);
-    m_bLoaded = false;
-    m_lines.clear();
-    m_pending.clear();
-    m_nLastError = 0;
-}
-
 // ---------------------------------------------------------------------------
 // Reading
 

@@ -19,13 +19,11 @@ public:
     CProfile() = default;
     explicit CProfile(std::string path);
 
-    void SetPath(std::string path);
     const std::string& GetPath() const { return m_path; }
 
     // A read-only store takes writes into memory but never touches the file
     // (the command-line tool reads settings as the viewer does, never writes them).
     void SetReadOnly(bool bReadOnly) { m_bReadOnly = bReadOnly; }
-    bool IsReadOnly() const { return m_bReadOnly; }
 
     // Integer value: leading blanks, an optional sign, then the leading decimal
     // digits ("12abc" = 12, "abc" = 0). A missing key or an empty value gives nDefault.

@@ -101,10 +101,6 @@ bool IsDirectory(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool IsWritableDirectory(const std::string& path) {
-    return IsDirectory(path) && ::access(path.c_str(), W_OK | X_OK) == 0;
-}
-
 bool PathToFileText(std::string_view path, std::string& text) {
     text.assign(path);
     return true;

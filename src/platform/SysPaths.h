@@ -92,7 +92,6 @@ bool IsDirectory(const std::string& path);
 int64_t FileSizeOf(const std::string& path);
 // Deletes a file; false when it is still there or was never there.
 bool RemoveFile(const std::string& path);
-bool IsWritableDirectory(const std::string& path);
 bool FileExists(const std::string& path);
 // Creates a folder and its parents; true when it exists afterwards.
 bool MakeDirectories(const std::string& path);

@@ -1,21 +1,9 @@
 #include "search/BookmarkList.h"
 
 #include <algorithm>
-#include <cctype>
 #include <tuple>
 
 namespace tervik {
-
-namespace {
-
-bool SameNoCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
-} // namespace
 
 uint32_t CBookmarkList::Add(CTervikDoc* pDoc, uint64_t nViewId, std::string name, uint32_t nLine,
                             uint32_t nColumn, uint32_t nLength, uint32_t nFlags) {
@@ -53,12 +41,6 @@ Bookmark* CBookmarkList::Find(uint32_t nId) {
 
 const Bookmark* CBookmarkList::Find(uint32_t nId) const {
     return const_cast<CBookmarkList*>(this)->Find(nId);
-}
-
-const Bookmark* CBookmarkList::FindByName(const std::string& name) const {
-    for (const Bookmark& b : m_list)
-        if (SameNoCase(b.m_name, name)) return &b;
-    return nullptr;
 }
 
 unsigned CBookmarkList::CountOnLine(const CTervikDoc* pDoc, uint32_t nLine) const {

@@ -47,8 +47,6 @@ public:
     size_t Size() const { return m_list.size(); }
     Bookmark* Find(uint32_t nId);
     const Bookmark* Find(uint32_t nId) const;
-    // Case-blind name lookup, as the dialog compares names.
-    const Bookmark* FindByName(const std::string& name) const;
 
     // For painting: the bookmarks of a document on a line, in list order.
     unsigned CountOnLine(const CTervikDoc* pDoc, uint32_t nLine) const;

@@ -29,14 +29,6 @@ int DumpOffsetDigits(uint64_t nFileSize);
 inline int DumpRowLength(int nGroups, int nDigits = 8) {
     return 13 * nGroups + 7 + nDigits;
 }
-// Column of the blank that opens group g (its digits follow).
-inline int DumpGroupColumn(int nGroup, int nDigits = 8) {
-    return nDigits + 2 + 9 * nGroup;
-}
-// Column of the '>' that opens the character column.
-inline int DumpMarkerColumn(int nGroups, int nDigits = 8) {
-    return 9 * nGroups + 5 + nDigits;
-}
 // Column of the character of the row's first byte.
 inline int DumpCharColumn(int nGroups, int nDigits = 8) {
     return 9 * nGroups + 6 + nDigits;

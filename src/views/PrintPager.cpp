@@ -23,11 +23,6 @@ uint32_t CPrintPager::Total() const {
     return m_source.bOnlySelected ? m_source.nSelected : m_source.nRecords;
 }
 
-int CPrintPager::Permille() const {
-    if (m_bDone || Total() == 0) return 1000;
-    return static_cast<int>(uint64_t{m_nNext} * 1000 / Total());
-}
-
 int64_t CPrintPager::ReadPrinted(uint32_t nIndex, uint32_t& nRecord) {
     nRecord = nIndex;
     if (m_source.bOnlySelected && (!m_source.selected || !m_source.selected(nIndex, nRecord)))

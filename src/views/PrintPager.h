@@ -32,8 +32,6 @@ public:
     // Pages whose first line is known: every page once the pass is done, and never
     // less than one.
     uint32_t PagesKnown() const { return static_cast<uint32_t>(m_starts.size()); }
-    // Share of the records measured, 0..1000.
-    int Permille() const;
     // The source the pass reads; its progress may be set between slices.
     PrintSource& Source() { return m_source; }
 

@@ -34,10 +34,8 @@ TEST_F(SettingsFile, DefaultsOfAnEmptyFile) {
     EXPECT_FALSE(m_settings.PrintColor());
     EXPECT_EQ(m_settings.FontName(), "Courier");
     EXPECT_EQ(m_settings.FontSize(), 10);
-    EXPECT_EQ(m_settings.TempPath(), "");
     EXPECT_TRUE(m_settings.StatusbarVisible());
     EXPECT_TRUE(m_settings.ReadSearchList().empty());
-    EXPECT_TRUE(m_settings.ExtensionList().empty());
     // Nothing but the two self-filling numbers is written by reading.
     EXPECT_TRUE(m_profile.GetKeyNames("Settings").empty());
 }
@@ -165,13 +163,7 @@ TEST_F(SettingsFile, HistoriesStopAtTheFirstGapAndKeepBlanks) {
     }
 }
 
-TEST_F(SettingsFile, ExtensionsAndRecentFiles) {
-    Set("ExtensionList", "/opt/a.so", "1");
-    Set("ExtensionList", "/opt/b.so", "0");
-    Set("ExtensionList", "/opt/c.so", "yes");
-    EXPECT_EQ(m_settings.ExtensionList(),
-              (std::vector<std::pair<std::string, bool>>{
-                  {"/opt/a.so", true}, {"/opt/b.so", false}, {"/opt/c.so", false}}));
+TEST_F(SettingsFile, RecentFiles) {
     m_settings.WriteRecentFiles({"/a.log", "/b.log"});
     EXPECT_EQ(m_settings.ReadRecentFiles(), (std::vector<std::string>{"/a.log", "/b.log"}));
     m_settings.WriteRecentFiles({"/c.log"});

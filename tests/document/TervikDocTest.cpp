@@ -135,7 +135,6 @@ TEST_F(TervikDocLifecycle, ConstructionTakesTabSizeAndStartsClean) {
         EXPECT_EQ(doc.m_nFixedSize, 0u);
         EXPECT_EQ(doc.m_bDeleteOnClose, 0);
         EXPECT_EQ(host.m_documents, std::vector<CTervikDoc*>{&doc});
-        EXPECT_FALSE(doc.OnNewDocument());
     }
 }
 

@@ -71,20 +71,6 @@ std::string UniqueName(const char* psz) {
     return std::string("tervik-test-") + psz + "-" + std::to_string(CurrentProcessId());
 }
 
-TEST(Process, AliveUntilEndedAndReaped) {
-    EXPECT_TRUE(IsProcessAlive(CurrentProcessId()));
-    EXPECT_FALSE(IsProcessAlive(0));
-    EXPECT_FALSE(IsProcessAlive(-5));
-    const pid_t pid = ::fork();
-    if (pid == 0) ::_exit(0);
-    // Ended but not yet reaped: a zombie is no running copy.
-    for (int i = 0; i < 200 && IsProcessAlive(pid); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    EXPECT_FALSE(IsProcessAlive(pid));
-    ::waitpid(pid, nullptr, 0);
-    EXPECT_FALSE(IsProcessAlive(pid));
-}
-
 TEST(Process, SpawnPassesEachArgumentAsItIsAndReportsAMissingProgram) {
     CTempDir dir;
     const std::string out = dir.File("args.txt");

@@ -239,9 +239,7 @@ TEST(Win32SharedBlock, OwnerUntilItsHoldEndsThenTheGuestTakesOver) {
     EXPECT_FALSE(CSharedBlock::Exists(name));
 }
 
-TEST(Win32Process, AliveSpawnAndWake) {
-    EXPECT_TRUE(IsProcessAlive(CurrentProcessId()));
-    EXPECT_FALSE(IsProcessAlive(0));
+TEST(Win32Process, SpawnAndWake) {
     uint32_t nError = 0;
     EXPECT_FALSE(SpawnDetached("c:\\nicht\\da.exe", {"a b"}, nError));
     EXPECT_TRUE(nError == ERROR_FILE_NOT_FOUND || nError == ERROR_PATH_NOT_FOUND) << nError;

@@ -90,11 +90,14 @@ TEST(HexDumpRow, ColumnHelpersMatchTheBuiltRow) {
                                                  false, false, 0, nDigits);
             EXPECT_EQ(row.substr(0, std::strlen(size.offset) + 1), std::string(size.offset) + " ");
             ASSERT_EQ(row.size(), static_cast<size_t>(DumpRowLength(nGroups, nDigits))) << nGroups;
-            EXPECT_EQ(row[static_cast<size_t>(DumpMarkerColumn(nGroups, nDigits))], '>') << nGroups;
+            // A '>' opens the character column.
+            EXPECT_EQ(row[static_cast<size_t>(DumpCharColumn(nGroups, nDigits) - 1)], '>')
+                << nGroups;
             EXPECT_EQ(row.substr(static_cast<size_t>(DumpCharColumn(nGroups, nDigits)), nBytes),
                       bytes);
             for (int g = 0; g < nGroups; ++g) {
-                const auto nCol = static_cast<size_t>(DumpGroupColumn(g, nDigits));
+                // Behind the offset, each group is a blank and eight digits.
+                const auto nCol = static_cast<size_t>(nDigits + 2 + 9 * g);
                 EXPECT_EQ(row[nCol], ' ');
                 // Group g opens with byte 4g, spelled in two digits.
                 const auto b = static_cast<uint8_t>(bytes[static_cast<size_t>(4 * g)]);

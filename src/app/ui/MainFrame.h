@@ -70,7 +70,6 @@ public:
     QProgressBar* ProgressBar() const { return m_pProgress; }
     void AddOpenDocument(CTervikDoc* pDoc);
     void RemoveOpenDocument(CTervikDoc* pDoc);
-    CBlockList& OpenDocuments() { return *m_pOpenDocuments; }
     // The dump box shows the row width of the dump view it serves; outside the
     // dump it is cleared and disabled.
     void ShowDumpBox(int nColumns, CTervikView* pView) override;

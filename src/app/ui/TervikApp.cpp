@@ -127,19 +127,11 @@ void CTervikApp::ExitInstance() {
     m_startUp.DeleteTempFiles();
 }
 
-std::string CTervikApp::GetTempFolder() {
-    return tervik::GetTempFolder(*m_pProfile);
-}
-
 std::string CTervikApp::GeneratedFolder() {
     std::string folder, message;
     if (!tervik::GetGeneratedFolder(*m_pProfile, folder, message))
         TervikMessageBox(message, MB_OK | MB_ICONHAND, m_pMainFrame.get());
     return folder;
-}
-
-COLORREF CTervikApp::ReadColorSetting(const char* pszKey, std::string_view defaultText) {
-    return tervik::ReadColorSetting(*m_pProfile, CQtSystemColors(), pszKey, defaultText);
 }
 
 std::string CTervikApp::NormalizeFileName(const std::string& path) {

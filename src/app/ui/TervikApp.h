@@ -90,7 +90,6 @@ public:
     void OnMailSuggestion();
     void OnMailError();
     void OnChangeHistory();
-    void OnUpdateChangeHistory(CCmdUI& ui);
     // Fills the machine's data into the body and hands subject and body to the
     // desktop's mail client as a mailto: address; without one nothing happens.
     void SendFeedbackMail(const std::string& subject, const std::string& body);
@@ -127,9 +126,6 @@ public:
     void CloseWorkspace() { m_workspaceManager.Close(); }
     bool OnCmdMsg(unsigned nId, CCmdUI* pUI) override;
 
-    // A colour key of "Settings", written back in normal form.
-    COLORREF ReadColorSetting(const char* pszKey, std::string_view defaultText);
-    std::string GetTempFolder();
     // This user's folder for generated files (made when missing); empty after
     // showing why it cannot be used.
     std::string GeneratedFolder();
@@ -175,7 +171,6 @@ public:
 
     // Application state other parts share.
     std::string m_szIniPath;
-    bool m_bRichEdit = true;
     COpenOptionsState m_openOptions;
     std::string m_workspace; // m_pszWorkspace: empty = none open
     bool m_bWorkspaceModified = false;

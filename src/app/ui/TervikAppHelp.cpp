@@ -39,7 +39,7 @@ bool CTervikApp::OnHelpCommand(unsigned nId, CCmdUI* pUI) {
         {ID_MAIL_PRAISE, &CTervikApp::OnMailPraise, nullptr},
         {ID_MAIL_SUGGESTION, &CTervikApp::OnMailSuggestion, nullptr},
         {ID_MAIL_ERROR, &CTervikApp::OnMailError, nullptr},
-        {ID_CHANGE_HISTORY, &CTervikApp::OnChangeHistory, &CTervikApp::OnUpdateChangeHistory},
+        {ID_CHANGE_HISTORY, &CTervikApp::OnChangeHistory, nullptr},
     };
     return DispatchCommand(*this, kCommands, nId, pUI);
 }
@@ -72,10 +72,6 @@ void CTervikApp::SendFeedbackMail(const std::string& subject, const std::string&
 void CTervikApp::OnChangeHistory() {
     CHistory dialog(m_pMainFrame.get());
     dialog.exec();
-}
-
-void CTervikApp::OnUpdateChangeHistory(CCmdUI& ui) {
-    ui.Enable(m_bRichEdit);
 }
 
 void CTervikApp::OnAppAbout() {

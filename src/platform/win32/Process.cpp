@@ -12,17 +12,6 @@ int CurrentProcessId() {
     return static_cast<int>(GetCurrentProcessId());
 }
 
-bool IsProcessAlive(int nPid) {
-    if (nPid <= 0) return false;
-    HANDLE h = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
-                           static_cast<DWORD>(nPid));
-    // Access denied means it exists (another user's process).
-    if (!h) return GetLastError() == ERROR_ACCESS_DENIED;
-    const bool bAlive = WaitForSingleObject(h, 0) == WAIT_TIMEOUT;
-    CloseHandle(h);
-    return bAlive;
-}
-
 namespace {
 // One argument as the C runtime of the started program splits it back.
 std::wstring Quoted(const std::wstring& arg) {

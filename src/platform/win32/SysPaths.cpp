@@ -107,20 +107,6 @@ bool IsDirectory(const std::string& path) {
     return n != INVALID_FILE_ATTRIBUTES && (n & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-bool IsWritableDirectory(const std::string& path) {
-    // The read-only attribute of a folder does not keep files out of it; only the
-    // access rights do, and trying is the one sure test.
-    if (!IsDirectory(path)) return false;
-    std::string probe = path;
-    if (!IsPathSeparator(probe.back())) probe += kPathSeparator;
-    probe += "tervik-probe-" + std::to_string(GetCurrentProcessId()) + ".tmp";
-    HANDLE h = CreateFileW(Widen(probe).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    CloseHandle(h);
-    return true;
-}
-
 bool FileExists(const std::string& path) {
     const DWORD n = Attributes(path);
     return n != INVALID_FILE_ATTRIBUTES && (n & FILE_ATTRIBUTE_DIRECTORY) == 0;

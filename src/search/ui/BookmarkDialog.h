@@ -55,7 +55,6 @@ public:
     QPushButton* DeleteButton() const { return m_pDelete; }
     QPushButton* ChangeButton() const { return m_pChange; }
     QPushButton* GoToButton() const { return m_pGoTo; }
-    QPushButton* CloseButton() const { return m_pClose; }
 
 private:
     CTervikDoc* CurrentDocument() const;

@@ -71,9 +71,6 @@ public:
     void End();
 
     int LinesPerPage() const { return m_nLines; }
-    int DumpGroups() const { return m_nPrintDumpColumns; }
-    int MarginX() const { return m_nMarginX; }
-    int MarginY() const { return m_nMarginY; }
 
 private:
     // The layout under the job's progress bar, which it fills up to nShare of 1000.

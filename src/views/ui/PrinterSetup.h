@@ -22,7 +22,6 @@ public:
     // What the user chose, onto printer (after OK).
     void Apply(QPrinter& printer) const;
 
-    QComboBox* PrinterBox() const { return m_pPrinter; }
     QComboBox* PaperBox() const { return m_pPaper; }
     QRadioButton* LandscapeButton() const { return m_pLandscape; }
 

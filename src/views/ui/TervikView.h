@@ -225,7 +225,7 @@ private:
     std::vector<QPointF> m_runPositions;
     // The marking and its drag.
     MarkState m_mark;
-    QTimer m_markTimer; // 2408: scrolls while a drag is at the edge
+    QTimer m_markTimer; // scrolls while a drag is at the edge
     QPoint m_lastMousePos;
 
     // The parts: each works on the view's state.

@@ -31,7 +31,6 @@ public:
     void SyncPenColour();
     // The position of the last right-click; the line may lie past the end.
     int64_t ContextLine() const { return m_nContextLine; }
-    int64_t ContextColumn() const { return m_nContextColumn; }
     // While set, the hook gets the right-button menu instead of it being shown
     // (tests read and choose its items there).
     using ContextMenuHook = std::function<void(QMenu&)>;
