@@ -43,7 +43,7 @@ public:
     // Every WINDOWS line of D ends here: ID, LINE, ROW, DUMP, VIEW and HIDE for V.
     virtual void SetViewFields(const WsWindow& w) = 0;
     virtual void SelectRecord(const WsSelectRecord& s) = 0;
-    // FindViewById: whether a view carries that ID now.
+    // Whether a view carries that ID now.
     virtual bool HasView(uint64_t nId) = 0;
     // A complete bookmark for D; its view ID is 0 when no view carries the stored one.
     virtual void AddBookmark(const WsBookmark& b) = 0;

@@ -58,8 +58,8 @@ public:
     // --- records ---
     virtual uint32_t GetRecordLength(uint32_t nRecord, bool bExpand);
     virtual bool GetRecordOffset(uint32_t nRecord, uint64_t& nOffset) const;
-    // Display text of a record (no terminator), cp1252 as a Cp1252String holds it; 0
-    // for a bad number, an empty record or a failed read.
+    // Display text of a record in cp1252 (no terminator); 0 for a bad number, an empty
+    // record or a failed read.
     virtual uint32_t GetRecordText(uint32_t nRecord, char* pDest, uint32_t nMaxChars,
                                    uint32_t nSkip, bool bExpand, bool bBackward);
     // The same, but a record the file no longer holds whole (it became shorter, or
