@@ -10,6 +10,20 @@
 namespace tervik {
 namespace {
 
+// The workspace's folder with the system's separator, as the player resolves "./" names.
+#ifdef _WIN32
+const std::string kWs = "/ws\\";
+#else
+const std::string kWs = "/ws/";
+#endif
+
+// The expected calls name the folder as "/ws/".
+std::string Native(std::string calls) {
+    for (size_t n = calls.find("/ws/"); n != std::string::npos; n = calls.find("/ws/", n + 1))
+        calls.replace(n, 4, kWs);
+    return calls;
+}
+
 // Writes down every call; a file whose name holds "missing" cannot be opened, and
 // the views are those the lines gave an ID.
 class CRecordingTarget : public IWorkspaceTarget {
@@ -55,7 +69,7 @@ private:
 
 std::string Play(const std::string& text) {
     CRecordingTarget target;
-    CWorkspacePlayer player(target, "/ws/w.tervik");
+    CWorkspacePlayer player(target, kWs + "w.tervik");
     for (const std::string& line : CWorkspaceReader::SplitLines(text))
         player.PlayLine(line);
     return target.m_log;
@@ -107,7 +121,7 @@ TEST(WorkspacePlayer, LinesBecomeTheReadersSteps) {
          "open /a; first; view 1; split 100002; view -"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(Play(c.text), c.calls) << c.name;
+        EXPECT_EQ(Play(c.text), Native(c.calls)) << c.name;
 }
 
 TEST(WorkspacePlayer, AFileIsPlayedToItsEndOrUntilStopped) {
@@ -132,9 +146,9 @@ TEST(WorkspacePlayer, AFileIsPlayedToItsEndOrUntilStopped) {
         ASSERT_TRUE(in.Open(dir.Write("w.tervik", c.text), nError));
         CRecordingTarget target;
         target.m_nLinesLeft = c.nStopAfter;
-        CWorkspacePlayer player(target, "/ws/w.tervik");
+        CWorkspacePlayer player(target, kWs + "w.tervik");
         EXPECT_EQ(player.Play(in).m_eOutcome, c.outcome) << c.text;
-        EXPECT_EQ(target.m_log, c.calls) << c.text;
+        EXPECT_EQ(target.m_log, Native(c.calls)) << c.text;
     }
 }
 
