@@ -330,7 +330,7 @@ void AppendSelectRecordLines(const CTervikDoc& doc, const ColorSettings& c, std:
     uint32_t r = 0;
     for (bool bAny = doc.IsLineSelected(0, nullptr, nullptr) || doc.NextSelected(r); bAny;
          bAny = doc.NextSelected(r)) {
-        const RecordEntry* e = doc.Record(r);
+        const auto e = doc.Record(r);
         if (!e) break;
         COLORREF text = c.m_crBlueMarker;
         switch (e->m_nFlags & RF_COLOUR_MASK) {

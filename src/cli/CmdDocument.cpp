@@ -72,7 +72,7 @@ int RunRecords(CArgs& args) {
     CTervikDoc& doc = *f.pDoc;
     COutput out;
     for (uint32_t r = 0; r < doc.m_nRecords; ++r) {
-        const RecordEntry* e = doc.Record(r);
+        const auto e = doc.Record(r);
         out.PutNumber(e->m_nOffset);
         out.Put(' ');
         out.PutNumber(e->m_nLength);
@@ -96,7 +96,7 @@ TextFormat TakeTextFormat(CArgs& args) {
 }
 
 std::string_view CRecordText::Text(CTervikDoc& doc, uint32_t nRecord) {
-    const RecordEntry* e = doc.Record(nRecord);
+    const auto e = doc.Record(nRecord);
     // Room for every column: each byte may expand to a whole tab stop.
     const size_t nRoom = static_cast<size_t>(std::max(1, doc.m_nTabSize)) *
                              std::min<size_t>(e->m_nLength, kDocBufferSize) +

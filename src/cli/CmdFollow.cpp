@@ -100,7 +100,7 @@ private:
         m_pending.push_back(std::move(p));
     }
     const Pending* FindPending(uint32_t nRecord) const {
-        const RecordEntry* e = m_doc.Record(nRecord);
+        const auto e = m_doc.Record(nRecord);
         for (const Pending& p : m_pending)
             if (e && p.nRecord == nRecord && p.entry.m_nOffset == e->m_nOffset &&
                 p.entry.m_nLength == e->m_nLength)

@@ -3,7 +3,7 @@
 // What the cut and the refresh share: the sink that appends records to the document's
 // table, and the encoding the cut reads the file in.
 
-#include "document/BlockList.h"
+#include "document/RecordTable.h"
 #include "document/RecordCutter.h"
 #include "document/TervikDoc.h"
 
@@ -18,11 +18,11 @@ namespace tervik {
 // is missing in between.
 class CTableSink : public IRecordSink {
 public:
-    CTableSink(CBlockList& table, std::atomic<uint32_t>& progress, uint32_t nCap)
+    CTableSink(CRecordTable& table, std::atomic<uint32_t>& progress, uint32_t nCap)
         : m_table(table), m_progress(progress), m_nCap(nCap) {}
     bool Store(const RecordEntry& e) override {
         if (m_table.Count() >= m_nCap) return false;
-        const bool bStored = m_table.Append(&e) == kBlOk;
+        const bool bStored = m_table.Append(e);
         if (!bStored) m_bNoMemory = true;
         m_progress.store(m_table.Count(), std::memory_order_relaxed);
         return bStored;
@@ -31,18 +31,18 @@ public:
         const size_t nRoom = m_nCap - std::min<size_t>(m_nCap, m_table.Count());
         const auto nTake = static_cast<uint32_t>(std::min(n, nRoom));
         uint32_t nAppended = 0;
-        if (m_table.AppendMany(pEntries, nTake, nAppended) != kBlOk) m_bNoMemory = true;
+        if (!m_table.AppendMany(pEntries, nTake, nAppended)) m_bNoMemory = true;
         m_progress.store(m_table.Count(), std::memory_order_relaxed);
         return nAppended;
     }
     void RemoveFirst() override {
-        m_table.Remove(0, 1);
+        m_table.RemoveFirst();
         m_progress.store(m_table.Count(), std::memory_order_relaxed);
     }
     bool NoMemory() const { return m_bNoMemory; }
 
 private:
-    CBlockList& m_table;
+    CRecordTable& m_table;
     std::atomic<uint32_t>& m_progress;
     uint32_t m_nCap;
     bool m_bNoMemory = false;

@@ -23,55 +23,11 @@ namespace tervik {
 
 namespace {
 
-constexpr int32_t kRecordBlockSize = 32768;
 constexpr int32_t kSelectedBlockSize = 32768;
 // The read thread reads this much at a time.
 constexpr size_t kReadAhead = 128 * 1024;
 // Status texts show at most this much of a path.
 constexpr size_t kMaxStatusPath = 255;
-
-// With a limit counted from the end the oldest record leaves for every new one;
-// a queue makes that cheap, and the table receives the survivors at the end.
-class CLastRecordsSink : public IRecordSink {
-public:
-    explicit CLastRecordsSink(std::atomic<uint32_t>& progress) : m_progress(progress) {}
-    bool Store(const RecordEntry& e) override {
-        try {
-            // The queue grows about a table block at a time; tests fail it there.
-            if (m_records.size() % kRecordsPerBlock == 0 && CBlockList::AllocationHookFails())
-                throw std::bad_alloc();
-            m_records.push_back(e);
-        } catch (const std::bad_alloc&) {
-            m_bNoMemory = true;
-            return false;
-        }
-        m_progress.store(static_cast<uint32_t>(m_records.size()), std::memory_order_relaxed);
-        return true;
-    }
-    void RemoveFirst() override {
-        if (!m_records.empty()) m_records.pop_front();
-    }
-    // Moves the records into the table in order; stops at the first that does not fit.
-    void MoveInto(CBlockList& table) {
-        while (!m_records.empty()) {
-            if (table.Append(&m_records.front()) != kBlOk) {
-                m_bNoMemory = true;
-                m_records.clear();
-                return;
-            }
-            m_records.pop_front();
-        }
-    }
-    bool NoMemory() const { return m_bNoMemory; }
-
-private:
-    static constexpr size_t kRecordsPerBlock =
-        (kRecordBlockSize - CBlockList::kHeaderSize) / sizeof(RecordEntry);
-    std::atomic<uint32_t>& m_progress;
-    std::deque<RecordEntry> m_records;
-    bool m_bNoMemory = false;
-};
-
 
 std::string ShortPath(const std::string& path) {
     return path.size() > kMaxStatusPath ? path.substr(0, kMaxStatusPath) : path;
@@ -149,8 +105,7 @@ bool CTervikDoc::OnOpenDocument(const std::string& path) {
 
     m_pSelected.reset();
     m_bBulkSelect = false;
-    m_pRecords.reset(new (std::nothrow)
-                         CBlockList(static_cast<uint16_t>(sizeof(RecordEntry)), kRecordBlockSize));
+    m_pRecords.reset(new (std::nothrow) CRecordTable);
     if (!m_pRecords) return FailOpen(st, LoadString(IDS_NO_MEMORY));
 
     if (path.size() > kMaxPathLength || path.find('\0') != std::string::npos)
@@ -284,9 +239,7 @@ uint32_t CTervikDoc::ReadRecordsThread(size_t nFirstBlock, uint32_t nLimit, bool
         else
             params.m_nLimitFromStart = nLimit;
     }
-    CTableSink tableSink(*m_pRecords, m_nRecordsRead, m_nRecordCap);
-    CLastRecordsSink lastSink(m_nRecordsRead);
-    IRecordSink& sink = bFromEnd && nLimit != 0 ? static_cast<IRecordSink&>(lastSink) : tableSink;
+    CTableSink sink(*m_pRecords, m_nRecordsRead, m_nRecordCap);
 
     uint64_t nStart = 0;
     size_t nBlock = nFirstBlock;
@@ -355,8 +308,7 @@ uint32_t CTervikDoc::ReadRecordsThread(size_t nFirstBlock, uint32_t nLimit, bool
     m_nDigestTo = std::max(m_nDigestTo, m_nDigestFrom);
     if (nError != 0) return nError;
     m_nDigestTo = nPos;
-    if (&sink == &lastSink) lastSink.MoveInto(*m_pRecords);
-    m_bOutOfMemory = bNoMemory || tableSink.NoMemory() || lastSink.NoMemory();
+    m_bOutOfMemory = bNoMemory || sink.NoMemory();
     m_bRecordCapHit = cutter.StoppedBySink() && !m_bOutOfMemory;
     m_nLineEnd = cutter.LineEnd();
     m_nMaxLength = cutter.MaxLength();
@@ -402,7 +354,7 @@ uint32_t CTervikDoc::ColourBitsFor(const COLORREF* pColour) const {
 }
 
 bool CTervikDoc::IsLineSelected(uint32_t nRecord, COLORREF* pText, COLORREF* pBackground) const {
-    const RecordEntry* e = Record(nRecord);
+    const auto e = Record(nRecord);
     if (!e || (e->m_nFlags & RF_COLOUR_MASK) == 0) return false;
     if (!pText) return true;
     const ColorSettings& c = m_host.Colours();
@@ -439,16 +391,16 @@ uint32_t LowerBound(const CBlockList& index, uint32_t n) {
 } // namespace
 
 bool CTervikDoc::SetLineSelected(uint32_t nRecord, bool bSelect, const COLORREF* pColour) {
-    RecordEntry* e = m_pRecords ? m_pRecords->AtAs<RecordEntry>(nRecord) : nullptr;
+    const auto e = Record(nRecord);
     if (!e) return false;
     const bool bWasSelected = (e->m_nFlags & RF_COLOUR_MASK) != 0;
     if (bSelect && !bWasSelected)
         ++m_nSelected;
     else if (!bSelect && bWasSelected && m_nSelected > 0)
         --m_nSelected;
-    e->m_nFlags &= ~RF_COLOUR_MASK;
+    m_pRecords->SetFlags(nRecord, (e->m_nFlags & ~RF_COLOUR_MASK) |
+                                      (bSelect ? ColourBitsFor(pColour) : 0));
     if (bSelect) {
-        e->m_nFlags |= ColourBitsFor(pColour);
         if (!m_bBulkSelect) {
             if (!m_pSelected)
                 m_pSelected = std::make_unique<CBlockList>(static_cast<uint16_t>(sizeof(uint32_t)),
@@ -467,10 +419,9 @@ bool CTervikDoc::SetLineSelected(uint32_t nRecord, bool bSelect, const COLORREF*
 }
 
 bool CTervikDoc::ChangeLineColour(uint32_t nRecord, COLORREF colour) {
-    RecordEntry* e = m_pRecords ? m_pRecords->AtAs<RecordEntry>(nRecord) : nullptr;
+    const auto e = Record(nRecord);
     if (!e || (e->m_nFlags & RF_COLOUR_MASK) == 0) return false;
-    e->m_nFlags = (e->m_nFlags & ~RF_COLOUR_MASK) | ColourBitsFor(&colour);
-    return true;
+    return m_pRecords->SetFlags(nRecord, (e->m_nFlags & ~RF_COLOUR_MASK) | ColourBitsFor(&colour));
 }
 
 void CTervikDoc::EndBulkSelect() {
@@ -491,7 +442,7 @@ void CTervikDoc::EndBulkSelect() {
             nBatch = 0;
         };
         for (uint32_t i = 0; i < nCount && !bFailed; ++i) {
-            if (!(m_pRecords->AtAs<RecordEntry>(i)->m_nFlags & RF_COLOUR_MASK)) continue;
+            if (!(m_pRecords->At(i)->m_nFlags & RF_COLOUR_MASK)) continue;
             batch[nBatch++] = i;
             if (nBatch == kBatch) flush();
         }

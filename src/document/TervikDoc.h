@@ -7,12 +7,14 @@
 #include "document/BlockList.h"
 #include "document/DocumentHost.h"
 #include "document/RecordEntry.h"
+#include "document/RecordTable.h"
 #include "framework/CommandTarget.h"
 #include "platform/SysFile.h"
 
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -152,8 +154,10 @@ public:
     void UpdateAllViews(IDocumentView* pSender, unsigned nHint);
 
     // --- state ---
-    const RecordEntry* Record(uint32_t nRecord) const {
-        return m_pRecords ? m_pRecords->AtAs<RecordEntry>(nRecord) : nullptr;
+    // Record n as the table holds it; nullopt for a bad number.
+    std::optional<RecordEntry> Record(uint32_t nRecord) const {
+        if (!m_pRecords) return std::nullopt;
+        return m_pRecords->At(nRecord);
     }
     // The digest of the bytes read at open; waits for it to be complete.
     const char* GetDigest();
@@ -182,7 +186,7 @@ public:
     int64_t m_nBufferOffset = -1;
     std::atomic<int64_t> m_nBytesDone{0};
     std::unique_ptr<uint8_t[]> m_pBuffer;
-    std::unique_ptr<CBlockList> m_pRecords;
+    std::unique_ptr<CRecordTable> m_pRecords;
     uint32_t m_nRecords = 0;
     uint32_t m_nMaxLength = 0;
     int32_t m_nTabSize = 4;

@@ -97,7 +97,7 @@ const uint8_t* CTervikDoc::MapBytes(uint64_t nOffset, uint32_t nWant, uint32_t& 
 }
 
 bool CTervikDoc::GetRecordOffset(uint32_t nRecord, uint64_t& nOffset) const {
-    const RecordEntry* e = Record(nRecord);
+    const auto e = Record(nRecord);
     if (!e) return false;
     nOffset = e->m_nOffset;
     return true;
@@ -111,7 +111,7 @@ uint32_t CTervikDoc::GetRecordText(uint32_t nRecord, char* pDest, uint32_t nMaxC
 
 const uint8_t* CTervikDoc::RecordInWindow(uint32_t nRecord, bool bBackward, size_t& nLength) {
     nLength = 0;
-    const RecordEntry* e = Record(nRecord);
+    const auto e = Record(nRecord);
     if (!e || !m_pBuffer) return nullptr;
     const RecordEntry entry = *e;
     // Longer records than the window show their first 64 KB.
@@ -185,7 +185,7 @@ uint16_t Utf16Unit(const uint8_t* p, bool bBigEndian) {
 
 int64_t CTervikDoc::ReadRecordText(uint32_t nRecord, char* pDest, uint32_t nMaxChars,
                                    uint32_t nSkip, bool bExpand, bool bBackward) {
-    const RecordEntry* e = Record(nRecord);
+    const auto e = Record(nRecord);
     if (!e || e->m_nLength == 0 || nMaxChars == 0) return 0;
     size_t n = 0;
     const uint8_t* p = RecordInWindow(nRecord, bBackward, n);
@@ -222,7 +222,7 @@ int64_t CTervikDoc::ReadRecordText(uint32_t nRecord, char* pDest, uint32_t nMaxC
 
 int64_t CTervikDoc::ReadRecordChars(uint32_t nRecord, char32_t* pDest, uint32_t nMaxChars,
                                     uint32_t nSkip, bool bExpand) {
-    const RecordEntry* e = Record(nRecord);
+    const auto e = Record(nRecord);
     if (!e || e->m_nLength == 0 || nMaxChars == 0) return 0;
     size_t n = 0;
     const uint8_t* p = RecordInWindow(nRecord, false, n);
@@ -260,7 +260,7 @@ int64_t CTervikDoc::ReadRecordChars(uint32_t nRecord, char32_t* pDest, uint32_t 
 }
 
 uint32_t CTervikDoc::GetRecordLength(uint32_t nRecord, bool bExpand) {
-    const RecordEntry* e = Record(nRecord);
+    const auto e = Record(nRecord);
     if (!e) return 0;
     const RecordEntry entry = *e;
     if (!m_bUtf16 && !m_bUtf8 && (!bExpand || entry.m_nLength == 0 || (entry.m_nFlags & RF_NO_TAB)))

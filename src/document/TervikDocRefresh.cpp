@@ -36,7 +36,7 @@ void CTervikDoc::OnRefresh() {
 
 bool CTervikDoc::LastRecordComplete() const {
     if (!m_pRecords || m_pRecords->Count() == 0) return true;
-    const RecordEntry* pLast = m_pRecords->AtAs<RecordEntry>(m_pRecords->Count() - 1);
+    const auto pLast = m_pRecords->At(m_pRecords->Count() - 1);
     if (m_nFixedSize != 0)
         return pLast->m_nLength >= std::min(m_nFixedSize, std::max<uint32_t>(1, m_nMaxRecSize));
     // A record that ends where the known part ends has no line end (yet).
@@ -48,11 +48,11 @@ uint32_t CTervikDoc::SettledRecords() const {
     if (n == 0) return 0;
     if (m_nFixedSize != 0) return LastRecordComplete() ? n : n - 1;
     const auto endOf = [&](uint32_t i) {
-        const RecordEntry* e = m_pRecords->AtAs<RecordEntry>(i);
+        const auto e = m_pRecords->At(i);
         return e->m_nOffset + e->m_nLength;
     };
     if (endOf(n - 1) != static_cast<uint64_t>(m_nFileSize)) return n;
-    if (n >= 2 && endOf(n - 2) == m_pRecords->AtAs<RecordEntry>(n - 1)->m_nOffset) return n - 2;
+    if (n >= 2 && endOf(n - 2) == m_pRecords->At(n - 1)->m_nOffset) return n - 2;
     return n - 1;
 }
 
@@ -90,21 +90,21 @@ bool CTervikDoc::Extend() {
     std::vector<RecordEntry> recut;
     bool bAfterCut = false;
     const auto endOf = [&](uint32_t i) {
-        const RecordEntry* e = m_pRecords->AtAs<RecordEntry>(i);
+        const auto e = m_pRecords->At(i);
         return e->m_nOffset + e->m_nLength;
     };
     if (nBefore != 0 && endOf(nBefore - 1) == nOldEnd) {
         uint32_t nFirst = nBefore - 1;
         if (m_nFixedSize == 0 && nFirst > 0 &&
-            endOf(nFirst - 1) == m_pRecords->AtAs<RecordEntry>(nFirst)->m_nOffset)
+            endOf(nFirst - 1) == m_pRecords->At(nFirst)->m_nOffset)
             --nFirst;
         for (uint32_t i = nFirst; i < nBefore; ++i)
-            recut.push_back(*m_pRecords->AtAs<RecordEntry>(i));
+            recut.push_back(*m_pRecords->At(i));
         nStart = recut.front().m_nOffset;
         // Right behind a record cut at the longest size the first cut allowed no empty
         // record (a lone CR there goes into the line end once its LF comes).
         bAfterCut = nFirst > 0 && endOf(nFirst - 1) == nStart;
-        m_pRecords->Remove(nFirst, static_cast<int32_t>(nBefore - nFirst));
+        m_pRecords->Truncate(nFirst);
     }
 
     CutParams params;
@@ -143,9 +143,9 @@ bool CTervikDoc::Extend() {
         const uint32_t nFirst = nBefore - static_cast<uint32_t>(recut.size());
         if (nCount < nBefore && !bAll) {
             // The old records did not all find room again: they come back as they were.
-            m_pRecords->Remove(nFirst, static_cast<int32_t>(nCount - nFirst));
+            m_pRecords->Truncate(nFirst);
             for (const RecordEntry& e : recut)
-                m_pRecords->Append(&e);
+                m_pRecords->Append(e);
             nCount = m_pRecords->Count();
         } else {
             // Colours go back to the same numbers; a selected lone CR that went into
@@ -154,7 +154,7 @@ bool CTervikDoc::Extend() {
             for (uint32_t i = 0; i < recut.size(); ++i) {
                 const uint32_t nColour = recut[i].m_nFlags & RF_COLOUR_MASK;
                 if (nFirst + i < nCount)
-                    m_pRecords->AtAs<RecordEntry>(nFirst + i)->m_nFlags |= nColour;
+                    m_pRecords->SetFlags(nFirst + i, m_pRecords->At(nFirst + i)->m_nFlags | nColour);
                 else if (nColour != 0 && m_nSelected > 0)
                     --m_nSelected, bLost = true;
             }
@@ -169,7 +169,7 @@ bool CTervikDoc::Extend() {
     } else if (nCount != 0) {
         // The known part ends with the last record stored, so that the next refresh
         // goes on from there.
-        const RecordEntry* pEnd = m_pRecords->AtAs<RecordEntry>(nCount - 1);
+        const auto pEnd = m_pRecords->At(nCount - 1);
         m_nFileSize =
             static_cast<int64_t>(std::max<uint64_t>(nOldEnd, pEnd->m_nOffset + pEnd->m_nLength));
     }

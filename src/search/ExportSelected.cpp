@@ -91,7 +91,7 @@ ExportResult ExportSelectedLines(CTervikDoc& doc, const std::string& path) {
         return false;
     };
     auto add = [&](uint32_t r) {
-        const RecordEntry* e = doc.Record(r);
+        const auto e = doc.Record(r);
         if (!e) return shorter(nUsed);
         // The mark belongs to no line.
         uint64_t nPos = std::max<uint64_t>(e->m_nOffset, mark.size());

@@ -248,7 +248,7 @@ uint32_t RecordAtOffset(CTervikDoc& doc, uint64_t nOffset, uint32_t nFrom) {
     const uint32_t nRecords = doc.m_nRecords;
     if (nRecords == 0) return 0;
     uint32_t lo = std::min(nFrom, nRecords - 1);
-    if (const RecordEntry* e = doc.Record(lo); !e || e->m_nOffset > nOffset) lo = 0;
+    if (const auto e = doc.Record(lo); !e || e->m_nOffset > nOffset) lo = 0;
     // Galloping from the known record first: the next hit is usually near the last.
     uint32_t hi = nRecords;
     for (uint32_t step = 1; lo + step < nRecords; step *= 2) {
@@ -273,7 +273,7 @@ CRawScanner::CRawScanner(CTervikDoc& doc, RawNeedle needle)
     : m_doc(doc), m_needle(std::move(needle)) {}
 
 std::optional<uint32_t> CRawScanner::Next(uint32_t nRecord, CProgress& progress) {
-    const RecordEntry* e = m_doc.Record(nRecord);
+    const auto e = m_doc.Record(nRecord);
     const size_t m = m_needle.m_bytes.size();
     if (!e || m == 0 || m > kScanWindow) return std::nullopt;
     const uint64_t nSize = static_cast<uint64_t>(std::max<int64_t>(0, m_doc.m_nFileSize));

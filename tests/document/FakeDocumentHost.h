@@ -172,7 +172,7 @@ inline std::string Utf16(std::u16string_view u, bool bBigEndian) {
 
 inline Spans SpansOf(const CTervikDoc& doc) {
     Spans s;
-    for (uint32_t i = 0; const RecordEntry* e = doc.Record(i); ++i)
+    for (uint32_t i = 0; const auto e = doc.Record(i); ++i)
         s.emplace_back(e->m_nOffset, e->m_nLength);
     return s;
 }

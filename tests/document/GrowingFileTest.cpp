@@ -49,7 +49,7 @@ std::ostream& operator<<(std::ostream& os, const Table& t) {
 
 Table TableOf(const CTervikDoc& doc) {
     Table t;
-    for (uint32_t i = 0; const RecordEntry* e = doc.Record(i); ++i)
+    for (uint32_t i = 0; const auto e = doc.Record(i); ++i)
         t.records.emplace_back(e->m_nOffset, e->m_nLength, e->m_nFlags & ~RF_COLOUR_MASK);
     t.nMaxLength = doc.m_nMaxLength;
     t.nLineEnd = doc.m_nLineEnd;
@@ -142,7 +142,7 @@ TEST_F(GrowingFileTest, RefreshAfterEveryPieceEqualsAFreshOpen) {
                 EXPECT_EQ(view.m_hints, std::vector<unsigned>{HINT_RECORDS_APPENDED});
                 // The last record is complete exactly when a fresh cut would keep it.
                 if (kind.nFixed == 0 && !kind.maxRecSize) {
-                    const RecordEntry* pLast = Doc().Record(Doc().m_nRecords - 1);
+                    const auto pLast = Doc().Record(Doc().m_nRecords - 1);
                     EXPECT_EQ(Doc().LastRecordComplete(),
                               pLast->m_nOffset + pLast->m_nLength < nAt);
                 }

@@ -1033,7 +1033,7 @@ protected:
         CBlockList::SetAllocFailureHook([nFailing, n = 0]() mutable { return ++n == nFailing; });
     }
     static constexpr const char* kNoMemory = "Speicher konnte nicht angefordert werden";
-    static constexpr size_t kPerBlock = (32768 - 32) / 16;
+    static constexpr size_t kPerBlock = CRecordTable::kBlockRecords;
 };
 
 // The cut stops at the first failure: every record before it is exact, none after
@@ -1050,14 +1050,13 @@ TEST_F(TervikDocNoMemory, CutStopsWithTheRecordsBeforeTheFailure) {
         const char* name;
         uint32_t nFixed;
         uint32_t nLimitFromEnd;
-        int nFailing; // request that fails: the directory and the first block come first
+        int nFailing; // request that fails: one per block of records
         Spans want;
     };
     const Case cases[] = {
-        {"lines, third block", 0, 0, 4, Spans(all.begin(), all.begin() + 2 * kPerBlock)},
-        {"lines, second block", 0, 0, 3, Spans(all.begin(), all.begin() + kPerBlock)},
-        {"fixed length", 10, 0, 3, Spans(tens.begin(), tens.begin() + kPerBlock)},
-        // The queue of the last records asks once per block's worth of records.
+        {"lines, third block", 0, 0, 3, Spans(all.begin(), all.begin() + 2 * kPerBlock)},
+        {"lines, second block", 0, 0, 2, Spans(all.begin(), all.begin() + kPerBlock)},
+        {"fixed length", 10, 0, 2, Spans(tens.begin(), tens.begin() + kPerBlock)},
         {"limit from the end", 0, 5000, 2, Spans(all.begin(), all.begin() + kPerBlock)},
     };
     for (const Case& c : cases) {
@@ -1103,10 +1102,10 @@ TEST_F(TervikDocNoMemory, RefreshStopsAndTheNextRefreshGoesOn) {
     const std::string data = lines(0, 9000);
     Write(data);
     const Spans all = CutLines(data, 0, 32768);
-    FailRequest(1); // the third block
+    FailRequest(1); // the block after the one the open left unfilled
     Doc().OnRefresh();
     CBlockList::SetAllocFailureHook({});
-    EXPECT_EQ(SpansOf(Doc()), Spans(all.begin(), all.begin() + 2 * kPerBlock));
+    EXPECT_EQ(SpansOf(Doc()), Spans(all.begin(), all.begin() + (3000 / kPerBlock + 1) * kPerBlock));
     ASSERT_EQ(m_host.m_messages.size(), 1u);
     EXPECT_EQ(m_host.m_messages[0].text, kNoMemory);
     Doc().OnRefresh();

@@ -1,0 +1,98 @@
+#pragma once
+
+// The record table of a document, about 3 bytes a record (1 byte when the records
+// share one length, as in fixed-length files).
+//
+// Records are kept in blocks of 256. A block holds the offset of its first slot; per
+// slot a 16-bit length and one byte with the flag bits and the gap in front of the
+// record (its offset less the end of the record before). Offsets follow by adding up.
+// A length of 0xFFFF or more and a gap of 31 or more are escaped: the value goes to a
+// small list of the block's own, in slot order. A block whose records all have the
+// same length keeps that length once instead of the 16-bit array.
+//
+// Lookups decode a whole block into a small cache, so walking the records costs a
+// copy each and a random lookup one block's decode.
+//
+// One thread (the cut) may append while the owning thread reads records below
+// Count() and Count() itself; everything else belongs to the owner alone.
+
+#include "document/RecordEntry.h"
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+namespace tervik {
+
+class CRecordTable {
+public:
+    static constexpr uint32_t kBlockRecords = 256;
+
+    CRecordTable();
+    ~CRecordTable();
+    CRecordTable(const CRecordTable&) = delete;
+    CRecordTable& operator=(const CRecordTable&) = delete;
+
+    uint32_t Count() const { return m_nCount.load(std::memory_order_acquire); }
+
+    // Record i; nullopt when i >= Count().
+    std::optional<RecordEntry> At(uint32_t i) const {
+        const uint64_t s = uint64_t{i} + m_nFront;
+        const CacheEntry& c = m_cache[m_nLastHit];
+        if (c.m_nBlock == s / kBlockRecords && s % kBlockRecords < c.m_nDecoded && i < Count())
+            return c.m_records[s % kBlockRecords];
+        return AtSlow(i);
+    }
+
+    // Appends records in order; false when memory ran out or the table is full
+    // (nAppended tells how many made it).
+    bool Append(const RecordEntry& e);
+    bool AppendMany(const RecordEntry* pEntries, uint32_t n, uint32_t& nAppended);
+    // Removes record 0; the others move down by one.
+    void RemoveFirst();
+    // Keeps the first n records.
+    void Truncate(uint32_t n);
+    // Sets the flag bits the table keeps (RF_NO_TAB and the colour); false for a bad number.
+    bool SetFlags(uint32_t i, uint32_t nFlags);
+
+    // Bytes held by the blocks, their lists and the directory; for measurements.
+    size_t MemoryBytes() const;
+
+    // The flag bits a record keeps; others are dropped on the way in.
+    static constexpr uint32_t kKeptFlags = RF_NO_TAB | RF_COLOUR_MASK;
+
+private:
+    struct Block;
+    struct CacheEntry {
+        uint64_t m_nBlock = UINT64_MAX; // slot / kBlockRecords of the decoded block
+        uint32_t m_nDecoded = 0;        // slots decoded from its start
+        RecordEntry m_records[kBlockRecords];
+    };
+    static constexpr int kCacheEntries = 4;
+
+    std::optional<RecordEntry> AtSlow(uint32_t i) const;
+    // Decodes block b (a directory index) into a cache entry; the lock is held.
+    const CacheEntry& Decode(size_t b) const;
+    bool AppendOne(const RecordEntry& e);
+    void ForgetCache() const;
+    void FreeBlock(Block* p);
+
+    // Slots of block 0 in front of record 0 (removed from the front).
+    uint32_t m_nFront = 0;
+    std::atomic<uint32_t> m_nCount{0};
+    // Blocks in order; guarded by m_lock while another thread appends.
+    std::deque<Block*> m_dir;
+    mutable std::mutex m_lock;
+    // The appending side: where the last record ends.
+    uint64_t m_nLastEnd = 0;
+
+    mutable std::unique_ptr<CacheEntry[]> m_cache;
+    mutable int m_nLastHit = 0;
+    mutable int m_nNextVictim = 0;
+};
+
+} // namespace tervik
