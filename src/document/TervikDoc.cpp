@@ -38,7 +38,31 @@ std::string ShortPath(const std::string& path) {
 // What the open sequence has to undo on failure.
 struct CTervikDoc::OpenState {
     std::string savedStatus;
+    // What the status bar says while the file is cut.
+    std::string readingStatus;
     bool bProgressBar = false;
+};
+
+// A cut in progress: what the worker needs, and what it leaves for FinishOpen.
+struct CTervikDoc::CutRun {
+    OpenState st;
+    std::string name; // the path in cp1252 texts
+    CutParams params;
+    uint64_t nFirst = 0; // bytes of the first block (in pData and in the window)
+    std::unique_ptr<uint8_t[]> pData;
+    std::thread worker;
+    CCompletion done;
+    // The host lists the document already (its views showed the known part).
+    bool bListed = false;
+    // Written by the worker, read after it ended.
+    uint32_t nExitCode = 0;
+    bool bNoMemory = false;
+    bool bCapHit = false;
+    int64_t nCutEnd = -1;
+    uint64_t nDigestFrom = 0;
+    uint64_t nDigestTo = 0;
+    uint32_t nLineEnd = 0;
+    uint32_t nMaxLength = 0;
 };
 
 CTervikDoc::CTervikDoc(IDocumentHost& host) : m_host(host) {
@@ -49,6 +73,7 @@ CTervikDoc::CTervikDoc(IDocumentHost& host) : m_host(host) {
 }
 
 CTervikDoc::~CTervikDoc() {
+    AbandonCut();
     StopDigest();
     m_host.RemoveDocument(this);
     if (m_host.IsWorkspaceOpen() && !m_bDeleteOnClose) m_host.SetWorkspaceModified();
@@ -67,6 +92,7 @@ void CTervikDoc::StopDigest() {
 }
 
 void CTervikDoc::ReleaseAll() {
+    AbandonCut();
     StopDigest();
     m_pBuffer.reset();
     m_nBufferOffset = -1;
@@ -85,10 +111,16 @@ bool CTervikDoc::FailOpen(OpenState& st, const Cp1252String& message) {
     m_host.RepaintStatusBar();
     if (!message.empty() && !m_bReopening) m_host.MessageBox(message, MB_OK | MB_ICONEXCLAMATION);
     ReleaseAll();
+    m_nRecords = 0;
     return false;
 }
 
 bool CTervikDoc::OnOpenDocument(const std::string& path) {
+    return BeginOpen(path, kMaxRecords);
+}
+
+bool CTervikDoc::BeginOpen(const std::string& path, uint32_t nShowAfter) {
+    AbandonCut();
     CSettings& settings = m_host.Settings();
     // A reopen reads with the options of the first open.
     const OpenOptions options = m_bReopening ? m_openOptions : m_host.CurrentOpenOptions();
@@ -99,7 +131,8 @@ bool CTervikDoc::OnOpenDocument(const std::string& path) {
     const std::string name = PathToAnsi(path);
     OpenState st;
     st.savedStatus = m_host.GetStatusText();
-    m_host.SetStatusText(FormatString(IDS_READING_FILE, ShortPath(name).c_str()));
+    st.readingStatus = FormatString(IDS_READING_FILE, ShortPath(name).c_str());
+    m_host.SetStatusText(st.readingStatus);
     m_host.SetPositionIndicator(1, 0, 1, 0);
     m_host.RepaintStatusBar();
 
@@ -150,6 +183,7 @@ bool CTervikDoc::OnOpenDocument(const std::string& path) {
 
     m_nRecords = 0;
     m_nMaxLength = 0;
+    m_nLineEnd = 0;
     m_nCutEnd = -1;
     m_nBufferOffset = 0;
     const int64_t nFirst = m_hFile.ReadAt(m_pBuffer.get(), kDocBufferSize, 0);
@@ -162,17 +196,40 @@ bool CTervikDoc::OnOpenDocument(const std::string& path) {
     m_nFileSize = std::max<int64_t>(m_nFileSize, nFirst);
     DetectByteOrderMark(m_pBuffer.get(), m_nBufferLen);
 
+    // The worker reads into a buffer of its own: the window belongs to the views,
+    // which may read while it cuts.
+    std::unique_ptr<CutRun> pRun(new (std::nothrow) CutRun);
+    if (pRun) pRun->pData.reset(new (std::nothrow) uint8_t[kReadAhead]);
+    if (!pRun || !pRun->pData) return FailOpen(st, LoadString(IDS_NO_MEMORY));
+    CutRun& run = *pRun;
+    std::memcpy(run.pData.get(), m_pBuffer.get(), static_cast<size_t>(nFirst));
+    run.name = name;
+    run.nFirst = static_cast<uint64_t>(nFirst);
+    run.params.m_nFixedSize = m_nFixedSize;
+    run.params.m_nMaxRecSize = m_nMaxRecSize;
+    run.params.m_eEncoding = EncodingOf(*this);
+    if (options.m_nRecordLimit != 0) {
+        if (options.m_bLimitFromEnd)
+            run.params.m_nLimitFromEnd = options.m_nRecordLimit;
+        else
+            run.params.m_nLimitFromStart = options.m_nRecordLimit;
+    }
+    // A limit counted from the end renumbers the records until the cut ends.
+    if (run.params.m_nLimitFromEnd != 0) nShowAfter = kMaxRecords;
+
     m_nRecordsRead.store(0);
     m_nBytesDone.store(0);
-    CCompletion done;
-    uint32_t nExitCode = 0;
+    m_nCutMaxLength.store(0);
+    m_nCutLineEnd.store(0);
     m_host.BeginBusy();
-    std::thread worker;
+    // Escape stops the cut while this waits; later only StopCut does, so that an
+    // Escape meant for another command leaves the cut alone.
+    const std::atomic<bool>* pEscape = m_host.EscapeFlag();
+    m_bStopCut.store(pEscape && pEscape->load());
     try {
-        worker = std::thread([&] {
-            nExitCode = ReadRecordsThread(static_cast<size_t>(nFirst), options.m_nRecordLimit,
-                                          options.m_bLimitFromEnd);
-            done.Set();
+        run.worker = std::thread([this, &run] {
+            run.nExitCode = ReadRecordsThread(run);
+            run.done.Set();
         });
     } catch (const std::system_error&) {
         m_host.EndBusy();
@@ -181,40 +238,122 @@ bool CTervikDoc::OnOpenDocument(const std::string& path) {
         m_host.EndBusy();
         return FailOpen(st, LoadString(IDS_NO_MEMORY));
     }
+    run.st = st;
+    m_pCut = std::move(pRun);
     for (;;) {
-        m_host.WaitBusy(done, 1000);
-        if (done.IsSet()) break;
+        m_host.WaitBusy(run.done, 100);
+        if (pEscape && pEscape->load(std::memory_order_relaxed)) StopCut();
+        if (run.done.IsSet()) break;
         m_host.SetPositionIndicator(1, m_nRecordsRead.load(std::memory_order_relaxed), 1, 0);
         m_host.RepaintStatusBar();
-        if (st.bProgressBar && m_nFileSize > 0)
-            m_host.SetProgress(static_cast<int>(m_nBytesDone.load(std::memory_order_relaxed) *
-                                                1000 / m_nFileSize));
+        ShowCutProgress();
+        if (m_pRecords->Count() >= nShowAfter) break;
     }
-    worker.join();
     m_host.EndBusy();
+    if (run.done.IsSet()) return FinishOpen();
+    // The views show the known part while the worker goes on.
+    TakeCutProgress();
+    if (!m_bReopening) {
+        m_host.AddOpenDocument(this);
+        run.bListed = true;
+    }
+    return true;
+}
+
+void CTervikDoc::ShowCutProgress() {
+    if (m_pCut && m_pCut->st.bProgressBar && m_nFileSize > 0)
+        m_host.SetProgress(
+            static_cast<int>(m_nBytesDone.load(std::memory_order_relaxed) * 1000 / m_nFileSize));
+}
+
+void CTervikDoc::TakeCutProgress() {
+    if (!m_pCut || !m_pRecords) return;
+    m_nMaxLength = std::max(m_nMaxLength, m_nCutMaxLength.load(std::memory_order_relaxed));
+    if (m_nLineEnd == 0) m_nLineEnd = m_nCutLineEnd.load(std::memory_order_relaxed);
+    ShowCutProgress();
+    const uint32_t n = m_pRecords->Count();
+    if (n == m_nRecords) return;
+    m_nRecords = n;
+    UpdateAllViews(nullptr, HINT_CUT_GROWN);
+}
+
+bool CTervikDoc::PollCut() {
+    if (!m_pCut) return true;
+    if (m_pCut->done.IsSet()) return FinishOpen();
+    TakeCutProgress();
+    return true;
+}
+
+bool CTervikDoc::CompleteCut() {
+    if (!m_pCut) return true;
+    CutRun& run = *m_pCut;
+    m_host.BeginBusy();
+    const std::atomic<bool>* pEscape = m_host.EscapeFlag();
+    bool bEscaped = false;
+    while (!run.done.IsSet() && !bEscaped) {
+        m_host.WaitBusy(run.done, 100);
+        bEscaped = pEscape && pEscape->load(std::memory_order_relaxed) && !run.done.IsSet();
+        TakeCutProgress();
+    }
+    m_host.EndBusy();
+    return !bEscaped && FinishOpen();
+}
+
+void CTervikDoc::AbandonCut() {
+    if (!m_pCut) return;
+    StopCut();
+    m_pCut->worker.join();
+    OpenState& st = m_pCut->st;
+    if (st.bProgressBar) m_host.RemoveProgressBar();
+    if (m_host.GetStatusText() == st.readingStatus) m_host.SetStatusText(st.savedStatus);
+    m_pCut.reset();
+}
+
+bool CTervikDoc::FinishOpen() {
+    std::unique_ptr<CutRun> pRun = std::move(m_pCut);
+    CutRun& run = *pRun;
+    run.worker.join();
+    OpenState& st = run.st;
+    const std::string& name = run.name;
+    m_bOutOfMemory = run.bNoMemory;
+    m_bRecordCapHit = run.bCapHit;
+    m_nCutEnd = run.nCutEnd;
+    m_nDigestFrom = run.nDigestFrom;
+    m_nDigestTo = run.nDigestTo;
+    m_nLineEnd = run.nLineEnd;
+    m_nMaxLength = run.nMaxLength;
     // The known part: what the cut reached at the end of the file, when the file grew
     // while it was cut; a cut that stopped early leaves the size taken at open, where
     // a refresh goes on.
     if (m_nCutEnd > m_nFileSize) m_nFileSize = m_nCutEnd;
 
-    if (nExitCode != 0)
-        return FailOpen(st, FormatString(IDS_CANNOT_READ, name.c_str()) + CauseText(nExitCode));
+    const auto fail = [&](const Cp1252String& message) {
+        if (run.bListed) m_host.RemoveOpenDocument(this);
+        FailOpen(st, message);
+        if (run.bListed) UpdateAllViews(nullptr, HINT_RELOADED);
+        return false;
+    };
+    if (run.nExitCode != 0)
+        return fail(FormatString(IDS_CANNOT_READ, name.c_str()) + CauseText(run.nExitCode));
     // Not even the first record found room: as if the table could not be created.
-    if (m_bOutOfMemory && m_pRecords->Count() == 0) return FailOpen(st, LoadString(IDS_NO_MEMORY));
+    if (m_bOutOfMemory && m_pRecords->Count() == 0) return fail(LoadString(IDS_NO_MEMORY));
     // The digest follows on its own thread; the cut did not wait for it and the
     // views do not either.
     try {
-        m_pDigest = std::make_unique<CDigestWorker>(m_hFile, static_cast<uint64_t>(nFirst),
-                                                    m_nDigestFrom, m_nDigestTo);
+        m_pDigest =
+            std::make_unique<CDigestWorker>(m_hFile, run.nFirst, m_nDigestFrom, m_nDigestTo);
     } catch (const std::system_error&) {
         m_pDigest.reset(); // no thread: the digest stays empty
     }
 
+    const uint32_t nShown = m_nRecords;
     m_nRecords = m_pRecords->Count();
-    m_host.SetStatusText(st.savedStatus);
+    // Whatever was said while the views showed the known part stays.
+    if (m_host.GetStatusText() == st.readingStatus) m_host.SetStatusText(st.savedStatus);
     m_host.RepaintStatusBar();
     if (st.bProgressBar) m_host.RemoveProgressBar();
-    if (!m_bReopening) m_host.AddOpenDocument(this);
+    if (!m_bReopening && !run.bListed) m_host.AddOpenDocument(this);
+    if (run.bListed && m_nRecords != nShown) UpdateAllViews(nullptr, HINT_CUT_GROWN);
     // A reopen while following runs without a box; the status bar says it instead.
     const auto tell = [&](const std::string& text) {
         if (m_bReopening)
@@ -228,90 +367,74 @@ bool CTervikDoc::OnOpenDocument(const std::string& path) {
     return true;
 }
 
-uint32_t CTervikDoc::ReadRecordsThread(size_t nFirstBlock, uint32_t nLimit, bool bFromEnd) {
-    CutParams params;
-    params.m_nFixedSize = m_nFixedSize;
-    params.m_nMaxRecSize = m_nMaxRecSize;
-    params.m_eEncoding = EncodingOf(*this);
-    if (nLimit != 0) {
-        if (bFromEnd)
-            params.m_nLimitFromEnd = nLimit;
-        else
-            params.m_nLimitFromStart = nLimit;
-    }
+uint32_t CTervikDoc::ReadRecordsThread(CutRun& run) {
+    const CutParams& params = run.params;
     CTableSink sink(*m_pRecords, m_nRecordsRead, m_nRecordCap);
+    uint8_t* pBuf = run.pData.get();
 
     uint64_t nStart = 0;
-    size_t nBlock = nFirstBlock;
-    if (bFromEnd && nLimit != 0) {
+    size_t nBlock = static_cast<size_t>(run.nFirst);
+    if (params.m_nLimitFromEnd != 0) {
         // Only the tail of a large file can hold the last records.
         const uint64_t nSize = static_cast<uint64_t>(m_nFileSize);
         const unsigned __int128 nWindow =
-            static_cast<unsigned __int128>(nLimit + uint64_t{1}) *
+            static_cast<unsigned __int128>(params.m_nLimitFromEnd + uint64_t{1}) *
             ((m_nFixedSize ? m_nFixedSize : m_nMaxRecSize) + uint64_t{2});
         if (nWindow * 2 < nSize) {
             nStart = nSize - static_cast<uint64_t>(nWindow);
-            m_nDigestFrom = m_nDigestTo = nStart;
-            const int64_t n =
-                m_hFile.ReadAt(m_pBuffer.get(), kDocBufferSize, static_cast<int64_t>(nStart));
+            run.nDigestFrom = run.nDigestTo = nStart;
+            const int64_t n = m_hFile.ReadAt(pBuf, kDocBufferSize, static_cast<int64_t>(nStart));
             if (n <= 0) return 0; // nothing there: the table stays empty
             nBlock = static_cast<size_t>(n);
         }
     }
-    if (nStart == 0) m_nDigestFrom = nBlock;
+    if (nStart == 0) run.nDigestFrom = nBlock;
 
     m_nBytesDone.store(static_cast<int64_t>(nStart));
-    CRecordCutter cutter(params, sink, nStart, m_host.EscapeFlag());
+    CRecordCutter cutter(params, sink, nStart, &m_bStopCut);
     uint64_t nPos = nStart;
     uint32_t nError = 0;
-    // Fewer, larger reads; the cutter still takes the data in 64 KB blocks, so
-    // where it stops (and what the digest covers) does not depend on the read size.
-    size_t nAhead = kReadAhead;
-    std::unique_ptr<uint8_t[]> pAhead(new (std::nothrow) uint8_t[kReadAhead]);
-    if (!pAhead) nAhead = 0;
-    const uint8_t* pData = m_pBuffer.get();
     size_t nData = nBlock;
     // The stores report a lack of memory themselves; anything else that runs out of
     // it ends the cut the same way, with the records stored so far.
     bool bNoMemory = false;
     try {
         for (;;) {
+            // Fewer, larger reads; the cutter still takes the data in 64 KB blocks, so
+            // where it stops (and what the digest covers) does not depend on the read size.
             bool bGoing = true;
             for (size_t nAt = 0; bGoing && nAt < nData;) {
                 const size_t nPiece = std::min(kDocBufferSize, nData - nAt);
-                bGoing = cutter.Feed(pData + nAt, nPiece);
+                bGoing = cutter.Feed(pBuf + nAt, nPiece);
                 nAt += nPiece;
                 nPos += nPiece;
             }
             m_nBytesDone.store(static_cast<int64_t>(nPos), std::memory_order_relaxed);
+            m_nCutMaxLength.store(cutter.MaxLength(), std::memory_order_relaxed);
+            m_nCutLineEnd.store(cutter.LineEnd(), std::memory_order_relaxed);
             if (!bGoing) break;
-            uint8_t* pInto = nAhead ? pAhead.get() : m_pBuffer.get();
-            const int64_t n =
-                m_hFile.ReadAt(pInto, nAhead ? nAhead : kDocBufferSize, static_cast<int64_t>(nPos));
+            const int64_t n = m_hFile.ReadAt(pBuf, kReadAhead, static_cast<int64_t>(nPos));
             if (n < 0) {
                 nError = m_hFile.LastError();
                 break;
             }
             if (n == 0) {
                 cutter.Finish();
-                m_nCutEnd = static_cast<int64_t>(nPos);
+                run.nCutEnd = static_cast<int64_t>(nPos);
                 break;
             }
-            pData = pInto;
             nData = static_cast<size_t>(n);
         }
     } catch (const std::bad_alloc&) {
         bNoMemory = true;
     }
-    m_nBufferOffset = -1;
-    m_nBufferLen = 0;
-    m_nDigestTo = std::max(m_nDigestTo, m_nDigestFrom);
+    run.nDigestTo = std::max(run.nDigestTo, run.nDigestFrom);
     if (nError != 0) return nError;
-    m_nDigestTo = nPos;
-    m_bOutOfMemory = bNoMemory || sink.NoMemory();
-    m_bRecordCapHit = cutter.StoppedBySink() && !m_bOutOfMemory;
-    m_nLineEnd = cutter.LineEnd();
-    m_nMaxLength = cutter.MaxLength();
+    run.nDigestTo = nPos;
+    run.bNoMemory = bNoMemory || sink.NoMemory();
+    run.bCapHit = cutter.StoppedBySink() && !run.bNoMemory;
+    run.nLineEnd = cutter.LineEnd();
+    run.nMaxLength = cutter.MaxLength();
     return 0;
 }
 

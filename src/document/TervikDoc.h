@@ -54,6 +54,24 @@ public:
 
     // Opens the file and cuts it into records; true = ready for its views.
     virtual bool OnOpenDocument(const std::string& path);
+    // The same in two steps, so that a window shows text while the file is cut: starts
+    // the cut and waits (with its progress; Escape stops the cut) until nShowAfter
+    // records are known or the cut ended. True: the views may show the known records
+    // (m_nRecords), and PollCut finishes the open once the cut ended. False: the open
+    // failed and said why.
+    bool BeginOpen(const std::string& path, uint32_t nShowAfter);
+    // The worker is still cutting: m_nRecords holds the records known so far.
+    bool IsCutting() const { return m_pCut != nullptr; }
+    // Takes up what the cut found since the last call (the views hear HINT_CUT_GROWN)
+    // and finishes the open once the cut ended. False: the open failed then (the
+    // document has no records; its windows should close).
+    bool PollCut();
+    // For a command that needs every record: waits for the end of the cut with its
+    // progress. False when Escape stopped the waiting (the cut goes on) or the open
+    // failed.
+    bool CompleteCut();
+    // Escape in the window: the cut ends where it is, the known part stays.
+    void StopCut() { m_bStopCut.store(true, std::memory_order_relaxed); }
     // Releases the file, the buffer and the tables; leaves the open-documents list.
     virtual void OnCloseDocument();
 
@@ -208,10 +226,19 @@ public:
 
 private:
     struct OpenState;
+    struct CutRun;
     bool FailOpen(OpenState& st, const Cp1252String& message);
+    // The rest of the open once the worker ended; false when it failed.
+    bool FinishOpen();
+    // Ends a running cut at once (the document closes): stops and joins the worker.
+    void AbandonCut();
+    // The known part while the worker runs: the count, the longest record, the line end.
+    void TakeCutProgress();
+    void ShowCutProgress();
     void ReleaseAll();
-    // The worker: cuts the file from the first block on; answers 0 or a system error code.
-    uint32_t ReadRecordsThread(size_t nFirstBlock, uint32_t nLimit, bool bFromEnd);
+    // The worker: cuts the file from the first block (already in pFirst) on; answers 0 or
+    // a system error code.
+    uint32_t ReadRecordsThread(CutRun& run);
     // Reads the window at an offset; false on failure (the window is then unusable).
     bool LoadWindow(int64_t nOffset);
     // Sets the byte-order flags and their display from the first bytes of the file;
@@ -248,6 +275,11 @@ private:
     bool m_bUtf8Pending = false;
     uint64_t m_nUtf8From = 0;
     std::unique_ptr<CDigestWorker> m_pDigest;
+    // The running cut (null when none runs) and what it shares with this thread.
+    std::unique_ptr<CutRun> m_pCut;
+    std::atomic<bool> m_bStopCut{false};
+    std::atomic<uint32_t> m_nCutMaxLength{0};
+    std::atomic<uint32_t> m_nCutLineEnd{0};
     bool m_bDigestNoMemory = false;
     // What the read thread read behind the first block, for the digest.
     uint64_t m_nDigestFrom = 0;

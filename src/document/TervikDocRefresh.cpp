@@ -57,7 +57,8 @@ uint32_t CTervikDoc::SettledRecords() const {
 }
 
 bool CTervikDoc::Extend() {
-    if (!m_pRecords || !m_pBuffer || !m_hFile.IsOpen()) return false;
+    // While the first cut runs, what it has not reached is not new.
+    if (m_pCut || !m_pRecords || !m_pBuffer || !m_hFile.IsOpen()) return false;
     const uint64_t nOldEnd = static_cast<uint64_t>(std::max<int64_t>(0, m_nFileSize));
     // While only ASCII was seen, the new bytes are looked at for UTF-8 together with a
     // sequence the last look found cut off.

@@ -148,6 +148,8 @@ enum UpdateHint : unsigned {
     HINT_BLOCK_MARKING = 32827,
     // The document was read again from the start (the file was truncated or replaced).
     HINT_RELOADED = 33002,
+    // The cut found more records while the views already show the first ones.
+    HINT_CUT_GROWN = 33003,
 };
 
 } // namespace tervik
