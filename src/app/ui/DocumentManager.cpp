@@ -17,9 +17,16 @@ namespace tervik {
 
 namespace {
 constexpr size_t kRecentFiles = 8;
+// A new window appears once this many records are cut (more than a screen holds).
+constexpr uint32_t kFirstScreenRecords = 512;
+// How often the windows take up what the cut found.
+constexpr int kCutPollMs = 250;
 } // namespace
 
-CDocumentManager::CDocumentManager(CTervikApp& app) : m_app(app) {}
+CDocumentManager::CDocumentManager(CTervikApp& app) : m_app(app) {
+    m_cutTimer.setInterval(kCutPollMs);
+    connect(&m_cutTimer, &QTimer::timeout, this, &CDocumentManager::PollCuts);
+}
 
 CDocumentManager::~CDocumentManager() = default;
 
@@ -39,14 +46,23 @@ CTervikDoc* CDocumentManager::OpenDocumentFile(const std::string& path, bool bRe
         ActivateDocument(*pOpen);
         return pOpen;
     }
+    // One cut at a time: the status bar has one progress bar.
+    if (!AllDocumentsWhole()) return nullptr;
     CMainFrame* pMain = m_app.MainFrame();
     // What the open says belongs to the new window, not to the one active before.
     QMdiSubWindow* pBefore = pMain ? pMain->MdiArea()->currentSubWindow() : nullptr;
     const std::string before = m_app.GetStatusText();
     auto* pDoc = new CTervikDoc(m_app);
-    if (!pDoc->OnOpenDocument(full)) {
+    // A window shows the first records while the rest is cut; a workspace applies its
+    // records, bookmarks and lines to whole documents only.
+    const bool bAtOnce = pMain && !LoadingWorkspace();
+    if (!pDoc->BeginOpen(full, bAtOnce ? kFirstScreenRecords : kMaxRecords)) {
         delete pDoc;
         return nullptr;
+    }
+    if (pDoc->IsCutting()) {
+        m_cutting.push_back(pDoc);
+        m_cutTimer.start();
     }
     const std::string said = m_app.GetStatusText();
     CMainFrame::RememberMessage(pBefore, before);
@@ -140,6 +156,35 @@ CChildFrame* CDocumentManager::CreateFrame(CTervikDoc& doc) {
     return pFrame;
 }
 
+bool CDocumentManager::WholeDocument(CTervikDoc& doc) {
+    if (!doc.IsCutting()) return true;
+    const bool bWhole = doc.CompleteCut();
+    if (!doc.IsCutting()) PollCuts();
+    return bWhole;
+}
+
+bool CDocumentManager::AllDocumentsWhole() {
+    for (CTervikDoc* pDoc : std::vector<CTervikDoc*>(m_cutting))
+        if (std::find(m_cutting.begin(), m_cutting.end(), pDoc) != m_cutting.end() &&
+            !WholeDocument(*pDoc))
+            return false;
+    return true;
+}
+
+void CDocumentManager::PollCuts() {
+    for (CTervikDoc* pDoc : std::vector<CTervikDoc*>(m_cutting)) {
+        if (std::find(m_cutting.begin(), m_cutting.end(), pDoc) == m_cutting.end()) continue;
+        if (pDoc->IsCutting()) pDoc->PollCut();
+        if (pDoc->IsCutting()) continue;
+        std::erase(m_cutting, pDoc);
+        // The cut failed (the message was shown): the windows have nothing to show.
+        if (!pDoc->m_pRecords)
+            for (CChildFrame* pFrame : std::vector<CChildFrame*>(FramesOf(*pDoc)))
+                pFrame->close();
+    }
+    if (m_cutting.empty()) m_cutTimer.stop();
+}
+
 void CDocumentManager::FrameCreated(CChildFrame* pFrame) {
     m_frames[&pFrame->GetDocument()].push_back(pFrame);
 }
@@ -169,6 +214,7 @@ void CDocumentManager::AddDocument(CTervikDoc* pDoc) {
 
 void CDocumentManager::RemoveDocument(CTervikDoc* pDoc) {
     std::erase(m_documents, pDoc);
+    std::erase(m_cutting, pDoc);
     if (const auto it = m_openKeys.find(pDoc); it != m_openKeys.end()) {
         m_docsByKey.erase(it->second);
         m_openKeys.erase(it);

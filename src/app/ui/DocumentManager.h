@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -31,6 +32,12 @@ public:
     // is activated and its document returned. bRecent false keeps the file out of
     // the recent-file list.
     CTervikDoc* OpenDocumentFile(const std::string& path, bool bRecent = true);
+    // A command that needs every record of the document waits here for the end of its
+    // cut (with progress). False: Escape stopped the waiting, the cut goes on; or the
+    // cut failed and the document's windows close.
+    bool WholeDocument(CTervikDoc& doc);
+    // The same for every open document (saving a workspace, opening another file).
+    bool AllDocumentsWhole();
     CChildFrame* CreateFrame(CTervikDoc& doc);
     const std::vector<CTervikDoc*>& Documents() const { return m_documents; }
     // Whether the document is still open (it has a window).
@@ -69,6 +76,13 @@ private:
     CTervikDoc* FindOpenDocument(const std::string& resolvedPath) const;
     void ActivateDocument(CTervikDoc& doc);
     bool LoadingWorkspace() const;
+    // Takes up what the running cuts found; closes the windows of a document whose
+    // cut failed.
+    void PollCuts();
+
+    // Documents whose windows show text while their file is still cut.
+    std::vector<CTervikDoc*> m_cutting;
+    QTimer m_cutTimer;
 
     CTervikApp& m_app;
     std::vector<CTervikDoc*> m_documents;

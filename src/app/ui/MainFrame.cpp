@@ -5,7 +5,9 @@
 #include "app/ui/TervikApp.h"
 #include "base/Strings.h"
 #include "document/TervikDoc.h"
+#include "app/ui/DocumentManager.h"
 #include "framework/CommandIds.h"
+#include "framework/CommandNeeds.h"
 #include "framework/MenuLayout.h"
 #include "framework/ui/QtText.h"
 #include "framework/ui/WindowPlacement.h"
@@ -116,9 +118,11 @@ CMainFrame::CMainFrame(CTervikApp& app, QWidget* pParent)
                          m_pBarSearchBoxes[2], m_pBarSearchBoxes[3]}) {
         auto* pBox = static_cast<CSearchBox*>(p);
         pBox->SetActiveViewSource([this]() -> QWidget* { return ActiveView(); });
-        pBox->SetEnterHandler([](CSearchBox& box) {
+        pBox->SetEnterHandler([this](CSearchBox& box) {
             auto* pView = qobject_cast<CTervikView*>(box.RememberedView());
             if (!pView) return;
+            if (!m_app.DocumentManager().WholeDocument(pView->GetDocument()))
+                return;
             pView->setFocus();
             pView->Searching().Forward(box.Pattern());
         });
@@ -216,6 +220,22 @@ QAction* CMainFrame::Action(unsigned nId) const {
 bool CMainFrame::ExecuteCommand(unsigned nId) {
     const CCmdUI ui = m_pRouter->Update(nId);
     if (!ui.m_bEnabled) return false;
+    // A command that needs every record waits for a cut still running; Escape there
+    // drops the command, not the cut.
+    CDocumentManager& docs = m_app.DocumentManager();
+    switch (RecordNeedOf(nId)) {
+    case RecordNeed::None:
+        break;
+    case RecordNeed::ActiveDocument:
+        if (CTervikView* pView = ActiveView(); pView && pView->GetDocument().IsCutting()) {
+            if (!docs.WholeDocument(pView->GetDocument())) return false;
+            if (!m_pRouter->Update(nId).m_bEnabled) return false;
+        }
+        break;
+    case RecordNeed::AllDocuments:
+        if (!docs.AllDocumentsWhole()) return false;
+        break;
+    }
     return m_pRouter->Execute(nId);
 }
 

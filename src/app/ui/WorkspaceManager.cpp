@@ -165,6 +165,8 @@ void CWorkspaceManager::ReportError(uint32_t nCode, CWorkspaceWriter* pUnfinishe
 bool CWorkspaceManager::Save() {
     const std::string& workspace = m_app.m_workspace;
     if (workspace.empty()) return false;
+    // Positions and digests are those of whole documents.
+    if (!m_app.DocumentManager().AllDocumentsWhole()) return false;
     std::vector<CTervikDoc*> docs;
     std::vector<std::string> paths;
     for (CTervikDoc* pDoc : m_app.Documents())

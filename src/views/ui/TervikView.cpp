@@ -259,7 +259,16 @@ void CTervikView::keyPressEvent(QKeyEvent* pEvent) {
         OnVScroll(ScrollCode::Top, 0, true);
         break;
     case Qt::Key_End:
+        // The end is the file's end, not that of the part known so far.
+        if (!m_doc.CompleteCut()) break;
         OnVScroll(ScrollCode::Bottom, 0, true);
+        break;
+    case Qt::Key_Escape:
+        if (!m_doc.IsCutting()) {
+            QAbstractScrollArea::keyPressEvent(pEvent);
+            return;
+        }
+        m_doc.StopCut();
         break;
     case Qt::Key_Left:
         OnHScroll(ScrollCode::LineUp, 0, true);
@@ -325,6 +334,17 @@ uint64_t CTervikView::DocumentSize() const {
 }
 
 void CTervikView::OnUpdate(IDocumentView*, unsigned nHint) {
+    if (nHint == HINT_CUT_GROWN) {
+        // More of the file is known: the bars grow, the text stays where it is; only a
+        // screen that was not full is drawn again.
+        const bool bWasShort = m_nKnownRecords < m_st.m_nTopLine + uint64_t(m_st.m_nVisibleLines) + 1;
+        m_nKnownRecords = m_doc.m_nRecords;
+        m_nKnownSize = DocumentSize();
+        UpdateScrollRanges();
+        if (bWasShort || m_st.m_bOnlySelected) viewport()->update();
+        if (m_pHost && m_pHost->ActiveView() == this) ReportPosition();
+        return;
+    }
     // Whether the end was on the screen is judged by the document as this view last
     // drew it: a view at the end follows a growing file, any other stays where it is.
     const bool bShowedEnd = ShowsLastLine(m_st, m_nKnownRecords, m_nKnownSize);
