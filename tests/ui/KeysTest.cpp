@@ -6,6 +6,7 @@
 #include "base/SettingKeys.h"
 #include "document/TervikDoc.h"
 #include "framework/CommandIds.h"
+#include "platform/SysFile.h"
 #include "search/LineSelection.h"
 #include "ui/ShellFixture.h"
 #include "views/ui/TervikView.h"
@@ -19,9 +20,14 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
+#include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 namespace tervik {
 namespace {
@@ -161,6 +167,95 @@ TEST_F(KeysTest, EscapeQueuedDuringALongSearchOrSelectionStopsIt) {
     QCoreApplication::postEvent(m_pView, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, {}));
     InvertSelection(*m_pDoc);
     EXPECT_EQ(m_pDoc->SelectedCount(), 20000u - nSelected);
+}
+
+// The cut of a large file, held after its first 64 KB: the cut thread waits in its
+// read until the test lets it go on.
+class HeldCut {
+public:
+    HeldCut() {
+        CSysFile::SetReadFailureHook([this, ui = std::this_thread::get_id()](int64_t nOffset) {
+            while (nOffset >= 65536 && std::this_thread::get_id() != ui && !m_bGo)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            return 0u;
+        });
+    }
+    ~HeldCut() {
+        m_bGo = true;
+        CSysFile::SetReadFailureHook({});
+    }
+    void Release() { m_bGo = true; }
+    // Lets the cut go on once the event loop runs again (a command waits in it).
+    void ReleaseSoon() {
+        QTimer::singleShot(50, [this] { m_bGo = true; });
+    }
+
+private:
+    std::atomic<bool> m_bGo{false};
+};
+
+// The window shows the first screen while the file is still cut. Keys and commands
+// that need every record wait for the cut; Escape in the window ends the cut, and an
+// Escape while a command waits drops the command, not the cut.
+TEST_F(KeysTest, TextWhileTheFileIsCutAndWhatWaitsForTheRest) {
+    const std::string path = Log("cut.log", 20000);
+    HeldCut held;
+    OpenOne(path);
+    ASSERT_TRUE(m_pDoc->IsCutting());
+    const uint32_t nKnown = m_pDoc->m_nRecords;
+    EXPECT_GE(nKnown, 512u);
+    EXPECT_LT(nKnown, 20000u);
+    EXPECT_EQ(Message().rfind("Die Datei ", 0), 0u) << Message();
+    // Scrolling and the modes work on the known part.
+    Press(Qt::Key_PageDown);
+    EXPECT_GT(m_pView->TopLine(), 0u);
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_VIEW_HEX));
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_VIEW_TEXT));
+    EXPECT_TRUE(m_pDoc->IsCutting());
+
+    // A search started now waits; Escape there drops it and the cut goes on.
+    Frame().SearchBox()->setEditText("Zeile 19999\t");
+    QCoreApplication::postEvent(m_pView, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, {}));
+    Press(Qt::Key_F3);
+    EXPECT_FALSE(m_pView->m_textHit.m_bValid);
+    EXPECT_TRUE(m_pDoc->IsCutting());
+    // Without Escape it runs once the cut has ended, on every record.
+    held.ReleaseSoon();
+    Press(Qt::Key_F3);
+    EXPECT_FALSE(m_pDoc->IsCutting());
+    EXPECT_EQ(m_pDoc->m_nRecords, 20000u);
+    EXPECT_EQ(m_pView->m_textHit.m_nLine, 19999u);
+    EXPECT_EQ(m_pView->verticalScrollBar()->maximum() + m_pView->verticalScrollBar()->pageStep(),
+              20000);
+}
+
+TEST_F(KeysTest, EndWaitsForTheCutAndEscapeEndsItWithTheKnownPart) {
+    const std::string path = Log("end.log", 20000);
+    {
+        HeldCut held;
+        OpenOne(path);
+        ASSERT_TRUE(m_pDoc->IsCutting());
+        held.ReleaseSoon();
+        Press(Qt::Key_End);
+        EXPECT_FALSE(m_pDoc->IsCutting());
+        // The file's last line on the screen, the one before it is a screenful up.
+        const auto nVisible = static_cast<uint32_t>(m_pView->VisibleLines());
+        EXPECT_GE(m_pView->TopLine() + nVisible, 20000u);
+        EXPECT_LE(m_pView->TopLine() + nVisible, 20001u);
+    }
+    Stop();
+    HeldCut held;
+    OpenOne(path);
+    ASSERT_TRUE(m_pDoc->IsCutting());
+    const uint32_t nKnown = m_pDoc->m_nRecords;
+    Press(Qt::Key_Escape);
+    held.Release();
+    QTRY_VERIFY(!m_pDoc->IsCutting());
+    // The records known when Escape came, and at most those of the read under way.
+    EXPECT_GE(m_pDoc->m_nRecords, nKnown);
+    EXPECT_LT(m_pDoc->m_nRecords, 20000u);
+    EXPECT_EQ(Message(), "Bereit");
+    EXPECT_EQ(Frame().MdiArea()->subWindowList().size(), 1);
 }
 
 TEST_F(KeysTest, ACommandsMessageReplacesTheHintOfAHoveredBox) {
