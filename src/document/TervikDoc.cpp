@@ -26,6 +26,8 @@ namespace {
 constexpr int32_t kSelectedBlockSize = 32768;
 // The read thread reads this much at a time.
 constexpr size_t kReadAhead = 128 * 1024;
+// Files up to this size are cut whole before their window shows (some 10 ms).
+constexpr int64_t kCutAtOnceBytes = int64_t{16} << 20;
 // Status texts show at most this much of a path.
 constexpr size_t kMaxStatusPath = 255;
 
@@ -214,8 +216,9 @@ bool CTervikDoc::BeginOpen(const std::string& path, uint32_t nShowAfter) {
         else
             run.params.m_nLimitFromStart = options.m_nRecordLimit;
     }
-    // A limit counted from the end renumbers the records until the cut ends.
-    if (run.params.m_nLimitFromEnd != 0) nShowAfter = kMaxRecords;
+    // A limit counted from the end renumbers the records until the cut ends; a small
+    // file is cut faster than a window could show its first part.
+    if (run.params.m_nLimitFromEnd != 0 || m_nFileSize < kCutAtOnceBytes) nShowAfter = kMaxRecords;
 
     m_nRecordsRead.store(0);
     m_nBytesDone.store(0);

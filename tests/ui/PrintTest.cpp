@@ -313,6 +313,8 @@ protected:
         m_app->m_openOptions.AfterDialog(true, values);
         Settle();
         CTervikView* pView = Frame().ActiveView();
+        // The page count below needs every record, as the print command waits for them.
+        if (pView && !m_app->DocumentManager().WholeDocument(pView->GetDocument())) return nullptr;
         if (pView) pView->setFocus();
         return pView;
     }
