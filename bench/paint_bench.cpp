@@ -62,6 +62,8 @@ void Measure(CTervikApp& app, const std::string& path, uint64_t nRecords) {
         std::fprintf(stderr, "cannot open %s\n", path.c_str());
         return;
     }
+    // The window shows the first records at once; the paints below go anywhere.
+    if (!app.DocumentManager().WholeDocument(*pDoc)) return;
     const double openSeconds = static_cast<double>(openTimer.elapsed()) / 1000.0;
     auto* pFrame = qobject_cast<CChildFrame*>(app.MainFrame()->MdiArea()->activeSubWindow());
     pFrame->showNormal();

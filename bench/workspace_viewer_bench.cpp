@@ -93,6 +93,8 @@ int main(int argc, char** argv) {
 
     auto t0 = clock::now();
     tervik::CTervikDoc* pDoc = app.OpenDocumentFile(argv[1]);
+    // Selections go to every record: the open as a whole, not its first screen.
+    if (pDoc && !app.DocumentManager().WholeDocument(*pDoc)) return 1;
     const double dOpen = Ms(t0);
     if (!pDoc) return 1;
     const uint32_t nWant = static_cast<uint32_t>(std::strtoul(argv[2], nullptr, 10));
