@@ -144,7 +144,16 @@ void CMainFrame::ShowProgressBar(const PixelRect& rc, int nRange) {
 }
 
 void CMainFrame::SetProgress(int nPos) {
-    if (m_pProgress) m_pProgress->setValue(nPos);
+    if (!m_pProgress) return;
+    // The position pane beside it grows with a count that gets longer while a file is
+    // cut: the bar stays within the message pane.
+    QRect bar = m_pProgress->geometry();
+    const int nRight = m_pMessagePane->geometry().right();
+    if (bar.right() > nRight && nRight > bar.left()) {
+        bar.setRight(nRight);
+        m_pProgress->setGeometry(bar);
+    }
+    m_pProgress->setValue(nPos);
 }
 
 void CMainFrame::RemoveProgressBar() {
