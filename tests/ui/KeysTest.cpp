@@ -256,6 +256,15 @@ TEST_F(KeysTest, EndWaitsForTheCutAndEscapeEndsItWithTheKnownPart) {
     EXPECT_LT(m_pDoc->m_nRecords, kBigLines);
     EXPECT_EQ(Message(), "Bereit");
     EXPECT_EQ(Frame().MdiArea()->subWindowList().size(), 1);
+
+    // Closing the program while a cut runs ends the cut with it.
+    Stop();
+    HeldCut again;
+    OpenOne(path);
+    ASSERT_TRUE(m_pDoc->IsCutting());
+    again.Release();
+    Stop();
+    EXPECT_TRUE(m_messages.empty());
 }
 
 TEST_F(KeysTest, ACommandsMessageReplacesTheHintOfAHoveredBox) {
