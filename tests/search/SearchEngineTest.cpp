@@ -140,6 +140,24 @@ TEST_F(SearchEngineTest, SkippingAheadKeepsTheLineRules) {
     EXPECT_EQ(Text("mark", {0, 0}), (Pos{3, 65534 - 7 - 32768}));
 }
 
+// Backward the raw scan reads 64 KB windows down from the start line's end; a text is
+// found whatever part of it lies below a window's border.
+TEST_F(SearchEngineTest, BackwardScanFindsTextAcrossWindowBorders) {
+    std::string data;
+    for (int i = 0; i < 2000; ++i)
+        data += std::string(99, 'x') + "\n";
+    // The scan starts below the start line, at the end of the text of line 1998.
+    const size_t nBorder = data.size() - 101 - 65536; // mid-line
+    for (size_t d = 0; d <= 4; ++d) {
+        std::string bytes = data;
+        bytes.replace(nBorder - d, 4, "MARK");
+        ASSERT_TRUE(OpenBytes(bytes));
+        EXPECT_EQ(Text("mark", {1999, 0}, true),
+                  (Pos{static_cast<uint32_t>(nBorder / 100), static_cast<int>(nBorder % 100 - d)}))
+            << d;
+    }
+}
+
 TEST_F(SearchEngineTest, HitSetsStateAndMessage) {
     ASSERT_TRUE(OpenBytes("one\n\tab two\n"));
     // The tab expands to four columns.
@@ -617,7 +635,8 @@ TEST_F(SearchEngineTest, BackwardHitsAreTheForwardHitsReversed) {
 TEST_F(SearchEngineTest, BackwardScanAgreesWithForwardAndTheLineWalk) {
     std::mt19937 rng(2727);
     m_host.SetSetting("MaxRecSize", "700");
-    const char* const pieces[] = {"a", "A", "b", "\xFC", "\xDC", "B", "x", "yz", " ", "\t", "*", "/"};
+    const char* const pieces[] = {"a", "A",  "b", "\xFC", "\xDC", "B",
+                                  "x", "yz", " ", "\t",   "*",    "/"};
     const char* const prefixes[] = {"", "%FLAGS(C)", "%FLAGS(*)", "%FLAGS(C*)"};
     size_t nHits = 0;
     for (int round = 0; round < 8; ++round) {
@@ -635,9 +654,12 @@ TEST_F(SearchEngineTest, BackwardScanAgreesWithForwardAndTheLineWalk) {
         if (kind == 3) bytes = bBigEndian ? "\xFE\xFF" : "\xFF\xFE";
         for (const char c : kind == 2 ? Cp1252ToUtf8(text) : text) {
             const char16_t u = Cp1252ToUnicode(static_cast<uint8_t>(c));
-            if (kind != 3) bytes += c;
-            else if (bBigEndian) bytes += {static_cast<char>(u >> 8), static_cast<char>(u)};
-            else bytes += {static_cast<char>(u), static_cast<char>(u >> 8)};
+            if (kind != 3)
+                bytes += c;
+            else if (bBigEndian)
+                bytes += {static_cast<char>(u >> 8), static_cast<char>(u)};
+            else
+                bytes += {static_cast<char>(u), static_cast<char>(u >> 8)};
         }
         ASSERT_TRUE(OpenBytes(bytes));
         for (uint32_t r = 0; r < Doc().m_nRecords; ++r)
