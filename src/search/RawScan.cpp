@@ -146,9 +146,9 @@ std::optional<size_t> FindAnchored(const uint8_t* p, size_t n, size_t m, size_t 
     while (lo < hi) {
         if (nextA != kNone && (nextA < lo || nextA >= hi)) nextA = find(anchor);
         if (nextB != kNone && (nextB < lo || nextB >= hi)) nextB = find(anchorOther);
-        const size_t at = nextA == kNone || nextB == kNone ? std::min(nextA, nextB)
-                          : bLast                          ? std::max(nextA, nextB)
-                                                           : std::min(nextA, nextB);
+        // The nearer of the two; kNone only when both are.
+        size_t at = std::min(nextA, nextB);
+        if (bLast && nextA != kNone && nextB != kNone) at = std::max(nextA, nextB);
         if (at == kNone) return std::nullopt;
         size_t j = 0;
         while (j < m && same(j, p[at + j]))

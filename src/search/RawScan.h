@@ -1,8 +1,8 @@
 #pragma once
 
 // What the search and the line selection share: the Escape check, the busy bracket,
-// the once-a-second progress, and the raw scan that lets a forward run skip every
-// line that cannot hold the text it looks for.
+// the once-a-second progress, and the raw scan that lets a run (forward or backward)
+// skip every line that cannot hold the text it looks for.
 
 #include <chrono>
 #include <cstddef>
