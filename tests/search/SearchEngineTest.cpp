@@ -140,21 +140,16 @@ TEST_F(SearchEngineTest, SkippingAheadKeepsTheLineRules) {
     EXPECT_EQ(Text("mark", {0, 0}), (Pos{3, 65534 - 7 - 32768}));
 }
 
-// Backward the raw scan reads 64 KB windows down from the start line's end; a text is
-// found whatever part of it lies below a window's border.
+// Backward the raw scan reads 64 KB windows down from the end of the line before the
+// start; a text is found whatever part of it lies below a window's border.
 TEST_F(SearchEngineTest, BackwardScanFindsTextAcrossWindowBorders) {
     std::string data;
     for (int i = 0; i < 2000; ++i)
         data += std::string(99, 'x') + "\n";
-    // The scan starts below the start line, at the end of the text of line 1998.
-    const size_t nBorder = data.size() - 101 - 65536; // mid-line
-    for (size_t d = 0; d <= 4; ++d) {
-        std::string bytes = data;
-        bytes.replace(nBorder - d, 4, "MARK");
-        ASSERT_TRUE(OpenBytes(bytes));
-        EXPECT_EQ(Text("mark", {1999, 0}, true),
-                  (Pos{static_cast<uint32_t>(nBorder / 100), static_cast<int>(nBorder % 100 - d)}))
-            << d;
+    ASSERT_EQ(data.size() - 101 - 65536, 134363u); // line 1343, column 63
+    for (int d = 0; d <= 4; ++d) {
+        ASSERT_TRUE(OpenBytes(std::string(data).replace(134363 - d, 4, "MARK")));
+        EXPECT_EQ(Text("mark", {1999, 0}, true), (Pos{1343, 63 - d})) << d;
     }
 }
 
@@ -649,14 +644,15 @@ TEST_F(SearchEngineTest, BackwardScanAgreesWithForwardAndTheLineWalk) {
             text += kind == 1 ? "\r\n" : "\n";
         }
         if (rng() % 2) text.pop_back();
-        std::string bytes = kind == 2 && rng() % 2 ? "\xEF\xBB\xBF" : "";
-        const bool bBigEndian = rng() % 2;
-        if (kind == 3) bytes = bBigEndian ? "\xFE\xFF" : "\xFF\xFE";
+        const bool bVariant = rng() % 2; // UTF-16 big-endian, UTF-8 with a byte-order mark
+        std::string bytes = kind == 3               ? (bVariant ? "\xFE\xFF" : "\xFF\xFE")
+                            : kind == 2 && bVariant ? "\xEF\xBB\xBF"
+                                                    : "";
         for (const char c : kind == 2 ? Cp1252ToUtf8(text) : text) {
             const char16_t u = Cp1252ToUnicode(static_cast<uint8_t>(c));
             if (kind != 3)
                 bytes += c;
-            else if (bBigEndian)
+            else if (bVariant)
                 bytes += {static_cast<char>(u >> 8), static_cast<char>(u)};
             else
                 bytes += {static_cast<char>(u), static_cast<char>(u >> 8)};
