@@ -220,6 +220,8 @@ TEST_F(SearchEngineTest, BackwardAtFileStart) {
     EXPECT_EQ(Text("ab", {0, 0}, true), (Pos{0, 0}));
     EXPECT_EQ(Text("cd", {0, 1}, true), std::nullopt);
     EXPECT_EQ(Text("b", {1, 0}, true), (Pos{0, 1}));
+    // From behind the last line: at once to the lines there are.
+    EXPECT_EQ(Text("cd", {kMaxRecords - 1, 0}, true), (Pos{1, 0}));
     EXPECT_EQ(Dump("ab", 0, true), 0);
     EXPECT_EQ(Dump("b", 0, true), std::nullopt);
 }
