@@ -23,17 +23,24 @@ bool EscapePressed(CTervikDoc& doc) {
     return EscapePressed(doc.Host());
 }
 
+namespace {
+// Polls since the last busy phase began.
+thread_local uint32_t t_nEscapePolls = 0;
+} // namespace
+
 bool EscapePressed(IDocumentHost& host) {
     // Every few dozen polls the host may serve its window (it keeps to ~50 ms), so
-    // the Escape key reaches the flag and the window stays painted.
-    static thread_local uint32_t s_nPolls = 0;
-    if ((++s_nPolls & 63) == 1) host.ServeBusy();
+    // the Escape key reaches the flag and the window stays painted. The first poll of
+    // a run always asks: a run of few polls (a raw scan polls once per 64 KB) must
+    // still see an Escape pressed before it.
+    if ((++t_nEscapePolls & 63) == 1) host.ServeBusy();
     const std::atomic<bool>* p = host.EscapeFlag();
     return p && p->load(std::memory_order_relaxed);
 }
 
 CBusyGuard::CBusyGuard(IDocumentHost& host) : m_host(host) {
     m_host.BeginBusy();
+    t_nEscapePolls = 0;
 }
 CBusyGuard::~CBusyGuard() {
     m_host.EndBusy();
@@ -106,36 +113,84 @@ size_t RarestPosition(std::string_view pat, Other other, const uint8_t* pSample,
                           [&](uint8_t b) { return uint64_t{counts[b]} * 256 + ranks.m_rank[b]; });
 }
 
-// The first place in p[0..n) where a pattern of m bytes starts whose byte at k is
-// anchor or anchorOther; same(j, byte) tests the pattern's byte j.
-template <class Same>
+// The last c among the first n bytes; memrchr where the C library has it.
+const void* FindLastByte(const uint8_t* p, uint8_t c, size_t n) {
+#ifdef __GLIBC__
+    return memrchr(p, c, n);
+#else
+    while (n-- > 0) {
+        if (p[n] == c) return p + n;
+    }
+    return nullptr;
+#endif
+}
+
+// The first (bLast: the last) place in p[0..n) where a pattern of m bytes starts whose
+// byte at k is anchor or anchorOther; same(j, byte) tests the pattern's byte j.
+template <bool bLast, class Same>
 std::optional<size_t> FindAnchored(const uint8_t* p, size_t n, size_t m, size_t k, uint8_t anchor,
                                    uint8_t anchorOther, Same same) {
-    // Anchors can only stand in p[k .. n - m + k].
+    // Anchors can only stand in p[k .. n - m + k]; base[lo, hi) is what is left to try.
     const uint8_t* const base = p + k;
-    const size_t nSpan = n - m + 1;
-    const uint8_t* const end = base + nSpan;
-    // The next place of each anchor variant; "end" once it has none left.
-    const uint8_t* nextA = nullptr;
-    const uint8_t* nextB = anchorOther != anchor ? nullptr : end;
-    auto find = [&](uint8_t b, size_t from) {
-        const void* q = std::memchr(base + from, b, nSpan - from);
-        return q ? static_cast<const uint8_t*>(q) : end;
+    size_t lo = 0, hi = n - m + 1;
+    // The nearest place of each anchor variant in what is left, seen from the side the
+    // scan comes from; kNone once it has none left, kUnknown (never inside) at first.
+    constexpr size_t kNone = SIZE_MAX, kUnknown = SIZE_MAX - 1;
+    size_t nextA = kUnknown;
+    size_t nextB = anchorOther != anchor ? kUnknown : kNone;
+    auto find = [&](uint8_t b) {
+        const void* q =
+            bLast ? FindLastByte(base + lo, b, hi - lo) : std::memchr(base + lo, b, hi - lo);
+        return q ? static_cast<size_t>(static_cast<const uint8_t*>(q) - base) : kNone;
     };
-    size_t i = 0;
-    while (i < nSpan) {
-        if (!nextA || nextA < base + i) nextA = find(anchor, i);
-        if (!nextB || nextB < base + i) nextB = find(anchorOther, i);
-        const uint8_t* c = std::min(nextA, nextB);
-        if (c == end) return std::nullopt;
-        const auto at = static_cast<size_t>(c - base); // start of the candidate in p
+    while (lo < hi) {
+        if (nextA != kNone && (nextA < lo || nextA >= hi)) nextA = find(anchor);
+        if (nextB != kNone && (nextB < lo || nextB >= hi)) nextB = find(anchorOther);
+        // The nearer of the two; kNone only when both are.
+        size_t at = std::min(nextA, nextB);
+        if (bLast && nextA != kNone && nextB != kNone) at = std::max(nextA, nextB);
+        if (at == kNone) return std::nullopt;
         size_t j = 0;
         while (j < m && same(j, p[at + j]))
             ++j;
         if (j == m) return at;
-        i = at + 1;
+        if (bLast)
+            hi = at;
+        else
+            lo = at + 1;
     }
     return std::nullopt;
+}
+
+template <bool bLast>
+std::optional<size_t> FindFoldedAt(const uint8_t* p, size_t n, std::string_view pat, bool bFold,
+                                   size_t k) {
+    const size_t m = pat.size();
+    if (m == 0 || m > n) return std::nullopt;
+    if (k >= m) k = 0;
+    const auto anchor = static_cast<uint8_t>(pat[k]);
+    if (!bFold)
+        return FindAnchored<bLast>(p, n, m, k, anchor, anchor, [&](size_t j, uint8_t b) {
+            return b == static_cast<uint8_t>(pat[j]);
+        });
+    const uint8_t* lower = LowerTable1252();
+    return FindAnchored<bLast>(
+        p, n, m, k, anchor, UpperTable1252()[anchor],
+        [&](size_t j, uint8_t b) { return lower[b] == static_cast<uint8_t>(pat[j]); });
+}
+
+template <bool bLast>
+std::optional<size_t> FindNeedleAt(const uint8_t* p, size_t n, const RawNeedle& needle, size_t k) {
+    const std::string& a = needle.m_bytes;
+    const std::string& o = needle.m_other;
+    const size_t m = a.size();
+    if (m == 0 || m > n || o.size() != m) return std::nullopt;
+    if (k >= m) k = 0;
+    return FindAnchored<bLast>(p, n, m, k, static_cast<uint8_t>(a[k]), static_cast<uint8_t>(o[k]),
+                               [&](size_t j, uint8_t b) {
+                                   return b == static_cast<uint8_t>(a[j]) ||
+                                          b == static_cast<uint8_t>(o[j]);
+                               });
 }
 
 } // namespace
@@ -163,30 +218,25 @@ std::optional<size_t> FindFolded(const uint8_t* p, size_t n, std::string_view pa
 
 std::optional<size_t> FindFolded(const uint8_t* p, size_t n, std::string_view pat, bool bFold,
                                  size_t k) {
-    const size_t m = pat.size();
-    if (m == 0 || m > n) return std::nullopt;
-    if (k >= m) k = 0;
-    const auto anchor = static_cast<uint8_t>(pat[k]);
-    if (!bFold)
-        return FindAnchored(p, n, m, k, anchor, anchor,
-                            [&](size_t j, uint8_t b) { return b == static_cast<uint8_t>(pat[j]); });
-    const uint8_t* lower = LowerTable1252();
-    return FindAnchored(p, n, m, k, anchor, UpperTable1252()[anchor], [&](size_t j, uint8_t b) {
-        return lower[b] == static_cast<uint8_t>(pat[j]);
-    });
+    return FindFoldedAt<false>(p, n, pat, bFold, k);
+}
+
+std::optional<size_t> FindFoldedLast(const uint8_t* p, size_t n, std::string_view pat, bool bFold) {
+    return FindFoldedLast(p, n, pat, bFold, AnchorPosition(pat, bFold, nullptr, 0));
+}
+
+std::optional<size_t> FindFoldedLast(const uint8_t* p, size_t n, std::string_view pat, bool bFold,
+                                     size_t k) {
+    return FindFoldedAt<true>(p, n, pat, bFold, k);
 }
 
 std::optional<size_t> FindNeedle(const uint8_t* p, size_t n, const RawNeedle& needle, size_t k) {
-    const std::string& a = needle.m_bytes;
-    const std::string& o = needle.m_other;
-    const size_t m = a.size();
-    if (m == 0 || m > n || o.size() != m) return std::nullopt;
-    if (k >= m) k = 0;
-    return FindAnchored(p, n, m, k, static_cast<uint8_t>(a[k]), static_cast<uint8_t>(o[k]),
-                        [&](size_t j, uint8_t b) {
-                            return b == static_cast<uint8_t>(a[j]) ||
-                                   b == static_cast<uint8_t>(o[j]);
-                        });
+    return FindNeedleAt<false>(p, n, needle, k);
+}
+
+std::optional<size_t> FindNeedleLast(const uint8_t* p, size_t n, const RawNeedle& needle,
+                                     size_t k) {
+    return FindNeedleAt<true>(p, n, needle, k);
 }
 
 std::optional<RawNeedle> RawNeedleFor(const CTervikDoc& doc, std::string_view lit, bool bFold,
@@ -244,24 +294,42 @@ std::string_view LongestLiteralRun(std::string_view pat) {
     return best;
 }
 
-uint32_t RecordAtOffset(CTervikDoc& doc, uint64_t nOffset, uint32_t nFrom) {
+uint32_t RecordAtOffset(CTervikDoc& doc, uint64_t nOffset, uint32_t nNear) {
     const uint32_t nRecords = doc.m_nRecords;
     if (nRecords == 0) return 0;
-    uint32_t lo = std::min(nFrom, nRecords - 1);
-    if (const auto e = doc.Record(lo); !e || e->m_nOffset > nOffset) lo = 0;
-    // Galloping from the known record first: the next hit is usually near the last.
+    auto startsBehind = [&](uint32_t r) {
+        const auto e = doc.Record(r);
+        return !e || e->m_nOffset > nOffset;
+    };
+    // Galloping from the record given first: the next hit is usually near the last.
+    // Record lo starts at or before the offset (or is record 0), record hi behind it
+    // (or is the end).
+    uint32_t lo = std::min(nNear, nRecords - 1);
     uint32_t hi = nRecords;
-    for (uint32_t step = 1; lo + step < nRecords; step *= 2) {
-        if (doc.Record(lo + step)->m_nOffset > nOffset) {
-            hi = lo + step;
-            break;
+    if (startsBehind(lo)) {
+        hi = lo;
+        lo = 0;
+        for (uint32_t step = 1; step <= hi; step *= 2) {
+            if (!startsBehind(hi - step)) {
+                lo = hi - step;
+                break;
+            }
+            hi -= step;
+            if (step > (UINT32_MAX >> 2)) break;
         }
-        lo += step;
-        if (step > (UINT32_MAX >> 2)) break;
+    } else {
+        for (uint32_t step = 1; lo + step < nRecords; step *= 2) {
+            if (startsBehind(lo + step)) {
+                hi = lo + step;
+                break;
+            }
+            lo += step;
+            if (step > (UINT32_MAX >> 2)) break;
+        }
     }
     while (hi - lo > 1) {
         const uint32_t mid = lo + (hi - lo) / 2;
-        if (doc.Record(mid)->m_nOffset <= nOffset)
+        if (!startsBehind(mid))
             lo = mid;
         else
             hi = mid;
@@ -271,6 +339,11 @@ uint32_t RecordAtOffset(CTervikDoc& doc, uint64_t nOffset, uint32_t nFrom) {
 
 CRawScanner::CRawScanner(CTervikDoc& doc, RawNeedle needle)
     : m_doc(doc), m_needle(std::move(needle)) {}
+
+size_t CRawScanner::Anchor(const uint8_t* p, size_t n) {
+    if (!m_nAnchor) m_nAnchor = AnchorPosition(m_needle, p, std::min(n, kAnchorSample));
+    return *m_nAnchor;
+}
 
 std::optional<uint32_t> CRawScanner::Next(uint32_t nRecord, CProgress& progress) {
     const auto e = m_doc.Record(nRecord);
@@ -287,9 +360,7 @@ std::optional<uint32_t> CRawScanner::Next(uint32_t nRecord, CProgress& progress)
         uint32_t n = 0;
         const uint8_t* p = m_doc.MapBytes(nFrom, static_cast<uint32_t>(m), n);
         if (!p || n < m) return std::nullopt;
-        // The anchor byte is chosen once, by the bytes of the file itself.
-        if (!m_nAnchor) m_nAnchor = AnchorPosition(m_needle, p, std::min<size_t>(n, kAnchorSample));
-        if (const auto at = FindNeedle(p, n, m_needle, *m_nAnchor)) {
+        if (const auto at = FindNeedle(p, n, m_needle, Anchor(p, n))) {
             m_nScanned = nFrom + *at;
             return RecordAtOffset(m_doc, m_nScanned, nNear);
         }
@@ -300,6 +371,37 @@ std::optional<uint32_t> CRawScanner::Next(uint32_t nRecord, CProgress& progress)
         progress.Show(nNear);
     }
     m_nScanned = nSize;
+    return std::nullopt;
+}
+
+std::optional<uint32_t> CRawScanner::Prev(uint32_t nRecord, CProgress& progress) {
+    const size_t m = m_needle.m_bytes.size();
+    if (m_doc.m_nRecords == 0 || m == 0 || m > kScanWindow) return std::nullopt;
+    uint32_t nNear = std::min(nRecord, m_doc.m_nRecords - 1);
+    const auto e = m_doc.Record(nNear);
+    if (!e) return std::nullopt;
+    // A record can only hold an occurrence that ends within its bytes; one that begins
+    // in a record and ends behind it names that record too, which is a false candidate.
+    const uint64_t nSize = static_cast<uint64_t>(std::max<int64_t>(0, m_doc.m_nFileSize));
+    uint64_t nEnd = std::min(e->m_nOffset + e->m_nLength, nSize);
+    while (nEnd >= m) {
+        if (EscapePressed(m_doc)) return std::nullopt;
+        uint64_t nBegin = nEnd > kScanWindow ? nEnd - kScanWindow : 0;
+        if (m_nWindowBegin && *m_nWindowBegin >= nBegin && *m_nWindowBegin + m <= nEnd)
+            nBegin = *m_nWindowBegin;
+        m_nWindowBegin = nBegin;
+        const auto nWant = static_cast<uint32_t>(nEnd - nBegin);
+        uint32_t n = 0;
+        const uint8_t* p = m_doc.MapBytes(nBegin, nWant, n);
+        if (!p || n < nWant) return std::nullopt;
+        if (const auto at = FindNeedleLast(p, nWant, m_needle, Anchor(p, nWant)))
+            return RecordAtOffset(m_doc, nBegin + *at, nNear);
+        if (nBegin == 0) break;
+        // The window below holds the occurrences that begin before this one.
+        nEnd = nBegin + m - 1;
+        nNear = RecordAtOffset(m_doc, nBegin, nNear);
+        progress.Show(nNear);
+    }
     return std::nullopt;
 }
 

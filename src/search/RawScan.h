@@ -1,8 +1,8 @@
 #pragma once
 
 // What the search and the line selection share: the Escape check, the busy bracket,
-// the once-a-second progress, and the raw scan that lets a forward run skip every
-// line that cannot hold the text it looks for.
+// the once-a-second progress, and the raw scan that lets a run (forward or backward)
+// skip every line that cannot hold the text it looks for.
 
 #include <chrono>
 #include <cstddef>
@@ -70,6 +70,13 @@ std::optional<size_t> FindFolded(const uint8_t* p, size_t n, std::string_view pa
 // The same for a needle: the first place where every byte is one of its position's two.
 std::optional<size_t> FindNeedle(const uint8_t* p, size_t n, const RawNeedle& needle,
                                  size_t nAnchor);
+// The same from the end: the last position in p[0..n) where the pattern or the needle
+// starts, found by memrchr from the anchor's last place.
+std::optional<size_t> FindFoldedLast(const uint8_t* p, size_t n, std::string_view pat, bool bFold);
+std::optional<size_t> FindFoldedLast(const uint8_t* p, size_t n, std::string_view pat, bool bFold,
+                                     size_t nAnchor);
+std::optional<size_t> FindNeedleLast(const uint8_t* p, size_t n, const RawNeedle& needle,
+                                     size_t nAnchor);
 // The anchor that stops memchr least often: the pattern's least common byte (both
 // cases when folding) in a sample of the text, or in text in general without one.
 size_t AnchorPosition(std::string_view pat, bool bFold, const uint8_t* pSample, size_t nSample);
@@ -78,13 +85,13 @@ size_t AnchorPosition(const RawNeedle& needle, const uint8_t* pSample, size_t nS
 // The longest part of a wildcard pattern with neither '*' nor '/': every match holds it.
 std::string_view LongestLiteralRun(std::string_view pat);
 
-// The record holding (or, in a line end, preceding) a file offset; nFrom is a record
-// known to start at or before it.
-uint32_t RecordAtOffset(CTervikDoc& doc, uint64_t nOffset, uint32_t nFrom = 0);
+// The record holding (or, in a line end, preceding) a file offset; nNear is a record
+// near it, from where the search gallops.
+uint32_t RecordAtOffset(CTervikDoc& doc, uint64_t nOffset, uint32_t nNear = 0);
 
-// Streams once through the file for a needle (from RawNeedleFor) and names the records
-// where it occurs. Reads through the document's own window, so the text of a named
-// record usually needs no further read.
+// Streams once through the file for a needle (from RawNeedleFor), forward or backward,
+// and names the records where it occurs. Reads through the document's own window, so
+// the text of a named record usually needs no further read.
 class CRawScanner {
 public:
     CRawScanner(CTervikDoc& doc, RawNeedle needle);
@@ -92,13 +99,22 @@ public:
     // The first record at or after nRecord whose bytes hold the pattern; none when the
     // file holds no further occurrence, a read fails or Escape was pressed.
     std::optional<uint32_t> Next(uint32_t nRecord, CProgress& progress);
+    // The last record at or before nRecord (a number behind the last record: the last
+    // record) whose bytes hold the pattern; none as with Next.
+    std::optional<uint32_t> Prev(uint32_t nRecord, CProgress& progress);
 
 private:
+    // The anchor position, chosen by the bytes of the first window read.
+    size_t Anchor(const uint8_t* p, size_t n);
+
     CTervikDoc& m_doc;
     RawNeedle m_needle;
     // Where the scan has got to: no occurrence starts in [record start, m_nScanned).
     uint64_t m_nScanned = 0;
     uint32_t m_nLastRecord = 0;
+    // Backward: where the window of the last step began, so that the next step (which
+    // ends inside it) reads from the same place and finds it still in the document.
+    std::optional<uint64_t> m_nWindowBegin;
     std::optional<size_t> m_nAnchor;
 };
 

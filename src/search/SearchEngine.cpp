@@ -26,34 +26,6 @@ void PrepareBytes(CTervikDoc& doc, uint8_t* p, size_t n, uint32_t nFlags) {
     if (!(nFlags & SF_MATCH_CASE)) LowerBuffer1252(p, n);
 }
 
-// The last c among the first n bytes; memrchr where the C library has it.
-const void* FindLastByte(const unsigned char* p, unsigned char c, size_t n) {
-#ifdef __GLIBC__
-    return memrchr(p, c, n);
-#else
-    while (n-- > 0) {
-        if (p[n] == c) return p + n;
-    }
-    return nullptr;
-#endif
-}
-
-// Last start position <= nLast of the pattern in text; npos when none.
-size_t FindBackward(std::string_view text, std::string_view pat, size_t nLast) {
-    if (pat.size() > text.size()) return std::string_view::npos;
-    nLast = std::min(nLast, text.size() - pat.size());
-    const auto first = static_cast<unsigned char>(pat[0]);
-    const auto* base = reinterpret_cast<const unsigned char*>(text.data());
-    for (size_t i = nLast + 1; i-- > 0;) {
-        // Skip to the previous candidate byte without a compare per column.
-        const void* q = FindLastByte(base, first, i + 1);
-        if (!q) return std::string_view::npos;
-        i = static_cast<size_t>(static_cast<const unsigned char*>(q) - base);
-        if (std::memcmp(base + i, pat.data(), pat.size()) == 0) return i;
-    }
-    return std::string_view::npos;
-}
-
 struct LineHit {
     int nColumn;
     int nLength;
@@ -107,7 +79,11 @@ std::optional<LineHit> MatchLinePlain(std::string_view line, std::string_view pa
     if (nStart < 0) return std::nullopt;
     const auto nCol = static_cast<size_t>(nStart);
     if (nCol > line.size() || line.size() - nCol < pat.size()) return std::nullopt;
-    const size_t at = bBackward ? FindBackward(line, pat, nCol) : line.find(pat, nCol);
+    // The line is folded already; backward, the hit begins at or before the column.
+    const size_t at = bBackward ? FindFoldedLast(reinterpret_cast<const uint8_t*>(line.data()),
+                                                 nCol + pat.size(), pat, false)
+                                      .value_or(std::string_view::npos)
+                                : line.find(pat, nCol);
     if (at == std::string_view::npos) return std::nullopt;
     return LineHit{static_cast<int>(at), static_cast<int>(pat.size())};
 }
@@ -125,16 +101,19 @@ FindResult FindText(CTervikDoc& doc, const SearchPattern& pattern, std::string_v
     // pattern, or the longest run of a wildcard pattern without wildcards.
     const std::string_view must = bWildcard ? LongestLiteralRun(pat) : pat;
     std::optional<CRawScanner> skipper;
-    if (!bBackward && !bOnlySelected && !(pattern.m_nFlags & (SF_OEM_TEXT | SF_EBCDIC_TEXT))) {
+    if (!bOnlySelected && !(pattern.m_nFlags & (SF_OEM_TEXT | SF_EBCDIC_TEXT))) {
         if (auto needle = RawNeedleFor(doc, must, (pattern.m_nFlags & SF_MATCH_CASE) == 0, true))
             skipper.emplace(doc, std::move(*needle));
     }
     for (bool bFirst = true;; bFirst = false) {
-        if (skipper && nStart == 0) {
-            const std::optional<uint32_t> next = skipper->Next(nCurrent, progress);
+        // The start line is searched from its start column whatever its bytes hold;
+        // every further line only where the raw scan finds what it must hold.
+        if (skipper && (bBackward ? !bFirst : nStart == 0)) {
+            const std::optional<uint32_t> next =
+                bBackward ? skipper->Prev(nCurrent, progress) : skipper->Next(nCurrent, progress);
             // The scan ends early only for Escape or an unreadable file.
             if (!next) return EscapePressed(doc) ? FindResult::Stopped : FindResult::NotFound;
-            nCurrent = std::max(nCurrent, *next);
+            nCurrent = bBackward ? std::min(nCurrent, *next) : std::max(nCurrent, *next);
         }
         if (EscapePressed(doc)) return FindResult::Stopped;
         progress.Show(nCurrent);
@@ -198,15 +177,15 @@ FindResult FindDump(CTervikDoc& doc, const SearchPattern& pattern, std::string_v
         return FindResult::Found;
     };
     const char* text = reinterpret_cast<const char*>(buf);
+    // Without a character-set conversion the bytes are compared as read, folded on the
+    // fly; otherwise each window is converted first.
+    const bool bRaw = !(pattern.m_nFlags & (SF_EBCDIC_TEXT | SF_OEM_TEXT));
+    const bool bFold = !(pattern.m_nFlags & SF_MATCH_CASE);
+    const uint32_t nPrepFlags = bRaw ? SF_MATCH_CASE : pattern.m_nFlags;
     if (!bBackward) {
         int64_t base = std::max<int64_t>(nOffset, 0); // file offset of buf[0]
         if (base + m > nSize) return FindResult::NotFound;
         if (EscapePressed(doc)) return FindResult::Stopped;
-        // Without a character-set conversion the bytes are compared as read, folded on
-        // the fly; otherwise each window is converted first.
-        const bool bRaw = !(pattern.m_nFlags & (SF_EBCDIC_TEXT | SF_OEM_TEXT));
-        const bool bFold = !(pattern.m_nFlags & SF_MATCH_CASE);
-        const uint32_t nPrepFlags = bRaw ? SF_MATCH_CASE : pattern.m_nFlags;
         size_t len = doc.ReadBytes(buf, kSearchWindow, static_cast<uint64_t>(base));
         PrepareBytes(doc, buf, len, nPrepFlags);
         size_t from = 0;
@@ -242,10 +221,10 @@ FindResult FindDump(CTervikDoc& doc, const SearchPattern& pattern, std::string_v
         const size_t len =
             doc.ReadBytes(buf, static_cast<uint32_t>(nEnd - nBegin), static_cast<uint64_t>(nBegin));
         if (static_cast<int64_t>(len) != nEnd - nBegin) return FindResult::NotFound;
-        PrepareBytes(doc, buf, len, pattern.m_nFlags);
-        const size_t at =
-            FindBackward(std::string_view(text, len), pat, static_cast<size_t>(nLast - nBegin));
-        if (at != std::string_view::npos) return found(nBegin + static_cast<int64_t>(at));
+        PrepareBytes(doc, buf, len, nPrepFlags);
+        // The window ends with the last start's pattern.
+        if (const auto at = FindFoldedLast(buf, len, pat, bRaw && bFold))
+            return found(nBegin + static_cast<int64_t>(*at));
         nLast = nBegin - 1;
     }
     return FindResult::NotFound;

@@ -36,14 +36,16 @@ TEST(RawScan, FindFoldedAgreesWithNaiveSearch) {
         if (bFold)
             for (char& c : pat)
                 c = static_cast<char>(ToLower1252(static_cast<uint8_t>(c)));
-        std::optional<size_t> want;
-        for (size_t i = 0; !want && i + m <= n; ++i) {
+        std::optional<size_t> want, wantLast;
+        for (size_t i = 0; i + m <= n; ++i) {
             size_t j = 0;
             while (j < m &&
                    (bFold ? ToLower1252(static_cast<uint8_t>(text[i + j]))
                           : static_cast<uint8_t>(text[i + j])) == static_cast<uint8_t>(pat[j]))
                 ++j;
-            if (j == m) want = i;
+            if (j < m) continue;
+            if (!want) want = i;
+            wantLast = i;
         }
         const auto* p = reinterpret_cast<const uint8_t*>(text.data());
         EXPECT_EQ(FindFolded(p, n, pat, bFold), want) << round;
@@ -53,6 +55,9 @@ TEST(RawScan, FindFoldedAgreesWithNaiveSearch) {
         RawNeedle needle{pat, pat};
         if (bFold) UpperBuffer1252(reinterpret_cast<uint8_t*>(needle.m_other.data()), m);
         EXPECT_EQ(FindNeedle(p, n, needle, rng() % (m + 1)), want) << round;
+        // From the end: the last place.
+        EXPECT_EQ(FindFoldedLast(p, n, pat, bFold, rng() % (m + 1)), wantLast) << round;
+        EXPECT_EQ(FindNeedleLast(p, n, needle, rng() % (m + 1)), wantLast) << round;
     }
 }
 

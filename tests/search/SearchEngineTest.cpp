@@ -56,6 +56,50 @@ protected:
         if (!s) return std::nullopt;
         return Text(pat, {s->m_nLine, s->m_nColumn}, bBackward);
     }
+
+    struct Hit {
+        uint32_t line;
+        uint32_t column;
+        int64_t offset;
+        uint32_t length;
+        bool operator==(const Hit&) const = default;
+    };
+    // The hits of repeated searches, each continuing from the hit before it shown on
+    // screen; at most nBound + 1.
+    std::vector<Hit> AllHits(const std::string& line, ScrollState st, bool bBackward,
+                             bool bOnlySelected = false, size_t nBound = 100000) {
+        const SearchPattern pattern = DecodePattern(line);
+        const bool bDump = st.m_eMode == DisplayMode::Dump;
+        std::vector<Hit> hits;
+        TextHit textHit;
+        DumpHit dumpHit;
+        while (hits.size() <= nBound) {
+            const auto s = ChooseSearchStart(Doc(), st, pattern, bBackward, textHit, dumpHit);
+            if (!s) break;
+            uint32_t nLine = s->m_nLine;
+            int nColumn = s->m_nColumn;
+            int64_t nOffset = s->m_nOffset;
+            if (FindNext(Doc(), line, bDump, bBackward, bOnlySelected, nLine, nColumn, nOffset,
+                         textHit, dumpHit) != FindResult::Found)
+                break;
+            textHit.m_bShown = dumpHit.m_bShown = true;
+            hits.push_back(bDump ? Hit{0, 0, dumpHit.m_nOffset, dumpHit.m_nLength}
+                                 : Hit{textHit.m_nLine, textHit.m_nColumn, 0, textHit.m_nLength});
+        }
+        return hits;
+    }
+    // The file's end as the start of a backward search: the last line where a hit at
+    // the start of a line behind it would put it, the dump's last byte.
+    ScrollState AtEnd(const std::string& line, DisplayMode mode) {
+        ScrollState st;
+        st.m_eMode = mode;
+        const uint32_t nLast = Doc().m_nRecords - 1;
+        st.m_nTopLine = nLast;
+        st.m_nLeftColumn = std::max(0, static_cast<int>(Doc().GetRecordLength(nLast, true)) -
+                                           FixedLength(DecodePattern(line)));
+        st.m_nDumpTop = static_cast<uint64_t>(Doc().m_nFileSize);
+        return st;
+    }
 };
 
 TEST_F(SearchEngineTest, RepeatedForwardSearchesFindEveryOccurrenceInOrder) {
@@ -94,6 +138,19 @@ TEST_F(SearchEngineTest, SkippingAheadKeepsTheLineRules) {
     EXPECT_EQ(Again("%FLAGS(C)\xC4rger", false), std::nullopt);
     EXPECT_EQ(Text("xxxxxg", {0, 0}), std::nullopt); // never across lines
     EXPECT_EQ(Text("mark", {0, 0}), (Pos{3, 65534 - 7 - 32768}));
+}
+
+// Backward the raw scan reads 64 KB windows down from the end of the line before the
+// start; a text is found whatever part of it lies below a window's border.
+TEST_F(SearchEngineTest, BackwardScanFindsTextAcrossWindowBorders) {
+    std::string data;
+    for (int i = 0; i < 2000; ++i)
+        data += std::string(99, 'x') + "\n";
+    ASSERT_EQ(data.size() - 101 - 65536, 134363u); // line 1343, column 63
+    for (int d = 0; d <= 4; ++d) {
+        ASSERT_TRUE(OpenBytes(std::string(data).replace(134363 - d, 4, "MARK")));
+        EXPECT_EQ(Text("mark", {1999, 0}, true), (Pos{1343, 63 - d})) << d;
+    }
 }
 
 TEST_F(SearchEngineTest, HitSetsStateAndMessage) {
@@ -163,6 +220,8 @@ TEST_F(SearchEngineTest, BackwardAtFileStart) {
     EXPECT_EQ(Text("ab", {0, 0}, true), (Pos{0, 0}));
     EXPECT_EQ(Text("cd", {0, 1}, true), std::nullopt);
     EXPECT_EQ(Text("b", {1, 0}, true), (Pos{0, 1}));
+    // From behind the last line: at once to the lines there are.
+    EXPECT_EQ(Text("cd", {kMaxRecords - 1, 0}, true), (Pos{1, 0}));
     EXPECT_EQ(Dump("ab", 0, true), 0);
     EXPECT_EQ(Dump("b", 0, true), std::nullopt);
 }
@@ -526,13 +585,6 @@ TEST_F(SearchEngineTest, BackwardHitsAreTheForwardHitsReversed) {
     std::mt19937 rng(5171);
     auto pick = [&](std::string_view s) { return s[rng() % s.size()]; };
     const char* prefixes[] = {"", "%FLAGS(C)", "%FLAGS(*)", "%FLAGS(C*)", "%FLAGS(X)"};
-    struct Hit {
-        uint32_t line;
-        uint32_t column;
-        int64_t offset;
-        uint32_t length;
-        bool operator==(const Hit&) const = default;
-    };
     size_t nHits = 0;
     for (int round = 0; round < 100; ++round) {
         const char* eol = round % 2 ? "\r\n" : "\n";
@@ -556,39 +608,11 @@ TEST_F(SearchEngineTest, BackwardHitsAreTheForwardHitsReversed) {
             const SearchPattern pattern = DecodePattern(line);
             if (FixedLength(pattern) <= 0) continue;
             for (const DisplayMode mode : {DisplayMode::Text, DisplayMode::Dump}) {
-                // Every search continues from the hit it found, shown on screen.
-                auto collect = [&](ScrollState st, bool bBackward, size_t nBound) {
-                    std::vector<Hit> hits;
-                    TextHit textHit;
-                    DumpHit dumpHit;
-                    while (hits.size() <= nBound) {
-                        const auto s =
-                            ChooseSearchStart(Doc(), st, pattern, bBackward, textHit, dumpHit);
-                        if (!s) break;
-                        uint32_t nLine = s->m_nLine;
-                        int nColumn = s->m_nColumn;
-                        int64_t nOffset = s->m_nOffset;
-                        if (FindNext(Doc(), line, mode == DisplayMode::Dump, bBackward, false,
-                                     nLine, nColumn, nOffset, textHit,
-                                     dumpHit) != FindResult::Found)
-                            break;
-                        textHit.m_bShown = dumpHit.m_bShown = true;
-                        hits.push_back(
-                            mode == DisplayMode::Dump
-                                ? Hit{0, 0, dumpHit.m_nOffset, dumpHit.m_nLength}
-                                : Hit{textHit.m_nLine, textHit.m_nColumn, 0, textHit.m_nLength});
-                    }
-                    return hits;
-                };
                 ScrollState st;
                 st.m_eMode = mode;
-                std::vector<Hit> forward = collect(st, false, 100000);
-                const uint32_t nLast = Doc().m_nRecords - 1;
-                st.m_nTopLine = nLast;
-                st.m_nLeftColumn = std::max(
-                    0, static_cast<int>(Doc().GetRecordLength(nLast, true)) - FixedLength(pattern));
-                st.m_nDumpTop = static_cast<uint64_t>(Doc().m_nFileSize);
-                const std::vector<Hit> backward = collect(st, true, forward.size());
+                std::vector<Hit> forward = AllHits(line, st, false);
+                const std::vector<Hit> backward =
+                    AllHits(line, AtEnd(line, mode), true, false, forward.size());
                 std::reverse(forward.begin(), forward.end());
                 ASSERT_TRUE(backward == forward)
                     << "round " << round << " pattern " << line << " dump "
@@ -599,6 +623,68 @@ TEST_F(SearchEngineTest, BackwardHitsAreTheForwardHitsReversed) {
         }
     }
     EXPECT_GT(nHits, 1000u); // the cases are no mere misses
+}
+
+// Files over many read windows, in each character set, with tabs, lines cut at the
+// longest record and a last line with or without its end: backward searches from the
+// end give the forward hits reversed, and the backward raw scan finds what reading
+// every line finds (every line selected, only those searched), also from inside a line.
+TEST_F(SearchEngineTest, BackwardScanAgreesWithForwardAndTheLineWalk) {
+    std::mt19937 rng(2727);
+    m_host.SetSetting("MaxRecSize", "700");
+    const char* const pieces[] = {"a", "A",  "b", "\xFC", "\xDC", "B",
+                                  "x", "yz", " ", "\t",   "*",    "/"};
+    const char* const prefixes[] = {"", "%FLAGS(C)", "%FLAGS(*)", "%FLAGS(C*)"};
+    size_t nHits = 0;
+    for (int round = 0; round < 8; ++round) {
+        const int kind = round % 4; // cp1252 with LF, with CR LF, UTF-8, UTF-16
+        std::string text;
+        while (text.size() < 150000) {
+            const auto n = rng() % 50 == 0 ? 1000 + rng() % 1500 : rng() % 60;
+            for (uint32_t i = 0; i < n; ++i)
+                text += pieces[rng() % std::size(pieces)];
+            text += kind == 1 ? "\r\n" : "\n";
+        }
+        if (rng() % 2) text.pop_back();
+        const bool bVariant = rng() % 2; // UTF-16 big-endian, UTF-8 with a byte-order mark
+        std::string bytes = kind == 3               ? (bVariant ? "\xFE\xFF" : "\xFF\xFE")
+                            : kind == 2 && bVariant ? "\xEF\xBB\xBF"
+                                                    : "";
+        for (const char c : kind == 2 ? Cp1252ToUtf8(text) : text) {
+            const char16_t u = Cp1252ToUnicode(static_cast<uint8_t>(c));
+            if (kind != 3)
+                bytes += c;
+            else if (bVariant)
+                bytes += {static_cast<char>(u >> 8), static_cast<char>(u)};
+            else
+                bytes += {static_cast<char>(u), static_cast<char>(u >> 8)};
+        }
+        ASSERT_TRUE(OpenBytes(bytes));
+        for (uint32_t r = 0; r < Doc().m_nRecords; ++r)
+            Doc().SetLineSelected(r, true, nullptr);
+        for (int k = 0; k < 4; ++k) {
+            std::string line = prefixes[k];
+            if (k > 1 && rng() % 2) line += '*';
+            for (auto n = 2 + rng() % 3; n-- > 0;)
+                line += k > 1 && rng() % 4 == 0 ? (rng() % 2 ? "*" : "/") : pieces[rng() % 8];
+            if (FixedLength(DecodePattern(line)) <= 0) continue;
+            std::vector<Hit> forward = AllHits(line, {}, false);
+            const std::vector<Hit> backward = AllHits(line, AtEnd(line, DisplayMode::Text), true);
+            std::reverse(forward.begin(), forward.end());
+            ASSERT_TRUE(backward == forward) << round << " " << line << ": " << backward.size()
+                                             << " back, " << forward.size() << " forward";
+            ASSERT_TRUE(AllHits(line, AtEnd(line, DisplayMode::Text), true, true) == backward)
+                << round << " " << line;
+            for (int i = 0; i < 20; ++i) {
+                const Pos from{static_cast<uint32_t>(rng() % Doc().m_nRecords),
+                               static_cast<int>(rng() % 40)};
+                ASSERT_EQ(Text(line, from, true), Text(line, from, true, true))
+                    << round << " " << line << " from " << from.line << "," << from.column;
+            }
+            nHits += forward.size();
+        }
+    }
+    EXPECT_GT(nHits, 2000u); // the cases are no mere misses
 }
 
 // In UTF-8 display the raw scan looks for the literal's UTF-8 form; every hit of
