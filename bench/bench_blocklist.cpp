@@ -1,7 +1,8 @@
-// Block list: appending a 100-million-record table, and random and sequential
-// lookups in it.
+// Block list and the compact record table: appending a 100-million-record table,
+// and random and sequential lookups in it.
 
 #include "document/BlockList.h"
+#include "document/RecordTable.h"
 
 #include <benchmark/benchmark.h>
 
@@ -125,6 +126,88 @@ void BM_SequentialAt(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * n);
 }
 BENCHMARK(BM_SequentialAt)->Arg(0)->Arg(1)->ArgName("backward")->Unit(benchmark::kMillisecond);
+
+// The compact table with the same records (80 bytes and a line end of 1, lengths that
+// vary as a log's do), for comparison with the 16-byte entries above.
+using tervik::CRecordTable;
+using tervik::RecordEntry;
+
+void FillTable(CRecordTable& table, uint32_t n) {
+    RecordEntry batch[256];
+    uint64_t nOffset = 0;
+    for (uint32_t i = 0; i < n;) {
+        uint32_t k = 0;
+        for (; k < 256 && i < n; ++k, ++i) {
+            batch[k] = RecordEntry{nOffset, 40 + (i * 7919u) % 80, tervik::RF_NO_TAB};
+            nOffset += batch[k].m_nLength + 1;
+        }
+        uint32_t nAppended = 0;
+        table.AppendMany(batch, k, nAppended);
+    }
+}
+
+CRecordTable& CompactTable() {
+    static CRecordTable* pTable = [] {
+        auto* p = new CRecordTable;
+        FillTable(*p, kRecords);
+        return p;
+    }();
+    return *pTable;
+}
+
+void BM_TableAppend(benchmark::State& state) {
+    auto n = static_cast<uint32_t>(state.range(0));
+    double nBytesPerRecord = 0;
+    for (auto _ : state) {
+        int64_t nBefore = ResidentBytes();
+        auto table = std::make_unique<CRecordTable>();
+        FillTable(*table, n);
+        benchmark::DoNotOptimize(table->Count());
+        state.PauseTiming();
+        nBytesPerRecord = static_cast<double>(ResidentBytes() - nBefore) / n;
+        table.reset();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * n);
+    state.counters["rss_bytes_per_record"] = nBytesPerRecord;
+}
+BENCHMARK(BM_TableAppend)->Arg(kRecords)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_TableRandomAt(benchmark::State& state) {
+    const CRecordTable& table = CompactTable();
+    std::mt19937 rng(1);
+    std::vector<uint32_t> indices(1 << 20);
+    for (auto& i : indices)
+        i = static_cast<uint32_t>(rng() % table.Count());
+    size_t k = 0;
+    uint64_t nSum = 0;
+    for (auto _ : state) {
+        nSum += table.At(indices[k])->m_nLength;
+        k = (k + 1) & (indices.size() - 1);
+    }
+    benchmark::DoNotOptimize(nSum);
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_TableRandomAt);
+
+void BM_TableSequentialAt(benchmark::State& state) {
+    const CRecordTable& table = CompactTable();
+    bool bBackward = state.range(0) != 0;
+    uint32_t n = table.Count();
+    uint64_t nSum = 0;
+    for (auto _ : state) {
+        if (bBackward) {
+            for (uint32_t i = n; i-- > 0;)
+                nSum += table.At(i)->m_nOffset;
+        } else {
+            for (uint32_t i = 0; i < n; ++i)
+                nSum += table.At(i)->m_nOffset;
+        }
+    }
+    benchmark::DoNotOptimize(nSum);
+    state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_TableSequentialAt)->Arg(0)->Arg(1)->ArgName("backward")->Unit(benchmark::kMillisecond);
 
 } // namespace
 

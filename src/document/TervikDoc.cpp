@@ -15,7 +15,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <deque>
 #include <new>
 #include <optional>
 
