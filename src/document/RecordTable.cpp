@@ -112,7 +112,6 @@ std::optional<RecordEntry> CRecordTable::AtSlow(uint32_t i) const {
 }
 
 bool CRecordTable::AppendOne(const RecordEntry& e) {
-    if (Count() == kMaxRecords) return false;
     Block* blk = m_dir.empty() ? nullptr : m_dir.back();
     if (!blk || blk->m_nUsed == kBlockRecords) {
         if (CBlockList::AllocationHookFails()) return false;
@@ -173,7 +172,9 @@ bool CRecordTable::AppendMany(const RecordEntry* pEntries, uint32_t n, uint32_t&
     bool bOk = true;
     {
         std::lock_guard lock(m_lock);
-        while (nAppended < n && (bOk = AppendOne(pEntries[nAppended])))
+        // Record numbers are 32-bit.
+        const uint32_t nRoom = kMaxRecords - Count();
+        while (nAppended < n && (bOk = nAppended < nRoom && AppendOne(pEntries[nAppended])))
             ++nAppended;
     }
     m_nCount.fetch_add(nAppended, std::memory_order_release);
@@ -185,7 +186,8 @@ void CRecordTable::RemoveFirst() {
     if (n == 0) return;
     std::lock_guard lock(m_lock);
     if (n == 1) {
-        FreeBlock(m_dir.front());
+        for (Block* p : m_dir)
+            FreeBlock(p);
         m_dir.clear();
         m_nFront = 0;
     } else if (++m_nFront == kBlockRecords) {
