@@ -72,6 +72,7 @@ const CRecordTable::CacheEntry& CRecordTable::Decode(size_t b) const {
     }
     CacheEntry& c = m_cache[k];
     c.m_nBlock = b;
+    c.m_pBlock = m_dir[b];
     const uint32_t nUsed = blk.m_nUsed;
     size_t nOver = 0;
     uint64_t nEnd = blk.m_nBase;
@@ -239,12 +240,14 @@ bool CRecordTable::SetFlags(uint32_t i, uint32_t nFlags) {
     const uint64_t s = uint64_t{i} + m_nFront;
     const auto b = static_cast<size_t>(s / kBlockRecords);
     const auto j = static_cast<uint32_t>(s % kBlockRecords);
-    std::lock_guard lock(m_lock);
-    uint8_t& bits = m_dir[b]->m_bits[j];
+    // A block is decoded into one cache entry at most; the last one hit is the likely one.
+    CacheEntry* pHit = &m_cache[m_nLastHit];
+    for (int k = 0; pHit->m_nBlock != b && k < kCacheEntries; ++k)
+        pHit = &m_cache[k];
+    const bool bCached = pHit->m_nBlock == b && j < pHit->m_nDecoded;
+    uint8_t& bits = (bCached ? pHit->m_pBlock : m_dir[b])->m_bits[j];
     bits = static_cast<uint8_t>((bits & ~(kNoTabBit | kColourBits)) | FlagBits(nFlags));
-    for (int k = 0; k < kCacheEntries; ++k)
-        if (m_cache[k].m_nBlock == b && j < m_cache[k].m_nDecoded)
-            m_cache[k].m_records[j].m_nFlags = FlagsOf(bits);
+    if (bCached) pHit->m_records[j].m_nFlags = FlagsOf(bits);
     return true;
 }
 

@@ -14,7 +14,8 @@
 // copy each and a random lookup one block's decode.
 //
 // One thread (the cut) may append while the owning thread reads records below
-// Count() and Count() itself; everything else belongs to the owner alone.
+// Count() and Count() itself; everything else (flags, removal) belongs to the owner
+// while no other thread appends.
 
 #include "document/RecordEntry.h"
 
@@ -70,6 +71,7 @@ private:
     struct CacheEntry {
         uint64_t m_nBlock = UINT64_MAX; // slot / kBlockRecords of the decoded block
         uint32_t m_nDecoded = 0;        // slots decoded from its start
+        Block* m_pBlock = nullptr;
         RecordEntry m_records[kBlockRecords];
     };
     static constexpr int kCacheEntries = 4;

@@ -516,6 +516,8 @@ uint32_t LowerBound(const CBlockList& index, uint32_t n) {
 } // namespace
 
 bool CTervikDoc::SetLineSelected(uint32_t nRecord, bool bSelect, const COLORREF* pColour) {
+    // Selections change whole documents: a cut still running ends first.
+    if (m_pCut && !CompleteCut()) return false;
     const auto e = Record(nRecord);
     if (!e) return false;
     const bool bWasSelected = (e->m_nFlags & RF_COLOUR_MASK) != 0;
@@ -544,6 +546,7 @@ bool CTervikDoc::SetLineSelected(uint32_t nRecord, bool bSelect, const COLORREF*
 }
 
 bool CTervikDoc::ChangeLineColour(uint32_t nRecord, COLORREF colour) {
+    if (m_pCut && !CompleteCut()) return false;
     const auto e = Record(nRecord);
     if (!e || (e->m_nFlags & RF_COLOUR_MASK) == 0) return false;
     return m_pRecords->SetFlags(nRecord, (e->m_nFlags & ~RF_COLOUR_MASK) | ColourBitsFor(&colour));
