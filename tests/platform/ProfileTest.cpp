@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <random>
 #include <sys/stat.h>
 
 namespace tervik {
@@ -311,6 +312,87 @@ TEST(ProfileWrite, NeverReplacesWhatItCouldNotRead) {
     EXPECT_NE(profile.LastError(), 0u);
     EXPECT_EQ(profile.GetProfileString("A", "a"), "1");
     EXPECT_EQ(ReadWholeFile(dir.File("folder.ini/inside")), "keep");
+}
+
+// A batch ends with the very file the same changes made one by one, and leaves the
+// file alone until then; reads inside see the changes.
+TEST(ProfileBatch, EndsWithTheFileOfSingleWrites) {
+    const char* sections[] = {"A", "a", "Neu"};
+    const char* keys[] = {"k", "K", "z", "TabSize"};
+    const std::string initial = "; top\r\n[A]\r\nk=1\r\nz = \"q\"\r\n\r\n[B]\r\nx=y\r\n";
+    std::mt19937 rng(27);
+    for (int round = 0; round < 25; ++round) {
+        SCOPED_TRACE(round);
+        CTempDir dir;
+        CProfile single(dir.Write("single.ini", initial));
+        const std::string batchPath = dir.Write("batch.ini", initial);
+        CProfile batched(batchPath);
+        batched.BeginBatch();
+        for (int step = 0; step < 12; ++step) {
+            const std::string section = sections[rng() % 3], key = keys[rng() % 4];
+            const std::string value = std::to_string(rng() % 3);
+            const auto change = [&](CProfile& p) {
+                switch (rng() % 8) {
+                case 0:
+                    return p.DeleteSection(section);
+                case 1:
+                    return p.DeleteKey(section, key);
+                default:
+                    return p.WriteProfileString(section, key, value);
+                }
+            };
+            const std::mt19937 before = rng;
+            EXPECT_TRUE(change(single));
+            rng = before;
+            EXPECT_TRUE(change(batched));
+            for (const char* s : sections)
+                for (const char* k : keys)
+                    EXPECT_EQ(batched.GetProfileString(s, k, kDefault),
+                              single.GetProfileString(s, k, kDefault));
+        }
+        EXPECT_EQ(ReadWholeFile(batchPath), initial);
+        EXPECT_TRUE(batched.EndBatch());
+        EXPECT_EQ(ReadWholeFile(batchPath), ReadWholeFile(single.GetPath()));
+    }
+}
+
+TEST(ProfileBatch, NestsKeepsOtherProgramsChangesAndFailsLikeAWrite) {
+    CTempDir dir;
+    // Nothing changed: no file appears.
+    CProfile unchanged(dir.File("none.ini"));
+    {
+        CProfileBatch batch(unchanged);
+        EXPECT_EQ(unchanged.GetProfileString("A", "k", "d"), "d");
+        EXPECT_TRUE(unchanged.DeleteKey("A", "k"));
+    }
+    EXPECT_FALSE(fs::exists(dir.File("none.ini")));
+
+    // Written once the outermost batch ends, over what another program wrote meanwhile.
+    const std::string path = dir.Write("t.ini", "[A]\nk=1\n");
+    CProfile profile(path);
+    profile.BeginBatch();
+    {
+        CProfileBatch inner(profile);
+        EXPECT_TRUE(profile.WriteProfileString("A", "k", "2"));
+    }
+    dir.Write("t.ini", "[A]\nk=1\nother=x\n");
+    EXPECT_TRUE(profile.WriteProfileInt("B", "n", 3));
+    EXPECT_EQ(ReadWholeFile(path), "[A]\nk=1\nother=x\n");
+    EXPECT_TRUE(profile.EndBatch());
+    EXPECT_EQ(ReadWholeFile(path), "[A]\nk=2\nother=x\n\n[B]\nn=3\n");
+
+    // A file that cannot be written: the end says so, the values last for the run
+    // and reach the file with the next write that can.
+    const std::string missing = dir.File("missing/t.ini");
+    CProfile failing(missing);
+    failing.BeginBatch();
+    EXPECT_TRUE(failing.WriteProfileString("A", "a", "1"));
+    EXPECT_FALSE(failing.EndBatch());
+    EXPECT_NE(failing.LastError(), 0u);
+    EXPECT_EQ(failing.GetProfileString("A", "a"), "1");
+    fs::create_directory(dir.File("missing"));
+    EXPECT_TRUE(failing.WriteProfileString("A", "b", "2"));
+    EXPECT_EQ(ReadWholeFile(missing), "[A]\na=1\nb=2\n");
 }
 
 TEST(ProfileReload, SeesChangesOfAnotherProgram) {
