@@ -4,8 +4,6 @@
 #include "support/TempDir.h"
 
 #include <QByteArray>
-#include <QtGlobal>
-#include <chrono>
 #include <gtest/gtest.h>
 #include <regex>
 
@@ -15,18 +13,12 @@ namespace {
 TEST(FirstPaint, ViewerReportsItsFirstTextAndEndsAtOnce) {
     CTempDir dir;
     const std::string ini = dir.Write("tervik.ini", "[Settings]\nFontName=Liberation Mono\n");
-    const std::string file = dir.Write("a.log", "erste Zeile\nzweite Zeile\n");
     qputenv("TERVIK_EXIT_AFTER_FIRST_PAINT", QByteArray("1"));
-    RunningProcess viewer = StartProcess(TERVIK_VIEWER_PATH, {"--ini", ini, file});
+    const ProcessResult r =
+        RunProcess(TERVIK_VIEWER_PATH, {"--ini", ini, dir.Write("a.log", "x\n")});
     qunsetenv("TERVIK_EXIT_AFTER_FIRST_PAINT");
-    const ProcessResult r = WaitProcess(viewer, std::chrono::minutes(2));
     EXPECT_EQ(r.nExitCode, 0) << r.err;
-    // One line, whatever else Qt has to say on stderr.
-    const std::regex line("(^|\n)first-paint-ms: [0-9]+\n");
-    std::smatch match;
-    ASSERT_TRUE(std::regex_search(r.err, match, line)) << r.err;
-    EXPECT_EQ(r.err.find("first-paint-ms", static_cast<size_t>(match.position(0)) + 16),
-              std::string::npos);
+    EXPECT_TRUE(std::regex_search(r.err, std::regex("(^|\n)first-paint-ms: [0-9]+\n"))) << r.err;
 }
 
 } // namespace
