@@ -1,7 +1,9 @@
 #include "platform/Process.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <charconv>
 #include <csignal>
 #include <cstddef>
 #include <cstring>
@@ -10,6 +12,7 @@
 #include <sys/socket.h>
 #include <sys/types.h>
 #include <sys/un.h>
+#include <time.h>
 #include <unistd.h>
 
 extern char** environ;
@@ -18,6 +21,45 @@ namespace tervik {
 
 int CurrentProcessId() {
     return static_cast<int>(::getpid());
+}
+
+std::optional<uint64_t> ParseStatStartTicks(std::string_view stat) {
+    // The name ends at the last ')'; the state (field 3) follows after a space.
+    const size_t nClose = stat.rfind(')');
+    if (nClose == std::string_view::npos) return std::nullopt;
+    std::string_view rest = stat.substr(nClose + 1);
+    for (int nField = 3;; ++nField) {
+        const size_t nStart = rest.find_first_not_of(' ');
+        if (nStart == std::string_view::npos) return std::nullopt;
+        rest.remove_prefix(nStart);
+        const size_t nEnd = std::min(rest.find(' '), rest.size());
+        if (nField == 22) {
+            uint64_t nTicks = 0;
+            const std::string_view field = rest.substr(0, nEnd);
+            const char* pEnd = field.data() + field.size();
+            const auto [p, ec] = std::from_chars(field.data(), pEnd, nTicks);
+            if (ec != std::errc() || p != pEnd) return std::nullopt;
+            return nTicks;
+        }
+        rest.remove_prefix(nEnd);
+    }
+}
+
+int64_t MillisecondsSinceProcessStart() {
+    char buf[4096];
+    const int fd = ::open("/proc/self/stat", O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    const ssize_t n = ::read(fd, buf, sizeof buf);
+    ::close(fd);
+    if (n <= 0) return -1;
+    const std::optional<uint64_t> nTicks =
+        ParseStatStartTicks(std::string_view(buf, static_cast<size_t>(n)));
+    const long nHz = ::sysconf(_SC_CLK_TCK);
+    timespec now{};
+    // The kernel counts the start from boot, suspended time included.
+    if (!nTicks || nHz <= 0 || ::clock_gettime(CLOCK_BOOTTIME, &now) != 0) return -1;
+    const int64_t nNowMs = int64_t{now.tv_sec} * 1000 + now.tv_nsec / 1000000;
+    return nNowMs - static_cast<int64_t>(*nTicks * 1000 / static_cast<uint64_t>(nHz));
 }
 
 bool SpawnDetached(const std::string& program, const std::vector<std::string>& args,

@@ -4,12 +4,21 @@
 // running copy of the program.
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tervik {
 
 int CurrentProcessId();
+
+// Milliseconds since the system started this process, by its own record (Linux: to
+// the clock tick, so up to 10 ms too many); -1 when it does not tell.
+int64_t MillisecondsSinceProcessStart();
+// Linux only, for the above and its tests: /proc/PID/stat's start time in clock
+// ticks after boot (field 22; the command name before it may hold spaces and ')').
+std::optional<uint64_t> ParseStatStartTicks(std::string_view stat);
 
 // Starts program (a full path, not searched) with the arguments after the program's
 // own name, each passed as it is. The new process inherits no handles but the

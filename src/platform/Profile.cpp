@@ -392,6 +392,12 @@ bool CProfile::Commit(PendingChange change, bool bChanged) {
         m_nLastError = 0;
         return true;
     }
+    // Kept as a failed write's, so a file read anew meanwhile gets it too.
+    if (m_nBatch > 0) {
+        if (bChanged) RememberPending(std::move(change));
+        m_nLastError = 0;
+        return true;
+    }
     // Nothing to write when neither this nor an earlier change is missing in the file.
     if (!bChanged && m_pending.empty()) {
         m_nLastError = 0;
@@ -403,6 +409,15 @@ bool CProfile::Commit(PendingChange change, bool bChanged) {
     }
     RememberPending(std::move(change));
     return false;
+}
+
+bool CProfile::EndBatch() {
+    if (m_nBatch > 0 && --m_nBatch > 0) return true;
+    if (m_bReadOnly || m_pending.empty()) return true;
+    Load();
+    if (!Save()) return false;
+    m_pending.clear();
+    return true;
 }
 
 bool CProfile::WriteProfileString(std::string_view section, std::string_view key,

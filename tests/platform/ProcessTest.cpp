@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -248,6 +249,27 @@ TEST(FileClaim, CleanupRemovesOnlyUnclaimedRegularFilesOfThisUser) {
     EXPECT_FALSE(viaLink.Claim(link));
     claim.Release();
     EXPECT_EQ(RemoveUnclaimedFile(mine), RemoveResult::Removed);
+}
+
+// The start time is field 22; the command name before it may hold anything but a NUL.
+TEST(ProcessStart, StatLineGivesTheStartTicks) {
+    const std::string tail = " S 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 ";
+    struct Case {
+        std::string stat;
+        std::optional<uint64_t> nTicks;
+    } cases[] = {
+        {"4711 (tervik)" + tail + "123456 99 0\n", 123456},
+        {"4711 (a) b) (c)" + tail + "7 99\n", 7},
+        {"4711 (tervik)" + tail, std::nullopt},                            // cut off before it
+        {"4711 (tervik)" + tail + "12x4 99", std::nullopt},                // no number
+        {"4711 (tervik)" + tail + "99999999999999999999 1", std::nullopt}, // too large
+        {"4711 tervik" + tail + "5 99", std::nullopt},                     // no name in brackets
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ParseStatStartTicks(c.stat), c.nTicks) << c.stat;
+    // This process's own line reads, and it started no later than now.
+    EXPECT_TRUE(ParseStatStartTicks(ReadWholeFile("/proc/self/stat")).has_value());
+    EXPECT_GE(MillisecondsSinceProcessStart(), 0);
 }
 
 TEST(SysFolder, ListsSortedWithTimesAndFolders) {

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <random>
 #include <sys/stat.h>
 
 namespace tervik {
@@ -311,6 +312,55 @@ TEST(ProfileWrite, NeverReplacesWhatItCouldNotRead) {
     EXPECT_NE(profile.LastError(), 0u);
     EXPECT_EQ(profile.GetProfileString("A", "a"), "1");
     EXPECT_EQ(ReadWholeFile(dir.File("folder.ini/inside")), "keep");
+}
+
+// A batch leaves the file alone until its end and then holds what the same changes
+// made one by one hold; reads inside see the changes.
+TEST(ProfileBatch, EndsWithTheFileOfSingleWrites) {
+    const char* names[] = {"A", "a", "k", "K"};
+    const std::string initial = "; top\r\n[A]\r\nk=1\r\n\r\n[B]\r\nx=y\r\n";
+    std::mt19937 rng(27);
+    for (int round = 0; round < 25; ++round) {
+        CTempDir dir;
+        CProfile single(dir.Write("single.ini", initial)), batched(dir.Write("batch.ini", initial));
+        CProfileBatch outer(batched);
+        batched.BeginBatch(); // nested
+        for (int step = 0; step < 10; ++step) {
+            const std::string section = names[rng() % 2], key = names[2 + rng() % 2];
+            const auto nKind = rng() % 6;
+            const int nValue = static_cast<int>(rng() % 3);
+            for (CProfile* p : {&single, &batched})
+                EXPECT_TRUE(nKind == 0   ? p->DeleteSection(section)
+                            : nKind == 1 ? p->DeleteKey(section, key)
+                                         : p->WriteProfileInt(section, key, nValue));
+            EXPECT_EQ(batched.GetProfileString(section, key, kDefault),
+                      single.GetProfileString(section, key, kDefault));
+        }
+        EXPECT_TRUE(batched.EndBatch());
+        EXPECT_EQ(ReadWholeFile(batched.GetPath()), initial);
+        EXPECT_TRUE(batched.EndBatch());
+        EXPECT_EQ(ReadWholeFile(batched.GetPath()), ReadWholeFile(single.GetPath()));
+        batched.BeginBatch(); // for the guard's end
+    }
+}
+
+// Another program's change during a batch stays; a failed end keeps the values.
+TEST(ProfileBatch, KeepsOtherProgramsChangesAndFailsLikeAWrite) {
+    CTempDir dir;
+    const std::string path = dir.Write("t.ini", "[A]\nk=1\n");
+    CProfile profile(path);
+    profile.BeginBatch();
+    EXPECT_TRUE(profile.WriteProfileString("A", "k", "2"));
+    dir.Write("t.ini", "[A]\nk=1\nother=x\n");
+    EXPECT_TRUE(profile.EndBatch());
+    EXPECT_EQ(ReadWholeFile(path), "[A]\nk=2\nother=x\n");
+
+    CProfile failing(dir.File("missing/t.ini"));
+    failing.BeginBatch();
+    EXPECT_TRUE(failing.WriteProfileString("A", "a", "1"));
+    EXPECT_FALSE(failing.EndBatch());
+    EXPECT_NE(failing.LastError(), 0u);
+    EXPECT_EQ(failing.GetProfileString("A", "a"), "1");
 }
 
 TEST(ProfileReload, SeesChangesOfAnotherProgram) {

@@ -400,6 +400,16 @@ TEST_F(WindowsAndBarsTest, ToolbarButtonsShowPicturesWithTheirWordsAsTips) {
     test::SaveScreenshot(*Frame().MainToolBar(), "toolbar-icons");
 }
 
+// Buttons with the same picture share one icon; other pictures get their own.
+TEST(ToolbarIcons, SamePictureMadeOnceForASetOfBars) {
+    CCommandIcons icons;
+    EXPECT_TRUE(icons.Icon(ID_FILE_SAVE).isNull());
+    const auto key = [&](unsigned nId) { return icons.Icon(nId).cacheKey(); };
+    EXPECT_EQ(key(ID_SEARCHBAR3_FORWARD), key(ID_SEARCH_FORWARD));
+    EXPECT_NE(key(ID_SEARCH_BACKWARD), key(ID_SEARCH_FORWARD));
+    EXPECT_NE(key(ID_HAND_SELECT_RED), key(ID_HAND_SELECT));
+}
+
 // A desktop theme that has a picture wins; one that cannot be drawn counts as none.
 TEST(ToolbarIcons, ThemePicturesFirstOwnDrawingsOtherwise) {
     test::CTempDir dir;

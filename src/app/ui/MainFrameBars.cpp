@@ -143,13 +143,14 @@ void CMainFrame::CreateToolBars() {
     }
     // Pictures on the buttons; the words stay as tool tip and status text. Menus
     // keep their check boxes and plain texts.
+    CCommandIcons icons;
     for (QToolBar* pBar :
          {m_pToolBar, m_pSearchBars[0], m_pSearchBars[1], m_pSearchBars[2], m_pSearchBars[3]}) {
         for (QAction* pAction : pBar->actions()) {
             bool bOk = false;
             const unsigned nId = pAction->data().toUInt(&bOk);
             if (!bOk || nId == 0) continue;
-            pAction->setIcon(CommandIcon(nId));
+            pAction->setIcon(icons.Icon(nId));
             pAction->setIconVisibleInMenu(false);
         }
     }

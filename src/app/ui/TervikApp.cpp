@@ -19,6 +19,7 @@
 #include "views/ui/TervikView.h"
 
 #include <QPrinter>
+#include <optional>
 
 namespace tervik {
 
@@ -67,6 +68,10 @@ bool CTervikApp::InitInstance(const QStringList& args) {
         return false;
     }
 
+    // Defaults written from here to the opened file reach the disk in one go, not one
+    // replacement of the settings file each before the first text shows.
+    std::optional<CProfileBatch> settingsBatch(std::in_place, *m_pProfile);
+
     // 5. The fixed length the open dialog offers, the colours.
     const int nLastFix = m_pSettings->FixRecSize();
     m_colours = ReadColorSettings(*m_pProfile, CQtSystemColors());
@@ -114,6 +119,8 @@ bool CTervikApp::InitInstance(const QStringList& args) {
             return false;
         }
     }
+
+    settingsBatch.reset();
 
     // 15. Add-ons marked for loading.
     m_addOns.LoadRegistered();

@@ -93,6 +93,14 @@ QIcon CommandIcon(unsigned nId) {
     return RenderSvg(p->m_pszOwn);
 }
 
+QIcon CCommandIcons::Icon(unsigned nId) {
+    const IconName* p = Find(nId);
+    if (!p) return {};
+    const std::string key = std::string(p->m_pszOwn) + '|' + (p->m_pszTheme ? p->m_pszTheme : "");
+    const auto it = m_byPicture.find(key);
+    return it != m_byPicture.end() ? it->second : m_byPicture[key] = CommandIcon(nId);
+}
+
 const std::vector<unsigned>& CommandsWithIcons() {
     static const std::vector<unsigned> ids = [] {
         std::vector<unsigned> v;

@@ -12,6 +12,21 @@ int CurrentProcessId() {
     return static_cast<int>(GetCurrentProcessId());
 }
 
+std::optional<uint64_t> ParseStatStartTicks(std::string_view) {
+    return std::nullopt;
+}
+
+int64_t MillisecondsSinceProcessStart() {
+    FILETIME created, exited, kernel, user, now;
+    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return -1;
+    GetSystemTimeAsFileTime(&now);
+    const auto ticks = [](const FILETIME& t) {
+        return (static_cast<int64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+    };
+    // Both in 100 ns steps.
+    return (ticks(now) - ticks(created)) / 10000;
+}
+
 namespace {
 // One argument as the C runtime of the started program splits it back.
 std::wstring Quoted(const std::wstring& arg) {

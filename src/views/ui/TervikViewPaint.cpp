@@ -4,6 +4,7 @@
 #include "views/ui/TervikView.h"
 
 #include "base/Settings.h"
+#include "framework/ui/FirstPaint.h"
 #include "framework/ui/QtColour.h"
 #include "framework/ui/QtText.h"
 #include "search/BookmarkList.h"
@@ -217,6 +218,7 @@ void CTervikView::paintEvent(QPaintEvent*) {
         PaintDumpRows(painter);
     else
         PaintTextRows(painter);
+    if (m_doc.m_nRecords > 0) NoteTextPainted();
 }
 
 } // namespace tervik
