@@ -242,14 +242,17 @@ bool CTervikDoc::BeginOpen(const std::string& path, uint32_t nShowAfter) {
     }
     run.st = st;
     m_pCut = std::move(pRun);
-    for (;;) {
-        m_host.WaitBusy(run.done, 100);
+    // The first screen is looked for often, the progress shown every 100 ms.
+    const int nWaitMs = nShowAfter == kMaxRecords ? 100 : 10;
+    for (int nWaits = 1;; ++nWaits) {
+        m_host.WaitBusy(run.done, nWaitMs);
         if (pEscape && pEscape->load(std::memory_order_relaxed)) StopCut();
         if (run.done.IsSet()) break;
+        if (m_pRecords->Count() >= nShowAfter) break;
+        if (nWaits * nWaitMs % 100 != 0) continue;
         m_host.SetPositionIndicator(1, m_nRecordsRead.load(std::memory_order_relaxed), 1, 0);
         m_host.RepaintStatusBar();
         ShowCutProgress();
-        if (m_pRecords->Count() >= nShowAfter) break;
     }
     m_host.EndBusy();
     if (run.done.IsSet()) return FinishOpen();
