@@ -11,24 +11,9 @@ namespace tervik {
 
 namespace {
 
-// The slot byte: bit 0 no tab, bits 1-2 the colour, bits 3-7 the gap.
-constexpr uint8_t kNoTabBit = 0x01;
-constexpr int kColourShift = 1;
-constexpr uint8_t kColourBits = 0x06;
 constexpr int kGapShift = 3;
 constexpr uint32_t kGapEscape = 31;
 constexpr uint32_t kLengthEscape = 0xFFFF;
-static_assert(RF_COLOUR_MASK >> 30 == 3);
-
-uint8_t FlagBits(uint32_t nFlags) {
-    return static_cast<uint8_t>(((nFlags & RF_NO_TAB) ? kNoTabBit : 0) |
-                                (((nFlags & RF_COLOUR_MASK) >> 30) << kColourShift));
-}
-
-uint32_t FlagsOf(uint8_t b) {
-    return ((b & kNoTabBit) ? RF_NO_TAB : 0) |
-           (static_cast<uint32_t>((b & kColourBits) >> kColourShift) << 30);
-}
 
 } // namespace
 
@@ -72,7 +57,7 @@ const CRecordTable::CacheEntry& CRecordTable::Decode(size_t b) const {
     }
     CacheEntry& c = m_cache[k];
     c.m_nBlock = b;
-    c.m_pBlock = m_dir[b];
+    c.m_pBits = m_dir[b]->m_bits;
     const uint32_t nUsed = blk.m_nUsed;
     size_t nOver = 0;
     uint64_t nEnd = blk.m_nBase;
@@ -89,7 +74,7 @@ const CRecordTable::CacheEntry& CRecordTable::Decode(size_t b) const {
         RecordEntry& e = c.m_records[j];
         e.m_nOffset = nOffset;
         e.m_nLength = static_cast<uint32_t>(nLength);
-        e.m_nFlags = FlagsOf(bits);
+        e.m_nFlags = SlotFlags(bits);
         nEnd = nOffset + nLength;
     }
     c.m_nDecoded = nUsed;
@@ -149,7 +134,7 @@ bool CRecordTable::AppendOne(const RecordEntry& e) {
         }
         if (blk->m_pLengths)
             blk->m_pLengths[j] = static_cast<uint16_t>(std::min(e.m_nLength, kLengthEscape));
-        blk->m_bits[j] = static_cast<uint8_t>(FlagBits(e.m_nFlags) | (nGap << kGapShift));
+        blk->m_bits[j] = static_cast<uint8_t>(SlotFlagBits(e.m_nFlags) | (nGap << kGapShift));
     } catch (const std::bad_alloc&) {
         blk->m_overflow.resize(nOverBefore);
         if (j == 0) {
@@ -235,19 +220,17 @@ void CRecordTable::Truncate(uint32_t n) {
     ForgetCache();
 }
 
-bool CRecordTable::SetFlags(uint32_t i, uint32_t nFlags) {
+bool CRecordTable::SetFlagsSlow(uint32_t i, uint32_t nFlags) {
     if (i >= Count()) return false;
     const uint64_t s = uint64_t{i} + m_nFront;
     const auto b = static_cast<size_t>(s / kBlockRecords);
     const auto j = static_cast<uint32_t>(s % kBlockRecords);
-    // A block is decoded into one cache entry at most; the last one hit is the likely one.
-    CacheEntry* pHit = &m_cache[m_nLastHit];
-    for (int k = 0; pHit->m_nBlock != b && k < kCacheEntries; ++k)
-        pHit = &m_cache[k];
-    const bool bCached = pHit->m_nBlock == b && j < pHit->m_nDecoded;
-    uint8_t& bits = (bCached ? pHit->m_pBlock : m_dir[b])->m_bits[j];
-    bits = static_cast<uint8_t>((bits & ~(kNoTabBit | kColourBits)) | FlagBits(nFlags));
-    if (bCached) pHit->m_records[j].m_nFlags = FlagsOf(bits);
+    uint8_t& bits = m_dir[b]->m_bits[j];
+    bits = static_cast<uint8_t>((bits & ~kSlotFlagMask) | SlotFlagBits(nFlags));
+    // A block is decoded into one cache entry at most.
+    for (int k = 0; k < kCacheEntries; ++k)
+        if (m_cache[k].m_nBlock == b && j < m_cache[k].m_nDecoded)
+            m_cache[k].m_records[j].m_nFlags = SlotFlags(bits);
     return true;
 }
 

@@ -58,7 +58,17 @@ public:
     // Keeps the first n records.
     void Truncate(uint32_t n);
     // Sets the flag bits the table keeps (RF_NO_TAB and the colour); false for a bad number.
-    bool SetFlags(uint32_t i, uint32_t nFlags);
+    bool SetFlags(uint32_t i, uint32_t nFlags) {
+        const uint64_t s = uint64_t{i} + m_nFront;
+        CacheEntry& c = m_cache[m_nLastHit];
+        if (c.m_nBlock == s / kBlockRecords && s % kBlockRecords < c.m_nDecoded && i < Count()) {
+            uint8_t& bits = c.m_pBits[s % kBlockRecords];
+            bits = static_cast<uint8_t>((bits & ~kSlotFlagMask) | SlotFlagBits(nFlags));
+            c.m_records[s % kBlockRecords].m_nFlags = SlotFlags(bits);
+            return true;
+        }
+        return SetFlagsSlow(i, nFlags);
+    }
 
     // Bytes held by the blocks, their lists and the directory; for measurements.
     size_t MemoryBytes() const;
@@ -67,11 +77,26 @@ public:
     static constexpr uint32_t kKeptFlags = RF_NO_TAB | RF_COLOUR_MASK;
 
 private:
+    // The slot byte: bit 0 no tab, bits 1-2 the colour, bits 3-7 the gap in front.
+    static constexpr uint8_t kNoTabBit = 0x01;
+    static constexpr int kColourShift = 1;
+    static constexpr uint8_t kSlotFlagMask = 0x07;
+    static constexpr uint8_t SlotFlagBits(uint32_t nFlags) {
+        return static_cast<uint8_t>(((nFlags & RF_NO_TAB) ? kNoTabBit : 0) |
+                                    (((nFlags & RF_COLOUR_MASK) >> 30) << kColourShift));
+    }
+    static constexpr uint32_t SlotFlags(uint8_t b) {
+        return ((b & kNoTabBit) ? RF_NO_TAB : 0) |
+               (static_cast<uint32_t>((b & 0x06) >> kColourShift) << 30);
+    }
+    static_assert(RF_COLOUR_MASK >> 30 == 3);
+
     struct Block;
+    bool SetFlagsSlow(uint32_t i, uint32_t nFlags);
     struct CacheEntry {
         uint64_t m_nBlock = UINT64_MAX; // slot / kBlockRecords of the decoded block
         uint32_t m_nDecoded = 0;        // slots decoded from its start
-        Block* m_pBlock = nullptr;
+        uint8_t* m_pBits = nullptr; // the block's slot bytes
         RecordEntry m_records[kBlockRecords];
     };
     static constexpr int kCacheEntries = 4;
