@@ -97,6 +97,40 @@ std::optional<RecordEntry> CRecordTable::AtSlow(uint32_t i) const {
     return Decode(static_cast<size_t>(b)).m_records[j];
 }
 
+uint32_t CRecordTable::LastStartingAt(uint64_t nOffset) const {
+    const uint32_t n = Count();
+    if (n == 0) return 0;
+    size_t b = 0;
+    {
+        std::lock_guard lock(m_lock);
+        // The last block whose first slot starts at or before the offset.
+        size_t lo = 0, hi = m_dir.size();
+        while (hi - lo > 1) {
+            const size_t mid = lo + (hi - lo) / 2;
+            if (m_dir[mid]->m_nBase <= nOffset)
+                lo = mid;
+            else
+                hi = mid;
+        }
+        b = lo;
+    }
+    // Its records, from the first that is still in the table to the last known one.
+    const uint64_t nFirstSlot = b == 0 ? m_nFront : uint64_t{b} * kBlockRecords;
+    const auto nFirst = static_cast<uint32_t>(nFirstSlot - m_nFront);
+    const auto nLast = static_cast<uint32_t>(
+        std::min<uint64_t>(uint64_t{b + 1} * kBlockRecords - m_nFront, n) - 1);
+    uint32_t lo = nFirst, hi = nLast + 1;
+    if (At(lo)->m_nOffset > nOffset) return lo;
+    while (hi - lo > 1) {
+        const uint32_t mid = lo + (hi - lo) / 2;
+        if (At(mid)->m_nOffset <= nOffset)
+            lo = mid;
+        else
+            hi = mid;
+    }
+    return lo;
+}
+
 bool CRecordTable::AppendOne(const RecordEntry& e) {
     Block* blk = m_dir.empty() ? nullptr : m_dir.back();
     if (!blk || blk->m_nUsed == kBlockRecords) {

@@ -49,6 +49,10 @@ public:
         return AtSlow(i);
     }
 
+    // The last record that starts at or before nOffset (0 when none does), found
+    // through the blocks' first offsets and one block's records.
+    uint32_t LastStartingAt(uint64_t nOffset) const;
+
     // Appends records in order; false when memory ran out or the table is full
     // (nAppended tells how many made it).
     bool Append(const RecordEntry& e);

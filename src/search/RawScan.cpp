@@ -294,47 +294,10 @@ std::string_view LongestLiteralRun(std::string_view pat) {
     return best;
 }
 
-uint32_t RecordAtOffset(CTervikDoc& doc, uint64_t nOffset, uint32_t nNear) {
+uint32_t RecordAtOffset(CTervikDoc& doc, uint64_t nOffset) {
     const uint32_t nRecords = doc.m_nRecords;
-    if (nRecords == 0) return 0;
-    auto startsBehind = [&](uint32_t r) {
-        const auto e = doc.Record(r);
-        return !e || e->m_nOffset > nOffset;
-    };
-    // Galloping from the record given first: the next hit is usually near the last.
-    // Record lo starts at or before the offset (or is record 0), record hi behind it
-    // (or is the end).
-    uint32_t lo = std::min(nNear, nRecords - 1);
-    uint32_t hi = nRecords;
-    if (startsBehind(lo)) {
-        hi = lo;
-        lo = 0;
-        for (uint32_t step = 1; step <= hi; step *= 2) {
-            if (!startsBehind(hi - step)) {
-                lo = hi - step;
-                break;
-            }
-            hi -= step;
-            if (step > (UINT32_MAX >> 2)) break;
-        }
-    } else {
-        for (uint32_t step = 1; lo + step < nRecords; step *= 2) {
-            if (startsBehind(lo + step)) {
-                hi = lo + step;
-                break;
-            }
-            lo += step;
-            if (step > (UINT32_MAX >> 2)) break;
-        }
-    }
-    while (hi - lo > 1) {
-        const uint32_t mid = lo + (hi - lo) / 2;
-        if (!startsBehind(mid))
-            lo = mid;
-        else
-            hi = mid;
-    }
-    return lo;
+    if (nRecords == 0 || !doc.m_pRecords) return 0;
+    return std::min(doc.m_pRecords->LastStartingAt(nOffset), nRecords - 1);
 }
 
 CRawScanner::CRawScanner(CTervikDoc& doc, RawNeedle needle)
@@ -345,6 +308,10 @@ size_t CRawScanner::Anchor(const uint8_t* p, size_t n) {
     return *m_nAnchor;
 }
 
+namespace {
+constexpr uint32_t kWindowsPerProgress = 16;
+} // namespace
+
 std::optional<uint32_t> CRawScanner::Next(uint32_t nRecord, CProgress& progress) {
     const auto e = m_doc.Record(nRecord);
     const size_t m = m_needle.m_bytes.size();
@@ -354,21 +321,20 @@ std::optional<uint32_t> CRawScanner::Next(uint32_t nRecord, CProgress& progress)
     // What an earlier call has passed without an occurrence is not read again.
     if (nRecord >= m_nLastRecord) nFrom = std::max(nFrom, m_nScanned);
     m_nLastRecord = nRecord;
-    uint32_t nNear = nRecord;
-    while (nFrom + m <= nSize) {
+    for (uint32_t nWindows = 1; nFrom + m <= nSize; ++nWindows) {
         if (EscapePressed(m_doc)) return std::nullopt;
         uint32_t n = 0;
         const uint8_t* p = m_doc.MapBytes(nFrom, static_cast<uint32_t>(m), n);
         if (!p || n < m) return std::nullopt;
         if (const auto at = FindNeedle(p, n, m_needle, Anchor(p, n))) {
             m_nScanned = nFrom + *at;
-            return RecordAtOffset(m_doc, m_nScanned, nNear);
+            return RecordAtOffset(m_doc, m_nScanned);
         }
         // The next window overlaps by the pattern length less one.
         nFrom += n - (m - 1);
         m_nScanned = nFrom;
-        nNear = RecordAtOffset(m_doc, nFrom, nNear);
-        progress.Show(nNear);
+        // The line reached, for the position pane, every megabyte or so.
+        if (nWindows % kWindowsPerProgress == 0) progress.Show(RecordAtOffset(m_doc, nFrom));
     }
     m_nScanned = nSize;
     return std::nullopt;
@@ -377,14 +343,13 @@ std::optional<uint32_t> CRawScanner::Next(uint32_t nRecord, CProgress& progress)
 std::optional<uint32_t> CRawScanner::Prev(uint32_t nRecord, CProgress& progress) {
     const size_t m = m_needle.m_bytes.size();
     if (m_doc.m_nRecords == 0 || m == 0 || m > kScanWindow) return std::nullopt;
-    uint32_t nNear = std::min(nRecord, m_doc.m_nRecords - 1);
-    const auto e = m_doc.Record(nNear);
+    const auto e = m_doc.Record(std::min(nRecord, m_doc.m_nRecords - 1));
     if (!e) return std::nullopt;
     // A record can only hold an occurrence that ends within its bytes; one that begins
     // in a record and ends behind it names that record too, which is a false candidate.
     const uint64_t nSize = static_cast<uint64_t>(std::max<int64_t>(0, m_doc.m_nFileSize));
     uint64_t nEnd = std::min(e->m_nOffset + e->m_nLength, nSize);
-    while (nEnd >= m) {
+    for (uint32_t nWindows = 1; nEnd >= m; ++nWindows) {
         if (EscapePressed(m_doc)) return std::nullopt;
         uint64_t nBegin = nEnd > kScanWindow ? nEnd - kScanWindow : 0;
         if (m_nWindowBegin && *m_nWindowBegin >= nBegin && *m_nWindowBegin + m <= nEnd)
@@ -395,12 +360,11 @@ std::optional<uint32_t> CRawScanner::Prev(uint32_t nRecord, CProgress& progress)
         const uint8_t* p = m_doc.MapBytes(nBegin, nWant, n);
         if (!p || n < nWant) return std::nullopt;
         if (const auto at = FindNeedleLast(p, nWant, m_needle, Anchor(p, nWant)))
-            return RecordAtOffset(m_doc, nBegin + *at, nNear);
+            return RecordAtOffset(m_doc, nBegin + *at);
         if (nBegin == 0) break;
         // The window below holds the occurrences that begin before this one.
         nEnd = nBegin + m - 1;
-        nNear = RecordAtOffset(m_doc, nBegin, nNear);
-        progress.Show(nNear);
+        if (nWindows % kWindowsPerProgress == 0) progress.Show(RecordAtOffset(m_doc, nBegin));
     }
     return std::nullopt;
 }

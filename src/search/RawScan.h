@@ -85,9 +85,8 @@ size_t AnchorPosition(const RawNeedle& needle, const uint8_t* pSample, size_t nS
 // The longest part of a wildcard pattern with neither '*' nor '/': every match holds it.
 std::string_view LongestLiteralRun(std::string_view pat);
 
-// The record holding (or, in a line end, preceding) a file offset; nNear is a record
-// near it, from where the search gallops.
-uint32_t RecordAtOffset(CTervikDoc& doc, uint64_t nOffset, uint32_t nNear = 0);
+// The record holding (or, in a line end, preceding) a file offset.
+uint32_t RecordAtOffset(CTervikDoc& doc, uint64_t nOffset);
 
 // Streams once through the file for a needle (from RawNeedleFor), forward or backward,
 // and names the records where it occurs. Reads through the document's own window, so

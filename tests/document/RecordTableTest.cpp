@@ -58,6 +58,18 @@ void ExpectSame(const CRecordTable& table, const std::deque<RecordEntry>& model,
     EXPECT_FALSE(table.At(UINT32_MAX).has_value());
 }
 
+// Offsets near record starts: the last record starting at or before them.
+void ExpectSameOffsets(const CRecordTable& table, const std::deque<RecordEntry>& model,
+                       std::mt19937& rng) {
+    for (int k = 0; !model.empty() && k < 200; ++k) {
+        const uint64_t nOffset = model[R(rng, model.size())].m_nOffset + R(rng, 5) - 2;
+        uint32_t nWant = 0;
+        for (uint32_t i = 0; i < model.size() && model[i].m_nOffset <= nOffset; ++i)
+            nWant = i;
+        ASSERT_EQ(table.LastStartingAt(nOffset), nWant) << nOffset;
+    }
+}
+
 // Random text: short and empty lines, long lines past the longest record size, CR LF,
 // LF, lone CR, tabs, UTF-16 line ends at odd and even positions.
 std::vector<uint8_t> RandomText(std::mt19937& rng, size_t nBytes) {
@@ -105,6 +117,7 @@ TEST(RecordTableTest, EveryLookupAnswersAsAPlainQueue) {
         }
         cutter.Finish();
         ExpectSame(table, model, rng);
+        ExpectSameOffsets(table, model, rng);
 
         // Colours and the tab bit, as selections and refreshes set them.
         const uint32_t kFlags[] = {0, RF_NO_TAB, RF_BLUE, RF_GREEN | RF_NO_TAB, RF_RED};
@@ -135,6 +148,7 @@ TEST(RecordTableTest, EveryLookupAnswersAsAPlainQueue) {
             again.Feed(tail.data(), tail.size());
             again.Finish();
             ExpectSame(table, model, rng);
+            ExpectSameOffsets(table, model, rng);
         }
     }
 }
