@@ -283,7 +283,8 @@ void CTervikDoc::TakeCutProgress() {
 }
 
 bool CTervikDoc::PollCut() {
-    if (!m_pCut) return true;
+    // A wait for the cut serves the window, whose timer lands here: the wait finishes.
+    if (!m_pCut || m_bWaitingForCut) return true;
     if (m_pCut->done.IsSet()) return FinishOpen();
     TakeCutProgress();
     return true;
@@ -293,6 +294,7 @@ bool CTervikDoc::CompleteCut() {
     if (!m_pCut) return true;
     CutRun& run = *m_pCut;
     m_host.BeginBusy();
+    m_bWaitingForCut = true;
     const std::atomic<bool>* pEscape = m_host.EscapeFlag();
     bool bEscaped = false;
     while (!run.done.IsSet() && !bEscaped) {
@@ -300,6 +302,7 @@ bool CTervikDoc::CompleteCut() {
         bEscaped = pEscape && pEscape->load(std::memory_order_relaxed) && !run.done.IsSet();
         TakeCutProgress();
     }
+    m_bWaitingForCut = false;
     m_host.EndBusy();
     return !bEscaped && FinishOpen();
 }

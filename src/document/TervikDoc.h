@@ -278,6 +278,8 @@ private:
     // The running cut (null when none runs) and what it shares with this thread.
     std::unique_ptr<CutRun> m_pCut;
     std::atomic<bool> m_bStopCut{false};
+    // CompleteCut waits: only it may finish the open.
+    bool m_bWaitingForCut = false;
     std::atomic<uint32_t> m_nCutMaxLength{0};
     std::atomic<uint32_t> m_nCutLineEnd{0};
     bool m_bDigestNoMemory = false;

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
 #include <cstdint>
 #include <deque>
 #include <gtest/gtest.h>
@@ -137,7 +138,10 @@ public:
     void EndBusy() override { --m_nBusyDepth; }
     void WaitBusy(CCompletion& done, int nMs) override {
         done.WaitFor(m_nWaitMs >= 0 ? m_nWaitMs : nMs);
+        if (m_onWait) m_onWait();
     }
+    // What the window's timers do while a wait serves it.
+    std::function<void()> m_onWait;
 
 private:
     CTempDir m_iniDir;

@@ -67,6 +67,19 @@ TEST_F(OpenWhileCutTest, TheKnownRecordsAreThoseOfTheWholeCut) {
     EXPECT_EQ(TextOf(Doc(), Doc().m_nRecords - 1), lastText);
     EXPECT_EQ(m_host.m_openDocuments, std::vector<CTervikDoc*>{&Doc()});
     EXPECT_EQ(m_host.m_status, "Bereit");
+
+    // A command waits for the cut while the window's timer polls it.
+    m_doc = std::make_unique<CTervikDoc>(m_host);
+    CSysFile::SetReadFailureHook([](int64_t nOffset) {
+        if (nOffset >= 65536) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        return 0u;
+    });
+    ASSERT_TRUE(Doc().BeginOpen(path, 512));
+    m_host.m_onWait = [this] { Doc().PollCut(); };
+    EXPECT_TRUE(Doc().CompleteCut());
+    m_host.m_onWait = {};
+    CSysFile::SetReadFailureHook({});
+    EXPECT_EQ(SpansOf(Doc()), whole);
 }
 
 } // namespace
