@@ -40,7 +40,7 @@ void CRecordTable::FreeBlock(Block* p) {
 }
 
 void CRecordTable::ForgetCache() const {
-    for (int k = 0; k < kCacheEntries; ++k) {
+    for (size_t k = 0; k < kCacheEntries; ++k) {
         m_cache[k].m_nBlock = UINT64_MAX;
         m_cache[k].m_nDecoded = 0;
     }
@@ -48,7 +48,7 @@ void CRecordTable::ForgetCache() const {
 
 const CRecordTable::CacheEntry& CRecordTable::Decode(size_t b) const {
     const Block& blk = *m_dir[b];
-    int k = 0;
+    size_t k = 0;
     while (k < kCacheEntries && m_cache[k].m_nBlock != b)
         ++k;
     if (k == kCacheEntries) {
@@ -87,7 +87,7 @@ std::optional<RecordEntry> CRecordTable::AtSlow(uint32_t i) const {
     const uint64_t s = uint64_t{i} + m_nFront;
     const uint64_t b = s / kBlockRecords;
     const auto j = static_cast<uint32_t>(s % kBlockRecords);
-    for (int k = 0; k < kCacheEntries; ++k) {
+    for (size_t k = 0; k < kCacheEntries; ++k) {
         if (m_cache[k].m_nBlock == b && j < m_cache[k].m_nDecoded) {
             m_nLastHit = k;
             return m_cache[k].m_records[j];
@@ -262,7 +262,7 @@ bool CRecordTable::SetFlagsSlow(uint32_t i, uint32_t nFlags) {
     uint8_t& bits = m_dir[b]->m_bits[j];
     bits = static_cast<uint8_t>((bits & ~kSlotFlagMask) | SlotFlagBits(nFlags));
     // A block is decoded into one cache entry at most.
-    for (int k = 0; k < kCacheEntries; ++k)
+    for (size_t k = 0; k < kCacheEntries; ++k)
         if (m_cache[k].m_nBlock == b && j < m_cache[k].m_nDecoded)
             m_cache[k].m_records[j].m_nFlags = SlotFlags(bits);
     return true;

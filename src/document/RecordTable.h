@@ -103,7 +103,7 @@ private:
         uint8_t* m_pBits = nullptr; // the block's slot bytes
         RecordEntry m_records[kBlockRecords];
     };
-    static constexpr int kCacheEntries = 4;
+    static constexpr size_t kCacheEntries = 4;
 
     std::optional<RecordEntry> AtSlow(uint32_t i) const;
     // Decodes block b (a directory index) into a cache entry; the lock is held.
@@ -122,8 +122,8 @@ private:
     uint64_t m_nLastEnd = 0;
 
     mutable std::unique_ptr<CacheEntry[]> m_cache;
-    mutable int m_nLastHit = 0;
-    mutable int m_nNextVictim = 0;
+    mutable size_t m_nLastHit = 0;
+    mutable size_t m_nNextVictim = 0;
 };
 
 } // namespace tervik
