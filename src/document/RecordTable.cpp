@@ -32,11 +32,7 @@ CRecordTable::CRecordTable() : m_cache(new CacheEntry[kCacheEntries]) {}
 
 CRecordTable::~CRecordTable() {
     for (Block* p : m_dir)
-        FreeBlock(p);
-}
-
-void CRecordTable::FreeBlock(Block* p) {
-    delete p;
+        delete p;
 }
 
 void CRecordTable::ForgetCache() const {
@@ -207,11 +203,11 @@ void CRecordTable::RemoveFirst() {
     std::lock_guard lock(m_lock);
     if (n == 1) {
         for (Block* p : m_dir)
-            FreeBlock(p);
+            delete p;
         m_dir.clear();
         m_nFront = 0;
     } else if (++m_nFront == kBlockRecords) {
-        FreeBlock(m_dir.front());
+        delete m_dir.front();
         m_dir.pop_front();
         m_nFront = 0;
     }
@@ -227,7 +223,7 @@ void CRecordTable::Truncate(uint32_t n) {
     m_nCount.store(n, std::memory_order_release);
     if (n == 0) {
         for (Block* p : m_dir)
-            FreeBlock(p);
+            delete p;
         m_dir.clear();
         m_nFront = 0;
         m_nLastEnd = 0;
@@ -236,7 +232,7 @@ void CRecordTable::Truncate(uint32_t n) {
     const uint64_t nSlots = uint64_t{n} + m_nFront;
     const size_t nBlocks = static_cast<size_t>((nSlots + kBlockRecords - 1) / kBlockRecords);
     while (m_dir.size() > nBlocks) {
-        FreeBlock(m_dir.back());
+        delete m_dir.back();
         m_dir.pop_back();
     }
     // The last block keeps its first slots and the escapes they use.
@@ -266,15 +262,6 @@ bool CRecordTable::SetFlagsSlow(uint32_t i, uint32_t nFlags) {
         if (m_cache[k].m_nBlock == b && j < m_cache[k].m_nDecoded)
             m_cache[k].m_records[j].m_nFlags = SlotFlags(bits);
     return true;
-}
-
-size_t CRecordTable::MemoryBytes() const {
-    std::lock_guard lock(m_lock);
-    size_t n = m_dir.size() * sizeof(Block*);
-    for (const Block* p : m_dir)
-        n += sizeof(Block) + (p->m_pLengths ? kBlockRecords * sizeof(uint16_t) : 0) +
-             p->m_overflow.capacity() * sizeof(uint64_t);
-    return n;
 }
 
 } // namespace tervik

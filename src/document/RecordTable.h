@@ -74,9 +74,6 @@ public:
         return SetFlagsSlow(i, nFlags);
     }
 
-    // Bytes held by the blocks, their lists and the directory; for measurements.
-    size_t MemoryBytes() const;
-
     // The flag bits a record keeps; others are dropped on the way in.
     static constexpr uint32_t kKeptFlags = RF_NO_TAB | RF_COLOUR_MASK;
 
@@ -110,7 +107,6 @@ private:
     const CacheEntry& Decode(size_t b) const;
     bool AppendOne(const RecordEntry& e);
     void ForgetCache() const;
-    void FreeBlock(Block* p);
 
     // Slots of block 0 in front of record 0 (removed from the front).
     uint32_t m_nFront = 0;

@@ -8,7 +8,6 @@
 #include "document/TervikDoc.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstdint>
 
 namespace tervik {
@@ -18,13 +17,11 @@ namespace tervik {
 // is missing in between.
 class CTableSink : public IRecordSink {
 public:
-    CTableSink(CRecordTable& table, std::atomic<uint32_t>& progress, uint32_t nCap)
-        : m_table(table), m_progress(progress), m_nCap(nCap) {}
+    CTableSink(CRecordTable& table, uint32_t nCap) : m_table(table), m_nCap(nCap) {}
     bool Store(const RecordEntry& e) override {
         if (m_table.Count() >= m_nCap) return false;
         const bool bStored = m_table.Append(e);
         if (!bStored) m_bNoMemory = true;
-        m_progress.store(m_table.Count(), std::memory_order_relaxed);
         return bStored;
     }
     size_t StoreMany(const RecordEntry* pEntries, size_t n) override {
@@ -32,18 +29,15 @@ public:
         const auto nTake = static_cast<uint32_t>(std::min(n, nRoom));
         uint32_t nAppended = 0;
         if (!m_table.AppendMany(pEntries, nTake, nAppended)) m_bNoMemory = true;
-        m_progress.store(m_table.Count(), std::memory_order_relaxed);
         return nAppended;
     }
     void RemoveFirst() override {
         m_table.RemoveFirst();
-        m_progress.store(m_table.Count(), std::memory_order_relaxed);
     }
     bool NoMemory() const { return m_bNoMemory; }
 
 private:
     CRecordTable& m_table;
-    std::atomic<uint32_t>& m_progress;
     uint32_t m_nCap;
     bool m_bNoMemory = false;
 };

@@ -219,7 +219,6 @@ bool CTervikDoc::BeginOpen(const std::string& path, uint32_t nShowAfter) {
     // file is cut faster than a window could show its first part.
     if (run.params.m_nLimitFromEnd != 0 || m_nFileSize < kCutAtOnceBytes) nShowAfter = kMaxRecords;
 
-    m_nRecordsRead.store(0);
     m_nBytesDone.store(0);
     m_nCutMaxLength.store(0);
     m_nCutLineEnd.store(0);
@@ -250,7 +249,7 @@ bool CTervikDoc::BeginOpen(const std::string& path, uint32_t nShowAfter) {
         if (run.done.IsSet()) break;
         if (m_pRecords->Count() >= nShowAfter) break;
         if (nWaits * nWaitMs % 100 != 0) continue;
-        m_host.SetPositionIndicator(1, m_nRecordsRead.load(std::memory_order_relaxed), 1, 0);
+        m_host.SetPositionIndicator(1, m_pRecords->Count(), 1, 0);
         m_host.RepaintStatusBar();
         ShowCutProgress();
     }
@@ -377,7 +376,7 @@ bool CTervikDoc::FinishOpen() {
 
 uint32_t CTervikDoc::ReadRecordsThread(CutRun& run) {
     const CutParams& params = run.params;
-    CTableSink sink(*m_pRecords, m_nRecordsRead, m_nRecordCap);
+    CTableSink sink(*m_pRecords, m_nRecordCap);
     uint8_t* pBuf = run.pData.get();
 
     uint64_t nStart = 0;

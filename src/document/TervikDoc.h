@@ -261,8 +261,6 @@ private:
     bool m_bBulkSelect = false;
     // Valid bytes in the window from m_nBufferOffset on.
     size_t m_nBufferLen = 0;
-    // Records cut so far, for the progress display while the worker runs.
-    std::atomic<uint32_t> m_nRecordsRead{0};
     uint32_t m_nRecordCap = kMaxRecords;
     bool m_bRecordCapHit = false;
     // The cut stopped early for lack of memory.

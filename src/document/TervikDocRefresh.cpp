@@ -112,7 +112,7 @@ bool CTervikDoc::Extend() {
     params.m_nFixedSize = m_nFixedSize;
     params.m_nMaxRecSize = m_nMaxRecSize;
     params.m_eEncoding = EncodingOf(*this);
-    CTableSink sink(*m_pRecords, m_nRecordsRead, m_nRecordCap);
+    CTableSink sink(*m_pRecords, m_nRecordCap);
     CRecordCutter cutter(params, sink, nStart);
     if (bAfterCut) cutter.FollowCut();
     uint64_t nPos = nStart;
